@@ -1,0 +1,30 @@
+// Hidden singles and the propagation loop: the "processo matematico".
+#ifndef VORTEL_SOLVER_PROPAGATE_H_
+#define VORTEL_SOLVER_PROPAGATE_H_
+
+#include <cstdint>
+
+#include "solver/board.h"
+
+namespace solver {
+
+/// For the undetermined cell (r, c): tries its candidates in increasing
+/// digit order and, for each, the row, then the column, then the box test.
+/// The first candidate that no other undetermined cell of that unit carries
+/// is stored; it is eliminated from the other two units (with cascades) and
+/// `unknown` is lowered. Returns 1 if the cell was determined, else 0.
+int hidden_single(Board& board, int r, int c, std::int32_t& unknown);
+
+/// Runs hidden_single on each cell that is undetermined when the row-major
+/// sweep reaches it. Returns how many cells hidden_single itself determined
+/// (cells determined by the cascades are counted only in `unknown`).
+std::int32_t hidden_single_sweep(Board& board, std::int32_t& unknown);
+
+/// One candidate pass, then hidden-single sweeps until one determines
+/// nothing or no cell is left open. Reports no contradiction: callers run
+/// check_consistency afterwards.
+void propagate(Board& board, std::int32_t& unknown);
+
+}  // namespace solver
+
+#endif  // VORTEL_SOLVER_PROPAGATE_H_
