@@ -57,8 +57,7 @@ constexpr const char* kUsageText =
     "             ni tali da riempire il disco di sistema. USARE quindi il comando\n"
     "             CON CAUTELA dopo aver eseguito il conteggio delle soluzioni ammis-\n"
     "             sibili con l'opzione -c.\n"
-    "\n"
-    ;
+    "\n";
 
 // Takes the optional output name after -s or -S: the next argument when
 // there is one and it does not begin with '-' (an empty argument qualifies

@@ -9,11 +9,11 @@ namespace front {
 
 /// What the options asked for. Names are kept whole, whatever their length.
 struct RunSettings {
-  bool count = false;        // -c
-  bool first = false;        // -s
-  bool all = false;          // -S
-  std::string directory;     // -d, always ending in '/' once given
-  std::string output_name;   // the optional name after -s or -S
+  bool count = false;       // -c
+  bool first = false;       // -s
+  bool all = false;         // -S
+  std::string directory;    // -d, always ending in '/' once given
+  std::string output_name;  // the optional name after -s or -S
 };
 
 enum class OptionStatus {

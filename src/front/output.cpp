@@ -36,14 +36,16 @@ void open_sink() {
 void format_board(const solver::Board& board, char* out) {
   for (int r = 0; r < 9; ++r) {
     for (int c = 0; c < 9; ++c) {
-      const std::int32_t v = board[static_cast<unsigned>(solver::cell_index(r, c))];
+      const std::int32_t v =
+          board[static_cast<unsigned>(solver::cell_index(r, c))];
       if (c % 3 == 0) {
         *out++ = ' ';
         *out++ = ' ';
       }
       *out++ = ' ';
       *out++ = (v >= 5 && v <= solver::kMaxCode)
-                   ? static_cast<char>('0' + solver::kDigitTable[static_cast<unsigned>(v)])
+                   ? static_cast<char>(
+                         '0' + solver::kDigitTable[static_cast<unsigned>(v)])
                    : '-';
     }
     *out++ = '\n';

@@ -44,8 +44,12 @@ class TextReader {
 
 enum class Item { kNumber, kEnd, kBad };
 
-constexpr bool is_space(int c) { return (c >= 9 && c <= 13) || c == ' '; }
-constexpr bool is_digit(int c) { return c >= '0' && c <= '9'; }
+constexpr bool is_space(int c) {
+  return (c >= 9 && c <= 13) || c == ' ';
+}
+constexpr bool is_digit(int c) {
+  return c >= '0' && c <= '9';
+}
 
 // Scans one signed decimal integer after optional white space. kEnd means
 // the data ended before the item began. A lone sign, a sign followed by
@@ -76,7 +80,9 @@ Item scan_int(TextReader& in, std::int32_t& value) {
   return Item::kNumber;
 }
 
-constexpr bool in_range(std::int32_t v) { return v >= 1 && v <= 9; }
+constexpr bool in_range(std::int32_t v) {
+  return v >= 1 && v <= 9;
+}
 
 }  // namespace
 

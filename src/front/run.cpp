@@ -28,7 +28,8 @@ void verify_integrity() {
     std::fclose(self);
   }
   if (readable && image_is_intact(image.data(), image.size())) return;
-  std::printf("\n*** Programma alterato: controllo di integrita' fallito ***\n");
+  std::printf(
+      "\n*** Programma alterato: controllo di integrita' fallito ***\n");
   end_run(kExitFormatOrMemory);
 }
 

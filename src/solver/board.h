@@ -33,8 +33,8 @@ inline constexpr std::int32_t kEmptyProduct = 1;
 inline constexpr std::int32_t kAllCandidates = 2007835830;
 
 /// Digit (index 1..9) to cell code; entry 0 is never looked up.
-inline constexpr std::array<std::int32_t, 10> kCodeTable = {
-    0, 5, 6, 7, 9, 11, 13, 17, 19, 23};
+inline constexpr std::array<std::int32_t, 10> kCodeTable = {0,  5,  6,  7,  9,
+                                                            11, 13, 17, 19, 23};
 
 /// Cell value 0..23 to digit: the digit of a code, 0 for anything else
 /// (the empty product included).
@@ -48,7 +48,9 @@ inline constexpr bool is_determined(std::int32_t value) {
 }
 
 /// Index of cell (r, c), both 0..8, in row-major order.
-inline constexpr int cell_index(int r, int c) { return 9 * r + c; }
+inline constexpr int cell_index(int r, int c) {
+  return 9 * r + c;
+}
 
 /// 81 minus the number of determined cells (empty products count as
 /// determined).

@@ -30,9 +30,11 @@ std::int32_t compute_candidates(const Board& board, int r, int c) {
   bool seen[10] = {};
   for (int i = 0; i < 9; ++i) {
     const std::int32_t in_row = at(board, r, i);
-    if (is_determined(in_row)) seen[kDigitTable[static_cast<unsigned>(in_row)]] = true;
+    if (is_determined(in_row))
+      seen[kDigitTable[static_cast<unsigned>(in_row)]] = true;
     const std::int32_t in_col = at(board, i, c);
-    if (is_determined(in_col)) seen[kDigitTable[static_cast<unsigned>(in_col)]] = true;
+    if (is_determined(in_col))
+      seen[kDigitTable[static_cast<unsigned>(in_col)]] = true;
   }
   const int r0 = r - r % 3;
   const int c0 = c - c % 3;

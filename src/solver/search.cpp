@@ -20,7 +20,9 @@ double g_elapsed_total = 0.0;
 
 namespace {
 
-Board* allocate_board() { return new (std::nothrow) Board; }
+Board* allocate_board() {
+  return new (std::nothrow) Board;
+}
 
 using Clock = std::chrono::steady_clock;
 Clock::time_point g_clock_origin;

@@ -1,0 +1,97 @@
+#!/bin/sh
+# Runs one end-to-end case: run_case.sh VORTEL CASE_DIR SCRATCH_DIR
+#
+# A case directory holds:
+#   args      one argument per line (an empty line is an empty argument)
+#   files/    copied into a fresh scratch directory, where vortel runs
+#   stdout    expected standard output, byte for byte; elapsed-time figures
+#             are written as @TIME@
+#   status    expected exit status
+#   creates/  every file the run must create, byte for byte (optional)
+#   checksums optional: "SHA256  NAME" lines for created files too large to
+#             keep in the repository; they are checked, then set aside
+#   stderr    expected standard error (optional; absent means empty)
+#   limits    optional: "fsize BYTES" caps the size of files the run may
+#             write (SIGXFSZ ignored, so writes fail instead), and
+#             "stdout /dev/full" sends standard output to that device
+# Afterwards the scratch tree must equal files/ plus creates/: a touched
+# pre-existing file or a stray file fails the case.
+set -u
+vortel=$1
+case_dir=$2
+scratch=$3
+
+rm -rf "$scratch"
+mkdir -p "$scratch/run" "$scratch/expect"
+work=$scratch/run
+for tree in files creates; do
+  if [ -d "$case_dir/$tree" ]; then cp -R "$case_dir/$tree/." "$scratch/expect/"; fi
+done
+if [ -d "$case_dir/files" ]; then cp -R "$case_dir/files/." "$work/"; fi
+
+fsize=
+out_target=$scratch/stdout
+if [ -f "$case_dir/limits" ]; then
+  while read -r key value; do
+    case $key in
+      fsize) fsize=$value ;;
+      stdout) out_target=$value ;;
+    esac
+  done < "$case_dir/limits"
+fi
+
+set --
+if [ -f "$case_dir/args" ]; then
+  while IFS= read -r line || [ -n "$line" ]; do set -- "$@" "$line"; done < "$case_dir/args"
+fi
+
+: > "$scratch/stdout"
+if [ -n "$fsize" ]; then
+  (cd "$work" && trap '' XFSZ && exec prlimit --fsize="$fsize" "$vortel" "$@") \
+    < /dev/null > "$out_target" 2> "$scratch/stderr"
+else
+  (cd "$work" && exec "$vortel" "$@") < /dev/null > "$out_target" 2> "$scratch/stderr"
+fi
+status=$?
+
+fail=0
+sed -e 's/Tempo di cpu = [0-9]*\.[0-9][0-9] s/Tempo di cpu = @TIME@ s/g' \
+    -e 's/Tempo CPU = [0-9]*\.[0-9][0-9] s/Tempo CPU = @TIME@ s/g' \
+    "$scratch/stdout" > "$scratch/stdout.masked"
+
+compare() {  # compare NAME EXPECTED ACTUAL
+  if ! cmp -s "$2" "$3"; then
+    echo "FAIL: $1 differs"
+    diff -u "$2" "$3" | head -n 60
+    cmp "$2" "$3"
+    fail=1
+  fi
+}
+
+expected_stdout=$case_dir/stdout
+[ -f "$expected_stdout" ] || expected_stdout=/dev/null
+compare stdout "$expected_stdout" "$scratch/stdout.masked"
+expected_stderr=$case_dir/stderr
+[ -f "$expected_stderr" ] || expected_stderr=/dev/null
+compare stderr "$expected_stderr" "$scratch/stderr"
+
+expected_status=$(cat "$case_dir/status")
+if [ "$status" != "$expected_status" ]; then
+  echo "FAIL: exit status $status, expected $expected_status"
+  fail=1
+fi
+
+if [ -f "$case_dir/checksums" ]; then
+  if ! (cd "$work" && sha256sum --quiet -c "$case_dir/checksums"); then
+    echo "FAIL: a created file does not match its checksum"
+    fail=1
+  fi
+  while read -r _ name; do rm -f "$work/$name"; done < "$case_dir/checksums"
+fi
+
+if ! diff -r "$scratch/expect" "$work" > "$scratch/tree.diff"; then
+  echo "FAIL: files after the run differ from files/ plus creates/"
+  head -n 40 "$scratch/tree.diff"
+  fail=1
+fi
+exit $fail
