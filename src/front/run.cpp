@@ -16,20 +16,23 @@
 namespace front {
 
 void verify_integrity() {
+  // The whole image is read in one go into the heap: the check must not
+  // cost stack, and /proc/self/exe names the real, seekable file.
   std::vector<unsigned char> image;
   bool readable = false;
   if (std::FILE* self = std::fopen("/proc/self/exe", "rb")) {
-    unsigned char chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, self)) > 0) {
-      image.insert(image.end(), chunk, chunk + got);
+    if (std::fseek(self, 0, SEEK_END) == 0) {
+      const long size = std::ftell(self);
+      if (size > 0 && std::fseek(self, 0, SEEK_SET) == 0) {
+        image.resize(static_cast<std::size_t>(size));
+        readable = std::fread(image.data(), 1, image.size(), self) ==
+                   image.size();
+      }
     }
-    readable = std::ferror(self) == 0;
     std::fclose(self);
   }
   if (readable && image_is_intact(image.data(), image.size())) return;
-  std::printf(
-      "\n*** Programma alterato: controllo di integrita' fallito ***\n");
+  std::printf("\n*** Programma alterato: controllo di integrita' fallito ***\n");
   end_run(kExitFormatOrMemory);
 }
 

@@ -13,7 +13,8 @@
 #   stderr    expected standard error (optional; absent means empty)
 #   limits    optional: "fsize BYTES" caps the size of files the run may
 #             write (SIGXFSZ ignored, so writes fail instead), and
-#             "stdout /dev/full" sends standard output to that device
+#             "stdout /dev/full" sends standard output to that device, and
+#             "stack BYTES" caps the stack
 # Afterwards the scratch tree must equal files/ plus creates/: a touched
 # pre-existing file or a stray file fails the case.
 set -u
@@ -30,11 +31,13 @@ done
 if [ -d "$case_dir/files" ]; then cp -R "$case_dir/files/." "$work/"; fi
 
 fsize=
+stack=
 out_target=$scratch/stdout
 if [ -f "$case_dir/limits" ]; then
   while read -r key value; do
     case $key in
       fsize) fsize=$value ;;
+      stack) stack=$value ;;
       stdout) out_target=$value ;;
     esac
   done < "$case_dir/limits"
@@ -46,12 +49,9 @@ if [ -f "$case_dir/args" ]; then
 fi
 
 : > "$scratch/stdout"
-if [ -n "$fsize" ]; then
-  (cd "$work" && trap '' XFSZ && exec prlimit --fsize="$fsize" "$vortel" "$@") \
-    < /dev/null > "$out_target" 2> "$scratch/stderr"
-else
-  (cd "$work" && exec "$vortel" "$@") < /dev/null > "$out_target" 2> "$scratch/stderr"
-fi
+set -- ${fsize:+--fsize="$fsize"} ${stack:+--stack="$stack"} -- "$vortel" "$@"
+(cd "$work" && trap '' XFSZ && exec prlimit "$@") \
+  < /dev/null > "$out_target" 2> "$scratch/stderr"
 status=$?
 
 fail=0
