@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   std::FILE* file = std::tmpfile();
   if (file == nullptr) return 0;
-  std::fwrite(data, 1, size, file);
+  if (size > 0) std::fwrite(data, 1, size, file);
   std::rewind(file);
   solver::Board board;
   std::int32_t unknown = -1;

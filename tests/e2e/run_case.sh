@@ -49,6 +49,9 @@ if [ -f "$case_dir/args" ]; then
 fi
 
 : > "$scratch/stdout"
+# Under a file-size limit a coverage build could not write its profile
+# whole and would spoil it for the other runs: send that run's elsewhere.
+if [ -n "$fsize" ]; then GCOV_PREFIX=$scratch/gcov; export GCOV_PREFIX; fi
 set -- ${fsize:+--fsize="$fsize"} ${stack:+--stack="$stack"} -- "$vortel" "$@"
 (cd "$work" && trap '' XFSZ && exec prlimit "$@") \
   < /dev/null > "$out_target" 2> "$scratch/stderr"
@@ -73,7 +76,10 @@ expected_stdout=$case_dir/stdout
 compare stdout "$expected_stdout" "$scratch/stdout.masked"
 expected_stderr=$case_dir/stderr
 [ -f "$expected_stderr" ] || expected_stderr=/dev/null
-compare stderr "$expected_stderr" "$scratch/stderr"
+# A coverage build's own profile writes fail under a file-size limit; that
+# is the instrumentation's noise, not vortel's output.
+grep -v '^libgcov profiling error:' "$scratch/stderr" > "$scratch/stderr.own" || true
+compare stderr "$expected_stderr" "$scratch/stderr.own"
 
 expected_status=$(cat "$case_dir/status")
 if [ "$status" != "$expected_status" ]; then

@@ -1,8 +1,11 @@
 // The board layout.
+#include "front/options.h"
 #include "front/output.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "test_boards.h"
@@ -41,6 +44,68 @@ TEST(OutputTest, DigitsAndOpenCells) {
       formatted(test::board_from_string(test::kSolvedGrid));
   EXPECT_EQ(full.substr(0, 25), "   2 4 9   3 6 8   7 1 5\n");
   EXPECT_EQ(full.substr(full.size() - 26), "   1 3 8   2 9 6   5 4 7\n\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Runs `body` in a death-test child whose standard output goes to a file,
+// and returns what it printed there.
+std::string stdout_of_child(const std::string& name) {
+  const std::string path = testing::TempDir() + name;
+  std::FILE* f = std::fopen(path.c_str(), "r");
+  std::string text;
+  if (f != nullptr) {
+    char buffer[512];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+      text.append(buffer, got);
+    }
+    std::fclose(f);
+  }
+  std::remove(path.c_str());
+  return text;
+}
+
+void redirect_stdout(const std::string& name) {
+  const std::string path = testing::TempDir() + name;
+  if (std::freopen(path.c_str(), "w", stdout) == nullptr) std::abort();
+}
+
+// An output file whose bytes cannot all be written turns any ending into a
+// failure with status 2, whether the loss shows at the end of the run or
+// while it goes on.
+TEST(OutputDeathTest, LostOutputFileWritesFailTheRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  solver::Board board;
+  board.fill(solver::kLoadMarker);
+  front::g_settings.output_name = "full.txt";
+  EXPECT_EXIT(
+      {
+        redirect_stdout("vortel_end_run.txt");
+        front::g_sink = std::fopen("/dev/full", "w");
+        front::print_board(front::g_sink, board, "Tabella");
+        front::end_run(0);
+      },
+      testing::ExitedWithCode(2), "");
+  EXPECT_EQ(stdout_of_child("vortel_end_run.txt"),
+            "Errore in scrittura dell'archivio full.txt\n");
+
+  EXPECT_EXIT(
+      {
+        redirect_stdout("vortel_check_sink.txt");
+        front::g_sink = std::fopen("/dev/full", "w");
+        front::print_board(front::g_sink, board, "Tabella");
+        front::check_sink();  // nothing has failed yet: still buffered
+        std::fflush(front::g_sink);
+        front::check_sink();
+        std::printf("not reached\n");
+        front::end_run(0);
+      },
+      testing::ExitedWithCode(2), "");
+  EXPECT_EQ(stdout_of_child("vortel_check_sink.txt"),
+            "Errore in scrittura dell'archivio full.txt\n");
 }
 
 }  // namespace
