@@ -8,17 +8,21 @@
 // solution in exactly that order.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <array>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "vortel_process.h"
+
 namespace {
 
-using Grid = std::array<int, 81>;  // 0 = empty
+using test::boards_after;
+using test::Grid;
+using test::random_grid;
+using test::reported_count;
+using test::run_vortel;
+using test::VortelRun;
 
 // Enumerates completions of `grid` in row-major, digit-ascending order,
 // stopping after `limit` of them.
@@ -74,89 +78,6 @@ class SimpleCounter {
   std::array<unsigned, 9> rows_{}, cols_{}, boxes_{};
 };
 
-// A random valid grid: a fixed pattern under random relabelling of digits,
-// shuffles of rows within bands, of bands, of columns within stacks, of
-// stacks, and transposition.
-Grid random_grid(std::mt19937& rng) {
-  std::array<int, 9> digits = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-  std::shuffle(digits.begin(), digits.end(), rng);
-  auto shuffled_lines = [&rng]() {
-    std::array<int, 3> bands = {0, 1, 2};
-    std::shuffle(bands.begin(), bands.end(), rng);
-    std::array<int, 9> lines{};
-    for (int b = 0; b < 3; ++b) {
-      std::array<int, 3> inner = {0, 1, 2};
-      std::shuffle(inner.begin(), inner.end(), rng);
-      for (int k = 0; k < 3; ++k) lines[3 * b + k] = 3 * bands[b] + inner[k];
-    }
-    return lines;
-  };
-  const std::array<int, 9> rows = shuffled_lines();
-  const std::array<int, 9> cols = shuffled_lines();
-  const bool transpose = rng() % 2 == 0;
-  Grid grid{};
-  for (int r = 0; r < 9; ++r) {
-    for (int c = 0; c < 9; ++c) {
-      const int pr = rows[r];
-      const int pc = cols[c];
-      const int pattern = (pr * 3 + pr / 3 + pc) % 9;
-      grid[transpose ? 9 * c + r : 9 * r + c] = digits[pattern];
-    }
-  }
-  return grid;
-}
-
-struct VortelRun {
-  int status = -1;
-  std::string out;
-};
-
-VortelRun run_vortel(const Grid& puzzle, const std::string& options) {
-  const std::string path = testing::TempDir() + "vortel_property.txt";
-  std::FILE* f = std::fopen(path.c_str(), "w");
-  for (int i = 0; i < 81; ++i) {
-    if (puzzle[i] != 0) std::fprintf(f, "%d %d %d\n", i / 9 + 1, i % 9 + 1, puzzle[i]);
-  }
-  std::fclose(f);
-  const std::string command =
-      std::string(VORTEL_BINARY) + " " + path + " " + options + " </dev/null";
-  VortelRun run;
-  std::FILE* pipe = popen(command.c_str(), "r");
-  char buffer[4096];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    run.out.append(buffer, got);
-  }
-  const int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::remove(path.c_str());
-  return run;
-}
-
-// The board printed under each occurrence of `title`, as a Grid.
-std::vector<Grid> boards_after(const std::string& out, const std::string& title) {
-  std::vector<Grid> boards;
-  std::size_t pos = 0;
-  while ((pos = out.find("\n" + title + "\n\n", pos)) != std::string::npos) {
-    pos += title.size() + 3;
-    Grid g{};
-    int cell = 0;
-    while (cell < 81 && pos < out.size()) {
-      const char ch = out[pos++];
-      if (ch >= '1' && ch <= '9') g[cell++] = ch - '0';
-      if (ch == '-') g[cell++] = 0;
-    }
-    boards.push_back(g);
-  }
-  return boards;
-}
-
-long reported_count(const std::string& out) {
-  const std::string key = "Il problema ammette ";
-  const std::size_t pos = out.find(key);
-  return pos == std::string::npos ? -1 : std::stol(out.substr(pos + key.size()));
-}
-
 TEST(SearchPropertyTest, MatchesAnIndependentCounter) {
   std::mt19937 rng(20261207);
   SimpleCounter counter(20000);
@@ -183,7 +104,8 @@ TEST(SearchPropertyTest, MatchesAnIndependentCounter) {
     if (expected.empty()) {
       ++without_solution;
       // Either logic or the search finds the contradiction.
-      EXPECT_TRUE(counted.status == 2 || counted.status == 4 || counted.status == 1);
+      EXPECT_TRUE(counted.status == 2 || counted.status == 4 ||
+                  counted.status == 1);
       if (counted.status == 4) {
         EXPECT_NE(counted.out.find("Problema proposto privo di soluzioni!"),
                   std::string::npos);
