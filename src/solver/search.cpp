@@ -2,6 +2,7 @@
 // prints: it reports each solution as it finds it.
 #include "solver/search.h"
 
+#include <cassert>
 #include <chrono>
 #include <cstdio>
 #include <new>
@@ -11,17 +12,19 @@
 #include "front/output.h"
 #include "solver/consistency.h"
 #include "solver/propagate.h"
+#include "solver/state.h"
 
 namespace solver {
 
-std::array<Board*, kCells> g_pool = {};
+std::array<State*, kCells> g_pool = {};
 std::int64_t g_solution_count = 0;
+std::int64_t g_trial_count = 0;
 double g_elapsed_total = 0.0;
 
 namespace {
 
-Board* allocate_board() {
-  return new (std::nothrow) Board;
+State* allocate_board() {
+  return new (std::nothrow) State;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -83,10 +86,16 @@ void update_cpu_time() {
   g_previous_ms = now;
 }
 
-void search(const Board& parent, int start, std::int32_t& unknown) {
+namespace {
+
+// The search proper, on boards that carry their masks. `unknown` equals
+// the number of open cells of `parent` on entry (every caller keeps the
+// count in step with its board), so each trial starts from that figure
+// instead of counting the copy again.
+void search_state(const State& parent, int start, std::int32_t& unknown) {
   int k = start;
-  while (is_determined(parent[static_cast<unsigned>(k)])) ++k;
-  Board*& slot = g_pool[static_cast<unsigned>(k)];
+  while (is_determined(parent.board[static_cast<unsigned>(k)])) ++k;
+  State*& slot = g_pool[static_cast<unsigned>(k)];
   if (slot == nullptr) {
     slot = g_allocate_board();
     if (slot == nullptr) {
@@ -94,25 +103,45 @@ void search(const Board& parent, int start, std::int32_t& unknown) {
       front::end_run(front::kExitFormatOrMemory);
     }
   }
-  Board& work = *slot;
-  std::int32_t p = parent[static_cast<unsigned>(k)];
-  for (int i = 1; i <= 9 && p > 1; ++i) {
-    const std::int32_t code = kCodeTable[static_cast<unsigned>(i)];
-    if (p % code != 0) continue;
-    p /= code;
+  State& work = *slot;
+  const std::int32_t parent_unknown = unknown;
+  // The candidates of cell k, in increasing digit order: the digits whose
+  // codes divide its candidate product.
+  Mask candidates = parent.cand[static_cast<unsigned>(k)];
+  while (candidates != 0) {
+    const int digit = lowest_digit(candidates);
+    candidates = static_cast<Mask>(candidates & (candidates - 1));
+    ++g_trial_count;
     work = parent;
-    unknown = count_unknown(work);
-    work[static_cast<unsigned>(k)] = code;
+    unknown = parent_unknown;
+    work.board[static_cast<unsigned>(k)] =
+        kCodeTable[static_cast<unsigned>(digit)];
+    mark_determined(work, k, digit);
     --unknown;
     propagate(work, unknown);
-    if (check_consistency(work) != 0) continue;
+    // The state's conflict flag is check_consistency's verdict, kept up to
+    // date as cells became determined, so the board need not be scanned.
+    assert(work.conflict == (check_consistency(work.board) != 0) &&
+           "conflict flag out of step with the board");
+    if (work.conflict) continue;
     if (unknown != 0) {
-      search(work, k + 1, unknown);
+      search_state(work, k + 1, unknown);
     } else {
       ++g_solution_count;
-      report_solution(work);
+      report_solution(work.board);
     }
   }
+}
+
+}  // namespace
+
+void search(const Board& parent, int start, std::int32_t& unknown) {
+  // The root is the one board without masks yet; it is searched once.
+  static State root;
+  root.board = parent;
+  derive_masks(root);
+  unknown = count_unknown(parent);
+  search_state(root, start, unknown);
 }
 
 void iterative_process(const Board& board, std::int32_t& unknown) {

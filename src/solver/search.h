@@ -10,16 +10,23 @@
 
 namespace solver {
 
-/// One work board per cell index, allocated the first time the search
-/// branches on that index and kept until the process ends.
-extern std::array<Board*, kCells> g_pool;
+struct State;
+
+/// One work board (with its derived masks) per cell index, allocated the
+/// first time the search branches on that index and kept until the process
+/// ends.
+extern std::array<State*, kCells> g_pool;
 
 /// Allocates one pool board, or returns null. A seam for tests.
-using BoardAllocator = Board* (*)();
+using BoardAllocator = State* (*)();
 extern BoardAllocator g_allocate_board;
 
 /// Complete boards found so far. 64 bits, so that no count can wrap.
 extern std::int64_t g_solution_count;
+
+/// Trials made so far (one board copy and one propagation each). Nothing
+/// prints it; benchmarks and tests read it.
+extern std::int64_t g_trial_count;
 
 /// Seconds of wall-clock time accumulated by update_cpu_time.
 extern double g_elapsed_total;

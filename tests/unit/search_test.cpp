@@ -1,19 +1,22 @@
-// The search: its out-of-memory path.
+// The search: its out-of-memory path and its trial counts.
 #include "solver/search.h"
+#include "solver/state.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 #include "front/exit_status.h"
+#include "front/options.h"
+#include "solver/propagate.h"
 #include "test_boards.h"
 
 namespace {
 
-solver::Board* no_memory() {
-  return nullptr;
-}
+solver::State* no_memory() { return nullptr; }
 
 // The first pool board cannot be had: the run reports it on standard
 // output and ends with status 3.
@@ -37,6 +40,58 @@ TEST(SearchDeathTest, OutOfMemory) {
   std::fclose(f);
   std::remove(log.c_str());
   EXPECT_EQ(std::string(text, got), "\nSpazio di memoria insufficiente\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The trial counts and solution counts of well-known puzzles: the search
+// branches on the first open cell in row-major order, so these numbers are
+// a property of its rules that any change to the solver must keep.
+TEST(SearchTest, TrialAndSolutionCountsOfKnownPuzzles) {
+  std::FILE* corpus = std::fopen(VORTEL_TEST_DATA "/search_corpus.txt", "r");
+  ASSERT_NE(corpus, nullptr);
+  char line[256];
+  int checked = 0;
+  front::g_settings = front::RunSettings{};
+  front::g_settings.count = true;
+  while (std::fgets(line, sizeof line, corpus) != nullptr) {
+    if (line[0] == '#') continue;
+    const std::string text(line);
+    const std::size_t first_colon = text.find(':');
+    const std::size_t second_colon = text.find(':', first_colon + 1);
+    const std::string puzzle = text.substr(0, first_colon);
+    const long solutions = std::stol(text.substr(first_colon + 1));
+    const std::string trials = text.substr(second_colon + 1);
+    solver::Board board = test::board_from_string(puzzle);
+    std::int32_t unknown = solver::count_unknown(board);
+    solver::propagate(board, unknown);
+    solver::g_solution_count = 0;
+    solver::g_trial_count = 0;
+    if (unknown == 0) {
+      solver::g_solution_count = 1;
+    } else {
+      // Count mode prints the first solution: keep it off the test's output.
+      std::fflush(stdout);
+      const int saved = dup(1);
+      const int null_fd = open("/dev/null", O_WRONLY);
+      dup2(null_fd, 1);
+      solver::search(board, 0, unknown);
+      std::fflush(stdout);
+      dup2(saved, 1);
+      close(null_fd);
+      close(saved);
+    }
+    EXPECT_EQ(solver::g_solution_count, solutions) << puzzle;
+    if (trials.size() > 1) {
+      EXPECT_EQ(solver::g_trial_count, std::stol(trials)) << puzzle;
+    }
+    ++checked;
+  }
+  std::fclose(corpus);
+  EXPECT_EQ(checked, 14);
+  front::g_settings = front::RunSettings{};
 }
 
 }  // namespace

@@ -1,0 +1,147 @@
+// Microbenchmarks of the solver's hot operations over the bundled puzzle
+// sets, and of whole searches (reported per trial). Not a test: numbers
+// only.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "front/options.h"
+#include "solver/candidates.h"
+#include "solver/consistency.h"
+#include "solver/propagate.h"
+#include "solver/search.h"
+
+namespace {
+
+using solver::Board;
+
+std::vector<Board> load_set(const std::string& name) {
+  std::ifstream in(std::string(VORTEL_BENCH_DATA) + "/" + name);
+  std::vector<Board> boards;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.size() < 81) continue;
+    Board board;
+    for (int i = 0; i < 81; ++i) {
+      const char ch = line[i];
+      board[i] = (ch >= '1' && ch <= '9') ? solver::kCodeTable[ch - '0']
+                                          : solver::kLoadMarker;
+    }
+    boards.push_back(board);
+  }
+  return boards;
+}
+
+// Each set as the search meets it: propagated once, open cells left.
+std::vector<Board> propagated(const std::vector<Board>& loaded) {
+  std::vector<Board> boards;
+  for (Board board : loaded) {
+    std::int32_t unknown = solver::count_unknown(board);
+    solver::propagate(board, unknown);
+    if (unknown > 0 && solver::check_consistency(board) == 0) {
+      boards.push_back(board);
+    }
+  }
+  return boards;
+}
+
+const char* const kSets[] = {"hard_for_search.txt", "bench_17clue.txt",
+                             "bench_top1465.txt"};
+
+void BM_candidate_pass(benchmark::State& state) {
+  const std::vector<Board> boards = load_set(kSets[state.range(0)]);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    Board board = boards[i++ % boards.size()];
+    std::int32_t unknown = solver::count_unknown(board);
+    solver::candidate_pass(board, unknown);
+    benchmark::DoNotOptimize(board);
+  }
+  state.SetLabel(kSets[state.range(0)]);
+}
+BENCHMARK(BM_candidate_pass)->DenseRange(0, 2);
+
+void BM_propagate(benchmark::State& state) {
+  const std::vector<Board> boards = load_set(kSets[state.range(0)]);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    Board board = boards[i++ % boards.size()];
+    std::int32_t unknown = solver::count_unknown(board);
+    solver::propagate(board, unknown);
+    benchmark::DoNotOptimize(board);
+  }
+  state.SetLabel(kSets[state.range(0)]);
+}
+BENCHMARK(BM_propagate)->DenseRange(0, 2);
+
+void BM_check_consistency(benchmark::State& state) {
+  const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        solver::check_consistency(boards[i++ % boards.size()]));
+  }
+  state.SetLabel(kSets[state.range(0)]);
+}
+BENCHMARK(BM_check_consistency)->DenseRange(0, 2);
+
+// One search trial as the search makes it: copy, assign the first candidate
+// of the first open cell, propagate, check.
+void BM_search_trial(benchmark::State& state) {
+  const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const Board& parent = boards[i++ % boards.size()];
+    int k = 0;
+    while (solver::is_determined(parent[k])) ++k;
+    int digit = 1;
+    while (parent[k] % solver::kCodeTable[digit] != 0) ++digit;
+    Board work = parent;
+    std::int32_t unknown = solver::count_unknown(work);
+    work[k] = solver::kCodeTable[digit];
+    --unknown;
+    solver::propagate(work, unknown);
+    benchmark::DoNotOptimize(solver::check_consistency(work));
+  }
+  state.SetLabel(kSets[state.range(0)]);
+}
+BENCHMARK(BM_search_trial)->DenseRange(0, 2);
+
+// Whole searches counting every solution of each puzzle of a set, with the
+// real search (standard output sent to /dev/null). Reported per trial.
+void BM_search_count_all(benchmark::State& state) {
+  const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
+  front::g_settings.count = true;
+  std::fflush(stdout);
+  const int saved = dup(1);
+  const int null_fd = open("/dev/null", O_WRONLY);
+  dup2(null_fd, 1);
+  std::int64_t trials = 0;
+  for (auto _ : state) {
+    solver::g_trial_count = 0;
+    for (const Board& board : boards) {
+      std::int32_t unknown = solver::count_unknown(board);
+      solver::g_solution_count = 0;
+      solver::search(board, 0, unknown);
+    }
+    trials += solver::g_trial_count;
+  }
+  std::fflush(stdout);
+  dup2(saved, 1);
+  close(null_fd);
+  close(saved);
+  state.counters["trials_per_s"] =
+      benchmark::Counter(static_cast<double>(trials), benchmark::Counter::kIsRate);
+  state.counters["us_per_trial"] = benchmark::Counter(
+      static_cast<double>(trials) * 1e-6,
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.SetLabel(kSets[state.range(0)]);
+}
+BENCHMARK(BM_search_count_all)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+}  // namespace

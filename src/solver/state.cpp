@@ -1,0 +1,113 @@
+// Tables and helpers of the derived bookkeeping.
+#include "solver/state.h"
+
+namespace solver {
+
+namespace {
+
+constexpr std::array<std::int32_t, 512> make_products() {
+  std::array<std::int32_t, 512> products{};
+  for (unsigned index = 0; index < 512; ++index) {
+    std::int32_t product = 1;
+    for (unsigned d = 1; d <= 9; ++d) {
+      if ((index >> (d - 1)) & 1U) product *= kCodeTable[d];
+    }
+    products[index] = product;
+  }
+  return products;
+}
+
+// Inverse of an odd number modulo 2^32 by Newton's iteration (each step
+// doubles the number of correct low bits; 5 steps from 3 bits give 96).
+constexpr std::uint32_t inverse_mod_2_32(std::uint32_t odd) {
+  std::uint32_t x = odd;
+  for (int i = 0; i < 5; ++i) x *= 2U - odd * x;
+  return x;
+}
+
+constexpr std::array<ExactDivisor, 10> make_divisors() {
+  std::array<ExactDivisor, 10> divisors{};
+  for (unsigned d = 1; d <= 9; ++d) {
+    std::uint32_t odd = static_cast<std::uint32_t>(kCodeTable[d]);
+    unsigned shift = 0;
+    while (odd % 2 == 0) {
+      odd /= 2;
+      ++shift;
+    }
+    divisors[d] = {shift, inverse_mod_2_32(odd)};
+  }
+  return divisors;
+}
+
+constexpr std::array<std::uint8_t, kCells> make_unit_of(int which) {
+  std::array<std::uint8_t, kCells> unit{};
+  for (int i = 0; i < kCells; ++i) {
+    const int r = i / 9;
+    const int c = i % 9;
+    const int value = which == 0 ? r : which == 1 ? c : (r / 3) * 3 + c / 3;
+    unit[static_cast<unsigned>(i)] = static_cast<std::uint8_t>(value);
+  }
+  return unit;
+}
+
+// The cells of unit u (0..8) of one kind, in scanning order: a row left to
+// right, a column top to bottom, a box rows outer and columns inner.
+constexpr std::array<std::array<std::uint8_t, 9>, 9> make_unit_cells(
+    int which) {
+  std::array<std::array<std::uint8_t, 9>, 9> cells{};
+  for (int b = 0; b < 9; ++b) {
+    for (int k = 0; k < 9; ++k) {
+      const int r = which == 0 ? b : which == 1 ? k : (b / 3) * 3 + k / 3;
+      const int c = which == 0 ? k : which == 1 ? b : (b % 3) * 3 + k % 3;
+      cells[static_cast<unsigned>(b)][static_cast<unsigned>(k)] =
+          static_cast<std::uint8_t>(cell_index(r, c));
+    }
+  }
+  return cells;
+}
+
+static_assert(make_products()[511] == kAllCandidates);
+static_assert(inverse_mod_2_32(23) * 23U == 1U);
+
+}  // namespace
+
+const std::array<std::int32_t, 512> kProductOfMask = make_products();
+const std::array<std::uint8_t, kCells> kRowOf = make_unit_of(0);
+const std::array<std::uint8_t, kCells> kColOf = make_unit_of(1);
+const std::array<std::uint8_t, kCells> kBoxOf = make_unit_of(2);
+const std::array<std::array<std::uint8_t, 9>, 9> kRowCells = make_unit_cells(0);
+const std::array<std::array<std::uint8_t, 9>, 9> kColCells = make_unit_cells(1);
+const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells = make_unit_cells(2);
+
+const std::array<ExactDivisor, 10> kExactDivisors = make_divisors();
+
+Mask mask_of(std::int32_t value) {
+  if (is_determined(value)) return 0;
+  Mask mask = 0;
+  for (int d = 1; d <= 9; ++d) {
+    if (value % kCodeTable[static_cast<unsigned>(d)] == 0) mask |= digit_bit(d);
+  }
+  return mask;
+}
+
+void derive_masks(State& s) {
+  s.changed = 0;
+  s.conflict = false;
+  s.rows.fill(0);
+  s.cols.fill(0);
+  s.boxes.fill(0);
+  for (int i = 0; i < kCells; ++i) {
+    const std::int32_t value = s.board[static_cast<unsigned>(i)];
+    s.cand[static_cast<unsigned>(i)] = mask_of(value);
+    if (is_determined(value)) {
+      const int digit = kDigitTable[static_cast<unsigned>(value)];
+      if (digit != 0) {
+        mark_determined(s, i, digit);
+      } else {
+        s.conflict = true;  // the empty product
+      }
+    }
+  }
+}
+
+}  // namespace solver

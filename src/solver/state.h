@@ -1,0 +1,130 @@
+// Bookkeeping kept beside a board so that the solver's operations run
+// without division and without re-scanning units. It is derived data only:
+// every operation still leaves the board's 81 values exactly as the plain
+// arithmetic on candidate products would.
+//
+// Digit sets are 16-bit masks with bit d (1..9) for digit d; bit 0 unused.
+//  - cand[i]: for an undetermined cell, the digits whose codes divide its
+//    value, so "value % code == 0" becomes a bit test. For a candidate
+//    product that is its candidate set; for the load marker 999999 it is
+//    {3, 4, 5, 6} (codes 7, 9, 11, 13), and because 999999 holds each of
+//    those factors once (and 3 only three times, so 9 divides it once), the
+//    mask stays exact as codes are divided out. Zero for determined cells,
+//    so a unit's OR of masks covers exactly its undetermined cells.
+//  - rows, cols, boxes: the digits held by the determined cells of each
+//    unit (the empty product holds none). compute_candidates for a cell is
+//    the product of the codes outside the union of its three unit masks.
+//  - conflict: set once a unit holds a digit twice or a cell holds the
+//    empty product, i.e. exactly when check_consistency would report 1;
+//    every cell that becomes determined passes through mark_determined,
+//    which compares its digit with those its units already hold.
+//  - changed: one bit per unit (rows 0-8, columns 9-17, boxes 18-26) whose
+//    candidate masks may have changed since the bit was last cleared; the
+//    hidden-single sweep uses it to recompute only what a placement touched.
+// Invariants, kept by every operation on a State: the two kinds of mask
+// agree with `board` as just described.
+#ifndef VORTEL_SOLVER_STATE_H_
+#define VORTEL_SOLVER_STATE_H_
+
+#include <array>
+#include <cstdint>
+
+#include "solver/board.h"
+
+namespace solver {
+
+using Mask = std::uint16_t;
+
+/// Digits 1..9 as a mask.
+inline constexpr Mask kAllDigits = 0x3FE;
+
+inline constexpr Mask digit_bit(int digit) {
+  return static_cast<Mask>(1U << digit);
+}
+
+/// The lowest digit in a non-empty mask.
+inline int lowest_digit(Mask mask) {
+  return __builtin_ctz(mask);
+}
+
+/// Product of the codes of the digits in a mask (index: mask >> 1). The
+/// empty mask gives the empty product 1.
+extern const std::array<std::int32_t, 512> kProductOfMask;
+
+/// How to divide exactly by a code: shift out its factors of 2 (one, for
+/// 6), then multiply by the inverse of its odd part modulo 2^32.
+struct ExactDivisor {
+  unsigned shift;
+  std::uint32_t inverse;
+};
+extern const std::array<ExactDivisor, 10> kExactDivisors;
+
+/// value / code(digit) for a value that the code divides exactly, without
+/// a division instruction.
+inline std::int32_t divide_exactly(std::int32_t value, int digit) {
+  const ExactDivisor& d = kExactDivisors[static_cast<unsigned>(digit)];
+  return static_cast<std::int32_t>(
+      (static_cast<std::uint32_t>(value) >> d.shift) * d.inverse);
+}
+
+/// The candidate mask of a cell value: 0 if determined, else the digits
+/// whose codes divide it.
+Mask mask_of(std::int32_t value);
+
+/// Row, column and box of each cell, and the cells of each unit in the
+/// solver's scanning order (rows outer, columns inner within a box).
+extern const std::array<std::uint8_t, kCells> kRowOf;
+extern const std::array<std::uint8_t, kCells> kColOf;
+extern const std::array<std::uint8_t, kCells> kBoxOf;
+extern const std::array<std::array<std::uint8_t, 9>, 9> kRowCells;
+extern const std::array<std::array<std::uint8_t, 9>, 9> kColCells;
+extern const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells;
+
+struct State {
+  Board board;
+  std::array<Mask, kCells> cand;
+  std::array<Mask, 9> rows;
+  std::array<Mask, 9> cols;
+  std::array<Mask, 9> boxes;
+  std::uint32_t changed;
+  bool conflict;
+};
+
+/// The `changed` bits of the three units of cell i.
+inline std::uint32_t units_of(unsigned i) {
+  return (1U << kRowOf[i]) | (1U << (9 + kColOf[i])) | (1U << (18 + kBoxOf[i]));
+}
+
+/// Fills in the masks of `state` from its board.
+void derive_masks(State& state);
+
+/// Records that cell i now holds `digit` (1..9) in its three unit masks,
+/// noting a conflict if one of them holds it already, and clears its
+/// candidate mask.
+inline void mark_determined(State& s, int i, int digit) {
+  const unsigned u = static_cast<unsigned>(i);
+  const Mask bit = digit_bit(digit);
+  Mask& row = s.rows[kRowOf[u]];
+  Mask& col = s.cols[kColOf[u]];
+  Mask& box = s.boxes[kBoxOf[u]];
+  s.conflict |= ((row | col | box) & bit) != 0;
+  row |= bit;
+  col |= bit;
+  box |= bit;
+  s.cand[u] = 0;
+  s.changed |= units_of(u);
+}
+
+// The operations of candidates.h and propagate.h on a State. The digit is
+// 1..9 (the code's digit); see those headers for the behaviour.
+void eliminate_in_row(State& s, int r, int digit, std::int32_t& unknown);
+void eliminate_in_column(State& s, int c, int digit, std::int32_t& unknown);
+void eliminate_in_box(State& s, int b, int digit, std::int32_t& unknown);
+void candidate_pass(State& s, std::int32_t& unknown);
+int hidden_single(State& s, int i, std::int32_t& unknown);
+std::int32_t hidden_single_sweep(State& s, std::int32_t& unknown);
+void propagate(State& s, std::int32_t& unknown);
+
+}  // namespace solver
+
+#endif  // VORTEL_SOLVER_STATE_H_
