@@ -104,6 +104,14 @@ void candidate_pass(State& s, std::int32_t& unknown) {
   }
 }
 
+void candidate_pass_after_assignment(State& s, int k, int digit,
+                                     std::int32_t& unknown) {
+  const Mask bit = digit_bit(digit);
+  for (std::uint8_t u : kPeers[static_cast<unsigned>(k)]) {
+    if ((s.cand[u] & bit) != 0) remove_carried(s, u, digit, unknown);
+  }
+}
+
 std::int32_t compute_candidates(const Board& board, int r, int c) {
   Mask seen = 0;
   const int b = kBoxOf[static_cast<unsigned>(cell_index(r, c))];

@@ -10,9 +10,12 @@
 // X's candidates in any of its three sets, and the unit whose test fires is
 // the first of row, column, box whose set has it.
 //
-// The sweep keeps these sets per unit and recomputes one only when it is
-// needed and its unit has changed (State::changed), so a placement costs
-// the units its cascade touched, not all 27.
+// The sweep keeps these sets per unit and recomputes one only when its
+// unit has changed (State::changed), so a placement costs the units its
+// cascade touched, not all 27. A cell can only have a hidden single if one
+// of its units has a non-empty set, so the sweep visits just the cells of
+// such units, in row-major order; a sweep that finds nothing (the last of
+// every propagation) costs little more than a look at the 27 sets.
 #include "solver/propagate.h"
 
 #include "solver/candidates.h"
@@ -35,38 +38,123 @@ Mask unit_singles(const State& s, const std::uint8_t* cells) {
 }
 
 // Per-unit singles (index: the `changed` bit of the unit), valid where the
-// bit of `valid` is set.
+// bit of `valid` is set; `present` has the bits of the units whose set is
+// not empty.
 struct UnitSingles {
-  std::array<Mask, 27> of_unit;
+  std::array<Mask, 27> of_unit{};
   std::uint32_t valid = 0;
+  std::uint32_t present = 0;
 };
 
-Mask singles_of(const State& s, UnitSingles& singles, unsigned unit) {
-  if ((singles.valid >> unit & 1U) == 0) {
+constexpr std::uint32_t kAllUnits = (1U << 27) - 1;
+
+// The units that hold a cell at or after index `from` (0..80): a sweep that
+// has reached `from` need not look at the others again.
+constexpr std::array<std::uint32_t, kCells> make_units_from() {
+  std::array<std::uint32_t, kCells> units{};
+  for (unsigned from = 0; from < kCells; ++from) {
+    for (unsigned i = from; i < kCells; ++i) {
+      units[from] |= (1U << (i / 9)) | (1U << (9 + i % 9)) |
+                     (1U << (18 + (i / 27) * 3 + (i % 9) / 3));
+    }
+  }
+  return units;
+}
+
+constexpr std::array<std::uint32_t, kCells> kUnitsFrom = make_units_from();
+
+// Brings the singles of the given units up to date with the state,
+// recomputing only those changed since they were last computed.
+void refresh(State& s, UnitSingles& singles, std::uint32_t units) {
+  singles.valid &= ~s.changed;
+  s.changed = 0;
+  for (std::uint32_t stale = ~singles.valid & units; stale != 0;
+       stale &= stale - 1) {
+    const unsigned unit = static_cast<unsigned>(__builtin_ctz(stale));
     const std::array<std::array<std::uint8_t, 9>, 9>& cells =
         unit < 9    ? kRowCells
         : unit < 18 ? kColCells
                     : kBoxCells;
-    singles.of_unit[unit] = unit_singles(s, cells[unit % 9].data());
-    singles.valid |= 1U << unit;
+    const Mask found = unit_singles(s, cells[unit % 9].data());
+    singles.of_unit[unit] = found;
+    if (found != 0) {
+      singles.present |= 1U << unit;
+    } else {
+      singles.present &= ~(1U << unit);
+    }
   }
-  return singles.of_unit[unit];
+  singles.valid |= units;
 }
 
-// hidden_single for the undetermined cell i, with the unit singles kept up
-// to date by the caller.
-int hidden_single_at(State& s, int i, UnitSingles& singles,
+// Cells as a 81-bit set: bits 0-63 in `low`, 64-80 in `high`.
+struct CellSet {
+  std::uint64_t low;
+  std::uint64_t high;
+};
+
+constexpr std::array<CellSet, 27> make_unit_sets() {
+  std::array<CellSet, 27> sets{};
+  for (unsigned i = 0; i < kCells; ++i) {
+    const unsigned units[3] = {i / 9, 9 + i % 9,
+                               18 + (i / 27) * 3 + (i % 9) / 3};
+    for (unsigned unit : units) {
+      if (i < 64) {
+        sets[unit].low |= std::uint64_t{1} << i;
+      } else {
+        sets[unit].high |= std::uint64_t{1} << (i - 64);
+      }
+    }
+  }
+  return sets;
+}
+
+constexpr std::array<CellSet, 27> kUnitSets = make_unit_sets();
+
+// The digits that are hidden singles of cell u under `singles`.
+Mask hidden_digits(const State& s, const UnitSingles& singles, unsigned u) {
+  return static_cast<Mask>(s.cand[u] & (singles.of_unit[kRowOf[u]] |
+                                        singles.of_unit[9U + kColOf[u]] |
+                                        singles.of_unit[18U + kBoxOf[u]]));
+}
+
+// The first cell at or after `from` that has a hidden single, or -1. The
+// singles of the units that hold cells from `from` on must be up to date.
+int next_hidden_single(const State& s, const UnitSingles& singles, int from) {
+  CellSet cells = {0, 0};
+  for (std::uint32_t units =
+           singles.present & kUnitsFrom[static_cast<unsigned>(from)];
+       units != 0; units &= units - 1) {
+    const CellSet& unit =
+        kUnitSets[static_cast<unsigned>(__builtin_ctz(units))];
+    cells.low |= unit.low;
+    cells.high |= unit.high;
+  }
+  if (from >= 64) {
+    cells.low = 0;
+    cells.high &= ~std::uint64_t{0} << (from - 64);
+  } else if (from > 0) {
+    cells.low &= ~std::uint64_t{0} << from;
+  }
+  for (; cells.low != 0; cells.low &= cells.low - 1) {
+    const unsigned u = static_cast<unsigned>(__builtin_ctzll(cells.low));
+    if (hidden_digits(s, singles, u) != 0) return static_cast<int>(u);
+  }
+  for (; cells.high != 0; cells.high &= cells.high - 1) {
+    const unsigned u = 64U + static_cast<unsigned>(__builtin_ctzll(cells.high));
+    if (hidden_digits(s, singles, u) != 0) return static_cast<int>(u);
+  }
+  return -1;
+}
+
+// Places the hidden single of cell i, if it has one under the current
+// singles (which the caller has refreshed). Returns 1 if it placed one.
+int hidden_single_at(State& s, int i, const UnitSingles& singles,
                      std::int32_t& unknown) {
-  singles.valid &= ~s.changed;
-  s.changed = 0;
   const unsigned u = static_cast<unsigned>(i);
   const int r = kRowOf[u];
   const int c = kColOf[u];
   const int b = kBoxOf[u];
-  const Mask in_row = singles_of(s, singles, static_cast<unsigned>(r));
-  const Mask in_col = singles_of(s, singles, 9U + static_cast<unsigned>(c));
-  const Mask in_box = singles_of(s, singles, 18U + static_cast<unsigned>(b));
-  const Mask unique = static_cast<Mask>(s.cand[u] & (in_row | in_col | in_box));
+  const Mask unique = hidden_digits(s, singles, u);
   if (unique == 0) return 0;
   const int digit = lowest_digit(unique);
   const Mask bit = digit_bit(digit);
@@ -74,10 +162,10 @@ int hidden_single_at(State& s, int i, UnitSingles& singles,
   mark_determined(s, i, digit);
   // The unit in which the digit was unique has no other carrier of it; the
   // other two lose it.
-  if ((in_row & bit) != 0) {
+  if ((singles.of_unit[static_cast<unsigned>(r)] & bit) != 0) {
     eliminate_in_column(s, c, digit, unknown);
     eliminate_in_box(s, b, digit, unknown);
-  } else if ((in_col & bit) != 0) {
+  } else if ((singles.of_unit[9U + static_cast<unsigned>(c)] & bit) != 0) {
     eliminate_in_row(s, r, digit, unknown);
     eliminate_in_box(s, b, digit, unknown);
   } else {
@@ -88,38 +176,63 @@ int hidden_single_at(State& s, int i, UnitSingles& singles,
   return 1;
 }
 
-}  // namespace
-
-int hidden_single(State& s, int i, std::int32_t& unknown) {
-  UnitSingles singles;
-  return hidden_single_at(s, i, singles, unknown);
-}
-
-namespace {
-
+// One sweep: each placement changes the state that later cells are judged
+// by, so the singles are refreshed after each.
 std::int32_t sweep(State& s, UnitSingles& singles, std::int32_t& unknown) {
   std::int32_t found = 0;
-  for (int i = 0; i < kCells; ++i) {
-    if (is_determined(s.board[static_cast<unsigned>(i)])) continue;
+  for (int from = 0; from < kCells;) {
+    refresh(s, singles, kUnitsFrom[static_cast<unsigned>(from)]);
+    const int i = next_hidden_single(s, singles, from);
+    if (i < 0) break;
     found += hidden_single_at(s, i, singles, unknown);
+    from = i + 1;
   }
   return found;
 }
 
 }  // namespace
 
+int hidden_single(State& s, int i, std::int32_t& unknown) {
+  UnitSingles singles;
+  refresh(s, singles, kAllUnits);
+  return hidden_single_at(s, i, singles, unknown);
+}
+
 std::int32_t hidden_single_sweep(State& s, std::int32_t& unknown) {
   UnitSingles singles;
   return sweep(s, singles, unknown);
 }
 
-void propagate(State& s, std::int32_t& unknown) {
-  candidate_pass(s, unknown);
-  // The unit singles outlive each sweep: the next sweep recomputes only
-  // the units that the last placements changed.
-  UnitSingles singles;
+namespace {
+
+// The sweeps that follow the candidate pass, starting from `singles`. They
+// outlive each sweep: the next one recomputes only the units the last
+// placements changed.
+void sweep_until_stable(State& s, UnitSingles& singles, std::int32_t& unknown) {
   while (sweep(s, singles, unknown) != 0 && unknown != 0) {
   }
+}
+
+}  // namespace
+
+void propagate(State& s, std::int32_t& unknown) {
+  candidate_pass(s, unknown);
+  UnitSingles singles;  // none known yet
+  sweep_until_stable(s, singles, unknown);
+}
+
+void propagate_after_assignment(State& s, int k, int digit,
+                                std::int32_t& unknown) {
+  // A propagation ends with a sweep that found nothing, which means that no
+  // unit had a digit carried by exactly one cell: every unit's singles were
+  // empty, and only the units changed since (the assignment, and what
+  // follows from it below) need computing again.
+  s.changed = units_of(static_cast<unsigned>(k));
+  UnitSingles singles;
+  singles.valid = kAllUnits;
+  singles.present = 0;
+  candidate_pass_after_assignment(s, k, digit, unknown);
+  sweep_until_stable(s, singles, unknown);
 }
 
 namespace {

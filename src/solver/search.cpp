@@ -118,7 +118,7 @@ void search_state(const State& parent, int start, std::int32_t& unknown) {
         kCodeTable[static_cast<unsigned>(digit)];
     mark_determined(work, k, digit);
     --unknown;
-    propagate(work, unknown);
+    propagate_after_assignment(work, k, digit, unknown);
     // The state's conflict flag is check_consistency's verdict, kept up to
     // date as cells became determined, so the board need not be scanned.
     assert(work.conflict == (check_consistency(work.board) != 0) &&

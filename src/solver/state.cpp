@@ -66,6 +66,22 @@ constexpr std::array<std::array<std::uint8_t, 9>, 9> make_unit_cells(
   return cells;
 }
 
+constexpr std::array<std::array<std::uint8_t, 20>, kCells> make_peers() {
+  std::array<std::array<std::uint8_t, 20>, kCells> peers{};
+  for (int i = 0; i < kCells; ++i) {
+    unsigned n = 0;
+    for (int j = 0; j < kCells; ++j) {
+      const bool same_row = i / 9 == j / 9;
+      const bool same_col = i % 9 == j % 9;
+      const bool same_box = i / 27 == j / 27 && (i % 9) / 3 == (j % 9) / 3;
+      if (j != i && (same_row || same_col || same_box)) {
+        peers[static_cast<unsigned>(i)][n++] = static_cast<std::uint8_t>(j);
+      }
+    }
+  }
+  return peers;
+}
+
 static_assert(make_products()[511] == kAllCandidates);
 static_assert(inverse_mod_2_32(23) * 23U == 1U);
 
@@ -78,6 +94,7 @@ const std::array<std::uint8_t, kCells> kBoxOf = make_unit_of(2);
 const std::array<std::array<std::uint8_t, 9>, 9> kRowCells = make_unit_cells(0);
 const std::array<std::array<std::uint8_t, 9>, 9> kColCells = make_unit_cells(1);
 const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells = make_unit_cells(2);
+const std::array<std::array<std::uint8_t, 20>, kCells> kPeers = make_peers();
 
 const std::array<ExactDivisor, 10> kExactDivisors = make_divisors();
 

@@ -79,6 +79,8 @@ extern const std::array<std::uint8_t, kCells> kBoxOf;
 extern const std::array<std::array<std::uint8_t, 9>, 9> kRowCells;
 extern const std::array<std::array<std::uint8_t, 9>, 9> kColCells;
 extern const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells;
+/// The 20 cells sharing a row, column or box with each cell, ascending.
+extern const std::array<std::array<std::uint8_t, 20>, kCells> kPeers;
 
 struct State {
   Board board;
@@ -121,9 +123,26 @@ void eliminate_in_row(State& s, int r, int digit, std::int32_t& unknown);
 void eliminate_in_column(State& s, int c, int digit, std::int32_t& unknown);
 void eliminate_in_box(State& s, int b, int digit, std::int32_t& unknown);
 void candidate_pass(State& s, std::int32_t& unknown);
+
+/// candidate_pass for a board that was propagated and has since had one
+/// open cell, k, set to `digit` (the search's trial), with the same result.
+/// After a propagation every open cell's mask is exactly the digits that
+/// none of its determined peers holds: the pass made it so and every later
+/// placement removed its digit from all its peers, except a hidden single's
+/// digit from the unit where no other cell carried it. Recomputing from
+/// scratch would therefore change only k's peers that carry `digit`; the
+/// pass meets them in row-major order, so they are visited in that order
+/// and lose the digit exactly as an elimination would (cascades included).
+void candidate_pass_after_assignment(State& s, int k, int digit,
+                                     std::int32_t& unknown);
 int hidden_single(State& s, int i, std::int32_t& unknown);
 std::int32_t hidden_single_sweep(State& s, std::int32_t& unknown);
 void propagate(State& s, std::int32_t& unknown);
+
+/// propagate for the search's trial, with candidate_pass_after_assignment
+/// in place of the full pass.
+void propagate_after_assignment(State& s, int k, int digit,
+                                std::int32_t& unknown);
 
 }  // namespace solver
 
