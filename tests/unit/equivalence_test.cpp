@@ -12,6 +12,7 @@
 #include "solver/candidates.h"
 #include "solver/consistency.h"
 #include "solver/propagate.h"
+#include "solver/state.h"
 #include "test_boards.h"
 #include "vortel_process.h"
 
@@ -153,6 +154,55 @@ TEST(EquivalenceTest, EveryOperationOnRandomBoards) {
           << where(n, "check_consistency after propagate");
     }
   }
+}
+
+// The search's trial: a propagated board with one open cell assigned. The
+// shortcuts it takes (only the assigned cell's peers updated, unit singles
+// carried over, the conflict flag read instead of a scan) must give what
+// the full operations give.
+TEST(EquivalenceTest, SearchTrialShortcuts) {
+  std::mt19937 rng(13);
+  int trials = 0;
+  for (int n = 0; n < 1500; ++n) {
+    test::Grid grid =
+        test::random_puzzle(rng, 35 + static_cast<int>(rng() % 46));
+    Board parent = loaded_board(grid);
+    std::int32_t parent_unknown = solver::count_unknown(parent);
+    plain::propagate(parent, parent_unknown);
+    if (parent_unknown == 0 || plain::check_consistency(parent) != 0) continue;
+    for (int k = 0; k < 81; ++k) {
+      if (solver::is_determined(parent[k])) continue;
+      for (int digit = 1; digit <= 9; ++digit) {
+        if (parent[k] % kCodeTable[digit] != 0) continue;
+        Board ref = parent;
+        ref[k] = kCodeTable[digit];
+        std::int32_t ur = parent_unknown - 1;
+        Board passed = ref;
+        std::int32_t up = ur;
+        plain::candidate_pass(passed, up);
+        plain::propagate(ref, ur);
+
+        solver::State s;
+        s.board = parent;
+        solver::derive_masks(s);
+        s.board[k] = kCodeTable[digit];
+        solver::mark_determined(s, k, digit);
+        solver::State passed_fast = s;
+        std::int32_t uf = parent_unknown - 1;
+        std::int32_t upf = uf;
+        solver::candidate_pass_after_assignment(passed_fast, k, digit, upf);
+        ASSERT_EQ(passed_fast.board, passed) << "pass, trial " << trials;
+        ASSERT_EQ(upf, up);
+        solver::propagate_after_assignment(s, k, digit, uf);
+        ASSERT_EQ(s.board, ref) << "propagate, trial " << trials;
+        ASSERT_EQ(uf, ur);
+        ASSERT_EQ(s.conflict, plain::check_consistency(ref) != 0);
+        ++trials;
+      }
+      break;  // the search branches on the first open cell only
+    }
+  }
+  EXPECT_GT(trials, 1000);
 }
 
 // The built vortel's -S listing equals the plain search's, board for
