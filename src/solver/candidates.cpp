@@ -13,37 +13,83 @@ namespace solver {
 
 namespace {
 
+void cascade(State& s, unsigned u, std::int32_t& unknown);
+
 // The part of an elimination that touches a cell known to carry `digit`
 // (the unit loops test the candidate bit inline and call this only on a
-// hit, which keeps the common, empty case cheap): remove the digit; a cell
-// left with a single code cascades into its row, its column and its box,
-// in that order, and is counted off afterwards.
-[[gnu::noinline]] void remove_carried(State& s, unsigned u, int digit,
-                                      std::int32_t& unknown) {
+// hit): remove the digit, and cascade if a single code is left. Kept small
+// and inline; the rarer cascade is a call of its own.
+inline void remove_carried(State& s, unsigned u, int digit,
+                           std::int32_t& unknown) {
   s.cand[u] = static_cast<Mask>(s.cand[u] & ~digit_bit(digit));
-  s.changed |= units_of(u);
+  s.changed |= kUnitsOf[u];
   std::int32_t& cell = s.board[u];
   cell = divide_exactly(cell, digit);
-  if (!is_determined(cell)) return;
-  // A product of distinct codes divided by one of them: a single code.
-  const int v = kDigitTable[static_cast<unsigned>(cell)];
-  mark_determined(s, static_cast<int>(u), v);
-  eliminate_in_row(s, kRowOf[u], v, unknown);
-  eliminate_in_column(s, kColOf[u], v, unknown);
-  eliminate_in_box(s, kBoxOf[u], v, unknown);
-  --unknown;
+  if (is_determined(cell)) cascade(s, u, unknown);
 }
 
-// Visits the nine cells of a unit in order. Each cell's mask is read when
-// the loop reaches it, so cells changed by an earlier cascade are seen
-// with their new values.
-inline void eliminate_in_cells(State& s, const std::uint8_t* cells, int digit,
-                               std::int32_t& unknown) {
-  const Mask bit = digit_bit(digit);
-  for (int k = 0; k < 9; ++k) {
-    const unsigned u = cells[k];
+// The three unit loops. Each visits its nine cells in order and reads a
+// cell's mask when it reaches it, so cells changed by an earlier cascade
+// are seen with their new values. Most cells do not carry the digit: where
+// a unit's cells lie side by side in memory (a row's nine, a box's three
+// runs of three), a group of them is skipped with one test of four masks
+// at once; a cascade inside a group can only remove bits, so a group found
+// empty stays empty.
+inline void eliminate_in_group(State& s, unsigned first, unsigned count,
+                               Mask bit, int digit, std::int32_t& unknown) {
+  for (unsigned u = first; u < first + count; ++u) {
     if ((s.cand[u] & bit) != 0) remove_carried(s, u, digit, unknown);
   }
+}
+
+inline void eliminate_row_cells(State& s, unsigned r, int digit,
+                                std::int32_t& unknown) {
+  const Mask bit = digit_bit(digit);
+  const std::uint64_t lanes = in_four_lanes(bit);
+  const unsigned first = 9 * r;
+  if ((four_masks(s, first) & lanes) != 0) {
+    eliminate_in_group(s, first, 4, bit, digit, unknown);
+  }
+  if ((four_masks(s, first + 4) & lanes) != 0) {
+    eliminate_in_group(s, first + 4, 4, bit, digit, unknown);
+  }
+  if ((s.cand[first + 8] & bit) != 0) {
+    remove_carried(s, first + 8, digit, unknown);
+  }
+}
+
+inline void eliminate_column_cells(State& s, unsigned c, int digit,
+                                   std::int32_t& unknown) {
+  const Mask bit = digit_bit(digit);
+  for (unsigned u = c; u < kCells; u += 9) {
+    if ((s.cand[u] & bit) != 0) remove_carried(s, u, digit, unknown);
+  }
+}
+
+inline void eliminate_box_cells(State& s, unsigned b, int digit,
+                                std::int32_t& unknown) {
+  const Mask bit = digit_bit(digit);
+  // Three of the four lanes: the fourth cell lies outside the box.
+  const std::uint64_t lanes = in_four_lanes(bit) & 0x0000FFFFFFFFFFFFULL;
+  const unsigned first = 27 * (b / 3) + 3 * (b % 3);
+  for (unsigned row = first; row < first + 27; row += 9) {
+    if ((four_masks(s, row) & lanes) != 0) {
+      eliminate_in_group(s, row, 3, bit, digit, unknown);
+    }
+  }
+}
+
+// Cell u has just been left with a single code: it holds that digit now,
+// which is eliminated from its row, its column and its box, in that order;
+// the cell is counted off afterwards.
+[[gnu::noinline]] void cascade(State& s, unsigned u, std::int32_t& unknown) {
+  // A product of distinct codes divided by one of them: a single code.
+  const int v = kDigitTable[static_cast<unsigned>(s.board[u])];
+  mark_determined(s, static_cast<int>(u), v);
+  eliminate_row_cells(s, kRowOf[u], v, unknown);
+  eliminate_column_cells(s, kColOf[u], v, unknown);
+  eliminate_box_cells(s, kBoxOf[u], v, unknown);
+  --unknown;
 }
 
 // A plain board's elimination: the code 1 of the empty product divides
@@ -61,18 +107,15 @@ void eliminate_on_board(Board& board, std::int32_t code, Eliminate eliminate) {
 }  // namespace
 
 void eliminate_in_row(State& s, int r, int digit, std::int32_t& unknown) {
-  eliminate_in_cells(s, kRowCells[static_cast<unsigned>(r)].data(), digit,
-                     unknown);
+  eliminate_row_cells(s, static_cast<unsigned>(r), digit, unknown);
 }
 
 void eliminate_in_column(State& s, int c, int digit, std::int32_t& unknown) {
-  eliminate_in_cells(s, kColCells[static_cast<unsigned>(c)].data(), digit,
-                     unknown);
+  eliminate_column_cells(s, static_cast<unsigned>(c), digit, unknown);
 }
 
 void eliminate_in_box(State& s, int b, int digit, std::int32_t& unknown) {
-  eliminate_in_cells(s, kBoxCells[static_cast<unsigned>(b)].data(), digit,
-                     unknown);
+  eliminate_box_cells(s, static_cast<unsigned>(b), digit, unknown);
 }
 
 void candidate_pass(State& s, std::int32_t& unknown) {

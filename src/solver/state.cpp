@@ -96,6 +96,15 @@ const std::array<std::array<std::uint8_t, 9>, 9> kColCells = make_unit_cells(1);
 const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells = make_unit_cells(2);
 const std::array<std::array<std::uint8_t, 20>, kCells> kPeers = make_peers();
 
+const std::array<std::uint32_t, kCells> kUnitsOf = [] {
+  std::array<std::uint32_t, kCells> units{};
+  for (unsigned i = 0; i < kCells; ++i) {
+    units[i] =
+        (1U << kRowOf[i]) | (1U << (9 + kColOf[i])) | (1U << (18 + kBoxOf[i]));
+  }
+  return units;
+}();
+
 const std::array<ExactDivisor, 10> kExactDivisors = make_divisors();
 
 Mask mask_of(std::int32_t value) {
@@ -110,6 +119,7 @@ Mask mask_of(std::int32_t value) {
 void derive_masks(State& s) {
   s.changed = 0;
   s.conflict = false;
+  s.cand.fill(0);
   s.rows.fill(0);
   s.cols.fill(0);
   s.boxes.fill(0);

@@ -28,6 +28,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "solver/board.h"
 
@@ -84,7 +85,9 @@ extern const std::array<std::array<std::uint8_t, 20>, kCells> kPeers;
 
 struct State {
   Board board;
-  std::array<Mask, kCells> cand;
+  // Three zero masks after the 81 let any cell's mask be read as the first
+  // of four (see four_masks).
+  std::array<Mask, kCells + 3> cand;
   std::array<Mask, 9> rows;
   std::array<Mask, 9> cols;
   std::array<Mask, 9> boxes;
@@ -92,9 +95,25 @@ struct State {
   bool conflict;
 };
 
-/// The `changed` bits of the three units of cell i.
+/// The `changed` bits of the three units of each cell.
+extern const std::array<std::uint32_t, kCells> kUnitsOf;
+
 inline std::uint32_t units_of(unsigned i) {
-  return (1U << kRowOf[i]) | (1U << (9 + kColOf[i])) | (1U << (18 + kBoxOf[i]));
+  return kUnitsOf[i];
+}
+
+/// The candidate masks of cells i to i + 3 as the four 16-bit lanes of one
+/// word, so that one AND tells whether any of the four carries a digit
+/// (lane order follows memory order; only "any lane" is ever asked).
+inline std::uint64_t four_masks(const State& s, unsigned i) {
+  std::uint64_t lanes;
+  std::memcpy(&lanes, &s.cand[i], sizeof lanes);
+  return lanes;
+}
+
+/// A digit's bit repeated in each of the four lanes.
+inline std::uint64_t in_four_lanes(Mask bit) {
+  return bit * 0x0001000100010001ULL;
 }
 
 /// Fills in the masks of `state` from its board.
