@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -55,7 +56,9 @@ struct VortelRun {
 };
 
 inline VortelRun run_vortel(const Grid& puzzle, const std::string& options) {
-  const std::string path = testing::TempDir() + "vortel_property.txt";
+  // One file per process: ctest runs tests in parallel processes.
+  const std::string path = testing::TempDir() + "vortel_puzzle_" +
+                           std::to_string(getpid()) + ".txt";
   std::FILE* f = std::fopen(path.c_str(), "w");
   for (int i = 0; i < 81; ++i) {
     if (puzzle[i] != 0)
