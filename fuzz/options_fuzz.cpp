@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
       static_cast<int>(argv.size()), argv.data(), settings);
   switch (result.status) {
   case front::OptionStatus::kOk:
-    if (!settings.directory.empty() && settings.directory.back() != '/') {
-      std::abort();
+    if (settings.directory != nullptr) {
+      // The path is the directory, a '/' if it lacks one, then the name.
+      char* path = front::puzzle_path(settings, "p");
+      const std::size_t length = std::strlen(path);
+      if (length < 2 || std::strcmp(path + length - 2, "/p") != 0 ||
+          std::strncmp(path, settings.directory,
+                       std::strlen(settings.directory)) != 0) {
+        std::abort();
+      }
+      std::free(path);
     }
     // Whichever of -s and -S comes second is refused.
     if (settings.first && settings.all) std::abort();

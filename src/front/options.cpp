@@ -2,10 +2,11 @@
 // refusal of an existing output file.
 #include "front/options.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "front/exit_status.h"
 #include "front/output.h"
@@ -65,8 +66,7 @@ constexpr const char* kUsageText =
 void take_output_name(int argc, const char* const* argv, int& i,
                       RunSettings& settings) {
   if (i + 1 < argc && argv[i + 1][0] != '-') {
-    settings.output_name = argv[i + 1];
-    ++i;
+    settings.output_name = argv[++i];
   }
 }
 
@@ -82,9 +82,6 @@ OptionResult parse_options(int argc, const char* const* argv,
     } else if (std::strcmp(arg, "-d") == 0) {
       if (i + 1 >= argc) return {OptionStatus::kUsage, 0};
       settings.directory = argv[++i];
-      if (settings.directory.empty() || settings.directory.back() != '/') {
-        settings.directory += '/';
-      }
     } else if (std::strcmp(arg, "-s") == 0) {
       if (settings.count || settings.all) return {OptionStatus::kUsage, 0};
       settings.first = true;
@@ -112,15 +109,32 @@ void show_usage() {
   end_run(kExitOk);
 }
 
+char* puzzle_path(const RunSettings& settings, const char* file_name) {
+  const char* directory =
+      settings.directory != nullptr ? settings.directory : "";
+  const std::size_t dir_length = std::strlen(directory);
+  const bool add_slash = settings.directory != nullptr &&
+                         (dir_length == 0 || directory[dir_length - 1] != '/');
+  const std::size_t name_length = std::strlen(file_name);
+  char* path = static_cast<char*>(
+      std::malloc(dir_length + (add_slash ? 1 : 0) + name_length + 1));
+  if (path == nullptr) return nullptr;
+  char* end = path;
+  std::memcpy(end, directory, dir_length);
+  end += dir_length;
+  if (add_slash) *end++ = '/';
+  std::memcpy(end, file_name, name_length + 1);
+  return path;
+}
+
 bool output_exists(const char* name) {
-  std::error_code error;
-  const std::filesystem::file_status status =
-      std::filesystem::status(name, error);
-  // An error (other than "not found") leaves the type unknown; creating the
-  // file exclusively later refuses anything that is really there.
-  if (error) return false;
-  return std::filesystem::exists(status) &&
-         !std::filesystem::is_directory(status);
+  // stat follows links and never opens the file, so a FIFO or a device
+  // does not block here. A path that cannot be examined (a missing one, a
+  // name too long) does not count: creating the file exclusively later
+  // refuses anything that is really there.
+  struct stat info;
+  if (stat(name, &info) != 0) return false;
+  return !S_ISDIR(info.st_mode);
 }
 
 void apply_command_line(int argc, const char* const* argv) {
@@ -129,8 +143,8 @@ void apply_command_line(int argc, const char* const* argv) {
     std::printf("\n*** Opzione illegale '%s' ***\n", argv[result.bad_index]);
   }
   if (result.status != OptionStatus::kOk) show_usage();
-  const char* name = g_settings.output_name.c_str();
-  if (!g_settings.output_name.empty() && output_exists(name)) {
+  const char* name = g_settings.output_name;
+  if (name[0] != '\0' && output_exists(name)) {
     std::printf(
         "\n*** L'archivio %s di uscita e' gia' presente sul disco ***\n*** Cancellare l'archivio o fornire il nome di un archivio non esistente ***\n\n",
         name);

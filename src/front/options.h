@@ -3,18 +3,22 @@
 #ifndef VORTEL_FRONT_OPTIONS_H_
 #define VORTEL_FRONT_OPTIONS_H_
 
-#include <string>
-
 namespace front {
 
-/// What the options asked for. Names are kept whole, whatever their length.
+/// What the options asked for. Names point into the argument vector, so
+/// they are kept whole whatever their length and never copied.
 struct RunSettings {
-  bool count = false;       // -c
-  bool first = false;       // -s
-  bool all = false;         // -S
-  std::string directory;    // -d, always ending in '/' once given
-  std::string output_name;  // the optional name after -s or -S
+  bool count = false;               // -c
+  bool first = false;               // -s
+  bool all = false;                 // -S
+  const char* directory = nullptr;  // -d, as given (null when absent)
+  const char* output_name = "";     // the optional name after -s or -S
 };
+
+/// The path of the puzzle file: the directory of -d, with a '/' added when
+/// it is empty or does not end in one, followed by `file_name`. Allocated
+/// with std::malloc; null if memory runs out.
+char* puzzle_path(const RunSettings& settings, const char* file_name);
 
 enum class OptionStatus {
   kOk,       // settings filled in

@@ -21,11 +21,11 @@ void set_title(const char* format, ...) {
 
 void open_sink() {
   if (!g_settings.first && !g_settings.all) return;
-  if (g_settings.output_name.empty()) {
+  const char* name = g_settings.output_name;
+  if (name[0] == '\0') {
     g_sink = stdout;
     return;
   }
-  const char* name = g_settings.output_name.c_str();
   g_sink = std::fopen(name, "wx");
   if (g_sink == nullptr) {
     std::printf("Errore in apertura dell'archivio %s\n", name);
@@ -79,8 +79,7 @@ bool close_sink() {
 }
 
 void report_sink_failure() {
-  std::printf("Errore in scrittura dell'archivio %s\n",
-              g_settings.output_name.c_str());
+  std::printf("Errore in scrittura dell'archivio %s\n", g_settings.output_name);
 }
 
 }  // namespace

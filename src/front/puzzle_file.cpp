@@ -1,7 +1,7 @@
 // The puzzle file reader.
 #include "front/puzzle_file.h"
 
-#include <string>
+#include <cstdlib>
 
 #include "front/exit_status.h"
 #include "front/options.h"
@@ -113,8 +113,12 @@ LoadStatus read_puzzle(std::FILE* file, solver::Board& board,
 }
 
 void load_puzzle(const char* file_name) {
-  const std::string path = g_settings.directory + file_name;
-  std::FILE* file = std::fopen(path.c_str(), "r");
+  char* path = puzzle_path(g_settings, file_name);
+  if (path == nullptr) {
+    std::printf("\nSpazio di memoria insufficiente\n");
+    end_run(kExitFormatOrMemory);
+  }
+  std::FILE* file = std::fopen(path, "r");
   const LoadStatus status = file == nullptr
                                 ? LoadStatus::kReadError
                                 : read_puzzle(file, g_board, g_unknown);
@@ -124,7 +128,7 @@ void load_puzzle(const char* file_name) {
     return;
   case LoadStatus::kReadError:
     // Includes a directory, which opens on Linux but cannot be read.
-    std::printf("Errore in apertura dell'archivio %s\n", path.c_str());
+    std::printf("Errore in apertura dell'archivio %s\n", path);
     end_run(kExitFileOrContradiction);
   case LoadStatus::kBadFormat:
     std::printf("Errore nel formato dei dati\n");

@@ -2,7 +2,7 @@
 #include "front/run.h"
 
 #include <cstdio>
-#include <vector>
+#include <cstdlib>
 
 #include "front/exit_status.h"
 #include "front/integrity.h"
@@ -18,21 +18,23 @@ namespace front {
 void verify_integrity() {
   // The whole image is read in one go into the heap: the check must not
   // cost stack, and /proc/self/exe names the real, seekable file.
-  std::vector<unsigned char> image;
-  bool readable = false;
+  bool intact = false;
   if (std::FILE* self = std::fopen("/proc/self/exe", "rb")) {
-    if (std::fseek(self, 0, SEEK_END) == 0) {
-      const long size = std::ftell(self);
-      if (size > 0 && std::fseek(self, 0, SEEK_SET) == 0) {
-        image.resize(static_cast<std::size_t>(size));
-        readable = std::fread(image.data(), 1, image.size(), self) ==
-                   image.size();
-      }
+    long size = -1;
+    if (std::fseek(self, 0, SEEK_END) == 0) size = std::ftell(self);
+    if (size > 0 && std::fseek(self, 0, SEEK_SET) == 0) {
+      const std::size_t length = static_cast<std::size_t>(size);
+      auto* image = static_cast<unsigned char*>(std::malloc(length));
+      intact = image != nullptr &&
+               std::fread(image, 1, length, self) == length &&
+               image_is_intact(image, length);
+      std::free(image);
     }
     std::fclose(self);
   }
-  if (readable && image_is_intact(image.data(), image.size())) return;
-  std::printf("\n*** Programma alterato: controllo di integrita' fallito ***\n");
+  if (intact) return;
+  std::printf(
+      "\n*** Programma alterato: controllo di integrita' fallito ***\n");
   end_run(kExitFormatOrMemory);
 }
 

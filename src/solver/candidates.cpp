@@ -21,7 +21,7 @@ void cascade(State& s, unsigned u, std::int32_t& unknown);
 // and inline; the rarer cascade is a call of its own.
 inline void remove_carried(State& s, unsigned u, int digit,
                            std::int32_t& unknown) {
-  s.cand[u] = static_cast<Mask>(s.cand[u] & ~digit_bit(digit));
+  set_mask(s, u, static_cast<Mask>(s.cand[u] & ~digit_bit(digit)));
   s.changed |= kUnitsOf[u];
   std::int32_t& cell = s.board[u];
   cell = divide_exactly(cell, digit);
@@ -32,50 +32,60 @@ inline void remove_carried(State& s, unsigned u, int digit,
 // cell's mask when it reaches it, so cells changed by an earlier cascade
 // are seen with their new values. Most cells do not carry the digit: where
 // a unit's cells lie side by side in memory (a row's nine, a box's three
-// runs of three), a group of them is skipped with one test of four masks
-// at once; a cascade inside a group can only remove bits, so a group found
-// empty stays empty.
-inline void eliminate_in_group(State& s, unsigned first, unsigned count,
-                               Mask bit, int digit, std::int32_t& unknown) {
-  for (unsigned u = first; u < first + count; ++u) {
+// runs of three; a column's nine in the column-major copy), four masks are
+// read as one word and ANDed with the digit in every lane, and only the
+// lanes that carry it are visited, in order. A cascade started from one
+// lane can only remove bits, so a lane found empty stays empty; a later
+// lane is tested again before its removal, since the cascade may have
+// taken the digit from it already.
+inline void eliminate_in_lanes(State& s, std::uint64_t hits, unsigned first,
+                               unsigned step, int digit,
+                               std::int32_t& unknown) {
+  const Mask bit = digit_bit(digit);
+  // Each lane holds at most the one digit bit: clearing the lowest set bit
+  // clears the lowest carrying lane.
+  for (; hits != 0; hits &= hits - 1) {
+    const unsigned lane = static_cast<unsigned>(__builtin_ctzll(hits)) / 16;
+    const unsigned u = first + lane * step;
     if ((s.cand[u] & bit) != 0) remove_carried(s, u, digit, unknown);
   }
 }
 
 inline void eliminate_row_cells(State& s, unsigned r, int digit,
                                 std::int32_t& unknown) {
-  const Mask bit = digit_bit(digit);
-  const std::uint64_t lanes = in_four_lanes(bit);
+  const std::uint64_t lanes = in_four_lanes(digit_bit(digit));
   const unsigned first = 9 * r;
-  if ((four_masks(s, first) & lanes) != 0) {
-    eliminate_in_group(s, first, 4, bit, digit, unknown);
-  }
-  if ((four_masks(s, first + 4) & lanes) != 0) {
-    eliminate_in_group(s, first + 4, 4, bit, digit, unknown);
-  }
-  if ((s.cand[first + 8] & bit) != 0) {
+  eliminate_in_lanes(s, four_masks(s.cand, first) & lanes, first, 1, digit,
+                     unknown);
+  eliminate_in_lanes(s, four_masks(s.cand, first + 4) & lanes, first + 4, 1,
+                     digit, unknown);
+  if ((s.cand[first + 8] & digit_bit(digit)) != 0) {
     remove_carried(s, first + 8, digit, unknown);
   }
 }
 
 inline void eliminate_column_cells(State& s, unsigned c, int digit,
                                    std::int32_t& unknown) {
-  const Mask bit = digit_bit(digit);
-  for (unsigned u = c; u < kCells; u += 9) {
-    if ((s.cand[u] & bit) != 0) remove_carried(s, u, digit, unknown);
+  const std::uint64_t lanes = in_four_lanes(digit_bit(digit));
+  // Rows 0-3 and 4-7 of the column, read from the column-major copy.
+  eliminate_in_lanes(s, four_masks(s.cand_by_column, 9 * c) & lanes, c, 9,
+                     digit, unknown);
+  eliminate_in_lanes(s, four_masks(s.cand_by_column, 9 * c + 4) & lanes, 36 + c,
+                     9, digit, unknown);
+  if ((s.cand[72 + c] & digit_bit(digit)) != 0) {
+    remove_carried(s, 72 + c, digit, unknown);
   }
 }
 
 inline void eliminate_box_cells(State& s, unsigned b, int digit,
                                 std::int32_t& unknown) {
-  const Mask bit = digit_bit(digit);
   // Three of the four lanes: the fourth cell lies outside the box.
-  const std::uint64_t lanes = in_four_lanes(bit) & 0x0000FFFFFFFFFFFFULL;
+  const std::uint64_t lanes =
+      in_four_lanes(digit_bit(digit)) & 0x0000FFFFFFFFFFFFULL;
   const unsigned first = 27 * (b / 3) + 3 * (b % 3);
   for (unsigned row = first; row < first + 27; row += 9) {
-    if ((four_masks(s, row) & lanes) != 0) {
-      eliminate_in_group(s, row, 3, bit, digit, unknown);
-    }
+    eliminate_in_lanes(s, four_masks(s.cand, row) & lanes, row, 1, digit,
+                       unknown);
   }
 }
 
@@ -129,12 +139,12 @@ void candidate_pass(State& s, std::int32_t& unknown) {
         kAllDigits);
     cell = kProductOfMask[m >> 1];
     if (!is_determined(cell)) {
-      s.cand[u] = m;
+      set_mask(s, u, m);
       continue;
     }
     if (m == 0) {
       // The empty product: eliminating code 1 would change nothing.
-      s.cand[u] = 0;
+      set_mask(s, u, 0);
       s.conflict = true;
     } else {
       const int v = lowest_digit(m);

@@ -27,7 +27,8 @@ namespace {
 
 // The digits carried by exactly one of a unit's nine cells, by the
 // once/twice accumulation: `twice` gains what `once` already had. Rows and
-// boxes read their cells four masks at a time (four_masks) and accumulate
+// boxes read their cells four masks at a time (columns from the
+// column-major copy) (four_masks) and accumulate
 // lane by lane; the four lanes are then folded into one, each fold adding
 // to `twice` what both halves had once.
 Mask fold_lanes(std::uint64_t once, std::uint64_t twice) {
@@ -38,11 +39,12 @@ Mask fold_lanes(std::uint64_t once, std::uint64_t twice) {
   return static_cast<Mask>(once & ~twice & 0xFFFF);
 }
 
-Mask row_singles(const State& s, unsigned r) {
-  const unsigned first = 9 * r;
-  const std::uint64_t a = four_masks(s, first);
-  const std::uint64_t b = four_masks(s, first + 4);
-  const std::uint64_t c = s.cand[first + 8];
+// Nine consecutive masks of one of the two arrays: a row of cand, or a
+// column of cand_by_column.
+Mask line_singles(const std::array<Mask, kCells + 3>& masks, unsigned first) {
+  const std::uint64_t a = four_masks(masks, first);
+  const std::uint64_t b = four_masks(masks, first + 4);
+  const std::uint64_t c = masks[first + 8];
   const std::uint64_t twice = (a & b) | ((a | b) & c);
   return fold_lanes(a | b | c, twice);
 }
@@ -50,22 +52,11 @@ Mask row_singles(const State& s, unsigned r) {
 Mask box_singles(const State& s, unsigned b) {
   constexpr std::uint64_t kThreeLanes = 0x0000FFFFFFFFFFFFULL;
   const unsigned first = 27 * (b / 3) + 3 * (b % 3);
-  const std::uint64_t x = four_masks(s, first) & kThreeLanes;
-  const std::uint64_t y = four_masks(s, first + 9) & kThreeLanes;
-  const std::uint64_t z = four_masks(s, first + 18) & kThreeLanes;
+  const std::uint64_t x = four_masks(s.cand, first) & kThreeLanes;
+  const std::uint64_t y = four_masks(s.cand, first + 9) & kThreeLanes;
+  const std::uint64_t z = four_masks(s.cand, first + 18) & kThreeLanes;
   const std::uint64_t twice = (x & y) | ((x | y) & z);
   return fold_lanes(x | y | z, twice);
-}
-
-Mask column_singles(const State& s, unsigned c) {
-  unsigned once = 0;
-  unsigned twice = 0;
-  for (unsigned u = c; u < kCells; u += 9) {
-    const unsigned m = s.cand[u];
-    twice |= once & m;
-    once |= m;
-  }
-  return static_cast<Mask>(once & ~twice);
 }
 
 // Per-unit singles (index: the `changed` bit of the unit), valid where the
@@ -102,9 +93,10 @@ void refresh(State& s, UnitSingles& singles, std::uint32_t units) {
   for (std::uint32_t stale = ~singles.valid & units; stale != 0;
        stale &= stale - 1) {
     const unsigned unit = static_cast<unsigned>(__builtin_ctz(stale));
-    const Mask found = unit < 9    ? row_singles(s, unit)
-                       : unit < 18 ? column_singles(s, unit - 9)
-                                   : box_singles(s, unit - 18);
+    const Mask found = unit < 9 ? line_singles(s.cand, 9 * unit)
+                       : unit < 18
+                           ? line_singles(s.cand_by_column, 9 * (unit - 9))
+                           : box_singles(s, unit - 18);
     singles.of_unit[unit] = found;
     if (found != 0) {
       singles.present |= 1U << unit;

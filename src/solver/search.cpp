@@ -3,9 +3,9 @@
 #include "solver/search.h"
 
 #include <cassert>
-#include <chrono>
 #include <cstdio>
-#include <new>
+#include <cstdlib>
+#include <ctime>
 
 #include "front/exit_status.h"
 #include "front/options.h"
@@ -24,18 +24,18 @@ double g_elapsed_total = 0.0;
 namespace {
 
 State* allocate_board() {
-  return new (std::nothrow) State;
+  return static_cast<State*>(std::malloc(sizeof(State)));
 }
 
-using Clock = std::chrono::steady_clock;
-Clock::time_point g_clock_origin;
-std::int64_t g_previous_ms = 0;
-
+// Milliseconds of wall-clock time since the epoch; only differences are
+// used.
 std::int64_t clock_ms() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                               g_clock_origin)
-      .count();
+  std::timespec now{};
+  std::timespec_get(&now, TIME_UTC);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
+
+std::int64_t g_previous_ms = 0;
 
 constexpr std::int64_t kProgressEvery = 10000;
 
@@ -75,8 +75,7 @@ void report_solution(const Board& solution) {
 BoardAllocator g_allocate_board = allocate_board;
 
 void start_clock() {
-  g_clock_origin = Clock::now();
-  g_previous_ms = 0;
+  g_previous_ms = clock_ms();
   g_elapsed_total = 0.0;
 }
 
@@ -133,11 +132,13 @@ void search_state(const State& parent, int start, std::int32_t& unknown) {
   }
 }
 
+// The root of the search: the one board that has no masks yet.
+State root;
+
 }  // namespace
 
 void search(const Board& parent, int start, std::int32_t& unknown) {
   // The root is the one board without masks yet; it is searched once.
-  static State root;
   root.board = parent;
   derive_masks(root);
   unknown = count_unknown(parent);

@@ -120,12 +120,13 @@ void derive_masks(State& s) {
   s.changed = 0;
   s.conflict = false;
   s.cand.fill(0);
+  s.cand_by_column.fill(0);
   s.rows.fill(0);
   s.cols.fill(0);
   s.boxes.fill(0);
   for (int i = 0; i < kCells; ++i) {
     const std::int32_t value = s.board[static_cast<unsigned>(i)];
-    s.cand[static_cast<unsigned>(i)] = mask_of(value);
+    set_mask(s, static_cast<unsigned>(i), mask_of(value));
     if (is_determined(value)) {
       const int digit = kDigitTable[static_cast<unsigned>(value)];
       if (digit != 0) {

@@ -88,6 +88,9 @@ struct State {
   // Three zero masks after the 81 let any cell's mask be read as the first
   // of four (see four_masks).
   std::array<Mask, kCells + 3> cand;
+  // The same masks in column-major order (cell (r, c) at 9 * c + r), so
+  // that a column's cells lie side by side too. Written with cand, always.
+  std::array<Mask, kCells + 3> cand_by_column;
   std::array<Mask, 9> rows;
   std::array<Mask, 9> cols;
   std::array<Mask, 9> boxes;
@@ -102,12 +105,20 @@ inline std::uint32_t units_of(unsigned i) {
   return kUnitsOf[i];
 }
 
-/// The candidate masks of cells i to i + 3 as the four 16-bit lanes of one
-/// word, so that one AND tells whether any of the four carries a digit
-/// (lane order follows memory order; only "any lane" is ever asked).
-inline std::uint64_t four_masks(const State& s, unsigned i) {
+/// Sets the candidate mask of cell u (in both orders).
+inline void set_mask(State& s, unsigned u, Mask mask) {
+  s.cand[u] = mask;
+  s.cand_by_column[9 * (u % 9) + u / 9] = mask;
+}
+
+/// The masks at positions i to i + 3 of one of the two arrays as the four
+/// 16-bit lanes of one word, so that one AND tells whether any of the four
+/// carries a digit (lane order follows memory order; only "any lane" is
+/// ever asked).
+inline std::uint64_t four_masks(const std::array<Mask, kCells + 3>& masks,
+                                unsigned i) {
   std::uint64_t lanes;
-  std::memcpy(&lanes, &s.cand[i], sizeof lanes);
+  std::memcpy(&lanes, &masks[i], sizeof lanes);
   return lanes;
 }
 
@@ -132,7 +143,7 @@ inline void mark_determined(State& s, int i, int digit) {
   row |= bit;
   col |= bit;
   box |= bit;
-  s.cand[u] = 0;
+  set_mask(s, u, 0);
   s.changed |= units_of(u);
 }
 

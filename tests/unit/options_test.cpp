@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -58,21 +59,21 @@ TEST(OptionsTest, Outcomes) {
 TEST(OptionsTest, FlagsAndNames) {
   Parsed p = parse({"-s", "out", "-c"});
   EXPECT_TRUE(p.settings.count && p.settings.first && !p.settings.all);
-  EXPECT_EQ(p.settings.output_name, "out");
+  EXPECT_STREQ(p.settings.output_name, "out");
 
   // "-c" begins with '-', so -s takes no name; then -c is an option.
   p = parse({"-s", "-c"});
   EXPECT_TRUE(p.settings.first && p.settings.count);
-  EXPECT_EQ(p.settings.output_name, "");
+  EXPECT_STREQ(p.settings.output_name, "");
 
   // A later name replaces an earlier one; a later bare -S keeps it.
   p = parse({"-S", "a", "-S", "b", "-S"});
-  EXPECT_EQ(p.settings.output_name, "b");
+  EXPECT_STREQ(p.settings.output_name, "b");
   EXPECT_TRUE(p.settings.all);
 
   // An empty argument is taken as the (empty) name.
   p = parse({"-s", "a", "-s", ""});
-  EXPECT_EQ(p.settings.output_name, "");
+  EXPECT_STREQ(p.settings.output_name, "");
 }
 
 TEST(OptionsTest, Directory) {
@@ -92,14 +93,22 @@ TEST(OptionsTest, Directory) {
   for (const Case& c : cases) {
     const Parsed p = parse(c.args);
     EXPECT_EQ(p.result.status, OptionStatus::kOk);
-    EXPECT_EQ(p.settings.directory, c.directory);
+    char* path = front::puzzle_path(p.settings, "p.txt");
+    EXPECT_EQ(std::string(path), std::string(c.directory) + "p.txt");
+    std::free(path);
     EXPECT_EQ(p.settings.count, c.count);
   }
   // Long names are kept whole.
   const std::string longname(20000, 'd');
   const Parsed p = parse({"-d", longname.c_str(), "-S", longname.c_str()});
-  EXPECT_EQ(p.settings.directory, longname + "/");
-  EXPECT_EQ(p.settings.output_name, longname);
+  char* path = front::puzzle_path(p.settings, "p.txt");
+  EXPECT_EQ(std::string(path), longname + "/p.txt");
+  std::free(path);
+  EXPECT_EQ(std::string(p.settings.output_name), longname);
+  // Without -d the path is the file name alone.
+  path = front::puzzle_path(parse({}).settings, "p.txt");
+  EXPECT_STREQ(path, "p.txt");
+  std::free(path);
 }
 
 TEST(OptionsTest, OutputExists) {

@@ -1,6 +1,5 @@
 // The search: its out-of-memory path and its trial counts.
 #include "solver/search.h"
-#include "solver/state.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,11 +11,14 @@
 #include "front/exit_status.h"
 #include "front/options.h"
 #include "solver/propagate.h"
+#include "solver/state.h"
 #include "test_boards.h"
 
 namespace {
 
-solver::State* no_memory() { return nullptr; }
+solver::State* no_memory() {
+  return nullptr;
+}
 
 // The first pool board cannot be had: the run reports it on standard
 // output and ends with status 3.
