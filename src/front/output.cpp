@@ -1,8 +1,11 @@
 // Board printing, output routing and the process exit.
 #include "front/output.h"
 
+#include <array>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "front/exit_status.h"
 #include "front/options.h"
@@ -31,34 +34,103 @@ void open_sink() {
     std::printf("Errore in apertura dell'archivio %s\n", name);
     end_run(kExitFileOrContradiction);
   }
+  // -S can write millions of boards: a large buffer keeps the number of
+  // writes to the file small.
+  std::setvbuf(g_sink, nullptr, _IOFBF, kSinkBufferSize);
 }
 
-void format_board(const solver::Board& board, char* out) {
+namespace {
+
+// The layout of a board with every cell blank ('-'), and where each cell's
+// character goes in it: a cell takes " x", with two more blanks before
+// columns 0, 3 and 6; each row ends with a newline, and a blank line
+// closes each band of three rows.
+struct BoardLayout {
+  std::array<char, kBoardTextSize> blank{};
+  std::array<std::uint8_t, solver::kCells> offset{};
+};
+
+constexpr BoardLayout make_layout() {
+  BoardLayout layout;
+  std::size_t at = 0;
   for (int r = 0; r < 9; ++r) {
     for (int c = 0; c < 9; ++c) {
-      const std::int32_t v =
-          board[static_cast<unsigned>(solver::cell_index(r, c))];
       if (c % 3 == 0) {
-        *out++ = ' ';
-        *out++ = ' ';
+        layout.blank[at++] = ' ';
+        layout.blank[at++] = ' ';
       }
-      *out++ = ' ';
-      *out++ = (v >= 5 && v <= solver::kMaxCode)
-                   ? static_cast<char>(
-                         '0' + solver::kDigitTable[static_cast<unsigned>(v)])
-                   : '-';
+      layout.blank[at++] = ' ';
+      layout.offset[static_cast<std::size_t>(9 * r + c)] =
+          static_cast<std::uint8_t>(at);
+      layout.blank[at++] = '-';
     }
-    *out++ = '\n';
-    if (r % 3 == 2) *out++ = '\n';
+    layout.blank[at++] = '\n';
+    if (r % 3 == 2) layout.blank[at++] = '\n';
+  }
+  return layout;
+}
+
+constexpr BoardLayout kLayout = make_layout();
+
+// The character of each value 0..23: the digit for the values 5 to 23 (on a
+// board only the nine codes occur there), '-' below; larger values (open
+// cells) are '-' too.
+constexpr std::array<char, 24> make_cell_chars() {
+  std::array<char, 24> chars{};
+  for (std::size_t v = 0; v < chars.size(); ++v) {
+    chars[v] = v >= 5 ? static_cast<char>('0' + solver::kDigitTable[v]) : '-';
+  }
+  return chars;
+}
+
+constexpr std::array<char, 24> kCellChars = make_cell_chars();
+
+}  // namespace
+
+void format_board(const solver::Board& board, char* out) {
+  std::memcpy(out, kLayout.blank.data(), kBoardTextSize);
+  for (std::size_t i = 0; i < solver::kCells; ++i) {
+    const std::int32_t v = board[i];
+    if (v <= solver::kMaxCode) {
+      out[kLayout.offset[i]] = kCellChars[static_cast<std::size_t>(v)];
+    }
   }
 }
 
 void print_board(std::FILE* stream, const solver::Board& board,
                  const char* title) {
-  char text[kBoardTextSize + 1];
-  format_board(board, text);
-  text[kBoardTextSize] = '\0';
-  std::fprintf(stream, "\n%s\n\n%s", title, text);
+  // The whole text, "\n<title>\n\n" and the board, in one buffer and one
+  // write.
+  char text[kTitleSize + 3 + kBoardTextSize];
+  std::size_t length = std::strlen(title);
+  if (length >= kTitleSize) length = kTitleSize - 1;
+  text[0] = '\n';
+  std::memcpy(text + 1, title, length);
+  text[length + 1] = '\n';
+  text[length + 2] = '\n';
+  format_board(board, text + length + 3);
+  std::fwrite(text, 1, length + 3 + kBoardTextSize, stream);
+}
+
+void set_solution_title(long number) {
+  // What "Soluzione N. %ld" prints, without the cost of a formatted print
+  // for every one of possibly millions of solutions.
+  static constexpr char kPrefix[] = "Soluzione N. ";
+  char digits[24];
+  std::size_t count = 0;
+  unsigned long magnitude = number < 0
+                                ? 0UL - static_cast<unsigned long>(number)
+                                : static_cast<unsigned long>(number);
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (number < 0) digits[count++] = '-';
+  char* out = g_title;
+  std::memcpy(out, kPrefix, sizeof kPrefix - 1);
+  out += sizeof kPrefix - 1;
+  while (count > 0) *out++ = digits[--count];
+  *out = '\0';
 }
 
 void show_board(const solver::Board& board) {

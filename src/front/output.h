@@ -18,8 +18,14 @@ extern std::FILE* g_sink;
 inline constexpr std::size_t kTitleSize = 128;
 extern char g_title[kTitleSize];
 
+/// The output file's stdio buffer.
+inline constexpr int kSinkBufferSize = 1 << 16;
+
 /// Formats the title buffer with a printf format.
 [[gnu::format(printf, 1, 2)]] void set_title(const char* format, ...);
+
+/// Sets the title buffer to exactly what "Soluzione N. %ld" formats.
+void set_solution_title(long number);
 
 /// Opens the sink when -s or -S was given. A named output file is created
 /// exclusively, so a file that appeared since start-up is never emptied;

@@ -55,7 +55,7 @@ void report_solution(const Board& solution) {
       std::fflush(stdout);
     }
   } else if (settings.all) {
-    front::set_title("Soluzione N. %ld", count);
+    front::set_solution_title(count);
     front::print_board(front::g_sink, solution, front::g_title);
     if (front::g_sink != stdout) {
       front::check_sink();

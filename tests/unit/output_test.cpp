@@ -109,3 +109,21 @@ TEST(OutputDeathTest, LostOutputFileWritesFailTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// The hand-made title of a solution must be byte for byte what the
+// format "Soluzione N. %ld" gives, for every size of number.
+TEST(OutputTest, SolutionTitleMatchesTheFormat) {
+  const long numbers[] = {
+      0,     1,         9,           10,          99,
+      10000, 123456789, 2147483647L, 2147483648L, 9223372036854775807L};
+  for (long n : numbers) {
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "Soluzione N. %ld", n);
+    front::set_solution_title(n);
+    EXPECT_STREQ(front::g_title, expected);
+  }
+}
+
+}  // namespace
