@@ -53,29 +53,27 @@ std::vector<Board> propagated(const std::vector<Board>& loaded) {
 const char* const kSets[] = {"hard_for_search.txt", "bench_17clue.txt",
                              "bench_top1465.txt"};
 
-void BM_candidate_pass(benchmark::State& state) {
+// One operation on each loaded puzzle of a set in turn.
+template <void (*Operation)(Board&, std::int32_t&)>
+void on_loaded_boards(benchmark::State& state) {
   const std::vector<Board> boards = load_set(kSets[state.range(0)]);
   std::size_t i = 0;
   for (auto _ : state) {
     Board board = boards[i++ % boards.size()];
     std::int32_t unknown = solver::count_unknown(board);
-    solver::candidate_pass(board, unknown);
+    Operation(board, unknown);
     benchmark::DoNotOptimize(board);
   }
   state.SetLabel(kSets[state.range(0)]);
 }
+
+void BM_candidate_pass(benchmark::State& state) {
+  on_loaded_boards<solver::candidate_pass>(state);
+}
 BENCHMARK(BM_candidate_pass)->DenseRange(0, 2);
 
 void BM_propagate(benchmark::State& state) {
-  const std::vector<Board> boards = load_set(kSets[state.range(0)]);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    Board board = boards[i++ % boards.size()];
-    std::int32_t unknown = solver::count_unknown(board);
-    solver::propagate(board, unknown);
-    benchmark::DoNotOptimize(board);
-  }
-  state.SetLabel(kSets[state.range(0)]);
+  on_loaded_boards<solver::propagate>(state);
 }
 BENCHMARK(BM_propagate)->DenseRange(0, 2);
 
