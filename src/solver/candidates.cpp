@@ -82,11 +82,13 @@ inline void eliminate_box_cells(State& s, unsigned b, int digit,
   // Three of the four lanes: the fourth cell lies outside the box.
   const std::uint64_t lanes =
       in_four_lanes(digit_bit(digit)) & 0x0000FFFFFFFFFFFFULL;
-  const unsigned first = 27 * (b / 3) + 3 * (b % 3);
-  for (unsigned row = first; row < first + 27; row += 9) {
-    eliminate_in_lanes(s, four_masks(s.cand, row) & lanes, row, 1, digit,
-                       unknown);
-  }
+  const unsigned first = kBoxFirst[b];
+  eliminate_in_lanes(s, four_masks(s.cand, first) & lanes, first, 1, digit,
+                     unknown);
+  eliminate_in_lanes(s, four_masks(s.cand, first + 9) & lanes, first + 9, 1,
+                     digit, unknown);
+  eliminate_in_lanes(s, four_masks(s.cand, first + 18) & lanes, first + 18, 1,
+                     digit, unknown);
 }
 
 // Cell u has just been left with a single code: it holds that digit now,

@@ -51,7 +51,7 @@ Mask line_singles(const std::array<Mask, kCells + 3>& masks, unsigned first) {
 
 Mask box_singles(const State& s, unsigned b) {
   constexpr std::uint64_t kThreeLanes = 0x0000FFFFFFFFFFFFULL;
-  const unsigned first = 27 * (b / 3) + 3 * (b % 3);
+  const unsigned first = kBoxFirst[b];
   const std::uint64_t x = four_masks(s.cand, first) & kThreeLanes;
   const std::uint64_t y = four_masks(s.cand, first + 9) & kThreeLanes;
   const std::uint64_t z = four_masks(s.cand, first + 18) & kThreeLanes;

@@ -96,6 +96,16 @@ const std::array<std::array<std::uint8_t, 9>, 9> kColCells = make_unit_cells(1);
 const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells = make_unit_cells(2);
 const std::array<std::array<std::uint8_t, 20>, kCells> kPeers = make_peers();
 
+const std::array<std::uint8_t, kCells> kColumnMajor = [] {
+  std::array<std::uint8_t, kCells> order{};
+  for (unsigned i = 0; i < kCells; ++i) {
+    order[i] = static_cast<std::uint8_t>(9 * (i % 9) + i / 9);
+  }
+  return order;
+}();
+
+const std::array<std::uint8_t, 9> kBoxFirst = {0, 3, 6, 27, 30, 33, 54, 57, 60};
+
 const std::array<std::uint32_t, kCells> kUnitsOf = [] {
   std::array<std::uint32_t, kCells> units{};
   for (unsigned i = 0; i < kCells; ++i) {

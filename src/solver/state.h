@@ -80,6 +80,10 @@ extern const std::array<std::uint8_t, kCells> kBoxOf;
 extern const std::array<std::array<std::uint8_t, 9>, 9> kRowCells;
 extern const std::array<std::array<std::uint8_t, 9>, 9> kColCells;
 extern const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells;
+/// Each cell's place in the column-major order (cell (r, c) -> 9 * c + r).
+extern const std::array<std::uint8_t, kCells> kColumnMajor;
+/// The first (top-left) cell of each box.
+extern const std::array<std::uint8_t, 9> kBoxFirst;
 /// The 20 cells sharing a row, column or box with each cell, ascending.
 extern const std::array<std::array<std::uint8_t, 20>, kCells> kPeers;
 
@@ -108,7 +112,7 @@ inline std::uint32_t units_of(unsigned i) {
 /// Sets the candidate mask of cell u (in both orders).
 inline void set_mask(State& s, unsigned u, Mask mask) {
   s.cand[u] = mask;
-  s.cand_by_column[9 * (u % 9) + u / 9] = mask;
+  s.cand_by_column[kColumnMajor[u]] = mask;
 }
 
 /// The masks at positions i to i + 3 of one of the two arrays as the four
