@@ -8,8 +8,7 @@ namespace solver {
 
 /// 1 if some row, column or box holds the same digit in two determined
 /// cells, or if any cell holds the empty product (a cell no digit fits is a
-/// contradiction too); 0 otherwise. Rows are checked first, then columns,
-/// then boxes. The board is not modified.
+/// contradiction too); 0 otherwise. The board is not modified.
 int check_consistency(const Board& board);
 
 }  // namespace solver
