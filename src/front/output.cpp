@@ -89,10 +89,17 @@ constexpr std::array<char, 24> kCellChars = make_cell_chars();
 
 void format_board(const solver::Board& board, char* out) {
   std::memcpy(out, kLayout.blank.data(), kBoardTextSize);
-  for (std::size_t i = 0; i < solver::kCells; ++i) {
-    const std::int32_t v = board[i];
-    if (v <= solver::kMaxCode) {
-      out[kLayout.offset[i]] = kCellChars[static_cast<std::size_t>(v)];
+  for (std::size_t r = 0; r < 9; ++r) {
+    // Within a row the offsets step by a fixed pattern, so the inner loop
+    // unrolls to constant offsets.
+    char* line = out + kLayout.offset[9 * r];
+    const std::int32_t* cells = board.data() + 9 * r;
+    for (std::size_t c = 0; c < 9; ++c) {
+      // Open cells (above 23) take the blank's '-', like entry 0 does.
+      const std::int32_t v = cells[c];
+      const std::size_t index =
+          v <= solver::kMaxCode ? static_cast<std::size_t>(v) : 0;
+      line[2 * c + 2 * (c / 3)] = kCellChars[index];
     }
   }
 }
