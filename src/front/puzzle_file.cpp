@@ -123,12 +123,15 @@ void load_puzzle(const char* file_name) {
                                 ? LoadStatus::kReadError
                                 : read_puzzle(file, g_board, g_unknown);
   if (file != nullptr) std::fclose(file);
+  if (status == LoadStatus::kReadError) {
+    // Includes a directory, which opens on Linux but cannot be read.
+    std::printf("Errore in apertura dell'archivio %s\n", path);
+  }
+  std::free(path);
   switch (status) {
   case LoadStatus::kOk:
     return;
   case LoadStatus::kReadError:
-    // Includes a directory, which opens on Linux but cannot be read.
-    std::printf("Errore in apertura dell'archivio %s\n", path);
     end_run(kExitFileOrContradiction);
   case LoadStatus::kBadFormat:
     std::printf("Errore nel formato dei dati\n");
