@@ -90,19 +90,26 @@ constexpr std::array<std::uint32_t, kCells> kUnitsFrom = make_units_from();
 void refresh(State& s, UnitSingles& singles, std::uint32_t units) {
   singles.valid &= ~s.changed;
   s.changed = 0;
-  for (std::uint32_t stale = ~singles.valid & units; stale != 0;
-       stale &= stale - 1) {
-    const unsigned unit = static_cast<unsigned>(__builtin_ctz(stale));
-    const Mask found = unit < 9 ? line_singles(s.cand, 9 * unit)
-                       : unit < 18
-                           ? line_singles(s.cand_by_column, 9 * (unit - 9))
-                           : box_singles(s, unit - 18);
+  const std::uint32_t stale = ~singles.valid & units;
+  // One loop per kind of unit (bits 0-8 rows, 9-17 columns, 18-26 boxes),
+  // and `present` updated without a branch.
+  const auto store = [&singles](unsigned unit, Mask found) {
     singles.of_unit[unit] = found;
-    if (found != 0) {
-      singles.present |= 1U << unit;
-    } else {
-      singles.present &= ~(1U << unit);
-    }
+    const std::uint32_t bit = 1U << unit;
+    singles.present = (singles.present & ~bit) | (found != 0 ? bit : 0U);
+  };
+  for (std::uint32_t rows = stale & 0x1FFU; rows != 0; rows &= rows - 1) {
+    const unsigned r = static_cast<unsigned>(__builtin_ctz(rows));
+    store(r, line_singles(s.cand, 9 * r));
+  }
+  for (std::uint32_t cols = (stale >> 9) & 0x1FFU; cols != 0;
+       cols &= cols - 1) {
+    const unsigned c = static_cast<unsigned>(__builtin_ctz(cols));
+    store(9 + c, line_singles(s.cand_by_column, 9 * c));
+  }
+  for (std::uint32_t boxes = stale >> 18; boxes != 0; boxes &= boxes - 1) {
+    const unsigned b = static_cast<unsigned>(__builtin_ctz(boxes));
+    store(18 + b, box_singles(s, b));
   }
   singles.valid |= units;
 }

@@ -34,7 +34,7 @@ constexpr std::array<ExactDivisor, 10> make_divisors() {
       odd /= 2;
       ++shift;
     }
-    divisors[d] = {shift, inverse_mod_2_32(odd)};
+    divisors[d] = {shift, inverse_mod_2_32(odd), 0xFFFFFFFFU / odd};
   }
   return divisors;
 }
@@ -120,8 +120,15 @@ const std::array<ExactDivisor, 10> kExactDivisors = make_divisors();
 Mask mask_of(std::int32_t value) {
   if (is_determined(value)) return 0;
   Mask mask = 0;
+  // The divisibility test without division (see ExactDivisor): this runs
+  // for every open cell of the board the search starts from.
+  const std::uint32_t v = static_cast<std::uint32_t>(value);
   for (int d = 1; d <= 9; ++d) {
-    if (value % kCodeTable[static_cast<unsigned>(d)] == 0) mask |= digit_bit(d);
+    const ExactDivisor& divisor = kExactDivisors[static_cast<unsigned>(d)];
+    if ((v & ((1U << divisor.shift) - 1)) == 0 &&
+        (v >> divisor.shift) * divisor.inverse <= divisor.limit) {
+      mask |= digit_bit(d);
+    }
   }
   return mask;
 }

@@ -57,6 +57,10 @@ extern const std::array<std::int32_t, 512> kProductOfMask;
 struct ExactDivisor {
   unsigned shift;
   std::uint32_t inverse;
+  // The largest quotient: a value v with no bits below `shift` is a
+  // multiple of the odd part exactly when (v >> shift) * inverse, modulo
+  // 2^32, is at most this (the multiples map onto 0..limit one to one).
+  std::uint32_t limit;
 };
 extern const std::array<ExactDivisor, 10> kExactDivisors;
 

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
+#include "solver/state.h"
 #include "test_boards.h"
 
 namespace {
@@ -94,6 +96,41 @@ TEST(BoardTest, CountUnknown) {
   EXPECT_EQ(solver::count_unknown(board), 0);
   board[0] = 30;
   EXPECT_EQ(solver::count_unknown(board), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The division-free divisibility test and exact quotient agree with % and
+// / on every value the encoding can produce: all products of distinct
+// codes and the load marker with any of its codes divided out.
+TEST(BoardTest, DivisionFreeArithmeticMatchesDivision) {
+  std::vector<std::int32_t> values;
+  for (unsigned mask = 0; mask < 512; ++mask) {
+    values.push_back(solver::kProductOfMask[mask]);
+  }
+  for (unsigned mask = 0; mask < 16; ++mask) {
+    std::int32_t v = solver::kLoadMarker;
+    for (unsigned k = 0; k < 4; ++k) {
+      if ((mask >> k) & 1U) v /= kCodeTable[3 + k];
+    }
+    values.push_back(v);
+  }
+  for (std::int32_t v : values) {
+    solver::Mask expected = 0;
+    if (!solver::is_determined(v)) {
+      for (int d = 1; d <= 9; ++d) {
+        if (v % kCodeTable[d] == 0) expected |= solver::digit_bit(d);
+      }
+    }
+    EXPECT_EQ(solver::mask_of(v), expected) << v;
+    for (int d = 1; d <= 9; ++d) {
+      if (v % kCodeTable[d] == 0) {
+        EXPECT_EQ(solver::divide_exactly(v, d), v / kCodeTable[d]) << v;
+      }
+    }
+  }
 }
 
 }  // namespace
