@@ -15,6 +15,7 @@
 #include "solver/consistency.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
+#include "solver/state.h"
 
 namespace {
 
@@ -88,23 +89,30 @@ void BM_check_consistency(benchmark::State& state) {
 }
 BENCHMARK(BM_check_consistency)->DenseRange(0, 2);
 
-// One search trial as the search makes it: copy, assign the first candidate
-// of the first open cell, propagate, check.
+// One search trial as the search makes it: copy the parent (board and
+// masks), assign the first candidate of the first open cell, propagate
+// from that assignment, read the conflict flag.
 void BM_search_trial(benchmark::State& state) {
-  const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
+  std::vector<solver::State> parents;
+  for (const Board& board : propagated(load_set(kSets[state.range(0)]))) {
+    solver::State parent;
+    parent.board = board;
+    solver::derive_masks(parent);
+    parents.push_back(parent);
+  }
+  solver::State work;
   std::size_t i = 0;
   for (auto _ : state) {
-    const Board& parent = boards[i++ % boards.size()];
+    const solver::State& parent = parents[i++ % parents.size()];
     int k = 0;
-    while (solver::is_determined(parent[k])) ++k;
-    int digit = 1;
-    while (parent[k] % solver::kCodeTable[digit] != 0) ++digit;
-    Board work = parent;
-    std::int32_t unknown = solver::count_unknown(work);
-    work[k] = solver::kCodeTable[digit];
-    --unknown;
-    solver::propagate(work, unknown);
-    benchmark::DoNotOptimize(solver::check_consistency(work));
+    while (solver::is_determined(parent.board[k])) ++k;
+    const int digit = solver::lowest_digit(parent.cand[k]);
+    work = parent;
+    std::int32_t unknown = solver::count_unknown(work.board) - 1;
+    work.board[k] = solver::kCodeTable[digit];
+    solver::mark_determined(work, k, digit);
+    solver::propagate_after_assignment(work, k, digit, unknown);
+    benchmark::DoNotOptimize(work.conflict);
   }
   state.SetLabel(kSets[state.range(0)]);
 }
@@ -133,8 +141,8 @@ void BM_search_count_all(benchmark::State& state) {
   dup2(saved, 1);
   close(null_fd);
   close(saved);
-  state.counters["trials_per_s"] =
-      benchmark::Counter(static_cast<double>(trials), benchmark::Counter::kIsRate);
+  state.counters["trials_per_s"] = benchmark::Counter(
+      static_cast<double>(trials), benchmark::Counter::kIsRate);
   state.counters["us_per_trial"] = benchmark::Counter(
       static_cast<double>(trials) * 1e-6,
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
