@@ -26,11 +26,10 @@ namespace solver {
 namespace {
 
 // The digits carried by exactly one of a unit's nine cells, by the
-// once/twice accumulation: `twice` gains what `once` already had. Rows and
-// boxes read their cells four masks at a time (columns from the
-// column-major copy) (four_masks) and accumulate
-// lane by lane; the four lanes are then folded into one, each fold adding
-// to `twice` what both halves had once.
+// once/twice accumulation: `twice` gains what `once` already had. A unit's
+// cells are read four masks at a time (four_masks; a column from the
+// column-major copy) and accumulated lane by lane; the four lanes are then
+// folded into one, each fold adding to `twice` what both halves had once.
 Mask fold_lanes(std::uint64_t once, std::uint64_t twice) {
   twice |= (twice >> 32) | (once & (once >> 32));
   once |= once >> 32;
