@@ -109,11 +109,10 @@ inline void eliminate_box_cells(State& s, unsigned b, int digit,
 template <typename Eliminate>
 void eliminate_on_board(Board& board, std::int32_t code, Eliminate eliminate) {
   if (code == kEmptyProduct) return;
-  State s;
-  s.board = board;
-  derive_masks(s);
-  eliminate(s, kDigitTable[static_cast<unsigned>(code)]);
-  board = s.board;
+  on_board(board, [&](State& s) {
+    eliminate(s, kDigitTable[static_cast<unsigned>(code)]);
+    return 0;
+  });
 }
 
 }  // namespace
@@ -207,11 +206,10 @@ void eliminate_in_box(Board& board, int r, int c, std::int32_t code,
 }
 
 void candidate_pass(Board& board, std::int32_t& unknown) {
-  State s;
-  s.board = board;
-  derive_masks(s);
-  candidate_pass(s, unknown);
-  board = s.board;
+  on_board(board, [&](State& s) {
+    candidate_pass(s, unknown);
+    return 0;
+  });
 }
 
 }  // namespace solver

@@ -254,29 +254,13 @@ void propagate_after_assignment(State& s, int k, int digit,
   // unit had a digit carried by exactly one cell: every unit's singles were
   // empty, and only the units changed since (the assignment, and what
   // follows from it below) need computing again.
-  s.changed = units_of(static_cast<unsigned>(k));
+  s.changed = kUnitsOf[static_cast<unsigned>(k)];
   UnitSingles singles;
   singles.valid = kAllUnits;
   singles.present = 0;
   candidate_pass_after_assignment(s, k, digit, unknown);
   sweep_until_stable(s, singles, unknown);
 }
-
-namespace {
-
-// Runs a State operation on a plain board: derive the masks, run it, hand
-// back the board.
-template <typename Operation>
-auto on_board(Board& board, Operation operation) {
-  State s;
-  s.board = board;
-  derive_masks(s);
-  const auto result = operation(s);
-  board = s.board;
-  return result;
-}
-
-}  // namespace
 
 int hidden_single(Board& board, int r, int c, std::int32_t& unknown) {
   return on_board(board, [&](State& s) {

@@ -50,15 +50,13 @@ constexpr std::array<std::uint8_t, kCells> make_unit_of(int which) {
   return unit;
 }
 
-// The cells of unit u (0..8) of one kind, in scanning order: a row left to
-// right, a column top to bottom, a box rows outer and columns inner.
-constexpr std::array<std::array<std::uint8_t, 9>, 9> make_unit_cells(
-    int which) {
+// The cells of each box, rows outer and columns inner.
+constexpr std::array<std::array<std::uint8_t, 9>, 9> make_box_cells() {
   std::array<std::array<std::uint8_t, 9>, 9> cells{};
   for (int b = 0; b < 9; ++b) {
     for (int k = 0; k < 9; ++k) {
-      const int r = which == 0 ? b : which == 1 ? k : (b / 3) * 3 + k / 3;
-      const int c = which == 0 ? k : which == 1 ? b : (b % 3) * 3 + k % 3;
+      const int r = (b / 3) * 3 + k / 3;
+      const int c = (b % 3) * 3 + k % 3;
       cells[static_cast<unsigned>(b)][static_cast<unsigned>(k)] =
           static_cast<std::uint8_t>(cell_index(r, c));
     }
@@ -91,9 +89,7 @@ const std::array<std::int32_t, 512> kProductOfMask = make_products();
 const std::array<std::uint8_t, kCells> kRowOf = make_unit_of(0);
 const std::array<std::uint8_t, kCells> kColOf = make_unit_of(1);
 const std::array<std::uint8_t, kCells> kBoxOf = make_unit_of(2);
-const std::array<std::array<std::uint8_t, 9>, 9> kRowCells = make_unit_cells(0);
-const std::array<std::array<std::uint8_t, 9>, 9> kColCells = make_unit_cells(1);
-const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells = make_unit_cells(2);
+const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells = make_box_cells();
 const std::array<std::array<std::uint8_t, 20>, kCells> kPeers = make_peers();
 
 const std::array<std::uint8_t, kCells> kColumnMajor = [] {

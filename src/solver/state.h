@@ -76,13 +76,11 @@ inline std::int32_t divide_exactly(std::int32_t value, int digit) {
 /// whose codes divide it.
 Mask mask_of(std::int32_t value);
 
-/// Row, column and box of each cell, and the cells of each unit in the
-/// solver's scanning order (rows outer, columns inner within a box).
+/// Row, column and box of each cell, and the cells of each box in the
+/// solver's scanning order (rows outer, columns inner).
 extern const std::array<std::uint8_t, kCells> kRowOf;
 extern const std::array<std::uint8_t, kCells> kColOf;
 extern const std::array<std::uint8_t, kCells> kBoxOf;
-extern const std::array<std::array<std::uint8_t, 9>, 9> kRowCells;
-extern const std::array<std::array<std::uint8_t, 9>, 9> kColCells;
 extern const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells;
 /// Each cell's place in the column-major order (cell (r, c) -> 9 * c + r).
 extern const std::array<std::uint8_t, kCells> kColumnMajor;
@@ -108,10 +106,6 @@ struct State {
 
 /// The `changed` bits of the three units of each cell.
 extern const std::array<std::uint32_t, kCells> kUnitsOf;
-
-inline std::uint32_t units_of(unsigned i) {
-  return kUnitsOf[i];
-}
 
 /// Sets the candidate mask of cell u (in both orders).
 inline void set_mask(State& s, unsigned u, Mask mask) {
@@ -152,7 +146,19 @@ inline void mark_determined(State& s, int i, int digit) {
   col |= bit;
   box |= bit;
   set_mask(s, u, 0);
-  s.changed |= units_of(u);
+  s.changed |= kUnitsOf[u];
+}
+
+/// Runs a State operation on a plain board: derives the masks, runs it and
+/// hands back the board. The public operations on a Board are made of it.
+template <typename Operation>
+auto on_board(Board& board, Operation operation) {
+  State s;
+  s.board = board;
+  derive_masks(s);
+  const auto result = operation(s);
+  board = s.board;
+  return result;
 }
 
 // The operations of candidates.h and propagate.h on a State. The digit is
