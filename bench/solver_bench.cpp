@@ -2,15 +2,12 @@
 // sets, and of whole searches (reported per trial). Not a test: numbers
 // only.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "front/options.h"
 #include "solver/candidates.h"
 #include "solver/consistency.h"
 #include "solver/propagate.h"
@@ -106,10 +103,10 @@ void BM_search_trial(benchmark::State& state) {
     const solver::State& parent = parents[i++ % parents.size()];
     int k = 0;
     while (solver::is_determined(parent.board[k])) ++k;
-    const int digit = solver::lowest_digit(parent.cand[k]);
+    const solver::Digit digit = solver::lowest_digit(parent.cand[k]);
     work = parent;
     std::int32_t unknown = solver::count_unknown(work.board) - 1;
-    work.board[k] = solver::kCodeTable[digit];
+    work.board[k] = solver::code_of(digit);
     solver::mark_determined(work, k, digit);
     solver::propagate_after_assignment(work, k, digit, unknown);
     benchmark::DoNotOptimize(work.conflict);
@@ -118,29 +115,24 @@ void BM_search_trial(benchmark::State& state) {
 }
 BENCHMARK(BM_search_trial)->DenseRange(0, 2);
 
-// Whole searches counting every solution of each puzzle of a set, with the
-// real search (standard output sent to /dev/null). Reported per trial.
+bool go_on(const Board& /*solution*/) {
+  return true;
+}
+
+// Whole searches visiting every solution of each puzzle of a set, with the
+// real search. Reported per trial.
 void BM_search_count_all(benchmark::State& state) {
   const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
-  front::g_settings.count = true;
-  std::fflush(stdout);
-  const int saved = dup(1);
-  const int null_fd = open("/dev/null", O_WRONLY);
-  dup2(null_fd, 1);
+  const solver::SolutionReporter reporter = {go_on};
   std::int64_t trials = 0;
   for (auto _ : state) {
-    solver::g_trial_count = 0;
+    solver::g_search_seams.trial_count = 0;
     for (const Board& board : boards) {
       std::int32_t unknown = solver::count_unknown(board);
-      solver::g_solution_count = 0;
-      solver::search(board, 0, unknown);
+      solver::search(board, 0, unknown, reporter);
     }
-    trials += solver::g_trial_count;
+    trials += solver::g_search_seams.trial_count;
   }
-  std::fflush(stdout);
-  dup2(saved, 1);
-  close(null_fd);
-  close(saved);
   state.counters["trials_per_s"] = benchmark::Counter(
       static_cast<double>(trials), benchmark::Counter::kIsRate);
   state.counters["us_per_trial"] = benchmark::Counter(

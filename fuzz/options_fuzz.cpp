@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "front/options.h"
+#include "front/puzzle_file.h"
 #include "fuzz_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,

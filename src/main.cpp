@@ -4,13 +4,13 @@
 #include "front/options.h"
 #include "front/puzzle_file.h"
 #include "front/run.h"
-#include "solver/search.h"
+#include "front/report.h"
 
 int main(int argc, char** argv) {
   front::verify_integrity();
   front::print_banner();
   if (argc < 2) front::show_usage();
-  solver::start_clock();
+  front::start_clock();
   front::apply_command_line(argc, argv);
   front::load_puzzle(argv[1]);
   front::run_sequence();

@@ -5,11 +5,10 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "front/exit_status.h"
-#include "front/output.h"
+#include "front/end_run.h"
 
 namespace front {
 
@@ -107,24 +106,6 @@ void print_banner() {
 void show_usage() {
   std::fputs(kUsageText, stdout);
   end_run(kExitOk);
-}
-
-char* puzzle_path(const RunSettings& settings, const char* file_name) {
-  const char* directory =
-      settings.directory != nullptr ? settings.directory : "";
-  const std::size_t dir_length = std::strlen(directory);
-  const bool add_slash = settings.directory != nullptr &&
-                         (dir_length == 0 || directory[dir_length - 1] != '/');
-  const std::size_t name_length = std::strlen(file_name);
-  char* path = static_cast<char*>(
-      std::malloc(dir_length + (add_slash ? 1 : 0) + name_length + 1));
-  if (path == nullptr) return nullptr;
-  char* end = path;
-  std::memcpy(end, directory, dir_length);
-  end += dir_length;
-  if (add_slash) *end++ = '/';
-  std::memcpy(end, file_name, name_length + 1);
-  return path;
 }
 
 bool output_exists(const char* name) {

@@ -15,11 +15,6 @@ struct RunSettings {
   const char* output_name = "";     // the optional name after -s or -S
 };
 
-/// The path of the puzzle file: the directory of -d, with a '/' added when
-/// it is empty or does not end in one, followed by `file_name`. Allocated
-/// with std::malloc; null if memory runs out.
-char* puzzle_path(const RunSettings& settings, const char* file_name);
-
 enum class OptionStatus {
   kOk,       // settings filled in
   kUsage,    // show the usage text (-d without argument, -s/-S refused)

@@ -1,12 +1,12 @@
-// Board printing, output routing and the process exit.
+// Board printing and output routing.
 #include "front/output.h"
 
 #include <array>
 #include <cstdarg>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "front/end_run.h"
 #include "front/exit_status.h"
 #include "front/options.h"
 
@@ -143,44 +143,6 @@ void set_solution_title(long number) {
 void show_board(const solver::Board& board) {
   if (g_sink != nullptr) print_board(g_sink, board, g_title);
   if (g_sink != stdout) print_board(stdout, board, g_title);
-}
-
-namespace {
-
-// Closes the output file, if one is open; true when every byte written to
-// it reached the file.
-bool close_sink() {
-  if (g_sink == nullptr || g_sink == stdout) return true;
-  std::FILE* file = g_sink;
-  g_sink = nullptr;
-  const bool failed = std::ferror(file) != 0;
-  return std::fclose(file) == 0 && !failed;
-}
-
-void report_sink_failure() {
-  std::printf("Errore in scrittura dell'archivio %s\n", g_settings.output_name);
-}
-
-}  // namespace
-
-void check_sink() {
-  if (g_sink != nullptr && g_sink != stdout && std::ferror(g_sink)) {
-    close_sink();
-    report_sink_failure();
-    end_run(kExitFileOrContradiction);
-  }
-}
-
-void end_run(int status) {
-  if (!close_sink()) {
-    report_sink_failure();
-    status = kExitFileOrContradiction;
-  }
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fputs("vortel: errore in scrittura sullo standard output\n", stderr);
-    status = kExitFileOrContradiction;
-  }
-  std::exit(status);
 }
 
 }  // namespace front

@@ -1,5 +1,5 @@
-// Board printing and output routing: the sink of -s/-S, the title buffer,
-// and the single way out of the process.
+// Board printing and output routing: the sink of -s/-S and the title
+// buffer.
 #ifndef VORTEL_FRONT_OUTPUT_H_
 #define VORTEL_FRONT_OUTPUT_H_
 
@@ -48,17 +48,6 @@ void print_board(std::FILE* stream, const solver::Board& board,
 /// the screen (unless the sink is the screen), so that the screen gets it
 /// exactly once.
 void show_board(const solver::Board& board);
-
-/// Ends the run with an output-file write error (message, status 2) if the
-/// sink has failed; returns otherwise. Lets a long -S run stop at once when
-/// the disk fills instead of searching on with nothing written.
-void check_sink();
-
-/// The only exit of the process. Flushes and checks the output file and
-/// standard output: a failed write turns the status into 2 with a message
-/// (on standard output for the file, on standard error for standard output
-/// itself), so a truncated result never ends as a success.
-[[noreturn]] void end_run(int status);
 
 }  // namespace front
 

@@ -2,10 +2,10 @@
 #include "front/puzzle_file.h"
 
 #include <cstdlib>
+#include <cstring>
 
+#include "front/end_run.h"
 #include "front/exit_status.h"
-#include "front/options.h"
-#include "front/output.h"
 
 namespace front {
 
@@ -85,6 +85,24 @@ constexpr bool in_range(std::int32_t v) {
 }
 
 }  // namespace
+
+char* puzzle_path(const RunSettings& settings, const char* file_name) {
+  const char* directory =
+      settings.directory != nullptr ? settings.directory : "";
+  const std::size_t dir_length = std::strlen(directory);
+  const bool add_slash = settings.directory != nullptr &&
+                         (dir_length == 0 || directory[dir_length - 1] != '/');
+  const std::size_t name_length = std::strlen(file_name);
+  char* path = static_cast<char*>(
+      std::malloc(dir_length + (add_slash ? 1 : 0) + name_length + 1));
+  if (path == nullptr) return nullptr;
+  char* end = path;
+  std::memcpy(end, directory, dir_length);
+  end += dir_length;
+  if (add_slash) *end++ = '/';
+  std::memcpy(end, file_name, name_length + 1);
+  return path;
+}
 
 LoadStatus read_puzzle(std::FILE* file, solver::Board& board,
                        std::int32_t& unknown) {

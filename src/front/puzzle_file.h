@@ -6,9 +6,15 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "front/options.h"
 #include "solver/board.h"
 
 namespace front {
+
+/// The path of the puzzle file: the directory of -d, with a '/' added when
+/// it is empty or does not end in one, followed by `file_name`. Allocated
+/// with std::malloc; null if memory runs out.
+char* puzzle_path(const RunSettings& settings, const char* file_name);
 
 enum class LoadStatus {
   kOk,         // the board and unknown count are set

@@ -4,14 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "front/end_run.h"
 #include "front/exit_status.h"
 #include "front/integrity.h"
 #include "front/options.h"
 #include "front/output.h"
 #include "front/puzzle_file.h"
+#include "front/report.h"
 #include "solver/consistency.h"
 #include "solver/propagate.h"
-#include "solver/search.h"
 
 namespace front {
 
@@ -61,7 +62,7 @@ void run_sequence() {
   set_title("Tabella ottenuta con processo matematico\nCaselle incognite: %d",
             g_unknown);
   show_board(g_board);
-  solver::iterative_process(g_board, g_unknown);
+  iterative_process(g_board, g_unknown);
 }
 
 }  // namespace front

@@ -19,7 +19,7 @@ void cascade(State& s, unsigned u, std::int32_t& unknown);
 // (the unit loops test the candidate bit inline and call this only on a
 // hit): remove the digit, and cascade if a single code is left. Kept small
 // and inline; the rarer cascade is a call of its own.
-inline void remove_carried(State& s, unsigned u, int digit,
+inline void remove_carried(State& s, unsigned u, Digit digit,
                            std::int32_t& unknown) {
   set_mask(s, u, static_cast<Mask>(s.cand[u] & ~digit_bit(digit)));
   s.changed |= kUnitsOf[u];
@@ -39,7 +39,7 @@ inline void remove_carried(State& s, unsigned u, int digit,
 // lane is tested again before its removal, since the cascade may have
 // taken the digit from it already.
 inline void eliminate_in_lanes(State& s, std::uint64_t hits, unsigned first,
-                               unsigned step, int digit,
+                               unsigned step, Digit digit,
                                std::int32_t& unknown) {
   const Mask bit = digit_bit(digit);
   // Each lane holds at most the one digit bit: clearing the lowest set bit
@@ -51,7 +51,7 @@ inline void eliminate_in_lanes(State& s, std::uint64_t hits, unsigned first,
   }
 }
 
-inline void eliminate_row_cells(State& s, unsigned r, int digit,
+inline void eliminate_row_cells(State& s, unsigned r, Digit digit,
                                 std::int32_t& unknown) {
   const std::uint64_t lanes = in_four_lanes(digit_bit(digit));
   const unsigned first = 9 * r;
@@ -64,7 +64,7 @@ inline void eliminate_row_cells(State& s, unsigned r, int digit,
   }
 }
 
-inline void eliminate_column_cells(State& s, unsigned c, int digit,
+inline void eliminate_column_cells(State& s, unsigned c, Digit digit,
                                    std::int32_t& unknown) {
   const std::uint64_t lanes = in_four_lanes(digit_bit(digit));
   // Rows 0-3 and 4-7 of the column, read from the column-major copy.
@@ -77,7 +77,7 @@ inline void eliminate_column_cells(State& s, unsigned c, int digit,
   }
 }
 
-inline void eliminate_box_cells(State& s, unsigned b, int digit,
+inline void eliminate_box_cells(State& s, unsigned b, Digit digit,
                                 std::int32_t& unknown) {
   // Three of the four lanes: the fourth cell lies outside the box.
   const std::uint64_t lanes =
@@ -96,7 +96,7 @@ inline void eliminate_box_cells(State& s, unsigned b, int digit,
 // the cell is counted off afterwards.
 [[gnu::noinline]] void cascade(State& s, unsigned u, std::int32_t& unknown) {
   // A product of distinct codes divided by one of them: a single code.
-  const int v = kDigitTable[static_cast<unsigned>(s.board[u])];
+  const Digit v = digit_of_code(s.board[u]);
   mark_determined(s, static_cast<int>(u), v);
   eliminate_row_cells(s, kRowOf[u], v, unknown);
   eliminate_column_cells(s, kColOf[u], v, unknown);
@@ -110,26 +110,36 @@ template <typename Eliminate>
 void eliminate_on_board(Board& board, std::int32_t code, Eliminate eliminate) {
   if (code == kEmptyProduct) return;
   on_board(board, [&](State& s) {
-    eliminate(s, kDigitTable[static_cast<unsigned>(code)]);
+    eliminate(s, digit_of_code(code));
     return 0;
   });
 }
 
 }  // namespace
 
-void eliminate_in_row(State& s, int r, int digit, std::int32_t& unknown) {
-  eliminate_row_cells(s, static_cast<unsigned>(r), digit, unknown);
+void eliminate_digit_in_row(State& s, int row, Digit digit,
+                            std::int32_t& unknown) {
+  VORTEL_ASSERT_STATE(s);
+  eliminate_row_cells(s, static_cast<unsigned>(row), digit, unknown);
+  VORTEL_ASSERT_STATE(s);
 }
 
-void eliminate_in_column(State& s, int c, int digit, std::int32_t& unknown) {
-  eliminate_column_cells(s, static_cast<unsigned>(c), digit, unknown);
+void eliminate_digit_in_column(State& s, int column, Digit digit,
+                               std::int32_t& unknown) {
+  VORTEL_ASSERT_STATE(s);
+  eliminate_column_cells(s, static_cast<unsigned>(column), digit, unknown);
+  VORTEL_ASSERT_STATE(s);
 }
 
-void eliminate_in_box(State& s, int b, int digit, std::int32_t& unknown) {
-  eliminate_box_cells(s, static_cast<unsigned>(b), digit, unknown);
+void eliminate_digit_in_box(State& s, int box, Digit digit,
+                            std::int32_t& unknown) {
+  VORTEL_ASSERT_STATE(s);
+  eliminate_box_cells(s, static_cast<unsigned>(box), digit, unknown);
+  VORTEL_ASSERT_STATE(s);
 }
 
 void candidate_pass(State& s, std::int32_t& unknown) {
+  VORTEL_ASSERT_STATE(s);
   for (int i = 0; i < kCells; ++i) {
     const unsigned u = static_cast<unsigned>(i);
     std::int32_t& cell = s.board[u];
@@ -148,22 +158,25 @@ void candidate_pass(State& s, std::int32_t& unknown) {
       set_mask(s, u, 0);
       s.conflict = true;
     } else {
-      const int v = lowest_digit(m);
+      const Digit v = lowest_digit(m);
       mark_determined(s, i, v);
-      eliminate_in_row(s, kRowOf[u], v, unknown);
-      eliminate_in_column(s, kColOf[u], v, unknown);
-      eliminate_in_box(s, kBoxOf[u], v, unknown);
+      eliminate_row_cells(s, kRowOf[u], v, unknown);
+      eliminate_column_cells(s, kColOf[u], v, unknown);
+      eliminate_box_cells(s, kBoxOf[u], v, unknown);
     }
     --unknown;
   }
+  VORTEL_ASSERT_STATE(s);
 }
 
-void candidate_pass_after_assignment(State& s, int k, int digit,
+void candidate_pass_after_assignment(State& s, int k, Digit digit,
                                      std::int32_t& unknown) {
+  VORTEL_ASSERT_STATE(s);
   const Mask bit = digit_bit(digit);
   for (std::uint8_t u : kPeers[static_cast<unsigned>(k)]) {
     if ((s.cand[u] & bit) != 0) remove_carried(s, u, digit, unknown);
   }
+  VORTEL_ASSERT_STATE(s);
 }
 
 std::int32_t compute_candidates(const Board& board, int r, int c) {
@@ -176,7 +189,7 @@ std::int32_t compute_candidates(const Board& board, int r, int c) {
         board[kBoxCells[static_cast<unsigned>(b)][static_cast<unsigned>(k)]]};
     for (std::int32_t v : values) {
       if (is_determined(v)) {
-        seen |= digit_bit(kDigitTable[static_cast<unsigned>(v)]);
+        seen |= digit_bit(digit_of_code(v));
       }
     }
   }
@@ -185,23 +198,23 @@ std::int32_t compute_candidates(const Board& board, int r, int c) {
 
 void eliminate_in_row(Board& board, int r, std::int32_t code,
                       std::int32_t& unknown) {
-  eliminate_on_board(board, code, [&](State& s, int digit) {
-    eliminate_in_row(s, r, digit, unknown);
+  eliminate_on_board(board, code, [&](State& s, Digit digit) {
+    eliminate_digit_in_row(s, r, digit, unknown);
   });
 }
 
 void eliminate_in_column(Board& board, int c, std::int32_t code,
                          std::int32_t& unknown) {
-  eliminate_on_board(board, code, [&](State& s, int digit) {
-    eliminate_in_column(s, c, digit, unknown);
+  eliminate_on_board(board, code, [&](State& s, Digit digit) {
+    eliminate_digit_in_column(s, c, digit, unknown);
   });
 }
 
 void eliminate_in_box(Board& board, int r, int c, std::int32_t code,
                       std::int32_t& unknown) {
-  eliminate_on_board(board, code, [&](State& s, int digit) {
-    eliminate_in_box(s, kBoxOf[static_cast<unsigned>(cell_index(r, c))], digit,
-                     unknown);
+  eliminate_on_board(board, code, [&](State& s, Digit digit) {
+    eliminate_digit_in_box(s, kBoxOf[static_cast<unsigned>(cell_index(r, c))],
+                           digit, unknown);
   });
 }
 

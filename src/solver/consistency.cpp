@@ -18,8 +18,8 @@ int check_consistency(const Board& board) {
   for (unsigned i = 0; i < kCells; ++i) {
     const std::int32_t value = board[i];
     if (!is_determined(value)) continue;
-    const int digit = kDigitTable[static_cast<unsigned>(value)];
-    if (digit == 0) return 1;
+    const Digit digit = digit_of_code(value);
+    if (index_of(digit) == 0) return 1;
     const Mask bit = digit_bit(digit);
     Mask& row = rows[kRowOf[i]];
     Mask& col = cols[kColOf[i]];

@@ -175,29 +175,29 @@ int next_hidden_single(const State& s, const UnitSingles& singles, int from) {
 
 // Places the hidden single of cell i, if it has one under the current
 // singles (which the caller has refreshed). Returns 1 if it placed one.
-int hidden_single_at(State& s, int i, const UnitSingles& singles,
-                     std::int32_t& unknown) {
+int place_hidden_single(State& s, int i, const UnitSingles& singles,
+                        std::int32_t& unknown) {
   const unsigned u = static_cast<unsigned>(i);
   const int r = kRowOf[u];
   const int c = kColOf[u];
   const int b = kBoxOf[u];
   const Mask unique = hidden_digits(s, singles, u);
   if (unique == 0) return 0;
-  const int digit = lowest_digit(unique);
+  const Digit digit = lowest_digit(unique);
   const Mask bit = digit_bit(digit);
-  s.board[u] = kCodeTable[static_cast<unsigned>(digit)];
+  s.board[u] = code_of(digit);
   mark_determined(s, i, digit);
   // The unit in which the digit was unique has no other carrier of it; the
   // other two lose it.
   if ((singles.of_unit[static_cast<unsigned>(r)] & bit) != 0) {
-    eliminate_in_column(s, c, digit, unknown);
-    eliminate_in_box(s, b, digit, unknown);
+    eliminate_digit_in_column(s, c, digit, unknown);
+    eliminate_digit_in_box(s, b, digit, unknown);
   } else if ((singles.of_unit[9U + static_cast<unsigned>(c)] & bit) != 0) {
-    eliminate_in_row(s, r, digit, unknown);
-    eliminate_in_box(s, b, digit, unknown);
+    eliminate_digit_in_row(s, r, digit, unknown);
+    eliminate_digit_in_box(s, b, digit, unknown);
   } else {
-    eliminate_in_row(s, r, digit, unknown);
-    eliminate_in_column(s, c, digit, unknown);
+    eliminate_digit_in_row(s, r, digit, unknown);
+    eliminate_digit_in_column(s, c, digit, unknown);
   }
   --unknown;
   return 1;
@@ -211,7 +211,7 @@ std::int32_t sweep(State& s, UnitSingles& singles, std::int32_t& unknown) {
     refresh(s, singles, kUnitsFrom[static_cast<unsigned>(from)]);
     const int i = next_hidden_single(s, singles, from);
     if (i < 0) break;
-    found += hidden_single_at(s, i, singles, unknown);
+    found += place_hidden_single(s, i, singles, unknown);
     from = i + 1;
   }
   return found;
@@ -219,15 +219,21 @@ std::int32_t sweep(State& s, UnitSingles& singles, std::int32_t& unknown) {
 
 }  // namespace
 
-int hidden_single(State& s, int i, std::int32_t& unknown) {
+int hidden_single_at_cell(State& s, int cell, std::int32_t& unknown) {
+  VORTEL_ASSERT_STATE(s);
   UnitSingles singles;
   refresh(s, singles, kAllUnits);
-  return hidden_single_at(s, i, singles, unknown);
+  const int placed = place_hidden_single(s, cell, singles, unknown);
+  VORTEL_ASSERT_STATE(s);
+  return placed;
 }
 
 std::int32_t hidden_single_sweep(State& s, std::int32_t& unknown) {
+  VORTEL_ASSERT_STATE(s);
   UnitSingles singles;
-  return sweep(s, singles, unknown);
+  const std::int32_t found = sweep(s, singles, unknown);
+  VORTEL_ASSERT_STATE(s);
+  return found;
 }
 
 namespace {
@@ -246,9 +252,10 @@ void propagate(State& s, std::int32_t& unknown) {
   candidate_pass(s, unknown);
   UnitSingles singles;  // none known yet
   sweep_until_stable(s, singles, unknown);
+  VORTEL_ASSERT_STATE(s);
 }
 
-void propagate_after_assignment(State& s, int k, int digit,
+void propagate_after_assignment(State& s, int k, Digit digit,
                                 std::int32_t& unknown) {
   // A propagation ends with a sweep that found nothing, which means that no
   // unit had a digit carried by exactly one cell: every unit's singles were
@@ -260,11 +267,12 @@ void propagate_after_assignment(State& s, int k, int digit,
   singles.present = 0;
   candidate_pass_after_assignment(s, k, digit, unknown);
   sweep_until_stable(s, singles, unknown);
+  VORTEL_ASSERT_STATE(s);
 }
 
 int hidden_single(Board& board, int r, int c, std::int32_t& unknown) {
   return on_board(board, [&](State& s) {
-    return hidden_single(s, cell_index(r, c), unknown);
+    return hidden_single_at_cell(s, cell_index(r, c), unknown);
   });
 }
 

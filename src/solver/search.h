@@ -1,5 +1,7 @@
 // The "processo iterativo": backtracking search with a full propagation
-// after every trial, and the reporting of the solutions it finds.
+// after every trial. It prints nothing: each solution goes to a reporter
+// that the caller supplies, which decides what to show and whether to go
+// on.
 #ifndef VORTEL_SOLVER_SEARCH_H_
 #define VORTEL_SOLVER_SEARCH_H_
 
@@ -12,41 +14,52 @@ namespace solver {
 
 struct State;
 
+/// What the search does with each solution it finds.
+struct SolutionReporter {
+  /// Called with each complete board, in the search's order (see search).
+  /// Returns true to go on searching, false to end the search there.
+  bool (*on_solution)(const Board& solution);
+};
+
+/// How a search ended.
+enum class SearchEnd {
+  kExhausted,    // every branch tried
+  kStopped,      // the reporter asked to stop
+  kOutOfMemory,  // a pool board could not be allocated
+};
+
+/// Branches on the first undetermined cell at or after `start`, trying its
+/// candidates in increasing digit order: copy, assign, propagate, check,
+/// then recurse or report a solution. Solutions therefore come in
+/// increasing order of their 81 digits read row by row. `unknown` is
+/// shared by all levels and is left in no particular state.
+///
+/// Precondition: `parent` is consistent (check_consistency is 0), it is a
+/// fixpoint of propagate (propagating it again changes nothing), `unknown`
+/// is its count_unknown and above 0, and every cell before `start` is
+/// determined. The trials rely on it: each one updates only what its
+/// assignment touches instead of recomputing the board, which is exact
+/// only from a propagated board. Debug builds assert it.
+SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
+                 const SolutionReporter& reporter);
+
 /// One work board (with its derived masks) per cell index, allocated the
 /// first time the search branches on that index and kept until the process
 /// ends.
 extern std::array<State*, kCells> g_pool;
 
-/// Allocates one pool board, or returns null. A seam for tests.
+/// Allocates one pool board, or returns null.
 using BoardAllocator = State* (*)();
-extern BoardAllocator g_allocate_board;
 
-/// Complete boards found so far. 64 bits, so that no count can wrap.
-extern std::int64_t g_solution_count;
-
-/// Trials made so far (one board copy and one propagation each). Nothing
-/// prints it; benchmarks and tests read it.
-extern std::int64_t g_trial_count;
-
-/// Seconds of wall-clock time accumulated by update_cpu_time.
-extern double g_elapsed_total;
-
-/// Takes the first clock reading and clears the elapsed-time total.
-void start_clock();
-
-/// Adds the milliseconds elapsed since the previous reading to the total.
-void update_cpu_time();
-
-/// Branches on the first undetermined cell at or after `start` (there must
-/// be one, and every cell before it must be determined), trying its
-/// candidates in increasing digit order: copy, assign, propagate, check,
-/// then recurse or report a solution. `unknown` is shared by all levels.
-void search(const Board& parent, int start, std::int32_t& unknown);
-
-/// Announces the search, runs it on `board` and ends the process with the
-/// closing report (status 4), unless the first-solution mode ended it
-/// earlier with status 0.
-[[noreturn]] void iterative_process(const Board& board, std::int32_t& unknown);
+/// Test and benchmark seams, grouped so that nothing else mistakes them for
+/// program state: the program never sets or prints them. Tests replace the
+/// allocator to reach the out-of-memory path; tests and benchmarks read
+/// the trial count (one board copy and one propagation each).
+struct SearchSeams {
+  BoardAllocator allocate_board;
+  std::int64_t trial_count;
+};
+extern SearchSeams g_search_seams;
 
 }  // namespace solver
 

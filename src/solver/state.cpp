@@ -1,6 +1,8 @@
 // Tables and helpers of the derived bookkeeping.
 #include "solver/state.h"
 
+#include "solver/consistency.h"
+
 namespace solver {
 
 namespace {
@@ -123,7 +125,7 @@ Mask mask_of(std::int32_t value) {
     const ExactDivisor& divisor = kExactDivisors[static_cast<unsigned>(d)];
     if ((v & ((1U << divisor.shift) - 1)) == 0 &&
         (v >> divisor.shift) * divisor.inverse <= divisor.limit) {
-      mask |= digit_bit(d);
+      mask |= digit_bit(make_digit(d));
     }
   }
   return mask;
@@ -141,14 +143,69 @@ void derive_masks(State& s) {
     const std::int32_t value = s.board[static_cast<unsigned>(i)];
     set_mask(s, static_cast<unsigned>(i), mask_of(value));
     if (is_determined(value)) {
-      const int digit = kDigitTable[static_cast<unsigned>(value)];
-      if (digit != 0) {
+      const Digit digit = digit_of_code(value);
+      if (index_of(digit) != 0) {
         mark_determined(s, i, digit);
       } else {
         s.conflict = true;  // the empty product
       }
     }
   }
+}
+
+bool state_is_consistent_with_board(const State& s) {
+  std::array<Mask, 9> rows{};
+  std::array<Mask, 9> cols{};
+  std::array<Mask, 9> boxes{};
+  for (unsigned i = 0; i < kCells; ++i) {
+    const std::int32_t value = s.board[i];
+    const Mask mask = mask_of(value);
+    if (s.cand[i] != mask || s.cand_by_column[kColumnMajor[i]] != mask) {
+      return false;
+    }
+    if (is_determined(value)) {
+      const Mask bit = digit_bit(digit_of_code(value));
+      rows[kRowOf[i]] |= bit;
+      cols[kColOf[i]] |= bit;
+      boxes[kBoxOf[i]] |= bit;
+    }
+  }
+  for (unsigned pad = kCells; pad < kCells + 3; ++pad) {
+    if (s.cand[pad] != 0 || s.cand_by_column[pad] != 0) return false;
+  }
+  // The empty product's "digit" 0 sets bit 0, which no unit mask holds.
+  const Mask kDigitsOnly = kAllDigits;
+  for (unsigned unit = 0; unit < 9; ++unit) {
+    if (s.rows[unit] != (rows[unit] & kDigitsOnly) ||
+        s.cols[unit] != (cols[unit] & kDigitsOnly) ||
+        s.boxes[unit] != (boxes[unit] & kDigitsOnly)) {
+      return false;
+    }
+  }
+  return s.conflict == (check_consistency(s.board) != 0);
+}
+
+bool state_is_propagated(const State& s) {
+  if (s.conflict) return false;
+  std::array<Mask, 27> once{};
+  std::array<Mask, 27> twice{};
+  for (unsigned i = 0; i < kCells; ++i) {
+    const Mask mask = s.cand[i];
+    if (is_determined(s.board[i])) continue;
+    const Mask lacking = static_cast<Mask>(
+        ~(s.rows[kRowOf[i]] | s.cols[kColOf[i]] | s.boxes[kBoxOf[i]]) &
+        kAllDigits);
+    if (mask != lacking) return false;
+    const unsigned units[3] = {kRowOf[i], 9U + kColOf[i], 18U + kBoxOf[i]};
+    for (unsigned unit : units) {
+      twice[unit] |= static_cast<Mask>(once[unit] & mask);
+      once[unit] |= mask;
+    }
+  }
+  for (unsigned unit = 0; unit < 27; ++unit) {
+    if ((once[unit] & ~twice[unit]) != 0) return false;
+  }
+  return true;
 }
 
 }  // namespace solver

@@ -22,11 +22,14 @@
 //    candidate masks may have changed since the bit was last cleared; the
 //    hidden-single sweep uses it to recompute only what a placement touched.
 // Invariants, kept by every operation on a State: the two kinds of mask
-// agree with `board` as just described.
+// and the conflict flag agree with `board` as just described
+// (state_is_consistent_with_board says so, and Debug builds assert it at
+// every State operation's entry and exit).
 #ifndef VORTEL_SOLVER_STATE_H_
 #define VORTEL_SOLVER_STATE_H_
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 
@@ -39,13 +42,37 @@ using Mask = std::uint16_t;
 /// Digits 1..9 as a mask.
 inline constexpr Mask kAllDigits = 0x3FE;
 
-inline constexpr Mask digit_bit(int digit) {
-  return static_cast<Mask>(1U << digit);
+/// A digit 1..9 as the fast core handles it: a type of its own, because
+/// the board's cell codes (5, 6, 7, 9, 11, ... 23) are plain int32_t values
+/// too, and a code passed where a digit is meant would quietly remove the
+/// wrong digit (or none: there is no digit 23). Neither converts to the
+/// other implicitly.
+enum class Digit : std::uint8_t {};
+
+/// The digit 1..9 held by a value taken from a digit table or a mask.
+inline constexpr Digit make_digit(int digit) {
+  return static_cast<Digit>(digit);
+}
+inline constexpr unsigned index_of(Digit digit) {
+  return static_cast<unsigned>(digit);
+}
+/// The cell code of a digit (kCodeTable).
+inline constexpr std::int32_t code_of(Digit digit) {
+  return kCodeTable[index_of(digit)];
+}
+/// The digit of a determined cell's code, or of the empty product (which
+/// yields no digit: Digit 0).
+inline constexpr Digit digit_of_code(std::int32_t code) {
+  return make_digit(kDigitTable[static_cast<unsigned>(code)]);
+}
+
+inline constexpr Mask digit_bit(Digit digit) {
+  return static_cast<Mask>(1U << index_of(digit));
 }
 
 /// The lowest digit in a non-empty mask.
-inline int lowest_digit(Mask mask) {
-  return __builtin_ctz(mask);
+inline Digit lowest_digit(Mask mask) {
+  return make_digit(__builtin_ctz(mask));
 }
 
 /// Product of the codes of the digits in a mask (index: mask >> 1). The
@@ -66,8 +93,8 @@ extern const std::array<ExactDivisor, 10> kExactDivisors;
 
 /// value / code(digit) for a value that the code divides exactly, without
 /// a division instruction.
-inline std::int32_t divide_exactly(std::int32_t value, int digit) {
-  const ExactDivisor& d = kExactDivisors[static_cast<unsigned>(digit)];
+inline std::int32_t divide_exactly(std::int32_t value, Digit digit) {
+  const ExactDivisor& d = kExactDivisors[index_of(digit)];
   return static_cast<std::int32_t>(
       (static_cast<std::uint32_t>(value) >> d.shift) * d.inverse);
 }
@@ -132,10 +159,10 @@ inline std::uint64_t in_four_lanes(Mask bit) {
 /// Fills in the masks of `state` from its board.
 void derive_masks(State& state);
 
-/// Records that cell i now holds `digit` (1..9) in its three unit masks,
-/// noting a conflict if one of them holds it already, and clears its
-/// candidate mask.
-inline void mark_determined(State& s, int i, int digit) {
+/// Records that cell i now holds `digit` in its three unit masks, noting a
+/// conflict if one of them holds it already, and clears its candidate mask.
+/// The caller has stored the digit's code in the board.
+inline void mark_determined(State& s, int i, Digit digit) {
   const unsigned u = static_cast<unsigned>(i);
   const Mask bit = digit_bit(digit);
   Mask& row = s.rows[kRowOf[u]];
@@ -161,11 +188,37 @@ auto on_board(Board& board, Operation operation) {
   return result;
 }
 
-// The operations of candidates.h and propagate.h on a State. The digit is
-// 1..9 (the code's digit); see those headers for the behaviour.
-void eliminate_in_row(State& s, int r, int digit, std::int32_t& unknown);
-void eliminate_in_column(State& s, int c, int digit, std::int32_t& unknown);
-void eliminate_in_box(State& s, int b, int digit, std::int32_t& unknown);
+/// True when the derived data of `s` agree with its board: every cand[i]
+/// (and its column-major copy) is mask_of(board[i]), the three padding
+/// masks are zero, each unit mask holds exactly the digits of the unit's
+/// determined cells, and `conflict` is set exactly when a unit repeats a
+/// digit or a cell holds the empty product. Every State operation keeps
+/// this; Debug builds assert it at each one's entry and exit.
+bool state_is_consistent_with_board(const State& s);
+
+/// True when `s` is what a propagation leaves on a board without conflict:
+/// every open cell's mask is exactly the digits that none of its units
+/// holds, and no unit has a digit that exactly one of its cells carries
+/// (the last hidden-single sweep found nothing). The search's trial
+/// shortcuts (candidate_pass_after_assignment, propagate_after_assignment)
+/// are exact only from such a state.
+bool state_is_propagated(const State& s);
+
+/// Asserts the State invariants in Debug builds; costs nothing with NDEBUG.
+#define VORTEL_ASSERT_STATE(s)                             \
+  assert(::solver::state_is_consistent_with_board(s) && \
+         "State out of step with its board")
+
+// The operations of candidates.h and propagate.h on a State. They differ
+// from the Board operations in what they are given: a Digit instead of a
+// cell code, a box index or a cell index instead of (row, column); the
+// names say so, so that one cannot be called for the other.
+void eliminate_digit_in_row(State& s, int row, Digit digit,
+                            std::int32_t& unknown);
+void eliminate_digit_in_column(State& s, int column, Digit digit,
+                               std::int32_t& unknown);
+void eliminate_digit_in_box(State& s, int box, Digit digit,
+                            std::int32_t& unknown);
 void candidate_pass(State& s, std::int32_t& unknown);
 
 /// candidate_pass for a board that was propagated and has since had one
@@ -177,15 +230,18 @@ void candidate_pass(State& s, std::int32_t& unknown);
 /// scratch would therefore change only k's peers that carry `digit`; the
 /// pass meets them in row-major order, so they are visited in that order
 /// and lose the digit exactly as an elimination would (cascades included).
-void candidate_pass_after_assignment(State& s, int k, int digit,
+/// Precondition: before the assignment the state was propagated
+/// (state_is_propagated).
+void candidate_pass_after_assignment(State& s, int k, Digit digit,
                                      std::int32_t& unknown);
-int hidden_single(State& s, int i, std::int32_t& unknown);
+/// hidden_single for the open cell with index `cell` (0..80).
+int hidden_single_at_cell(State& s, int cell, std::int32_t& unknown);
 std::int32_t hidden_single_sweep(State& s, std::int32_t& unknown);
 void propagate(State& s, std::int32_t& unknown);
 
 /// propagate for the search's trial, with candidate_pass_after_assignment
-/// in place of the full pass.
-void propagate_after_assignment(State& s, int k, int digit,
+/// in place of the full pass; the same precondition.
+void propagate_after_assignment(State& s, int k, Digit digit,
                                 std::int32_t& unknown);
 
 }  // namespace solver

@@ -186,14 +186,16 @@ TEST(EquivalenceTest, SearchTrialShortcuts) {
         s.board = parent;
         solver::derive_masks(s);
         s.board[k] = kCodeTable[digit];
-        solver::mark_determined(s, k, digit);
+        solver::mark_determined(s, k, solver::make_digit(digit));
         solver::State passed_fast = s;
         std::int32_t uf = parent_unknown - 1;
         std::int32_t upf = uf;
-        solver::candidate_pass_after_assignment(passed_fast, k, digit, upf);
+        solver::candidate_pass_after_assignment(passed_fast, k,
+                                                solver::make_digit(digit), upf);
         ASSERT_EQ(passed_fast.board, passed) << "pass, trial " << trials;
         ASSERT_EQ(upf, up);
-        solver::propagate_after_assignment(s, k, digit, uf);
+        solver::propagate_after_assignment(s, k, solver::make_digit(digit),
+                                           uf);
         ASSERT_EQ(s.board, ref) << "propagate, trial " << trials;
         ASSERT_EQ(uf, ur);
         ASSERT_EQ(s.conflict, plain::check_consistency(ref) != 0);

@@ -1,5 +1,6 @@
 // Option parsing and its order rules.
 #include "front/options.h"
+#include "front/puzzle_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 // The board layout.
+#include "front/end_run.h"
 #include "front/output.h"
 
 #include <gtest/gtest.h>

@@ -1,15 +1,13 @@
 // The search: its out-of-memory path and its trial counts.
 #include "solver/search.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 #include "front/exit_status.h"
-#include "front/options.h"
+#include "front/report.h"
 #include "solver/propagate.h"
 #include "solver/state.h"
 #include "test_boards.h"
@@ -30,23 +28,31 @@ TEST(SearchDeathTest, OutOfMemory) {
   EXPECT_EXIT(
       {
         if (std::freopen(log.c_str(), "w", stdout) == nullptr) std::abort();
-        solver::g_allocate_board = no_memory;
-        std::int32_t unknown = 81;
-        solver::search(board, 0, unknown);
+        solver::g_search_seams.allocate_board = no_memory;
+        front::iterative_process(board, 81);
       },
       testing::ExitedWithCode(front::kExitFormatOrMemory), "");
   std::FILE* f = std::fopen(log.c_str(), "r");
   ASSERT_NE(f, nullptr);
-  char text[64] = {};
+  char text[128] = {};
   const std::size_t got = std::fread(text, 1, sizeof text - 1, f);
   std::fclose(f);
   std::remove(log.c_str());
-  EXPECT_EQ(std::string(text, got), "\nSpazio di memoria insufficiente\n");
+  EXPECT_EQ(std::string(text, got),
+            "Processo iterativo in corso ...\n"
+            "\nSpazio di memoria insufficiente\n");
 }
 
 }  // namespace
 
 namespace {
+
+long g_found = 0;
+
+bool count_one(const solver::Board& /*solution*/) {
+  ++g_found;
+  return true;
+}
 
 // The trial counts and solution counts of well-known puzzles: the search
 // branches on the first open cell in row-major order, so these numbers are
@@ -56,8 +62,6 @@ TEST(SearchTest, TrialAndSolutionCountsOfKnownPuzzles) {
   ASSERT_NE(corpus, nullptr);
   char line[256];
   int checked = 0;
-  front::g_settings = front::RunSettings{};
-  front::g_settings.count = true;
   while (std::fgets(line, sizeof line, corpus) != nullptr) {
     if (line[0] == '#') continue;
     const std::string text(line);
@@ -69,31 +73,22 @@ TEST(SearchTest, TrialAndSolutionCountsOfKnownPuzzles) {
     solver::Board board = test::board_from_string(puzzle);
     std::int32_t unknown = solver::count_unknown(board);
     solver::propagate(board, unknown);
-    solver::g_solution_count = 0;
-    solver::g_trial_count = 0;
+    g_found = 0;
+    solver::g_search_seams.trial_count = 0;
     if (unknown == 0) {
-      solver::g_solution_count = 1;
+      g_found = 1;
     } else {
-      // Count mode prints the first solution: keep it off the test's output.
-      std::fflush(stdout);
-      const int saved = dup(1);
-      const int null_fd = open("/dev/null", O_WRONLY);
-      dup2(null_fd, 1);
-      solver::search(board, 0, unknown);
-      std::fflush(stdout);
-      dup2(saved, 1);
-      close(null_fd);
-      close(saved);
+      solver::search(board, 0, unknown, {count_one});
     }
-    EXPECT_EQ(solver::g_solution_count, solutions) << puzzle;
+    EXPECT_EQ(g_found, solutions) << puzzle;
     if (trials.size() > 1) {
-      EXPECT_EQ(solver::g_trial_count, std::stol(trials)) << puzzle;
+      EXPECT_EQ(solver::g_search_seams.trial_count, std::stol(trials))
+          << puzzle;
     }
     ++checked;
   }
   std::fclose(corpus);
   EXPECT_EQ(checked, 14);
-  front::g_settings = front::RunSettings{};
 }
 
 }  // namespace
