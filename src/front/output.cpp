@@ -1,6 +1,7 @@
 // Board printing and output routing.
 #include "front/output.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdarg>
 #include <cstdint>
@@ -53,15 +54,14 @@ struct BoardLayout {
 constexpr BoardLayout make_layout() {
   BoardLayout layout;
   std::size_t at = 0;
-  for (int r = 0; r < 9; ++r) {
-    for (int c = 0; c < 9; ++c) {
+  for (std::size_t r = 0; r < 9; ++r) {
+    for (std::size_t c = 0; c < 9; ++c) {
       if (c % 3 == 0) {
         layout.blank[at++] = ' ';
         layout.blank[at++] = ' ';
       }
       layout.blank[at++] = ' ';
-      layout.offset[static_cast<std::size_t>(9 * r + c)] =
-          static_cast<std::uint8_t>(at);
+      layout.offset[9 * r + c] = static_cast<std::uint8_t>(at);
       layout.blank[at++] = '-';
     }
     layout.blank[at++] = '\n';
@@ -112,7 +112,7 @@ void print_board(std::FILE* stream, const solver::Board& board,
   std::size_t length = std::strlen(title);
   if (length >= kTitleSize) length = kTitleSize - 1;
   text[0] = '\n';
-  std::memcpy(text + 1, title, length);
+  std::copy_n(title, length, text + 1);  // a run of bytes, no terminator
   text[length + 1] = '\n';
   text[length + 2] = '\n';
   format_board(board, text + length + 3);

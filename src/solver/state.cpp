@@ -174,11 +174,10 @@ bool state_is_consistent_with_board(const State& s) {
     if (s.cand[pad] != 0 || s.cand_by_column[pad] != 0) return false;
   }
   // The empty product's "digit" 0 sets bit 0, which no unit mask holds.
-  const Mask kDigitsOnly = kAllDigits;
   for (unsigned unit = 0; unit < 9; ++unit) {
-    if (s.rows[unit] != (rows[unit] & kDigitsOnly) ||
-        s.cols[unit] != (cols[unit] & kDigitsOnly) ||
-        s.boxes[unit] != (boxes[unit] & kDigitsOnly)) {
+    if (s.rows[unit] != (rows[unit] & kAllDigits) ||
+        s.cols[unit] != (cols[unit] & kAllDigits) ||
+        s.boxes[unit] != (boxes[unit] & kAllDigits)) {
       return false;
     }
   }

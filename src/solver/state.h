@@ -205,7 +205,7 @@ bool state_is_consistent_with_board(const State& s);
 bool state_is_propagated(const State& s);
 
 /// Asserts the State invariants in Debug builds; costs nothing with NDEBUG.
-#define VORTEL_ASSERT_STATE(s)                             \
+#define VORTEL_ASSERT_STATE(s)                          \
   assert(::solver::state_is_consistent_with_board(s) && \
          "State out of step with its board")
 

@@ -29,9 +29,10 @@ std::string printed(const std::string& title, const Board& board) {
     for (int c = 0; c < 9; ++c) {
       const std::int32_t v = board[static_cast<unsigned>(9 * r + c)];
       text += c % 3 == 0 ? "   " : " ";
-      text += v >= 5 && v <= 23 ? static_cast<char>(
-                                      '0' + solver::kDigitTable[static_cast<unsigned>(v)])
-                                : '-';
+      text += v >= 5 && v <= 23
+                  ? static_cast<char>(
+                        '0' + solver::kDigitTable[static_cast<unsigned>(v)])
+                  : '-';
     }
     text += r % 3 == 2 ? "\n\n" : "\n";
   }
@@ -65,10 +66,10 @@ TEST(ListingTest, OverTenThousandSolutionsMatchThePlainSearch) {
   const std::string first_phase = printed(
       "Tabella iniziale\nCaselle incognite: " + std::to_string(loaded_unknown),
       loaded);
-  const std::string second_phase = printed(
-      "Tabella ottenuta con processo matematico\nCaselle incognite: " +
-          std::to_string(unknown),
-      after);
+  const std::string second_phase =
+      printed("Tabella ottenuta con processo matematico\nCaselle incognite: " +
+                  std::to_string(unknown),
+              after);
   const std::string phases =
       first_phase + "Processo matematico in corso ...\n" + second_phase;
   std::string listing;
@@ -79,8 +80,8 @@ TEST(ListingTest, OverTenThousandSolutionsMatchThePlainSearch) {
       "Programma: VORTEL - Versione: 1.0\n"
       "Autori: il gruppo di sviluppo di VORTEL - Contatto: vortel@example.org\n";
 
-  const std::string dir = testing::TempDir() + "vortel_listing_" +
-                          std::to_string(getpid()) + "/";
+  const std::string dir =
+      testing::TempDir() + "vortel_listing_" + std::to_string(getpid()) + "/";
   ASSERT_EQ(std::system(("rm -rf " + dir + " && mkdir -p " + dir).c_str()), 0);
   std::ofstream(dir + "p.txt") << puzzle_text;
   const auto run = [&dir](const std::string& args) {
