@@ -1,7 +1,20 @@
-// Checksum of the executable image, shared with the stamping tool.
+// The checksum of the read-only image, shared with the stamping tool, and
+// the check of the running program.
 #include "front/integrity.h"
 
+#include <elf.h>
+#include <link.h>
+
 #include <cstring>
+
+// The slot, in the constant data (so inside a read-only segment). The
+// stamping tool finds it by its magic and fills in the checksum; the magic
+// appears nowhere else in the program. Reads go through a laundered
+// pointer, so the compiler cannot fold the stamped value to the zeros it
+// was compiled with.
+extern const unsigned char g_integrity_slot[front::kSlotSize];
+const unsigned char g_integrity_slot[front::kSlotSize] = {
+    'V', 'R', 'T', 'L', 'S', 'U', 'M', '2'};
 
 namespace front {
 
@@ -11,7 +24,8 @@ constexpr std::uint64_t kSeed = 0x9E3779B97F4A7C15ULL;
 constexpr std::uint64_t kMultiplier = 0xFF51AFD7ED558CCDULL;
 
 // One absorption step: xor with the word, multiply by an odd constant and
-// fold the high half down. Each is invertible for a fixed word.
+// fold the high half down. Each is invertible for a fixed word, so a
+// change to one word always changes that lane's state.
 constexpr std::uint64_t absorb(std::uint64_t h, std::uint64_t word) {
   h = (h ^ word) * kMultiplier;
   return h ^ (h >> 32);
@@ -23,35 +37,125 @@ std::uint64_t load_le64(const unsigned char* p) {
   return v;
 }
 
+// Byte ranges [begin, end) of file offsets that count as zero, ascending.
+struct Hole {
+  std::uint64_t begin;
+  std::uint64_t end;
+};
+
+// The bytes of the word at file offset `at` that lie in no hole.
+std::uint64_t keep_mask(std::uint64_t at, const Hole* holes, std::size_t n) {
+  std::uint64_t keep = ~std::uint64_t{0};
+  for (std::size_t h = 0; h < n; ++h) {
+    for (std::uint64_t b = 0; b < 8; ++b) {
+      if (at + b >= holes[h].begin && at + b < holes[h].end) {
+        keep &= ~(std::uint64_t{0xFF} << (8 * b));
+      }
+    }
+  }
+  return keep;
+}
+
 }  // namespace
 
-std::uint64_t image_checksum(const unsigned char* data, std::size_t size) {
-  std::uint64_t h = kSeed ^ size;
-  std::size_t i = 0;
-  for (; i + 8 <= size; i += 8) h = absorb(h, load_le64(data + i));
-  if (i < size) {
-    unsigned char tail[8] = {};
-    std::memcpy(tail, data + i, size - i);
-    h = absorb(h, load_le64(tail));
+std::uint64_t image_checksum(const ImageSegment* segments, std::size_t count,
+                             std::uint64_t slot_offset) {
+  const Hole holes[3] = {
+      {offsetof(Elf64_Ehdr, e_shoff), offsetof(Elf64_Ehdr, e_flags)},
+      {offsetof(Elf64_Ehdr, e_shentsize), sizeof(Elf64_Ehdr)},
+      {slot_offset + kSlotSumOffset, slot_offset + kSlotSize}};
+  // Four independent lanes, word i of a segment going to lane i mod 4, so
+  // that the multiplications do not wait on each other.
+  std::uint64_t lane[4] = {kSeed, kSeed + 1, kSeed + 2, kSeed + 3};
+  for (std::size_t s = 0; s < count; ++s) {
+    const ImageSegment& segment = segments[s];
+    lane[0] = absorb(lane[0], segment.file_offset);
+    lane[1] = absorb(lane[1], segment.size);
+    const std::uint64_t first = segment.file_offset;
+    for (std::size_t i = 0; i < segment.size; i += 8) {
+      std::uint64_t word;
+      if (i + 8 <= segment.size) {
+        word = load_le64(segment.bytes + i);
+      } else {
+        unsigned char tail[8] = {};
+        std::memcpy(tail, segment.bytes + i, segment.size - i);
+        word = load_le64(tail);
+      }
+      const std::uint64_t at = first + i;
+      for (const Hole& hole : holes) {
+        if (at < hole.end && at + 8 > hole.begin) {
+          word &= keep_mask(at, holes, 3);
+          break;
+        }
+      }
+      std::uint64_t& h = lane[(i / 8) % 4];
+      h = absorb(h, word);
+    }
   }
-  return absorb(h, kSeed);
+  std::uint64_t sum = absorb(lane[0], lane[1]);
+  sum = absorb(sum, lane[2]);
+  sum = absorb(sum, lane[3]);
+  return absorb(sum, kSeed);
 }
 
-void make_trailer(const unsigned char* data, std::size_t size,
-                  unsigned char (&trailer)[kTrailerSize]) {
-  std::memcpy(trailer, kTrailerMagic, 8);
-  const std::uint64_t sum = image_checksum(data, size);
-  for (int i = 0; i < 8; ++i) {
-    trailer[8 + i] = static_cast<unsigned char>(sum >> (8 * i));
+bool image_is_intact(const ImageSegment* segments, std::size_t count,
+                     std::uint64_t slot_offset) {
+  for (std::size_t s = 0; s < count; ++s) {
+    const ImageSegment& segment = segments[s];
+    if (slot_offset >= segment.file_offset &&
+        slot_offset + kSlotSize <= segment.file_offset + segment.size) {
+      const unsigned char* slot =
+          segment.bytes + (slot_offset - segment.file_offset);
+      return load_le64(slot + kSlotSumOffset) ==
+             image_checksum(segments, count, slot_offset);
+    }
   }
+  return false;  // no slot in the read-only image: not a stamped program
 }
 
-bool image_is_intact(const unsigned char* data, std::size_t size) {
-  if (size < kTrailerSize) return false;
-  const std::size_t body = size - kTrailerSize;
-  unsigned char expected[kTrailerSize];
-  make_trailer(data, body, expected);
-  return std::memcmp(expected, data + body, kTrailerSize) == 0;
+namespace {
+
+// The read-only segments of the main program, as mapped. The first object
+// that dl_iterate_phdr reports is the main program, also when the dynamic
+// loader was started by hand with the program as its argument.
+struct MappedImage {
+  ImageSegment segments[16];
+  std::size_t count = 0;
+  std::uint64_t slot_offset = 0;
+  bool slot_found = false;
+};
+
+int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
+  auto* image = static_cast<MappedImage*>(data);
+  const unsigned char* slot = g_integrity_slot;
+  asm("" : "+r"(slot));  // the launder: see g_integrity_slot
+  const auto slot_address = reinterpret_cast<std::uintptr_t>(slot);
+  for (ElfW(Half) p = 0; p < info->dlpi_phnum; ++p) {
+    const ElfW(Phdr)& header = info->dlpi_phdr[p];
+    if (header.p_type != PT_LOAD || (header.p_flags & PF_W) != 0) continue;
+    if (image->count == sizeof image->segments / sizeof image->segments[0]) {
+      image->slot_found = false;  // more than any linker makes: refuse
+      return 1;
+    }
+    const std::uintptr_t start = info->dlpi_addr + header.p_vaddr;
+    image->segments[image->count++] = {
+        reinterpret_cast<const unsigned char*>(start), header.p_offset,
+        header.p_filesz};
+    if (slot_address >= start && slot_address < start + header.p_filesz) {
+      image->slot_offset = header.p_offset + (slot_address - start);
+      image->slot_found = true;
+    }
+  }
+  return 1;  // the main program only
+}
+
+}  // namespace
+
+bool program_is_intact() {
+  MappedImage image;
+  dl_iterate_phdr(collect_segments, &image);
+  return image.slot_found &&
+         image_is_intact(image.segments, image.count, image.slot_offset);
 }
 
 }  // namespace front

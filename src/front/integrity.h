@@ -1,9 +1,21 @@
-// The executable's integrity trailer: a checksum of the program's own bytes
-// appended after linking by the stamping tool and verified at start-up.
+// The self-check: a checksum of the bytes that the loader maps read-only
+// from the executable (code and constant data), stored inside that image
+// by the build and compared at start-up with the bytes as they are in
+// memory. No file is read and /proc is not needed, so the check works in
+// chroots and minimal containers, through links, through the dynamic
+// loader and for an execute-only binary.
 //
-// Layout of the trailer, the last 16 bytes of the file: the 8-byte magic
-// word "VRTLSUM1", then the 64-bit checksum (little-endian) of every byte
-// before the trailer.
+// What counts: every PT_LOAD segment without write permission, in program
+// header order, each as its file offset, its size and its p_filesz bytes.
+// Bytes the loader does not map (symbols, debug information, the section
+// table, anything appended) are not part of the program, so stripping does
+// not alter it. Within the mapped bytes, two places count as zero:
+//  - the 8 checksum bytes of the slot, which cannot hold their own sum;
+//  - the ELF header's section-table fields (e_shoff, e_shentsize, e_shnum,
+//    e_shstrndx), which strip rewrites and the loader never reads.
+// The slot is 16 constant bytes: the 8-byte magic kSlotMagic, which lets
+// the stamping tool find it in the file, then the 64-bit checksum,
+// little-endian, zero until stamped.
 #ifndef VORTEL_FRONT_INTEGRITY_H_
 #define VORTEL_FRONT_INTEGRITY_H_
 
@@ -12,20 +24,31 @@
 
 namespace front {
 
-inline constexpr std::size_t kTrailerSize = 16;
-inline constexpr char kTrailerMagic[9] = "VRTLSUM1";
+inline constexpr std::size_t kSlotSize = 16;
+inline constexpr std::size_t kSlotSumOffset = 8;
 
-/// 64-bit checksum of `size` bytes. Every step is a bijection of the state
-/// for a fixed input word, so changing any single word of the input always
-/// changes the result.
-std::uint64_t image_checksum(const unsigned char* data, std::size_t size);
+/// One read-only loadable segment: its bytes (mapped or in the file), its
+/// offset in the file and its size in the file.
+struct ImageSegment {
+  const unsigned char* bytes;
+  std::uint64_t file_offset;
+  std::size_t size;
+};
 
-/// Writes the trailer for the `size` bytes at `data` into `trailer`.
-void make_trailer(const unsigned char* data, std::size_t size,
-                  unsigned char (&trailer)[kTrailerSize]);
+/// The 64-bit checksum of the segments, with the bytes described above
+/// counted as zero; `slot_offset` is the slot's file offset. Any change to
+/// a single byte that counts changes the result.
+std::uint64_t image_checksum(const ImageSegment* segments, std::size_t count,
+                             std::uint64_t slot_offset);
 
-/// True when the last 16 of `size` bytes are a trailer matching the rest.
-bool image_is_intact(const unsigned char* data, std::size_t size);
+/// The verdict on an image: intact when the slot lies inside one of the
+/// segments and holds the checksum of them all.
+bool image_is_intact(const ImageSegment* segments, std::size_t count,
+                     std::uint64_t slot_offset);
+
+/// The verdict on this process's own program, from its mapped segments
+/// (found through its program headers) and its slot.
+bool program_is_intact();
 
 }  // namespace front
 

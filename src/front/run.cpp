@@ -2,7 +2,6 @@
 #include "front/run.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "front/end_run.h"
 #include "front/exit_status.h"
@@ -17,23 +16,7 @@
 namespace front {
 
 void verify_integrity() {
-  // The whole image is read in one go into the heap: the check must not
-  // cost stack, and /proc/self/exe names the real, seekable file.
-  bool intact = false;
-  if (std::FILE* self = std::fopen("/proc/self/exe", "rb")) {
-    long size = -1;
-    if (std::fseek(self, 0, SEEK_END) == 0) size = std::ftell(self);
-    if (size > 0 && std::fseek(self, 0, SEEK_SET) == 0) {
-      const std::size_t length = static_cast<std::size_t>(size);
-      auto* image = static_cast<unsigned char*>(std::malloc(length));
-      intact = image != nullptr &&
-               std::fread(image, 1, length, self) == length &&
-               image_is_intact(image, length);
-      std::free(image);
-    }
-    std::fclose(self);
-  }
-  if (intact) return;
+  if (program_is_intact()) return;
   std::printf(
       "\n*** Programma alterato: controllo di integrita' fallito ***\n");
   end_run(kExitFormatOrMemory);

@@ -4,9 +4,9 @@
 
 namespace front {
 
-/// Checks the running executable (/proc/self/exe) against its integrity
-/// trailer. If it cannot be read, has no trailer or does not match, prints
-/// the alteration message and ends with status 3.
+/// Checks the running program's read-only image against the checksum
+/// stamped into it (see integrity.h); if it does not match, prints the
+/// alteration message and ends with status 3.
 void verify_integrity();
 
 /// Shows the loaded board, checks the givens, runs the mathematical process,
