@@ -1,6 +1,11 @@
 // The process exit and the write-error checks.
 #include "front/end_run.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -26,6 +31,40 @@ void report_sink_failure() {
   std::printf("Errore in scrittura dell'archivio %s\n", g_settings.output_name);
 }
 
+// A failed standard output that is a pipe: its reader has gone (a write to
+// a pipe fails for no other reason worth telling apart).
+bool stdout_is_pipe() {
+  struct stat info;
+  return fstat(STDOUT_FILENO, &info) == 0 && S_ISFIFO(info.st_mode);
+}
+
+}  // namespace
+
+void prepare_streams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1) continue;
+    // open returns the lowest free descriptor, which is this one. "/" is
+    // there even in a chroot without /dev; neither can be written.
+    if (open("/dev/null", O_RDONLY) != fd) open("/", O_RDONLY);
+  }
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+void check_stdout() {
+  if (std::ferror(stdout)) end_run(kExitFileOrContradiction);
+}
+
+namespace {
+
+void end_by_broken_pipe(int status) {
+  // Nothing can be said on the pipe; the file is completed all the same.
+  if (!close_sink()) status = kExitFileOrContradiction;
+  std::signal(SIGPIPE, SIG_DFL);
+  std::raise(SIGPIPE);
+  std::_Exit(status);  // only if the signal could not end the process
+}
+
 }  // namespace
 
 void check_sink() {
@@ -41,7 +80,9 @@ void end_run(int status) {
     report_sink_failure();
     status = kExitFileOrContradiction;
   }
+  if (std::ferror(stdout) && stdout_is_pipe()) end_by_broken_pipe(status);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (stdout_is_pipe()) end_by_broken_pipe(status);
     std::fputs("vortel: errore in scrittura sullo standard output\n", stderr);
     status = kExitFileOrContradiction;
   }

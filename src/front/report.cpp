@@ -37,6 +37,7 @@ bool count_solution(const solver::Board& solution) {
   ++g_solution_count;
   if (g_solution_count == 1) {
     print_board(stdout, solution, "Prima soluzione trovata");
+    check_stdout();
   }
   if (g_solution_count % kProgressEvery == 0) {
     std::fflush(stdout);
@@ -45,6 +46,7 @@ bool count_solution(const solver::Board& solution) {
                 static_cast<long>(g_solution_count), g_elapsed_total);
     // Flushed at once so that the line shows while the count goes on.
     std::fflush(stdout);
+    check_stdout();
   }
   return true;
 }
@@ -60,7 +62,13 @@ bool list_solution(const solver::Board& solution) {
     if (g_solution_count % kProgressEvery == 0) {
       std::printf("Soluzioni trovate: %ld\r",
                   static_cast<long>(g_solution_count));
+      // Flushed at once, as the -c line is, so that it shows while the
+      // listing goes on.
+      std::fflush(stdout);
+      check_stdout();
     }
+  } else {
+    check_stdout();
   }
   return true;
 }

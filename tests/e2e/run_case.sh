@@ -12,9 +12,11 @@
 #             keep in the repository; they are checked, then set aside
 #   stderr    expected standard error (optional; absent means empty)
 #   limits    optional: "fsize BYTES" caps the size of files the run may
-#             write (SIGXFSZ ignored, so writes fail instead), and
-#             "stdout /dev/full" sends standard output to that device, and
-#             "stack BYTES" caps the stack
+#             write (SIGXFSZ ignored, so writes fail instead, unless
+#             "xfsz default" leaves the signal as a shell would), "stdout
+#             /dev/full" sends standard output to that device ("stdout
+#             closed" closes it), and "stack BYTES" caps the stack
+# A run that lasts more than 60 s fails: every case ends in milliseconds.
 # Afterwards the scratch tree must equal files/ plus creates/: a touched
 # pre-existing file or a stray file fails the case.
 set -u
@@ -32,6 +34,7 @@ if [ -d "$case_dir/files" ]; then cp -R "$case_dir/files/." "$work/"; fi
 
 fsize=
 stack=
+xfsz=ignore
 out_target=$scratch/stdout
 if [ -f "$case_dir/limits" ]; then
   while read -r key value; do
@@ -39,6 +42,7 @@ if [ -f "$case_dir/limits" ]; then
       fsize) fsize=$value ;;
       stack) stack=$value ;;
       stdout) out_target=$value ;;
+      xfsz) xfsz=$value ;;
     esac
   done < "$case_dir/limits"
 fi
@@ -52,9 +56,15 @@ fi
 # Under a file-size limit a coverage build could not write its profile
 # whole and would spoil it for the other runs: send that run's elsewhere.
 if [ -n "$fsize" ]; then GCOV_PREFIX=$scratch/gcov; export GCOV_PREFIX; fi
-set -- ${fsize:+--fsize="$fsize"} ${stack:+--stack="$stack"} -- "$vortel" "$@"
-(cd "$work" && trap '' XFSZ && exec prlimit "$@") \
-  < /dev/null > "$out_target" 2> "$scratch/stderr"
+set -- ${fsize:+--fsize="$fsize"} ${stack:+--stack="$stack"} -- \
+  timeout 60 "$vortel" "$@"
+if [ "$out_target" = closed ]; then
+  (cd "$work" && { [ "$xfsz" = default ] || trap '' XFSZ; } && exec prlimit "$@") \
+    < /dev/null >&- 2> "$scratch/stderr"
+else
+  (cd "$work" && { [ "$xfsz" = default ] || trap '' XFSZ; } && exec prlimit "$@") \
+    < /dev/null > "$out_target" 2> "$scratch/stderr"
+fi
 status=$?
 
 fail=0
