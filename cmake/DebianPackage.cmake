@@ -1,0 +1,54 @@
+# The Debian package: `cpack -G DEB` in the build directory makes
+# vortel_<version>_<arch>.deb. It holds the stripped binary (the self-check
+# covers only what the loader maps, so stripping does not alter it), the
+# Italian manual page and the documentation files Debian asks for, gzipped
+# as Debian policy wants them.
+#
+# Plain `cmake --install` installs the "tree" component (the manual pages
+# uncompressed, see CMakeLists.txt) besides the binary; the package takes
+# the "deb" component instead, which plain installs leave out.
+find_program(GZIP_PROGRAM gzip)
+set(deb_staging ${CMAKE_CURRENT_BINARY_DIR}/deb-files)
+add_custom_command(
+  OUTPUT ${deb_staging}/vortel.1.gz ${deb_staging}/changelog.gz
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${deb_staging}
+  COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/man/vortel.1
+          > ${deb_staging}/vortel.1.gz
+  COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog
+          > ${deb_staging}/changelog.gz
+  DEPENDS man/vortel.1 packaging/changelog
+  COMMENT "Compressing the manual page and the changelog for the package")
+add_custom_target(deb_files ALL DEPENDS ${deb_staging}/vortel.1.gz
+                                        ${deb_staging}/changelog.gz)
+
+install(FILES ${deb_staging}/vortel.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/it/man1 COMPONENT deb
+        EXCLUDE_FROM_ALL)
+install(FILES ${deb_staging}/changelog.gz packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT deb EXCLUDE_FROM_ALL)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vortel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL Unspecified deb)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_NAME vortel)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER
+    "il gruppo di sviluppo di VORTEL <vortel@example.org>")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "solver for the 9x9 number-placement puzzle, in Italian")
+# The summary above is the synopsis; this is the paragraph below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "vortel reads a puzzle as a text file of (row, column, digit) triples,
+checks the givens, fills in what candidate elimination and hidden singles
+decide, and completes the board by backtracking. It can print the first
+solution or every solution to a file, or count all solutions with
+progress lines and the elapsed time. All its messages are in Italian.")
+include(CPack)
