@@ -12,9 +12,9 @@
 // appears nowhere else in the program. Reads go through a laundered
 // pointer, so the compiler cannot fold the stamped value to the zeros it
 // was compiled with.
-extern const unsigned char g_integrity_slot[front::kSlotSize];
-const unsigned char g_integrity_slot[front::kSlotSize] = {
-    'V', 'R', 'T', 'L', 'S', 'U', 'M', '2'};
+extern const unsigned char kIntegritySlot[front::kSlotSize];
+const unsigned char kIntegritySlot[front::kSlotSize] = {'V', 'R', 'T', 'L',
+                                                        'S', 'U', 'M', '2'};
 
 namespace front {
 
@@ -127,8 +127,8 @@ struct MappedImage {
 
 int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
   auto* image = static_cast<MappedImage*>(data);
-  const unsigned char* slot = g_integrity_slot;
-  asm("" : "+r"(slot));  // the launder: see g_integrity_slot
+  const unsigned char* slot = kIntegritySlot;
+  asm("" : "+r"(slot));  // the launder: see kIntegritySlot
   const auto slot_address = reinterpret_cast<std::uintptr_t>(slot);
   for (ElfW(Half) p = 0; p < info->dlpi_phnum; ++p) {
     const ElfW(Phdr)& header = info->dlpi_phdr[p];
@@ -138,9 +138,10 @@ int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
       return 1;
     }
     const std::uintptr_t start = info->dlpi_addr + header.p_vaddr;
-    image->segments[image->count++] = {
-        reinterpret_cast<const unsigned char*>(start), header.p_offset,
-        header.p_filesz};
+    // The loader reports where it mapped the program as an integer.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    const auto* bytes = reinterpret_cast<const unsigned char*>(start);
+    image->segments[image->count++] = {bytes, header.p_offset, header.p_filesz};
     if (slot_address >= start && slot_address < start + header.p_filesz) {
       image->slot_offset = header.p_offset + (slot_address - start);
       image->slot_found = true;
