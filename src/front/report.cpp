@@ -10,6 +10,7 @@
 #include "front/exit_status.h"
 #include "front/options.h"
 #include "front/output.h"
+#include "solver/count.h"
 #include "solver/search.h"
 
 namespace front {
@@ -31,24 +32,37 @@ std::int64_t g_previous_ms = 0;
 
 constexpr std::int64_t kProgressEvery = 10000;
 
-// -c: the first solution on the screen only, then a progress line with the
-// elapsed time at every multiple of 10000.
-bool count_solution(const solver::Board& solution) {
-  ++g_solution_count;
-  if (g_solution_count == 1) {
-    print_board(stdout, solution, "Prima soluzione trovata");
-    check_stdout();
-  }
-  if (g_solution_count % kProgressEvery == 0) {
-    std::fflush(stdout);
-    update_cpu_time();
-    std::printf("Soluzioni trovate: %ld  -  Tempo CPU = %.2f s\r",
-                static_cast<long>(g_solution_count), g_elapsed_total);
-    // Flushed at once so that the line shows while the count goes on.
-    std::fflush(stdout);
-    check_stdout();
-  }
-  return true;
+// -c: the first solution on the screen only (the ordered search stops
+// there) ...
+bool show_first_of_count(const solver::Board& solution) {
+  print_board(stdout, solution, "Prima soluzione trovata");
+  check_stdout();
+  return false;
+}
+
+// ... then the counter, which reports every multiple of 10000 it reaches:
+// a progress line with the elapsed time.
+void show_count_progress(std::int64_t count) {
+  std::fflush(stdout);
+  update_cpu_time();
+  std::printf("Soluzioni trovate: %ld  -  Tempo CPU = %.2f s\r",
+              static_cast<long>(count), g_elapsed_total);
+  // Flushed at once so that the line shows while the count goes on.
+  std::fflush(stdout);
+  check_stdout();
+}
+
+// The count mode: the first solution is the ordered search's (the smallest
+// in row-major order, as the other modes find it); the count itself comes
+// from the counter, in whatever order is fastest. Returns the search's end.
+solver::SearchEnd count_mode(const solver::Board& board, std::int32_t unknown) {
+  const solver::SearchEnd end =
+      solver::search(board, 0, unknown, {show_first_of_count});
+  if (end != solver::SearchEnd::kStopped) return end;  // none, or no memory
+  g_solution_count =
+      solver::count_solutions(board, solver::count_unknown(board),
+                              {kProgressEvery, show_count_progress});
+  return solver::SearchEnd::kExhausted;
 }
 
 // -S: every solution to the sink; when that is a file, a progress line
@@ -96,13 +110,15 @@ void update_cpu_time() {
 
 void iterative_process(const solver::Board& board, std::int32_t unknown) {
   std::printf("Processo iterativo in corso ...\n");
-  solver::SolutionReporter reporter = {show_first_solution};
+  solver::SearchEnd end;
   if (g_settings.count) {
-    reporter.on_solution = count_solution;
-  } else if (g_settings.all) {
-    reporter.on_solution = list_solution;
+    end = count_mode(board, unknown);
+  } else {
+    end =
+        solver::search(board, 0, unknown,
+                       {g_settings.all ? list_solution : show_first_solution});
   }
-  switch (solver::search(board, 0, unknown, reporter)) {
+  switch (end) {
   case solver::SearchEnd::kStopped:
     end_run(kExitOk);
   case solver::SearchEnd::kOutOfMemory:

@@ -30,17 +30,24 @@ namespace {
 // cells are read four masks at a time (four_masks; a column from the
 // column-major copy) and accumulated lane by lane; the four lanes are then
 // folded into one, each fold adding to `twice` what both halves had once.
-Mask fold_lanes(std::uint64_t once, std::uint64_t twice) {
+struct UnitDigits {
+  Mask singles;  // carried by exactly one cell
+  Mask carried;  // carried by at least one cell
+};
+
+UnitDigits fold_lanes(std::uint64_t once, std::uint64_t twice) {
   twice |= (twice >> 32) | (once & (once >> 32));
   once |= once >> 32;
   twice |= (twice >> 16) | (once & (once >> 16));
   once |= once >> 16;
-  return static_cast<Mask>(once & ~twice & 0xFFFF);
+  return {static_cast<Mask>(once & ~twice & 0xFFFF),
+          static_cast<Mask>(once & 0xFFFF)};
 }
 
 // Nine consecutive masks of one of the two arrays: a row of cand, or a
 // column of cand_by_column.
-Mask line_singles(const std::array<Mask, kCells + 3>& masks, unsigned first) {
+UnitDigits line_singles(const std::array<Mask, kCells + 3>& masks,
+                        unsigned first) {
   const std::uint64_t a = four_masks(masks, first);
   const std::uint64_t b = four_masks(masks, first + 4);
   const std::uint64_t c = masks[first + 8];
@@ -48,7 +55,7 @@ Mask line_singles(const std::array<Mask, kCells + 3>& masks, unsigned first) {
   return fold_lanes(a | b | c, twice);
 }
 
-Mask box_singles(const State& s, unsigned b) {
+UnitDigits box_singles(const State& s, unsigned b) {
   constexpr std::uint64_t kThreeLanes = 0x0000FFFFFFFFFFFFULL;
   const unsigned first = kBoxFirst[b];
   const std::uint64_t x = four_masks(s.cand, first) & kThreeLanes;
@@ -92,24 +99,32 @@ void refresh(State& s, UnitSingles& singles, std::uint32_t units) {
   const std::uint32_t stale = ~singles.valid & units;
   // One loop per kind of unit (bits 0-8 rows, 9-17 columns, 18-26 boxes),
   // and `present` updated without a branch.
-  const auto store = [&singles](unsigned unit, Mask found) {
-    singles.of_unit[unit] = found;
+  // A unit in which some digit is neither held nor carried can never be
+  // completed: the board is dead (see State::dead). Digits only ever leave
+  // the candidates, so a unit found so stays so.
+  Mask missing = 0;
+  const auto store = [&singles, &missing](unsigned unit, UnitDigits found,
+                                          Mask held) {
+    singles.of_unit[unit] = found.singles;
     const std::uint32_t bit = 1U << unit;
-    singles.present = (singles.present & ~bit) | (found != 0 ? bit : 0U);
+    singles.present =
+        (singles.present & ~bit) | (found.singles != 0 ? bit : 0U);
+    missing |= static_cast<Mask>(~(found.carried | held) & kAllDigits);
   };
   for (std::uint32_t rows = stale & 0x1FFU; rows != 0; rows &= rows - 1) {
     const unsigned r = static_cast<unsigned>(__builtin_ctz(rows));
-    store(r, line_singles(s.cand, 9 * r));
+    store(r, line_singles(s.cand, 9 * r), s.rows[r]);
   }
   for (std::uint32_t cols = (stale >> 9) & 0x1FFU; cols != 0;
        cols &= cols - 1) {
     const unsigned c = static_cast<unsigned>(__builtin_ctz(cols));
-    store(9 + c, line_singles(s.cand_by_column, 9 * c));
+    store(9 + c, line_singles(s.cand_by_column, 9 * c), s.cols[c]);
   }
   for (std::uint32_t boxes = stale >> 18; boxes != 0; boxes &= boxes - 1) {
     const unsigned b = static_cast<unsigned>(__builtin_ctz(boxes));
-    store(18 + b, box_singles(s, b));
+    store(18 + b, box_singles(s, b), s.boxes[b]);
   }
+  s.dead |= missing != 0;
   singles.valid |= units;
 }
 

@@ -67,7 +67,7 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
            "conflict flag out of step with the board");
     assert(unknown == count_unknown(work.board) &&
            "unknown count out of step with the board");
-    if (work.conflict) continue;
+    if (work.conflict || work.dead) continue;
     if (unknown != 0) {
       if (!search_state(work, k + 1, unknown, reporter, end)) return false;
     } else if (!reporter.on_solution(work.board)) {

@@ -134,6 +134,7 @@ Mask mask_of(std::int32_t value) {
 void derive_masks(State& s) {
   s.changed = 0;
   s.conflict = false;
+  s.dead = false;
   s.cand.fill(0);
   s.cand_by_column.fill(0);
   s.rows.fill(0);

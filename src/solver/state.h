@@ -129,6 +129,11 @@ struct State {
   std::array<Mask, 9> boxes;
   std::uint32_t changed;
   bool conflict;
+  // Set when a unit was found, during a hidden-single sweep, to have a digit
+  // that none of its cells holds or carries: no completion of the board
+  // exists, though no two cells clash yet. The search abandons such a
+  // trial; the mathematical process itself does not look at it.
+  bool dead;
 };
 
 /// The `changed` bits of the three units of each cell.

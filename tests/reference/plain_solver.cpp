@@ -218,7 +218,7 @@ namespace plain {
 namespace {
 
 void search(const Board& parent, int start, std::vector<Board>& found,
-            std::size_t limit) {
+            std::size_t limit, std::int64_t& trials) {
   int k = start;
   while (is_determined(parent[k])) ++k;
   std::int32_t p = parent[k];
@@ -226,6 +226,7 @@ void search(const Board& parent, int start, std::vector<Board>& found,
     const std::int32_t code = kCodeTable[i];
     if (p % code != 0) continue;
     p /= code;
+    ++trials;
     Board work = parent;
     std::int32_t unknown = solver::count_unknown(work);
     work[k] = code;
@@ -233,7 +234,7 @@ void search(const Board& parent, int start, std::vector<Board>& found,
     propagate(work, unknown);
     if (check_consistency(work) != 0) continue;
     if (unknown != 0) {
-      search(work, k + 1, found, limit);
+      search(work, k + 1, found, limit, trials);
     } else {
       found.push_back(work);
     }
@@ -243,14 +244,18 @@ void search(const Board& parent, int start, std::vector<Board>& found,
 
 }  // namespace
 
-std::vector<Board> solutions(const Board& loaded, std::size_t limit) {
+std::vector<Board> solutions(const Board& loaded, std::size_t limit,
+                             std::int64_t* trials) {
+  std::int64_t made = 0;
+  if (trials != nullptr) *trials = 0;
   Board board = loaded;
   std::int32_t unknown = solver::count_unknown(board);
   propagate(board, unknown);
   if (check_consistency(board) != 0) return {};
   if (unknown == 0) return {board};
   std::vector<Board> found;
-  search(board, 0, found, limit);
+  search(board, 0, found, limit, made);
+  if (trials != nullptr) *trials = made;
   return found;
 }
 

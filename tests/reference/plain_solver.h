@@ -28,8 +28,11 @@ void propagate(Board& board, std::int32_t& unknown);
 int check_consistency(const Board& board);
 
 /// The boards the search reports, in its order, for a freshly loaded board
-/// (propagated and checked first); at most `limit` of them.
-std::vector<Board> solutions(const Board& loaded, std::size_t limit);
+/// (propagated and checked first); at most `limit` of them. When `trials`
+/// is given it receives the number of trials made (one board copy and one
+/// propagation each).
+std::vector<Board> solutions(const Board& loaded, std::size_t limit,
+                             std::int64_t* trials = nullptr);
 
 }  // namespace plain
 

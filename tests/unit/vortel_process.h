@@ -116,6 +116,49 @@ inline Grid random_puzzle(std::mt19937& rng, int holes) {
   return puzzle;
 }
 
+namespace detail {
+
+inline long count_from(Grid& grid, std::array<unsigned, 27>& used, int from,
+                       long limit, long found) {
+  int i = from;
+  while (i < 81 && grid[i] != 0) ++i;
+  if (i == 81) return found + 1;
+  const int box = 18 + (i / 27) * 3 + (i % 9) / 3;
+  const unsigned taken = used[i / 9] | used[9 + i % 9] | used[box];
+  for (int d = 1; d <= 9 && found < limit; ++d) {
+    const unsigned bit = 1U << d;
+    if (taken & bit) continue;
+    grid[i] = d;
+    used[i / 9] |= bit;
+    used[9 + i % 9] |= bit;
+    used[box] |= bit;
+    found = count_from(grid, used, i + 1, limit, found);
+    used[i / 9] &= ~bit;
+    used[9 + i % 9] &= ~bit;
+    used[box] &= ~bit;
+    grid[i] = 0;
+  }
+  return found;
+}
+
+}  // namespace detail
+
+/// The number of completions of `grid` (0 if its givens clash), counted by
+/// plain backtracking with digit masks, stopping at `limit`.
+inline long count_completions(Grid grid, long limit) {
+  std::array<unsigned, 27> used{};
+  for (int i = 0; i < 81; ++i) {
+    if (grid[i] == 0) continue;
+    const unsigned bit = 1U << grid[i];
+    const int units[3] = {i / 9, 9 + i % 9, 18 + (i / 27) * 3 + (i % 9) / 3};
+    for (int u : units) {
+      if (used[u] & bit) return 0;
+      used[u] |= bit;
+    }
+  }
+  return detail::count_from(grid, used, 0, limit, 0);
+}
+
 }  // namespace test
 
 #endif  // VORTEL_TESTS_UNIT_VORTEL_PROCESS_H_

@@ -1,0 +1,265 @@
+// The solution counter.
+//
+// Two phases. While more than 64 cells are open, the counter branches on
+// the open cell with the fewest candidates (the first such in row-major
+// order) over full States, with the search's trial (propagate_after_
+// assignment) and its dead-end tests. From 64 open cells down it copies the
+// open cells into a small problem of their own: their candidate masks,
+// indexed 0..n-1 in row-major order, with each cell's open peers as a
+// 64-bit set. There a trial is an assignment with naked-single propagation
+// only, over a copy of 64 masks and one word; cheaper than a State trial by
+// far, and exact: after a propagation every open cell's mask is the set of
+// digits that no determined peer holds, and each unit then has as many
+// open cells as missing digits, so the completions of the board are
+// exactly the assignments in which peers differ.
+//
+// Such a small problem depends only on which cells are open and on their
+// masks, so its count can be remembered: different branches above often
+// leave the same sub-problem below (the choices in one band leave another
+// band with the same few possibilities). A direct-mapped table of 2^15
+// entries keyed by (cell index, mask) of every open cell remembers the
+// counts of sub-problems of 4 to 32 open cells; the key is stored whole
+// and compared whole, so a hit is exact.
+#include "solver/count.h"
+
+#include <array>
+#include <cassert>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "solver/state.h"
+
+namespace solver {
+
+namespace {
+
+constexpr int kMaxLocal = 64;
+constexpr int kMemoMinCells = 4;
+constexpr int kMemoMaxCells = 32;
+constexpr unsigned kMemoBits = 15;
+
+// The open cells of a small problem: bit i of `open` for local cell i, and
+// its candidate mask (meaningful while open; a closed cell keeps its digit).
+struct Local {
+  std::uint64_t open;
+  std::array<Mask, kMaxLocal> avail;
+};
+
+// A remembered count: the key is one 16-bit word per open cell, (cell
+// index << 9) | (mask >> 1), packed four to a 64-bit word.
+struct MemoEntry {
+  std::array<std::uint64_t, kMemoMaxCells / 4> key;
+  std::uint32_t cells;
+  std::int64_t count;
+};
+
+std::int64_t saturating_add(std::int64_t a, std::int64_t b) {
+  std::int64_t sum;
+  if (__builtin_add_overflow(a, b, &sum)) {
+    return std::numeric_limits<std::int64_t>::max();
+  }
+  return sum;
+}
+
+struct Counter {
+  const CountObserver* observer;
+  std::int64_t total;           // solutions counted so far, all phases
+  std::int64_t next_milestone;  // the next multiple of observer->every
+  MemoEntry* memo;              // null when the table could not be had
+  // The current small problem: each local cell's board index and open
+  // peers (a set of local cells).
+  std::array<std::uint8_t, kMaxLocal> cell;
+  std::array<std::uint64_t, kMaxLocal> peers;
+  // One State per level of the first phase (at most 81 - 64 levels).
+  std::array<State, kCells - kMaxLocal + 1> level;
+};
+
+// Adds `found` solutions to the running count and tells the observer of
+// every multiple of its period reached.
+void add(Counter& k, std::int64_t found) {
+  k.total = saturating_add(k.total, found);
+  while (k.total >= k.next_milestone) {
+    const std::int64_t reached = k.next_milestone;
+    k.next_milestone = saturating_add(k.next_milestone, k.observer->every);
+    k.observer->milestone(reached);
+    if (reached == std::numeric_limits<std::int64_t>::max()) break;
+  }
+}
+
+// Sets local cell i to the single digit `bit` and propagates naked
+// singles; false when some open cell is left without a candidate. A cell
+// waiting in `pending` holds one candidate and is still open, so a peer
+// that settles on the same digit empties it and fails the assignment.
+bool assign(const Counter& k, Local& c, int i, Mask bit) {
+  c.avail[static_cast<unsigned>(i)] = bit;
+  std::uint64_t pending = std::uint64_t{1} << i;
+  while (pending != 0) {
+    const unsigned x = static_cast<unsigned>(__builtin_ctzll(pending));
+    pending &= pending - 1;
+    const Mask digit = c.avail[x];
+    c.open &= ~(std::uint64_t{1} << x);
+    for (std::uint64_t peers = k.peers[x] & c.open; peers != 0;
+         peers &= peers - 1) {
+      const unsigned j = static_cast<unsigned>(__builtin_ctzll(peers));
+      Mask a = c.avail[j];
+      if ((a & digit) == 0) continue;
+      a = static_cast<Mask>(a & ~digit);
+      c.avail[j] = a;
+      if (a == 0) return false;
+      if ((a & (a - 1)) == 0) pending |= std::uint64_t{1} << j;
+    }
+  }
+  return true;
+}
+
+std::int64_t count_local(Counter& k, const Local& p);
+
+// Branches on the open cell with the fewest candidates.
+std::int64_t count_branches(Counter& k, const Local& p) {
+  unsigned best = 0;
+  int fewest = 10;
+  for (std::uint64_t open = p.open; open != 0; open &= open - 1) {
+    const unsigned i = static_cast<unsigned>(__builtin_ctzll(open));
+    const int n = __builtin_popcount(p.avail[i]);
+    if (n < fewest) {
+      fewest = n;
+      best = i;
+      if (n == 2) break;  // an open cell has at least two
+    }
+  }
+  std::int64_t found = 0;
+  for (Mask m = p.avail[best]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
+    Local child = p;
+    if (!assign(k, child, static_cast<int>(best), static_cast<Mask>(m & -m))) {
+      continue;
+    }
+    if (child.open == 0) {
+      add(k, 1);
+      found = saturating_add(found, 1);
+    } else {
+      found = saturating_add(found, count_local(k, child));
+    }
+  }
+  return found;
+}
+
+std::int64_t count_local(Counter& k, const Local& p) {
+  const int cells = __builtin_popcountll(p.open);
+  if (k.memo == nullptr || cells < kMemoMinCells || cells > kMemoMaxCells) {
+    return count_branches(k, p);
+  }
+  std::array<std::uint64_t, kMemoMaxCells / 4> key{};
+  unsigned n = 0;
+  for (std::uint64_t open = p.open; open != 0; open &= open - 1, ++n) {
+    const unsigned i = static_cast<unsigned>(__builtin_ctzll(open));
+    const std::uint64_t word =
+        (static_cast<std::uint64_t>(k.cell[i]) << 9) | (p.avail[i] >> 1);
+    key[n / 4] |= word << (16 * (n % 4));
+  }
+  std::uint64_t hash = 0x9E3779B97F4A7C15ULL * static_cast<unsigned>(cells);
+  for (std::uint64_t word : key) {
+    hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
+    hash ^= hash >> 29;
+  }
+  MemoEntry& entry = k.memo[hash >> (64 - kMemoBits)];
+  if (entry.cells == static_cast<std::uint32_t>(cells) && entry.key == key) {
+    add(k, entry.count);
+    return entry.count;
+  }
+  const std::int64_t found = count_branches(k, p);
+  entry = {key, static_cast<std::uint32_t>(cells), found};
+  return found;
+}
+
+// The small problem of a propagated State's open cells (at most 64).
+std::int64_t count_open_cells(Counter& k, const State& s) {
+  assert(state_is_propagated(s) && "counting from an unpropagated state");
+  Local p{};
+  unsigned n = 0;
+  std::array<std::uint64_t, 27> unit{};
+  for (unsigned i = 0; i < kCells; ++i) {
+    if (s.cand[i] == 0) continue;
+    const std::uint64_t bit = std::uint64_t{1} << n;
+    unit[kRowOf[i]] |= bit;
+    unit[9U + kColOf[i]] |= bit;
+    unit[18U + kBoxOf[i]] |= bit;
+    k.cell[n] = static_cast<std::uint8_t>(i);
+    p.avail[n] = s.cand[i];
+    ++n;
+  }
+  for (unsigned a = 0; a < n; ++a) {
+    const unsigned i = k.cell[a];
+    k.peers[a] =
+        (unit[kRowOf[i]] | unit[9U + kColOf[i]] | unit[18U + kBoxOf[i]]) &
+        ~(std::uint64_t{1} << a);
+  }
+  p.open = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+  return count_local(k, p);
+}
+
+// The first phase, over States, while more than 64 cells are open.
+void count_states(Counter& k, const State& parent, std::int32_t unknown,
+                  unsigned depth) {
+  if (unknown <= kMaxLocal) {
+    count_open_cells(k, parent);
+    return;
+  }
+  int best = 0;
+  int fewest = 10;
+  for (int i = 0; i < kCells; ++i) {
+    const Mask m = parent.cand[static_cast<unsigned>(i)];
+    if (m == 0) continue;
+    const int n = __builtin_popcount(m);
+    if (n < fewest) {
+      fewest = n;
+      best = i;
+      if (n == 2) break;
+    }
+  }
+  State& work = k.level[depth];
+  for (Mask m = parent.cand[static_cast<unsigned>(best)]; m != 0;
+       m = static_cast<Mask>(m & (m - 1))) {
+    const Digit digit = lowest_digit(m);
+    work = parent;
+    std::int32_t left = unknown - 1;
+    work.board[static_cast<unsigned>(best)] = code_of(digit);
+    mark_determined(work, best, digit);
+    propagate_after_assignment(work, best, digit, left);
+    if (work.conflict || work.dead) continue;
+    if (left == 0) {
+      add(k, 1);
+    } else {
+      count_states(k, work, left, depth + 1);
+    }
+  }
+}
+
+}  // namespace
+
+std::int64_t count_solutions(const Board& board, std::int32_t unknown,
+                             const CountObserver& observer) {
+  // Process-wide: the counter is large (its States), and the table is
+  // allocated once, on first use, and kept like the search's pool.
+  static Counter counter;
+  static MemoEntry* memo = nullptr;
+  if (memo == nullptr) {
+    // Fresh from calloc it is all empty (cells 0 matches no key).
+    memo = static_cast<MemoEntry*>(
+        std::calloc(std::size_t{1} << kMemoBits, sizeof(MemoEntry)));
+  } else {
+    std::memset(memo, 0, sizeof(MemoEntry) << kMemoBits);
+  }
+  Counter& k = counter;
+  k.observer = &observer;
+  k.total = 0;
+  k.next_milestone = observer.every;
+  k.memo = memo;
+  State root;
+  root.board = board;
+  derive_masks(root);
+  count_states(k, root, unknown, 0);
+  return k.total;
+}
+
+}  // namespace solver

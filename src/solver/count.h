@@ -1,0 +1,34 @@
+// Counting every solution of a board, in no particular order: the count
+// mode needs only the number (its first solution comes from the ordered
+// search), so the counter is free to branch on the most constrained cell,
+// to work on a small copy of the open cells, and to remember the counts of
+// sub-boards it has met before.
+#ifndef VORTEL_SOLVER_COUNT_H_
+#define VORTEL_SOLVER_COUNT_H_
+
+#include <cstdint>
+
+#include "solver/board.h"
+
+namespace solver {
+
+/// Told each time the running count reaches a multiple of `every`.
+struct CountObserver {
+  std::int64_t every;
+  void (*milestone)(std::int64_t count);
+};
+
+/// The number of completions of `board`, called once for each multiple of
+/// observer.every that the count reaches, in increasing order, as the count
+/// grows (it may grow by more than one at a time).
+///
+/// Precondition: as for search (search.h): `board` is consistent and a
+/// fixpoint of propagate, and `unknown` is its count of open cells, above 0.
+/// A count beyond INT64_MAX saturates (no board can be counted that far in
+/// practice).
+std::int64_t count_solutions(const Board& board, std::int32_t unknown,
+                             const CountObserver& observer);
+
+}  // namespace solver
+
+#endif  // VORTEL_SOLVER_COUNT_H_

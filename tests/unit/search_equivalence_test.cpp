@@ -1,0 +1,196 @@
+// vortel's search and counter against the plain reference search, on
+// random puzzles with none, one and many solutions: the same first
+// solution, the same ordered listing, the same count. The search may prune
+// and the counter may go in any order; the results may not move.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../reference/plain_solver.h"
+#include "solver/consistency.h"
+#include "solver/count.h"
+#include "solver/propagate.h"
+#include "solver/search.h"
+#include "vortel_process.h"
+
+namespace {
+
+using solver::Board;
+
+Board loaded_board(const test::Grid& grid) {
+  Board board;
+  for (int i = 0; i < 81; ++i) {
+    board[i] = grid[i] == 0 ? solver::kLoadMarker : solver::kCodeTable[grid[i]];
+  }
+  return board;
+}
+
+constexpr std::size_t kListLimit = 400;
+std::vector<Board> g_listed;
+
+bool list_until_limit(const Board& solution) {
+  g_listed.push_back(solution);
+  return g_listed.size() < kListLimit;
+}
+
+std::vector<std::int64_t> g_milestones;
+
+void note_milestone(std::int64_t count) {
+  g_milestones.push_back(count);
+}
+
+// The milestones a count must have reported: every multiple of `every` up
+// to the count, in order.
+std::vector<std::int64_t> multiples(std::int64_t count, std::int64_t every) {
+  std::vector<std::int64_t> all;
+  for (std::int64_t m = every; m <= count; m += every) all.push_back(m);
+  return all;
+}
+
+// What the run sequence hands to the search: the propagated board, or
+// nothing when logic alone decides (solved, or a contradiction).
+bool propagated(Board& board, std::int32_t& unknown) {
+  unknown = solver::count_unknown(board);
+  solver::propagate(board, unknown);
+  return unknown > 0 && solver::check_consistency(board) == 0;
+}
+
+test::Grid grid_from_line(const std::string& line) {
+  test::Grid grid{};
+  for (int i = 0; i < 81; ++i) {
+    const char ch = line[static_cast<unsigned>(i)];
+    grid[i] = ch >= '1' && ch <= '9' ? ch - '0' : 0;
+  }
+  return grid;
+}
+
+std::vector<std::string> lines_of(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.size() >= 81 && line[0] != '#') lines.push_back(line);
+  }
+  return lines;
+}
+
+// Random puzzles (most with many solutions), and hard puzzles from the
+// benchmark sets that logic alone does not solve: as they are (one
+// solution) and with one given changed (usually none).
+std::vector<test::Grid> sample_puzzles() {
+  std::mt19937 rng(20261208);
+  std::vector<test::Grid> puzzles;
+  for (int n = 0; n < 1500; ++n) {
+    test::Grid grid =
+        test::random_puzzle(rng, 40 + static_cast<int>(rng() % 22));
+    if (n % 5 == 4) grid[rng() % 81] = 1 + static_cast<int>(rng() % 9);
+    puzzles.push_back(grid);
+  }
+  for (const char* set : {"/bench_17clue.txt", "/bench_top1465.txt"}) {
+    const std::vector<std::string> lines =
+        lines_of(VORTEL_BENCH_DATA + std::string(set));
+    for (std::size_t k = 0; k < lines.size() && k < 200; ++k) {
+      test::Grid grid = grid_from_line(lines[k]);
+      puzzles.push_back(grid);
+      // A wrong digit in an empty cell, among those its givens allow.
+      const Board solution = plain::solutions(loaded_board(grid), 1).at(0);
+      for (int i = static_cast<int>(k % 40); i < 81; ++i) {
+        if (grid[i] != 0) continue;
+        unsigned taken = 0;
+        for (int j = 0; j < 81; ++j) {
+          const bool peer = j / 9 == i / 9 || j % 9 == i % 9 ||
+                            (j / 27 == i / 27 && j % 9 / 3 == i % 9 / 3);
+          if (peer && grid[j] != 0) taken |= 1U << grid[j];
+        }
+        const int right =
+            solver::kDigitTable[static_cast<unsigned>(solution[i])];
+        int wrong = 1;
+        while (wrong <= 9 && (wrong == right || (taken >> wrong) & 1U)) ++wrong;
+        if (wrong <= 9) {
+          grid[i] = wrong;
+          break;
+        }
+      }
+      puzzles.push_back(grid);
+    }
+  }
+  return puzzles;
+}
+
+TEST(SearchEquivalenceTest, ListingAndCountOnRandomAndHardPuzzles) {
+  int none = 0, one = 0, many = 0;
+  const std::vector<test::Grid> puzzles = sample_puzzles();
+  for (std::size_t n = 0; n < puzzles.size(); ++n) {
+    const Board loaded = loaded_board(puzzles[n]);
+    Board board = loaded;
+    std::int32_t unknown;
+    if (!propagated(board, unknown)) continue;
+    const std::vector<Board> expected = plain::solutions(loaded, kListLimit);
+    SCOPED_TRACE("puzzle " + std::to_string(n));
+
+    g_listed.clear();
+    solver::search(board, 0, unknown, {list_until_limit});
+    ASSERT_EQ(g_listed, expected);
+    if (expected.size() < kListLimit) {
+      g_milestones.clear();
+      ASSERT_EQ(solver::count_solutions(board, solver::count_unknown(board),
+                                        {50, note_milestone}),
+                static_cast<std::int64_t>(expected.size()));
+      ASSERT_EQ(g_milestones,
+                multiples(static_cast<std::int64_t>(expected.size()), 50));
+    }
+    if (expected.empty()) ++none;
+    if (expected.size() == 1) ++one;
+    if (expected.size() > 1) ++many;
+  }
+  EXPECT_GT(none, 100);
+  EXPECT_GT(one, 300);
+  EXPECT_GT(many, 300);
+}
+
+// Counts of about 10^4 to 10^5, with their progress milestones: puzzles
+// whose counts are published with them (bench/data), and random ones
+// counted by an independent enumerator. The first solution against the
+// plain search.
+TEST(SearchEquivalenceTest, LargeCounts) {
+  std::vector<std::pair<test::Grid, long>> cases;
+  for (const std::string& line :
+       lines_of(VORTEL_BENCH_DATA "/multi_solution_counts.tsv")) {
+    std::istringstream fields(line);
+    long count = 0, target = 0, clues = 0;
+    std::string puzzle;
+    if (fields >> count >> target >> clues >> puzzle && count <= 100000) {
+      cases.emplace_back(grid_from_line(puzzle), count);
+    }
+  }
+  std::mt19937 rng(77);
+  for (int n = 0; n < 12; ++n) {
+    const test::Grid grid =
+        test::random_puzzle(rng, 55 + static_cast<int>(rng() % 4));
+    cases.emplace_back(grid, test::count_completions(grid, 1000000));
+  }
+  int large = 0;
+  for (const auto& [grid, expected] : cases) {
+    Board board = loaded_board(grid);
+    std::int32_t unknown;
+    if (!propagated(board, unknown)) continue;
+    SCOPED_TRACE("count " + std::to_string(expected));
+    g_milestones.clear();
+    EXPECT_EQ(solver::count_solutions(board, unknown, {10000, note_milestone}),
+              expected);
+    EXPECT_EQ(g_milestones, multiples(expected, 10000));
+    if (expected >= 10000) ++large;
+    g_listed.clear();
+    solver::search(board, 0, unknown, {list_until_limit});
+    ASSERT_FALSE(g_listed.empty());
+    EXPECT_EQ(g_listed.front(),
+              plain::solutions(loaded_board(grid), 1).front());
+  }
+  EXPECT_GT(large, 5);
+}
+
+}  // namespace
