@@ -1,19 +1,23 @@
 #!/usr/bin/env python3
-"""Whole-program benchmark: vortel side by side with qqwing.
+"""Whole-program benchmark: vortel side by side with an earlier vortel build
+and with qqwing.
 
-Runs each workload with both programs in turn (A B A B ...), each run a
-fresh process per puzzle, and prints a Markdown table of median wall
-times, their ratio, solutions per second and peak resident memory.
+Runs each workload with the programs in turn (A B C A B C ...), a fresh
+process per puzzle, and prints Markdown tables of median wall times and
+their ratios.
 
-  bench/compare.py --vortel build-bench/vortel [--runs 5] [--quick]
+  bench/compare.py --vortel build-bench/vortel [--baseline OLD/vortel]
+                   [--runs 5] [--quick]
 
 Workloads (puzzle sets in bench/data, one 81-character puzzle per line):
   - hard puzzles to the first solution (vortel's default mode,
-    `qqwing --solve`);
+    `qqwing --solve`), with the worst per-puzzle ratio against the
+    baseline;
   - every multi-solution puzzle counted (vortel -c,
     `qqwing --solve --count-solutions`), each checked against the known
     count;
-  - vortel -S to a file against vortel -c on the same puzzles.
+  - vortel -S to a file against the baseline's -S and -c on the same
+    puzzles.
 qqwing comes from Debian's package of that name; it is installed if
 missing. Not a test: it reports numbers and judges nothing.
 """
@@ -28,11 +32,13 @@ import tempfile
 import time
 
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
+FIRST_SETS = ["hard_for_search.txt", "bench_17clue.txt", "bench_top1465.txt",
+              "bench_forum_hardest_1106.txt"]
 
 
 def read_set(name, limit=None):
     with open(os.path.join(DATA, name)) as f:
-        puzzles = [line.strip() for line in f if len(line.strip()) == 81]
+        puzzles = [line.strip()[:81] for line in f if len(line.strip()) >= 81]
     return puzzles[:limit] if limit else puzzles
 
 
@@ -50,50 +56,37 @@ def run(argv, stdin_text=None, cwd=None):
     return time.perf_counter() - start, proc.stdout.decode("latin-1")
 
 
-def run_set(commands):
-    """Runs a list of (argv, stdin, cwd); returns total wall time."""
-    total = 0.0
-    outputs = []
-    for argv, stdin_text, cwd in commands:
-        wall, out = run(argv, stdin_text, cwd)
-        total += wall
-        outputs.append(out)
-    return total, outputs
-
-
-def measure_pair(name, a_commands, b_commands, runs):
-    a_times, b_times = [], []
+def measure(programs, runs):
+    """programs: name -> list of (argv, stdin, cwd), one per puzzle. Runs
+    them in turn, puzzle by puzzle, `runs` times; returns name -> list of
+    per-puzzle medians, and name -> outputs of the last run."""
+    times = {name: [[] for _ in cmds] for name, cmds in programs.items()}
+    outputs = {name: [None] * len(cmds) for name, cmds in programs.items()}
     for _ in range(runs):
-        t, a_out = run_set(a_commands)
-        a_times.append(t)
-        t, b_out = run_set(b_commands)
-        b_times.append(t)
-    return statistics.median(a_times), statistics.median(b_times), a_out, b_out
-
-
-def peak_rss_of(argv, stdin_text=None, cwd=None):
-    """Peak RSS of one process, by GNU time's %M (KiB)."""
-    result = subprocess.run(["/usr/bin/time", "-f", "%M"] + argv, cwd=cwd,
-                            input=stdin_text.encode() if stdin_text else None,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    return int(result.stderr.decode().strip().splitlines()[-1])
+        count = len(next(iter(programs.values())))
+        for i in range(count):
+            for name, cmds in programs.items():
+                wall, out = run(*cmds[i])
+                times[name][i].append(wall)
+                outputs[name][i] = out
+    return ({name: [statistics.median(t) for t in per] for name, per in times.items()},
+            outputs)
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--vortel", required=True)
+    parser.add_argument("--baseline", help="an earlier vortel build")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--quick", action="store_true",
                         help="smaller sets and no 1,000,000-solution puzzles")
     args = parser.parse_args()
     vortel = os.path.abspath(args.vortel)
+    baseline = os.path.abspath(args.baseline) if args.baseline else None
     if shutil.which("qqwing") is None:
         subprocess.run(["apt-get", "install", "-y", "-qq", "qqwing"], check=True)
-    if not os.path.exists("/usr/bin/time"):
-        subprocess.run(["apt-get", "install", "-y", "-qq", "time"], check=True)
 
     work = tempfile.mkdtemp(prefix="vortel-bench-")
-    rows = []
 
     def puzzle_file(puzzle, index):
         path = os.path.join(work, f"p{index}.txt")
@@ -101,67 +94,104 @@ def main():
             f.write(to_triples(puzzle))
         return path
 
-    # Hard puzzles, first solution.
-    limit = 60 if args.quick else None
-    for set_name in ["hard_for_search.txt", "bench_17clue.txt", "bench_top1465.txt"]:
-        puzzles = read_set(set_name, limit)
-        files = [puzzle_file(p, i) for i, p in enumerate(puzzles)]
-        a = [([vortel, f], None, work) for f in files]
-        b = [(["qqwing", "--solve"], p + "\n", work) for p in puzzles]
-        ta, tb, _, _ = measure_pair(set_name, a, b, args.runs)
-        rss = max(peak_rss_of([vortel, f]) for f in files[:20])
-        rows.append((f"{set_name} ({len(puzzles)} puzzles), first solution",
-                     ta, tb, None, rss))
+    def programs(files, puzzles, vortel_args, qqwing_args):
+        progs = {"vortel": [([vortel, f] + vortel_args, None, work) for f in files]}
+        if baseline:
+            progs["baseline"] = [([baseline, f] + vortel_args, None, work)
+                                 for f in files]
+        progs["qqwing"] = [(["qqwing"] + qqwing_args, p + "\n", work)
+                           for p in puzzles]
+        return progs
 
-    # Multi-solution puzzles, counted.
+    head = "| workload | vortel | " + ("baseline | vortel / baseline | worst puzzle | " if baseline else "") + "qqwing | qqwing / vortel |"
+    print("First solution, whole processes, milliseconds per puzzle (medians"
+          f" of {args.runs} runs):\n")
+    print(head)
+    print("|---|" + "---:|" * (head.count("|") - 2))
+    limit = 60 if args.quick else None
+    index = 0
+    for set_name in FIRST_SETS:
+        puzzles = read_set(set_name, limit)
+        files = []
+        for p in puzzles:
+            files.append(puzzle_file(p, index))
+            index += 1
+        med, out = measure(programs(files, puzzles, [], ["--solve"]), args.runs)
+        for i in range(len(puzzles)):
+            if baseline and out["vortel"][i] != out["baseline"][i]:
+                sys.exit(f"vortel and the baseline differ on {puzzles[i]}")
+        n = len(puzzles)
+        v = sum(med["vortel"]) / n * 1000
+        q = sum(med["qqwing"]) / n * 1000
+        cells = f"| {set_name} ({n}) | {v:.2f} | "
+        if baseline:
+            b = sum(med["baseline"]) / n * 1000
+            worst = max(a / c for a, c in zip(med["vortel"], med["baseline"]))
+            cells += f"{b:.2f} | {v / b:.2f} | {worst:.2f} | "
+        print(cells + f"{q:.2f} | {q / v:.2f} |")
+
     with open(os.path.join(DATA, "multi_solution_counts.tsv")) as f:
         counted = [line.rstrip("\n").split("\t") for line in f][1:]
     if args.quick:
         counted = [c for c in counted if int(c[1]) <= 100000]
-    for index, (count, target, _, puzzle) in enumerate(counted):
-        path = puzzle_file(puzzle, 1000 + index)
-        runs = args.runs if int(target) < 1000000 else max(1, args.runs // 2)
-        a = [([vortel, path, "-c"], None, work)]
-        b = [(["qqwing", "--solve", "--count-solutions"], puzzle + "\n", work)]
-        ta, tb, a_out, b_out = measure_pair(puzzle, a, b, runs)
-        if f"ammette {count} soluzion" not in a_out[0]:
-            sys.exit(f"vortel miscounted {puzzle}")
-        if f"There are {count} solutions" not in b_out[0]:
-            sys.exit(f"qqwing miscounted {puzzle}")
-        rss = peak_rss_of([vortel, path, "-c"])
-        rows.append((f"-c, {int(count):,} solutions", ta, tb,
-                     int(count) / ta, rss))
+    print("\nCounting (-c), whole processes, milliseconds:\n")
+    print(head)
+    print("|---|" + "---:|" * (head.count("|") - 2))
+    for count, target, _, puzzle in counted:
+        path = puzzle_file(puzzle, index)
+        index += 1
+        runs = args.runs if int(target) < 1000000 else max(3, args.runs // 2)
+        med, out = measure(programs([path], [puzzle], ["-c"],
+                                    ["--solve", "--count-solutions"]), runs)
+        for name in out:
+            expected = (f"There are {count} solutions" if name == "qqwing"
+                        else f"ammette {count} soluzion")
+            if expected not in out[name][0]:
+                sys.exit(f"{name} miscounted {puzzle}")
+        if baseline:
+            first = [out[name][0].split("Prima soluzione trovata\n\n")[1][:228]
+                     for name in ("vortel", "baseline")]
+            if first[0] != first[1]:
+                sys.exit(f"vortel and the baseline show different first solutions for {puzzle}")
+        v, q = med["vortel"][0] * 1000, med["qqwing"][0] * 1000
+        cells = f"| {int(count):,} solutions | {v:.1f} | "
+        if baseline:
+            b = med["baseline"][0] * 1000
+            cells += f"{b:.1f} | {v / b:.2f} | - | "
+        print(cells + f"{q:.1f} | {q / v:.1f} |")
 
-    # -S to a file against -c, vortel alone.
-    s_rows = []
-    for index, (count, target, _, puzzle) in enumerate(counted):
+    print("\n-S to a file, whole processes, milliseconds:\n")
+    if baseline:
+        print("| puzzle | vortel -S | baseline -S | vortel -S / baseline -S | baseline -c | vortel -S / baseline -c | file size (bytes) |")
+        print("|---|---:|---:|---:|---:|---:|---:|")
+    else:
+        print("| puzzle | vortel -S | vortel -c | -S / -c | file size (bytes) |")
+        print("|---|---:|---:|---:|---:|")
+    for count, target, _, puzzle in counted:
         if int(target) > 100000:
             continue
-        path = puzzle_file(puzzle, 2000 + index)
-        out = os.path.join(work, "solutions.txt")
-
-        def all_to_file():
-            if os.path.exists(out):
-                os.remove(out)
-            return run([vortel, path, "-S", out], None, work)[0]
-
-        c_times, s_times = [], []
+        path = puzzle_file(puzzle, index)
+        index += 1
+        out_a = os.path.join(work, "a.txt")
+        out_b = os.path.join(work, "b.txt")
+        s_new, s_old, c_old = [], [], []
+        other = baseline or vortel
         for _ in range(args.runs):
-            c_times.append(run([vortel, path, "-c"], None, work)[0])
-            s_times.append(all_to_file())
-        s_rows.append((int(count), statistics.median(s_times),
-                       statistics.median(c_times), os.path.getsize(out)))
-
-    print("| workload | vortel (s) | qqwing (s) | qqwing / vortel | vortel solutions/s | vortel peak RSS (KiB) |")
-    print("|---|---:|---:|---:|---:|---:|")
-    for name, ta, tb, per_s, rss in rows:
-        per = f"{per_s:,.0f}" if per_s else "-"
-        print(f"| {name} | {ta:.3f} | {tb:.3f} | {tb / ta:.1f} | {per} | {rss:,} |")
-    print()
-    print("| -S to a file | -S (s) | -c (s) | -S / -c | file size (bytes) |")
-    print("|---|---:|---:|---:|---:|")
-    for count, ts, tc, size in s_rows:
-        print(f"| {count:,} solutions | {ts:.3f} | {tc:.3f} | {ts / tc:.2f} | {size:,} |")
+            for f in (out_a, out_b):
+                if os.path.exists(f):
+                    os.remove(f)
+            s_new.append(run([vortel, path, "-S", out_a], None, work)[0])
+            s_old.append(run([other, path, "-S", out_b], None, work)[0])
+            c_old.append(run([other, path, "-c"], None, work)[0])
+        with open(out_a, "rb") as fa, open(out_b, "rb") as fb:
+            if fa.read() != fb.read():
+                sys.exit(f"the -S files differ for {puzzle}")
+        sn, so, co = (statistics.median(t) * 1000 for t in (s_new, s_old, c_old))
+        size = os.path.getsize(out_a)
+        if baseline:
+            print(f"| {int(count):,} solutions | {sn:.1f} | {so:.1f} | {sn / so:.2f} | {co:.1f} | {sn / co:.2f} | {size:,} |")
+        else:
+            print(f"| {int(count):,} solutions | {sn:.1f} | {co:.1f} | {sn / co:.2f} | {size:,} |")
     shutil.rmtree(work)
 
 

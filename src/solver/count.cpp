@@ -63,22 +63,26 @@ std::int64_t saturating_add(std::int64_t a, std::int64_t b) {
 }
 
 struct Counter {
-  const CountObserver* observer;
-  std::int64_t total;           // solutions counted so far, all phases
-  std::int64_t next_milestone;  // the next multiple of observer->every
-  MemoEntry* memo;              // null when the table could not be had
+  const CountObserver* observer;  // null: no milestones
+  std::int64_t limit;             // stop once the total reaches it
+  std::int64_t total;             // solutions counted so far, all phases
+  std::int64_t next_milestone;    // the next multiple of observer->every
+  MemoEntry* memo;                // null when the table could not be had
   // The current small problem: each local cell's board index and open
   // peers (a set of local cells).
   std::array<std::uint8_t, kMaxLocal> cell;
   std::array<std::uint64_t, kMaxLocal> peers;
-  // One State per level of the first phase (at most 81 - 64 levels).
-  std::array<State, kCells - kMaxLocal + 1> level;
+  // Open cells at or below which the small-problem search takes over.
+  std::int32_t local_from;
+  // One State per level of the first phase.
+  std::array<State, kCells> level;
 };
 
 // Adds `found` solutions to the running count and tells the observer of
 // every multiple of its period reached.
 void add(Counter& k, std::int64_t found) {
   k.total = saturating_add(k.total, found);
+  if (k.observer == nullptr) return;
   while (k.total >= k.next_milestone) {
     const std::int64_t reached = k.next_milestone;
     k.next_milestone = saturating_add(k.next_milestone, k.observer->every);
@@ -140,6 +144,8 @@ std::int64_t count_branches(Counter& k, const Local& p) {
     } else {
       found = saturating_add(found, count_local(k, child));
     }
+    // Only the question "is there one?" stops early; it never remembers.
+    if (k.total >= k.limit) break;
   }
   return found;
 }
@@ -201,7 +207,7 @@ std::int64_t count_open_cells(Counter& k, const State& s) {
 // The first phase, over States, while more than 64 cells are open.
 void count_states(Counter& k, const State& parent, std::int32_t unknown,
                   unsigned depth) {
-  if (unknown <= kMaxLocal) {
+  if (unknown <= k.local_from) {
     count_open_cells(k, parent);
     return;
   }
@@ -232,10 +238,25 @@ void count_states(Counter& k, const State& parent, std::int32_t unknown,
     } else {
       count_states(k, work, left, depth + 1);
     }
+    if (k.total >= k.limit) return;
   }
 }
 
 }  // namespace
+
+bool has_completion(const State& s, std::int32_t unknown) {
+  static Counter counter;
+  counter.observer = nullptr;
+  counter.limit = 1;
+  counter.total = 0;
+  counter.memo = nullptr;
+  // Hidden singles and dead units prune far better than naked singles
+  // alone, and an answer "no" must search the whole subtree: the oracle
+  // stays on States.
+  counter.local_from = 0;
+  count_states(counter, s, unknown, 0);
+  return counter.total > 0;
+}
 
 std::int64_t count_solutions(const Board& board, std::int32_t unknown,
                              const CountObserver& observer) {
@@ -252,6 +273,8 @@ std::int64_t count_solutions(const Board& board, std::int32_t unknown,
   }
   Counter& k = counter;
   k.observer = &observer;
+  k.limit = std::numeric_limits<std::int64_t>::max();
+  k.local_from = kMaxLocal;
   k.total = 0;
   k.next_milestone = observer.every;
   k.memo = memo;

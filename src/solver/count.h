@@ -29,6 +29,14 @@ struct CountObserver {
 std::int64_t count_solutions(const Board& board, std::int32_t unknown,
                              const CountObserver& observer);
 
+struct State;
+
+/// True when the propagated, conflict-free State `s`, with at most 64 open
+/// cells, has a completion: the counter's small-problem search, stopped at
+/// the first solution it meets in its own order. The ordered search asks
+/// it to skip subtrees that hold no solution.
+bool has_completion(const State& s, std::int32_t unknown);
+
 }  // namespace solver
 
 #endif  // VORTEL_SOLVER_COUNT_H_

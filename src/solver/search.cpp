@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "solver/consistency.h"
+#include "solver/count.h"
 #include "solver/propagate.h"
 #include "solver/state.h"
 
@@ -13,6 +14,42 @@ namespace solver {
 std::array<State*, kCells> g_pool = {};
 
 namespace {
+
+// Past this many trials of one search (so never on the many puzzles that
+// need only a few), each trial that survives propagation is first asked
+// whether it has any completion at all (has_completion, which branches on
+// the most constrained cell); a subtree that has none is skipped whole,
+// where the row-major order could wander in it for thousands of trials.
+// The answer is exact, so nothing the search reports changes. Asking costs
+// a search of its own, so the question is kept only while it pays: once a
+// few dozen answers have come back, it is asked again only while at least
+// one answer in four has pruned. Where solutions abound (-S on a puzzle of
+// many) it soon stops being asked.
+constexpr std::int64_t kOracleAfterTrials = 64;
+constexpr std::int64_t kOracleTrialAnswers = 32;
+
+struct Oracle {
+  std::int64_t first_trial;  // the trial count when this search began
+  std::int64_t asked;
+  std::int64_t pruned;
+};
+Oracle g_oracle = {0, 0, 0};
+
+// Whether the subtree of the trial `work` (open cells left: `unknown`)
+// may be skipped: it has no completion.
+bool holds_no_solution(const State& work, std::int32_t unknown) {
+  if (g_search_seams.trial_count - g_oracle.first_trial < kOracleAfterTrials) {
+    return false;
+  }
+  if (g_oracle.asked >= kOracleTrialAnswers &&
+      g_oracle.pruned * 4 < g_oracle.asked) {
+    return false;
+  }
+  ++g_oracle.asked;
+  if (has_completion(work, unknown)) return false;
+  ++g_oracle.pruned;
+  return true;
+}
 
 State* allocate_board() {
   return static_cast<State*>(std::malloc(sizeof(State)));
@@ -68,6 +105,7 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
     assert(unknown == count_unknown(work.board) &&
            "unknown count out of step with the board");
     if (work.conflict || work.dead) continue;
+    if (unknown != 0 && holds_no_solution(work, unknown)) continue;
     if (unknown != 0) {
       if (!search_state(work, k + 1, unknown, reporter, end)) return false;
     } else if (!reporter.on_solution(work.board)) {
@@ -90,6 +128,7 @@ SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
   assert(check_consistency(parent) == 0 && "search from an inconsistent board");
   assert(unknown > 0 && is_propagated_board(parent, unknown) &&
          "search from an unpropagated board");
+  g_oracle = {g_search_seams.trial_count, 0, 0};
   g_root.board = parent;
   derive_masks(g_root);
   unknown = count_unknown(parent);
