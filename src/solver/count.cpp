@@ -38,6 +38,9 @@ constexpr int kMaxLocal = 64;
 constexpr int kMemoMinCells = 4;
 constexpr int kMemoMaxCells = 32;
 constexpr unsigned kMemoBits = 15;
+// The table costs its pages as they are first touched (2.5 MB in all); a
+// count that ends in well under a millisecond never pays for it.
+constexpr std::int64_t kMemoAfterBranchings = 20000;
 
 // The open cells of a small problem: bit i of `open` for local cell i, and
 // its candidate mask (meaningful while open; a closed cell keeps its digit).
@@ -67,7 +70,9 @@ struct Counter {
   std::int64_t limit;             // stop once the total reaches it
   std::int64_t total;             // solutions counted so far, all phases
   std::int64_t next_milestone;    // the next multiple of observer->every
-  MemoEntry* memo;                // null when the table could not be had
+  MemoEntry* memo;                // null until the count is long enough
+  bool memo_wanted;               // take the table once it pays
+  std::int64_t branchings;        // small-problem branchings so far
   // The current small problem: each local cell's board index and open
   // peers (a set of local cells).
   std::array<std::uint8_t, kMaxLocal> cell;
@@ -121,11 +126,12 @@ std::int64_t count_local(Counter& k, const Local& p);
 
 // Branches on the open cell with the fewest candidates.
 std::int64_t count_branches(Counter& k, const Local& p) {
+  ++k.branchings;
   unsigned best = 0;
   int fewest = 10;
   for (std::uint64_t open = p.open; open != 0; open &= open - 1) {
     const unsigned i = static_cast<unsigned>(__builtin_ctzll(open));
-    const int n = __builtin_popcount(p.avail[i]);
+    const int n = bit_count(p.avail[i]);
     if (n < fewest) {
       fewest = n;
       best = i;
@@ -150,8 +156,15 @@ std::int64_t count_branches(Counter& k, const Local& p) {
   return found;
 }
 
+MemoEntry* memo_table();
+
 std::int64_t count_local(Counter& k, const Local& p) {
-  const int cells = __builtin_popcountll(p.open);
+  const int cells = bit_count(p.open);
+  if (k.memo == nullptr && k.memo_wanted &&
+      k.branchings >= kMemoAfterBranchings) {
+    k.memo = memo_table();
+    k.memo_wanted = false;
+  }
   if (k.memo == nullptr || cells < kMemoMinCells || cells > kMemoMaxCells) {
     return count_branches(k, p);
   }
@@ -216,7 +229,7 @@ void count_states(Counter& k, const State& parent, std::int32_t unknown,
   for (int i = 0; i < kCells; ++i) {
     const Mask m = parent.cand[static_cast<unsigned>(i)];
     if (m == 0) continue;
-    const int n = __builtin_popcount(m);
+    const int n = bit_count(m);
     if (n < fewest) {
       fewest = n;
       best = i;
@@ -244,12 +257,44 @@ void count_states(Counter& k, const State& parent, std::int32_t unknown,
 
 }  // namespace
 
+namespace {
+
+// The counters, allocated on first use: they are large, most runs never use
+// them, and a program's start costs more the larger its zeroed data. (Plain
+// pointers, not function-local statics, whose guarded initialisation would
+// pull in the C++ runtime library.)
+Counter* g_oracle_counter = nullptr;
+Counter* g_counter = nullptr;
+MemoEntry* g_memo = nullptr;
+
+Counter* new_counter() {
+  return static_cast<Counter*>(std::calloc(1, sizeof(Counter)));
+}
+
+// The table, empty; null if its memory cannot be had (the count goes on
+// without it).
+MemoEntry* memo_table() {
+  if (g_memo == nullptr) {
+    // Fresh from calloc it is all empty (cells 0 matches no key).
+    g_memo = static_cast<MemoEntry*>(
+        std::calloc(std::size_t{1} << kMemoBits, sizeof(MemoEntry)));
+  } else {
+    std::memset(g_memo, 0, sizeof(MemoEntry) << kMemoBits);
+  }
+  return g_memo;
+}
+
+}  // namespace
+
 bool has_completion(const State& s, std::int32_t unknown) {
-  static Counter counter;
+  if (g_oracle_counter == nullptr) g_oracle_counter = new_counter();
+  if (g_oracle_counter == nullptr) return true;  // no memory to ask
+  Counter& counter = *g_oracle_counter;
   counter.observer = nullptr;
   counter.limit = 1;
   counter.total = 0;
   counter.memo = nullptr;
+  counter.memo_wanted = false;
   // Hidden singles and dead units prune far better than naked singles
   // alone, and an answer "no" must search the whole subtree: the oracle
   // stays on States.
@@ -262,22 +307,17 @@ std::int64_t count_solutions(const Board& board, std::int32_t unknown,
                              const CountObserver& observer) {
   // Process-wide: the counter is large (its States), and the table is
   // allocated once, on first use, and kept like the search's pool.
-  static Counter counter;
-  static MemoEntry* memo = nullptr;
-  if (memo == nullptr) {
-    // Fresh from calloc it is all empty (cells 0 matches no key).
-    memo = static_cast<MemoEntry*>(
-        std::calloc(std::size_t{1} << kMemoBits, sizeof(MemoEntry)));
-  } else {
-    std::memset(memo, 0, sizeof(MemoEntry) << kMemoBits);
-  }
-  Counter& k = counter;
+  if (g_counter == nullptr) g_counter = new_counter();
+  if (g_counter == nullptr) return -1;
+  Counter& k = *g_counter;
   k.observer = &observer;
   k.limit = std::numeric_limits<std::int64_t>::max();
   k.local_from = kMaxLocal;
   k.total = 0;
   k.next_milestone = observer.every;
-  k.memo = memo;
+  k.memo = nullptr;
+  k.memo_wanted = true;
+  k.branchings = 0;
   State root;
   root.board = board;
   derive_masks(root);

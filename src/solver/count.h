@@ -25,7 +25,7 @@ struct CountObserver {
 /// Precondition: as for search (search.h): `board` is consistent and a
 /// fixpoint of propagate, and `unknown` is its count of open cells, above 0.
 /// A count beyond INT64_MAX saturates (no board can be counted that far in
-/// practice).
+/// practice). Returns -1 when the counter's memory could not be had.
 std::int64_t count_solutions(const Board& board, std::int32_t unknown,
                              const CountObserver& observer);
 

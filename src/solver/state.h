@@ -70,6 +70,16 @@ inline constexpr Mask digit_bit(Digit digit) {
   return static_cast<Mask>(1U << index_of(digit));
 }
 
+/// The number of set bits, without the C runtime's helper (the target has
+/// no population-count instruction by default, and the helper would add a
+/// library to the program's start).
+inline int bit_count(std::uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555ULL);
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
 /// The lowest digit in a non-empty mask.
 inline Digit lowest_digit(Mask mask) {
   return make_digit(__builtin_ctz(mask));
