@@ -1,8 +1,8 @@
 # The Debian package: `cpack -G DEB` in the build directory makes
-# vortel_<version>_<arch>.deb. It holds the stripped binary (the self-check
-# covers only what the loader maps, so stripping does not alter it), the
-# Italian manual page and the documentation files Debian asks for, gzipped
-# as Debian policy wants them.
+# vortel_<version>_<arch>.deb. It holds the stripped binaries (the
+# self-check covers only what the loader maps, so stripping does not alter
+# vortel), vortel-importa, their Italian manual pages and the documentation
+# files Debian asks for, gzipped as Debian policy wants them.
 #
 # Plain `cmake --install` installs the "tree" component (the manual pages
 # uncompressed, see CMakeLists.txt) besides the binary; the package takes
@@ -10,18 +10,22 @@
 find_program(GZIP_PROGRAM gzip)
 set(deb_staging ${CMAKE_CURRENT_BINARY_DIR}/deb-files)
 add_custom_command(
-  OUTPUT ${deb_staging}/vortel.1.gz ${deb_staging}/changelog.gz
+  OUTPUT ${deb_staging}/vortel.1.gz ${deb_staging}/vortel-importa.1.gz
+         ${deb_staging}/changelog.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${deb_staging}
   COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/man/vortel.1
           > ${deb_staging}/vortel.1.gz
+  COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/man/vortel-importa.1
+          > ${deb_staging}/vortel-importa.1.gz
   COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog
           > ${deb_staging}/changelog.gz
-  DEPENDS man/vortel.1 packaging/changelog
+  DEPENDS man/vortel.1 man/vortel-importa.1 packaging/changelog
   COMMENT "Compressing the manual page and the changelog for the package")
 add_custom_target(deb_files ALL DEPENDS ${deb_staging}/vortel.1.gz
+                                        ${deb_staging}/vortel-importa.1.gz
                                         ${deb_staging}/changelog.gz)
 
-install(FILES ${deb_staging}/vortel.1.gz
+install(FILES ${deb_staging}/vortel.1.gz ${deb_staging}/vortel-importa.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/it/man1 COMPONENT deb
         EXCLUDE_FROM_ALL)
 install(FILES ${deb_staging}/changelog.gz packaging/copyright
@@ -50,5 +54,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 checks the givens, fills in what candidate elimination and hidden singles
 decide, and completes the board by backtracking. It can print the first
 solution or every solution to a file, or count all solutions with
-progress lines and the elapsed time. All its messages are in Italian.")
+progress lines and the elapsed time. All its messages are in Italian.
+The companion vortel-importa converts puzzles shared as 81-character
+lines or drawn grids into vortel's format.")
 include(CPack)

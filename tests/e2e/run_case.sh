@@ -11,6 +11,7 @@
 #   checksums optional: "SHA256  NAME" lines for created files too large to
 #             keep in the repository; they are checked, then set aside
 #   stderr    expected standard error (optional; absent means empty)
+#   stdin     what standard input reads (optional; absent means empty)
 #   limits    optional: "fsize BYTES" caps the size of files the run may
 #             write (SIGXFSZ ignored, so writes fail instead, unless
 #             "xfsz default" leaves the signal as a shell would), "stdout
@@ -58,12 +59,14 @@ fi
 if [ -n "$fsize" ]; then GCOV_PREFIX=$scratch/gcov; export GCOV_PREFIX; fi
 set -- ${fsize:+--fsize="$fsize"} ${stack:+--stack="$stack"} -- \
   timeout 60 "$vortel" "$@"
+input=/dev/null
+if [ -f "$case_dir/stdin" ]; then input=$case_dir/stdin; fi
 if [ "$out_target" = closed ]; then
   (cd "$work" && { [ "$xfsz" = default ] || trap '' XFSZ; } && exec prlimit "$@") \
-    < /dev/null >&- 2> "$scratch/stderr"
+    < "$input" >&- 2> "$scratch/stderr"
 else
   (cd "$work" && { [ "$xfsz" = default ] || trap '' XFSZ; } && exec prlimit "$@") \
-    < /dev/null > "$out_target" 2> "$scratch/stderr"
+    < "$input" > "$out_target" 2> "$scratch/stderr"
 fi
 status=$?
 
