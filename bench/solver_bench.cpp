@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "../tests/reference/plain_solver.h"
 #include "solver/candidates.h"
 #include "solver/consistency.h"
+#include "solver/count.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
 #include "solver/state.h"
@@ -49,7 +51,8 @@ std::vector<Board> propagated(const std::vector<Board>& loaded) {
 }
 
 const char* const kSets[] = {"hard_for_search.txt", "bench_17clue.txt",
-                             "bench_top1465.txt"};
+                             "bench_top1465.txt",
+                             "bench_forum_hardest_1106.txt"};
 
 // One operation on each loaded puzzle of a set in turn.
 template <void (*Operation)(Board&, std::int32_t&)>
@@ -141,5 +144,121 @@ void BM_search_count_all(benchmark::State& state) {
   state.SetLabel(kSets[state.range(0)]);
 }
 BENCHMARK(BM_search_count_all)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+bool stop_at_first(const Board& /*solution*/) {
+  return false;
+}
+
+// The first solution of every puzzle of a set that logic alone does not
+// solve, as the default mode finds it: time and trials per puzzle.
+void BM_first_solution(benchmark::State& state) {
+  const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
+  std::int64_t trials = 0;
+  for (auto _ : state) {
+    solver::g_search_seams.trial_count = 0;
+    for (const Board& board : boards) {
+      std::int32_t unknown = solver::count_unknown(board);
+      solver::search(board, 0, unknown, {stop_at_first});
+    }
+    trials = solver::g_search_seams.trial_count;
+  }
+  const double n = static_cast<double>(boards.size());
+  state.counters["us_per_puzzle"] = benchmark::Counter(
+      n * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
+                    benchmark::Counter::kInvert);
+  state.counters["trials_per_puzzle"] = static_cast<double>(trials) / n;
+  state.SetLabel(kSets[state.range(0)]);
+}
+BENCHMARK(BM_first_solution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+// The same with the plain reference transcription of the search (no
+// pruning, no derived masks): what the search cost before it was made fast
+// and before it pruned. Its trial counts are the plain rules' own.
+void BM_plain_first_solution(benchmark::State& state) {
+  const std::vector<Board> loaded = load_set(kSets[state.range(0)]);
+  std::vector<Board> boards;
+  for (const Board& board : loaded) {
+    Board b = board;
+    std::int32_t unknown = solver::count_unknown(b);
+    solver::propagate(b, unknown);
+    if (unknown > 0 && solver::check_consistency(b) == 0) boards.push_back(board);
+  }
+  std::int64_t trials = 0;
+  for (auto _ : state) {
+    trials = 0;
+    for (const Board& board : boards) {
+      std::int64_t made = 0;
+      benchmark::DoNotOptimize(plain::solutions(board, 1, &made));
+      trials += made;
+    }
+  }
+  const double n = static_cast<double>(boards.size());
+  state.counters["us_per_puzzle"] = benchmark::Counter(
+      n * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
+                    benchmark::Counter::kInvert);
+  state.counters["trials_per_puzzle"] = static_cast<double>(trials) / n;
+  state.SetLabel(kSets[state.range(0)]);
+}
+BENCHMARK(BM_plain_first_solution)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond);
+
+// The multi-solution puzzles (bench/data/multi_solution_counts.tsv) by
+// their line: the count mode's counter, and the ordered search visiting
+// every solution (the -S path, and the way the count mode counted before
+// its counter; no pruning fires on these puzzles, so its trials are the
+// earlier search's).
+std::vector<std::pair<Board, long>> multi_puzzles() {
+  std::ifstream in(std::string(VORTEL_BENCH_DATA) + "/multi_solution_counts.tsv");
+  std::vector<std::pair<Board, long>> puzzles;
+  std::string line;
+  std::getline(in, line);  // the header
+  while (std::getline(in, line)) {
+    const std::string puzzle = line.substr(line.rfind('\t') + 1);
+    Board board;
+    for (int i = 0; i < 81; ++i) {
+      const char ch = puzzle[static_cast<unsigned>(i)];
+      board[static_cast<unsigned>(i)] =
+          (ch >= '1' && ch <= '9') ? solver::kCodeTable[ch - '0']
+                                   : solver::kLoadMarker;
+    }
+    std::int32_t unknown = solver::count_unknown(board);
+    solver::propagate(board, unknown);
+    puzzles.emplace_back(board, std::stol(line));
+  }
+  return puzzles;
+}
+
+void no_milestone(std::int64_t /*count*/) {}
+
+void BM_count(benchmark::State& state) {
+  const auto [board, expected] =
+      multi_puzzles()[static_cast<std::size_t>(state.range(0))];
+  std::int64_t count = 0;
+  for (auto _ : state) {
+    solver::g_search_seams.count_trials = 0;
+    count = solver::count_solutions(board, solver::count_unknown(board),
+                                    {10000, no_milestone});
+  }
+  if (count != expected) state.SkipWithError("miscounted");
+  state.counters["solutions"] = static_cast<double>(count);
+  state.counters["trials"] =
+      static_cast<double>(solver::g_search_seams.count_trials);
+}
+BENCHMARK(BM_count)->DenseRange(0, 11)->Unit(benchmark::kMillisecond);
+
+void BM_ordered_all(benchmark::State& state) {
+  const auto [board, expected] =
+      multi_puzzles()[static_cast<std::size_t>(state.range(0))];
+  for (auto _ : state) {
+    solver::g_search_seams.trial_count = 0;
+    std::int32_t unknown = solver::count_unknown(board);
+    solver::search(board, 0, unknown, {go_on});
+  }
+  state.counters["solutions"] = static_cast<double>(expected);
+  state.counters["trials"] =
+      static_cast<double>(solver::g_search_seams.trial_count);
+}
+BENCHMARK(BM_ordered_all)->DenseRange(0, 11)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include <cstring>
 #include <limits>
 
+#include "solver/search.h"
 #include "solver/state.h"
 
 namespace solver {
@@ -73,6 +74,7 @@ struct Counter {
   MemoEntry* memo;                // null until the count is long enough
   bool memo_wanted;               // take the table once it pays
   std::int64_t branchings;        // small-problem branchings so far
+  std::int64_t trials;            // assignments tried, both phases
   // The current small problem: each local cell's board index and open
   // peers (a set of local cells).
   std::array<std::uint8_t, kMaxLocal> cell;
@@ -140,6 +142,7 @@ std::int64_t count_branches(Counter& k, const Local& p) {
   }
   std::int64_t found = 0;
   for (Mask m = p.avail[best]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
+    ++k.trials;
     Local child = p;
     if (!assign(k, child, static_cast<int>(best), static_cast<Mask>(m & -m))) {
       continue;
@@ -240,6 +243,7 @@ void count_states(Counter& k, const State& parent, std::int32_t unknown,
   for (Mask m = parent.cand[static_cast<unsigned>(best)]; m != 0;
        m = static_cast<Mask>(m & (m - 1))) {
     const Digit digit = lowest_digit(m);
+    ++k.trials;
     work = parent;
     std::int32_t left = unknown - 1;
     work.board[static_cast<unsigned>(best)] = code_of(digit);
@@ -318,10 +322,12 @@ std::int64_t count_solutions(const Board& board, std::int32_t unknown,
   k.memo = nullptr;
   k.memo_wanted = true;
   k.branchings = 0;
+  k.trials = 0;
   State root;
   root.board = board;
   derive_masks(root);
   count_states(k, root, unknown, 0);
+  g_search_seams.count_trials += k.trials;
   return k.total;
 }
 

@@ -121,7 +121,7 @@ State g_root;
 
 }  // namespace
 
-SearchSeams g_search_seams = {allocate_board, 0};
+SearchSeams g_search_seams = {allocate_board, 0, 0};
 
 SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
                  const SolutionReporter& reporter) {

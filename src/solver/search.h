@@ -54,10 +54,12 @@ using BoardAllocator = State* (*)();
 /// Test and benchmark seams, grouped so that nothing else mistakes them for
 /// program state: the program never sets or prints them. Tests replace the
 /// allocator to reach the out-of-memory path; tests and benchmarks read
-/// the trial count (one board copy and one propagation each).
+/// the search's trial count (one board copy and one propagation each) and
+/// the counter's (assignments tried, in either of its phases).
 struct SearchSeams {
   BoardAllocator allocate_board;
   std::int64_t trial_count;
+  std::int64_t count_trials;
 };
 extern SearchSeams g_search_seams;
 
