@@ -233,6 +233,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(arg, "-o") == 0) {
       if (i + 1 >= argc) return usage_error("manca il nome dopo", arg);
       output = argv[++i];
+      if (output[0] == '\0') return usage_error("nome vuoto dopo", arg);
     } else if (arg[0] == '-' && arg[1] != '\0') {
       return usage_error("opzione illegale", arg);
     } else if (input != nullptr) {
