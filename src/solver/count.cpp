@@ -44,9 +44,14 @@ constexpr unsigned kMemoBits = 15;
 constexpr std::int64_t kMemoAfterBranchings = 20000;
 
 // The open cells of a small problem: bit i of `open` for local cell i, and
-// its candidate mask (meaningful while open; a closed cell keeps its digit).
+// its candidate mask (meaningful while open; a closed cell keeps its digit),
+// with the same masks by digit, so that a placement visits only the peers
+// that carry its digit.
 struct Local {
   std::uint64_t open;
+  // For each digit 1..9, the local cells whose mask has it (closed cells
+  // may linger: every use is masked with `open`).
+  std::array<std::uint64_t, 10> carry;
   std::array<Mask, kMaxLocal> avail;
 };
 
@@ -110,12 +115,12 @@ bool assign(const Counter& k, Local& c, int i, Mask bit) {
     pending &= pending - 1;
     const Mask digit = c.avail[x];
     c.open &= ~(std::uint64_t{1} << x);
-    for (std::uint64_t peers = k.peers[x] & c.open; peers != 0;
-         peers &= peers - 1) {
-      const unsigned j = static_cast<unsigned>(__builtin_ctzll(peers));
-      Mask a = c.avail[j];
-      if ((a & digit) == 0) continue;
-      a = static_cast<Mask>(a & ~digit);
+    std::uint64_t& carriers = c.carry[static_cast<unsigned>(__builtin_ctz(digit))];
+    std::uint64_t hits = k.peers[x] & c.open & carriers;
+    carriers &= ~hits;
+    for (; hits != 0; hits &= hits - 1) {
+      const unsigned j = static_cast<unsigned>(__builtin_ctzll(hits));
+      const Mask a = static_cast<Mask>(c.avail[j] & ~digit);
       c.avail[j] = a;
       if (a == 0) return false;
       if ((a & (a - 1)) == 0) pending |= std::uint64_t{1} << j;
@@ -208,6 +213,9 @@ std::int64_t count_open_cells(Counter& k, const State& s) {
     unit[18U + kBoxOf[i]] |= bit;
     k.cell[n] = static_cast<std::uint8_t>(i);
     p.avail[n] = s.cand[i];
+    for (Mask m = s.cand[i]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
+      p.carry[static_cast<unsigned>(__builtin_ctz(m))] |= bit;
+    }
     ++n;
   }
   for (unsigned a = 0; a < n; ++a) {
