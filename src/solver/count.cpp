@@ -84,6 +84,7 @@ struct Counter {
   // peers (a set of local cells).
   std::array<std::uint8_t, kMaxLocal> cell;
   std::array<std::uint64_t, kMaxLocal> peers;
+  unsigned local_cells;
   // Open cells at or below which the small-problem search takes over.
   std::int32_t local_from;
   // One State per level of the first phase.
@@ -115,7 +116,8 @@ bool assign(const Counter& k, Local& c, int i, Mask bit) {
     pending &= pending - 1;
     const Mask digit = c.avail[x];
     c.open &= ~(std::uint64_t{1} << x);
-    std::uint64_t& carriers = c.carry[static_cast<unsigned>(__builtin_ctz(digit))];
+    std::uint64_t& carriers =
+        c.carry[static_cast<unsigned>(__builtin_ctz(digit))];
     std::uint64_t hits = k.peers[x] & c.open & carriers;
     carriers &= ~hits;
     for (; hits != 0; hits &= hits - 1) {
@@ -199,10 +201,13 @@ std::int64_t count_local(Counter& k, const Local& p) {
   return found;
 }
 
-// The small problem of a propagated State's open cells (at most 64).
-std::int64_t count_open_cells(Counter& k, const State& s) {
-  assert(state_is_propagated(s) && "counting from an unpropagated state");
-  Local p{};
+// Makes the small problem of a propagated State's open cells (at most 64):
+// the masks and digit sets in `p`, each local cell's board index and peers
+// in `k`.
+void make_local(Counter& k, const State& s, Local& p) {
+  assert(state_is_propagated(s) &&
+         "a small problem from an unpropagated state");
+  p = Local{};
   unsigned n = 0;
   std::array<std::uint64_t, 27> unit{};
   for (unsigned i = 0; i < kCells; ++i) {
@@ -224,8 +229,39 @@ std::int64_t count_open_cells(Counter& k, const State& s) {
         (unit[kRowOf[i]] | unit[9U + kColOf[i]] | unit[18U + kBoxOf[i]]) &
         ~(std::uint64_t{1} << a);
   }
+  k.local_cells = n;
   p.open = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+}
+
+std::int64_t count_open_cells(Counter& k, const State& s) {
+  Local p;
+  make_local(k, s, p);
   return count_local(k, p);
+}
+
+// Every completion of the small problem `p` in the search's order (the
+// first open cell in row-major order, digits upwards: local cells are
+// numbered in row-major order), each written over `base` into `out` and
+// handed to the reporter. False when the reporter asked to stop.
+bool list_in_order(Counter& k, const Local& p, const Board& base, Board& out,
+                   const SolutionReporter& reporter) {
+  const int x = __builtin_ctzll(p.open);
+  for (Mask m = p.avail[static_cast<unsigned>(x)]; m != 0;
+       m = static_cast<Mask>(m & (m - 1))) {
+    ++g_search_seams.small_steps;
+    Local child = p;
+    if (!assign(k, child, x, static_cast<Mask>(m & -m))) continue;
+    if (child.open != 0) {
+      if (!list_in_order(k, child, base, out, reporter)) return false;
+      continue;
+    }
+    out = base;
+    for (unsigned a = 0; a < k.local_cells; ++a) {
+      out[k.cell[a]] = code_of(lowest_digit(child.avail[a]));
+    }
+    if (!reporter.on_solution(out)) return false;
+  }
+  return true;
 }
 
 // The first phase, over States, while more than 64 cells are open.
@@ -276,6 +312,7 @@ namespace {
 // pointers, not function-local statics, whose guarded initialisation would
 // pull in the C++ runtime library.)
 Counter* g_oracle_counter = nullptr;
+Counter* g_list_counter = nullptr;
 Counter* g_counter = nullptr;
 MemoEntry* g_memo = nullptr;
 
@@ -315,6 +352,17 @@ bool has_completion(const State& s, std::int32_t unknown) {
   return counter.total > 0;
 }
 
+SearchEnd list_completions(const State& s, const SolutionReporter& reporter) {
+  if (g_list_counter == nullptr) g_list_counter = new_counter();
+  if (g_list_counter == nullptr) return SearchEnd::kOutOfMemory;
+  Counter& k = *g_list_counter;
+  Board out;  // the solution handed to the reporter
+  Local p;
+  make_local(k, s, p);
+  return list_in_order(k, p, s.board, out, reporter) ? SearchEnd::kExhausted
+                                                     : SearchEnd::kStopped;
+}
+
 std::int64_t count_solutions(const Board& board, std::int32_t unknown,
                              const CountObserver& observer) {
   // Process-wide: the counter is large (its States), and the table is
@@ -335,7 +383,7 @@ std::int64_t count_solutions(const Board& board, std::int32_t unknown,
   root.board = board;
   derive_masks(root);
   count_states(k, root, unknown, 0);
-  g_search_seams.count_trials += k.trials;
+  g_search_seams.small_steps += k.trials;
   return k.total;
 }
 

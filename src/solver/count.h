@@ -37,6 +37,15 @@ struct State;
 /// it to skip subtrees that hold no solution.
 bool has_completion(const State& s, std::int32_t unknown);
 
+struct SolutionReporter;
+enum class SearchEnd;
+
+/// Hands every completion of the propagated, conflict-free State `s` (at
+/// most 64 open cells) to the reporter, in the search's order, with the
+/// counter's cheap small-problem steps instead of State trials. Returns
+/// kExhausted, kStopped when the reporter asked to stop, or kOutOfMemory.
+SearchEnd list_completions(const State& s, const SolutionReporter& reporter);
+
 }  // namespace solver
 
 #endif  // VORTEL_SOLVER_COUNT_H_

@@ -26,6 +26,13 @@ namespace {
 // one answer in four has pruned. Where solutions abound (-S on a puzzle of
 // many) it soon stops being asked.
 constexpr std::int64_t kOracleAfterTrials = 64;
+// From this many open cells down, a surviving trial's subtree is listed
+// with the counter's small-problem steps (list_completions) instead of
+// State trials: each step is several times cheaper, and near the bottom of
+// the tree, where most of the trials of a puzzle of many solutions are,
+// the hidden singles that only States find prune little. The order stays
+// the search's: local cells are numbered in row-major order.
+constexpr std::int32_t kListLocalOpen = 40;
 constexpr std::int64_t kOracleTrialAnswers = 32;
 
 struct Oracle {
@@ -106,7 +113,13 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
            "unknown count out of step with the board");
     if (work.conflict || work.dead) continue;
     if (unknown != 0 && holds_no_solution(work, unknown)) continue;
-    if (unknown != 0) {
+    if (unknown != 0 && unknown <= kListLocalOpen) {
+      const SearchEnd listed = list_completions(work, reporter);
+      if (listed != SearchEnd::kExhausted) {
+        end = listed;
+        return false;
+      }
+    } else if (unknown != 0) {
       if (!search_state(work, k + 1, unknown, reporter, end)) return false;
     } else if (!reporter.on_solution(work.board)) {
       end = SearchEnd::kStopped;

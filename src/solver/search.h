@@ -54,12 +54,13 @@ using BoardAllocator = State* (*)();
 /// Test and benchmark seams, grouped so that nothing else mistakes them for
 /// program state: the program never sets or prints them. Tests replace the
 /// allocator to reach the out-of-memory path; tests and benchmarks read
-/// the search's trial count (one board copy and one propagation each) and
-/// the counter's (assignments tried, in either of its phases).
+/// the search's trial count (one State copy and one full propagation each)
+/// and the small-problem steps (one assignment with naked singles each)
+/// that the counter takes and that the search takes to list small subtrees.
 struct SearchSeams {
   BoardAllocator allocate_board;
   std::int64_t trial_count;
-  std::int64_t count_trials;
+  std::int64_t small_steps;
 };
 extern SearchSeams g_search_seams;
 
