@@ -39,12 +39,7 @@ std::string printed(const std::string& title, const Board& board) {
   return text;
 }
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using test::slurp;
 
 TEST(ListingTest, OverTenThousandSolutionsMatchThePlainSearch) {
   const std::string puzzle_text = slurp(VORTEL_EXAMPLES "/many.txt");

@@ -6,18 +6,13 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "vortel_process.h"
 
 namespace {
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using test::slurp;
 
 TEST(StreamsTest, ClosedPipeLeavesTheOutputFileWhole) {
   const std::string dir = testing::TempDir() + "vortel_pipe_" +

@@ -116,6 +116,20 @@ inline Grid random_puzzle(std::mt19937& rng, int holes) {
   return puzzle;
 }
 
+/// The whole content of a file ("" when it cannot be read).
+inline std::string slurp(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  std::string text;
+  if (f == nullptr) return text;
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+    text.append(buffer, got);
+  }
+  std::fclose(f);
+  return text;
+}
+
 namespace detail {
 
 inline long count_from(Grid& grid, std::array<unsigned, 27>& used, int from,
