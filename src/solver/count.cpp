@@ -85,6 +85,9 @@ struct Counter {
   std::array<std::uint8_t, kMaxLocal> cell;
   std::array<std::uint64_t, kMaxLocal> peers;
   unsigned local_cells;
+  // Where the first complete board found over States is copied (the
+  // oracle's answer), or null.
+  Board* solution;
   // Open cells at or below which the small-problem search takes over.
   std::int32_t local_from;
   // One State per level of the first phase.
@@ -295,6 +298,7 @@ void count_states(Counter& k, const State& parent, std::int32_t unknown,
     propagate_after_assignment(work, best, digit, left);
     if (work.conflict || work.dead) continue;
     if (left == 0) {
+      if (k.solution != nullptr && k.total == 0) *k.solution = work.board;
       add(k, 1);
     } else {
       count_states(k, work, left, depth + 1);
@@ -335,7 +339,7 @@ MemoEntry* memo_table() {
 
 }  // namespace
 
-bool has_completion(const State& s, std::int32_t unknown) {
+bool has_completion(const State& s, std::int32_t unknown, Board& solution) {
   if (g_oracle_counter == nullptr) g_oracle_counter = new_counter();
   if (g_oracle_counter == nullptr) return true;  // no memory to ask
   Counter& counter = *g_oracle_counter;
@@ -344,6 +348,7 @@ bool has_completion(const State& s, std::int32_t unknown) {
   counter.total = 0;
   counter.memo = nullptr;
   counter.memo_wanted = false;
+  counter.solution = &solution;
   // Hidden singles and dead units prune far better than naked singles
   // alone, and an answer "no" must search the whole subtree: the oracle
   // stays on States.
@@ -377,6 +382,7 @@ std::int64_t count_solutions(const Board& board, std::int32_t unknown,
   k.next_milestone = observer.every;
   k.memo = nullptr;
   k.memo_wanted = true;
+  k.solution = nullptr;
   k.branchings = 0;
   k.trials = 0;
   State root;

@@ -31,11 +31,12 @@ std::int64_t count_solutions(const Board& board, std::int32_t unknown,
 
 struct State;
 
-/// True when the propagated, conflict-free State `s`, with at most 64 open
-/// cells, has a completion: the counter's small-problem search, stopped at
-/// the first solution it meets in its own order. The ordered search asks
-/// it to skip subtrees that hold no solution.
-bool has_completion(const State& s, std::int32_t unknown);
+/// True when the propagated, conflict-free State `s`, with `unknown` open
+/// cells, has a completion, which is then written to `solution`: a search
+/// branching on the most constrained cell, over States, stopped at the
+/// first solution it meets. The ordered search asks it to skip subtrees
+/// that hold no solution.
+bool has_completion(const State& s, std::int32_t unknown, Board& solution);
 
 struct SolutionReporter;
 enum class SearchEnd;

@@ -35,12 +35,33 @@ constexpr std::int64_t kOracleAfterTrials = 64;
 constexpr std::int32_t kListLocalOpen = 40;
 constexpr std::int64_t kOracleTrialAnswers = 32;
 
+//
+// Each "yes" comes with a complete board, and a trial whose determined
+// cells all agree with the last such board has that board as a completion
+// too (propagation only deduces what every completion agrees with): it
+// needs no question. Along the path to the first solution that spares
+// asking again at every level.
 struct Oracle {
   std::int64_t first_trial;  // the trial count when this search began
   std::int64_t asked;
   std::int64_t pruned;
+  bool known;  // `completion` holds the last "yes"'s board
+  Board completion;
 };
-Oracle g_oracle = {0, 0, 0};
+Oracle g_oracle = {0, 0, 0, false, {}};
+
+// True when every determined cell of `work` agrees with the last known
+// completion.
+bool completion_known(const State& work) {
+  if (!g_oracle.known) return false;
+  for (unsigned i = 0; i < kCells; ++i) {
+    if (is_determined(work.board[i]) &&
+        work.board[i] != g_oracle.completion[i]) {
+      return false;
+    }
+  }
+  return true;
+}
 
 // Whether the subtree of the trial `work` (open cells left: `unknown`)
 // may be skipped: it has no completion.
@@ -52,8 +73,12 @@ bool holds_no_solution(const State& work, std::int32_t unknown) {
       g_oracle.pruned * 4 < g_oracle.asked) {
     return false;
   }
+  if (completion_known(work)) return false;
   ++g_oracle.asked;
-  if (has_completion(work, unknown)) return false;
+  if (has_completion(work, unknown, g_oracle.completion)) {
+    g_oracle.known = true;
+    return false;
+  }
   ++g_oracle.pruned;
   return true;
 }
@@ -141,7 +166,10 @@ SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
   assert(check_consistency(parent) == 0 && "search from an inconsistent board");
   assert(unknown > 0 && is_propagated_board(parent, unknown) &&
          "search from an unpropagated board");
-  g_oracle = {g_search_seams.trial_count, 0, 0};
+  g_oracle.first_trial = g_search_seams.trial_count;
+  g_oracle.asked = 0;
+  g_oracle.pruned = 0;
+  g_oracle.known = false;
   g_root.board = parent;
   derive_masks(g_root);
   unknown = count_unknown(parent);
