@@ -13,6 +13,11 @@
 // open cells as missing digits, so the completions of the board are
 // exactly the assignments in which peers differ.
 //
+// The same small form, with each unit's needed digits beside it, answers
+// the ordered search's question "has this board any completion?"
+// (has_completion): there hidden singles and dead units matter, since an
+// answer "no" must exhaust its subtree, and they are cheap on digit sets.
+//
 // Such a small problem depends only on which cells are open and on their
 // masks, so its count can be remembered: different branches above often
 // leave the same sub-problem below (the choices in one band leave another
@@ -85,6 +90,10 @@ struct Counter {
   std::array<std::uint8_t, kMaxLocal> cell;
   std::array<std::uint64_t, kMaxLocal> peers;
   unsigned local_cells;
+  // The local cells of each unit (rows, columns, boxes), and the three
+  // units of each local cell.
+  std::array<std::uint64_t, 27> unit_cells;
+  std::array<std::array<std::uint8_t, 3>, kMaxLocal> units_of;
   // Where the first complete board found over States is copied (the
   // oracle's answer), or null.
   Board* solution;
@@ -231,7 +240,10 @@ void make_local(Counter& k, const State& s, Local& p) {
     k.peers[a] =
         (unit[kRowOf[i]] | unit[9U + kColOf[i]] | unit[18U + kBoxOf[i]]) &
         ~(std::uint64_t{1} << a);
+    k.units_of[a] = {kRowOf[i], static_cast<std::uint8_t>(9U + kColOf[i]),
+                     static_cast<std::uint8_t>(18U + kBoxOf[i])};
   }
+  k.unit_cells = unit;
   k.local_cells = n;
   p.open = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
 }
@@ -307,6 +319,116 @@ void count_states(Counter& k, const State& parent, std::int32_t unknown,
   }
 }
 
+// The small form with the deductions that prove "no solution" quickly:
+// besides naked singles, each unit's digits still needed, so that a digit
+// carried by one open cell of a unit is placed there (a hidden single) and
+// a digit carried by none ends the branch (a dead unit).
+struct Strong {
+  Local local;
+  std::array<Mask, 27> need;
+};
+
+// Naked singles from the cells in `pending` (each holding one digit and
+// still open), keeping `need` in step; false on an empty cell.
+bool settle(const Counter& k, Strong& t, std::uint64_t pending) {
+  Local& c = t.local;
+  while (pending != 0) {
+    const unsigned x = static_cast<unsigned>(__builtin_ctzll(pending));
+    pending &= pending - 1;
+    const Mask digit = c.avail[x];
+    c.open &= ~(std::uint64_t{1} << x);
+    for (std::uint8_t u : k.units_of[x]) {
+      t.need[u] = static_cast<Mask>(t.need[u] & ~digit);
+    }
+    std::uint64_t& carriers =
+        c.carry[static_cast<unsigned>(__builtin_ctz(digit))];
+    std::uint64_t hits = k.peers[x] & c.open & carriers;
+    carriers &= ~hits;
+    for (; hits != 0; hits &= hits - 1) {
+      const unsigned j = static_cast<unsigned>(__builtin_ctzll(hits));
+      const Mask a = static_cast<Mask>(c.avail[j] & ~digit);
+      c.avail[j] = a;
+      if (a == 0) return false;
+      if ((a & (a - 1)) == 0) pending |= std::uint64_t{1} << j;
+    }
+  }
+  return true;
+}
+
+// Places cell i's digit `bit` and everything that follows from it; false
+// when a cell or a unit is left without a way out.
+bool assign_strong(const Counter& k, Strong& t, int i, Mask bit) {
+  Local& c = t.local;
+  const unsigned ui = static_cast<unsigned>(i);
+  for (Mask other = static_cast<Mask>(c.avail[ui] & ~bit); other != 0;
+       other = static_cast<Mask>(other & (other - 1))) {
+    c.carry[static_cast<unsigned>(__builtin_ctz(other))] &=
+        ~(std::uint64_t{1} << i);
+  }
+  c.avail[ui] = bit;
+  std::uint64_t pending = std::uint64_t{1} << i;
+  for (;;) {
+    if (!settle(k, t, pending)) return false;
+    pending = 0;
+    for (unsigned u = 0; u < 27; ++u) {
+      const std::uint64_t cells = k.unit_cells[u] & c.open;
+      for (Mask m = t.need[u]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
+        const unsigned d = static_cast<unsigned>(__builtin_ctz(m));
+        const std::uint64_t carriers = c.carry[d] & cells;
+        if (carriers == 0) return false;
+        if ((carriers & (carriers - 1)) != 0) continue;
+        const unsigned j = static_cast<unsigned>(__builtin_ctzll(carriers));
+        const Mask only = static_cast<Mask>(1U << d);
+        if (c.avail[j] == only) continue;       // a naked single already
+        if ((pending >> j) & 1U) return false;  // two digits for one cell
+        for (Mask o = static_cast<Mask>(c.avail[j] & ~only); o != 0;
+             o = static_cast<Mask>(o & (o - 1))) {
+          c.carry[static_cast<unsigned>(__builtin_ctz(o))] &=
+              ~(std::uint64_t{1} << j);
+        }
+        c.avail[j] = only;
+        pending |= std::uint64_t{1} << j;
+      }
+    }
+    if (pending == 0) return true;
+  }
+}
+
+// Whether the strong small problem has a completion; the first one found
+// is written over `base` into `out`.
+bool find_completion(Counter& k, const Strong& t, const Board& base,
+                     Board& out) {
+  const Local& p = t.local;
+  if (p.open == 0) {
+    out = base;
+    for (unsigned a = 0; a < k.local_cells; ++a) {
+      out[k.cell[a]] = code_of(lowest_digit(p.avail[a]));
+    }
+    return true;
+  }
+  unsigned best = 0;
+  int fewest = 10;
+  for (std::uint64_t open = p.open; open != 0; open &= open - 1) {
+    const unsigned i = static_cast<unsigned>(__builtin_ctzll(open));
+    const int n = bit_count(p.avail[i]);
+    if (n < fewest) {
+      fewest = n;
+      best = i;
+      if (n == 2) break;
+    }
+  }
+  for (Mask m = p.avail[best]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
+    ++k.trials;
+    Strong child = t;
+    if (assign_strong(k, child, static_cast<int>(best),
+                      static_cast<Mask>(m & -m)) &&
+        find_completion(k, child, base, out)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 namespace {
@@ -349,12 +471,22 @@ bool has_completion(const State& s, std::int32_t unknown, Board& solution) {
   counter.memo = nullptr;
   counter.memo_wanted = false;
   counter.solution = &solution;
-  // Hidden singles and dead units prune far better than naked singles
-  // alone, and an answer "no" must search the whole subtree: the oracle
-  // stays on States.
-  counter.local_from = 0;
-  count_states(counter, s, unknown, 0);
-  return counter.total > 0;
+  if (unknown > kMaxLocal) {
+    counter.local_from = 0;
+    count_states(counter, s, unknown, 0);
+    return counter.total > 0;
+  }
+  Strong t;
+  make_local(counter, s, t.local);
+  for (unsigned u = 0; u < 27; ++u) {
+    Mask union_of = 0;
+    for (std::uint64_t cells = counter.unit_cells[u]; cells != 0;
+         cells &= cells - 1) {
+      union_of |= t.local.avail[static_cast<unsigned>(__builtin_ctzll(cells))];
+    }
+    t.need[u] = union_of;
+  }
+  return find_completion(counter, t, s.board, solution);
 }
 
 SearchEnd list_completions(const State& s, const SolutionReporter& reporter) {

@@ -33,9 +33,10 @@ struct State;
 
 /// True when the propagated, conflict-free State `s`, with `unknown` open
 /// cells, has a completion, which is then written to `solution`: a search
-/// branching on the most constrained cell, over States, stopped at the
-/// first solution it meets. The ordered search asks it to skip subtrees
-/// that hold no solution.
+/// branching on the most constrained cell, stopped at the first solution
+/// it meets, over the small form with naked singles, hidden singles and
+/// dead units (over States while more than 64 cells are open). The
+/// ordered search asks it to skip subtrees that hold no solution.
 bool has_completion(const State& s, std::int32_t unknown, Board& solution);
 
 struct SolutionReporter;
