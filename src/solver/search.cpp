@@ -15,8 +15,9 @@ std::array<State*, kCells> g_pool = {};
 
 namespace {
 
-// Past this many trials of one search (so never on the many puzzles that
-// need only a few), each trial that survives propagation is first asked
+// Past this many trials of one search (so never on the puzzles that need
+// only a few; the question is cheap enough to ask early on the others),
+// each trial that survives propagation is first asked
 // whether it has any completion at all (has_completion, which branches on
 // the most constrained cell); a subtree that has none is skipped whole,
 // where the row-major order could wander in it for thousands of trials.
@@ -25,7 +26,7 @@ namespace {
 // few dozen answers have come back, it is asked again only while at least
 // one answer in four has pruned. Where solutions abound (-S on a puzzle of
 // many) it soon stops being asked.
-constexpr std::int64_t kOracleAfterTrials = 64;
+constexpr std::int64_t kOracleAfterTrials = 8;
 // From this many open cells down, a surviving trial's subtree is listed
 // with the counter's small-problem steps (list_completions) instead of
 // State trials: each step is several times cheaper, and near the bottom of
