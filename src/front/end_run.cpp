@@ -38,6 +38,15 @@ bool stdout_is_pipe() {
   return fstat(STDOUT_FILENO, &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
+// Ends the process as any filter whose reader has gone: by SIGPIPE, with no
+// message (nothing can be said on the pipe). The output file is closed
+// already.
+[[noreturn]] void end_by_broken_pipe(int status) {
+  std::signal(SIGPIPE, SIG_DFL);
+  std::raise(SIGPIPE);
+  std::_Exit(status);  // only if the signal could not end the process
+}
+
 }  // namespace
 
 void prepare_streams() {
@@ -55,18 +64,6 @@ void check_stdout() {
   if (std::ferror(stdout)) end_run(kExitFileOrContradiction);
 }
 
-namespace {
-
-void end_by_broken_pipe(int status) {
-  // Nothing can be said on the pipe; the file is completed all the same.
-  if (!close_sink()) status = kExitFileOrContradiction;
-  std::signal(SIGPIPE, SIG_DFL);
-  std::raise(SIGPIPE);
-  std::_Exit(status);  // only if the signal could not end the process
-}
-
-}  // namespace
-
 void check_sink() {
   if (g_sink != nullptr && g_sink != stdout && std::ferror(g_sink)) {
     close_sink();
@@ -80,7 +77,6 @@ void end_run(int status) {
     report_sink_failure();
     status = kExitFileOrContradiction;
   }
-  if (std::ferror(stdout) && stdout_is_pipe()) end_by_broken_pipe(status);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     if (stdout_is_pipe()) end_by_broken_pipe(status);
     std::fputs("vortel: errore in scrittura sullo standard output\n", stderr);

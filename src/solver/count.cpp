@@ -116,18 +116,23 @@ void add(Counter& k, std::int64_t found) {
   }
 }
 
-// Sets local cell i to the single digit `bit` and propagates naked
-// singles; false when some open cell is left without a candidate. A cell
-// waiting in `pending` holds one candidate and is still open, so a peer
-// that settles on the same digit empties it and fails the assignment.
-bool assign(const Counter& k, Local& c, int i, Mask bit) {
-  c.avail[static_cast<unsigned>(i)] = bit;
-  std::uint64_t pending = std::uint64_t{1} << i;
+// Naked singles from the cells in `pending` (each holding one digit and
+// still open); false when some open cell is left without a candidate. A
+// cell waiting in `pending` holds one candidate and is still open, so a
+// peer that settles on the same digit empties it and fails. With `need`,
+// each unit's digits still needed are kept in step (see Strong).
+bool settle(const Counter& k, Local& c, std::uint64_t pending,
+            std::array<Mask, 27>* need) {
   while (pending != 0) {
     const unsigned x = static_cast<unsigned>(__builtin_ctzll(pending));
     pending &= pending - 1;
     const Mask digit = c.avail[x];
     c.open &= ~(std::uint64_t{1} << x);
+    if (need != nullptr) {
+      for (std::uint8_t u : k.units_of[x]) {
+        (*need)[u] = static_cast<Mask>((*need)[u] & ~digit);
+      }
+    }
     std::uint64_t& carriers =
         c.carry[static_cast<unsigned>(__builtin_ctz(digit))];
     std::uint64_t hits = k.peers[x] & c.open & carriers;
@@ -143,11 +148,16 @@ bool assign(const Counter& k, Local& c, int i, Mask bit) {
   return true;
 }
 
-std::int64_t count_local(Counter& k, const Local& p);
+// Sets local cell i to the single digit `bit` and propagates naked
+// singles; false when some open cell is left without a candidate.
+bool assign(const Counter& k, Local& c, int i, Mask bit) {
+  c.avail[static_cast<unsigned>(i)] = bit;
+  return settle(k, c, std::uint64_t{1} << i, nullptr);
+}
 
-// Branches on the open cell with the fewest candidates.
-std::int64_t count_branches(Counter& k, const Local& p) {
-  ++k.branchings;
+// The open cell with the fewest candidates, the first such in row-major
+// order (an open cell has at least two, so the first pair ends the look).
+unsigned most_constrained(const Local& p) {
   unsigned best = 0;
   int fewest = 10;
   for (std::uint64_t open = p.open; open != 0; open &= open - 1) {
@@ -156,9 +166,28 @@ std::int64_t count_branches(Counter& k, const Local& p) {
     if (n < fewest) {
       fewest = n;
       best = i;
-      if (n == 2) break;  // an open cell has at least two
+      if (n == 2) break;
     }
   }
+  return best;
+}
+
+// The complete board of a small problem with no open cell: its digits
+// written over `base` (the board it was made from) into `out`.
+void write_completion(const Counter& k, const Local& p, const Board& base,
+                      Board& out) {
+  out = base;
+  for (unsigned a = 0; a < k.local_cells; ++a) {
+    out[k.cell[a]] = code_of(lowest_digit(p.avail[a]));
+  }
+}
+
+std::int64_t count_local(Counter& k, const Local& p);
+
+// Branches on the open cell with the fewest candidates.
+std::int64_t count_branches(Counter& k, const Local& p) {
+  ++k.branchings;
+  const unsigned best = most_constrained(p);
   std::int64_t found = 0;
   for (Mask m = p.avail[best]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
     ++k.trials;
@@ -270,10 +299,7 @@ bool list_in_order(Counter& k, const Local& p, const Board& base, Board& out,
       if (!list_in_order(k, child, base, out, reporter)) return false;
       continue;
     }
-    out = base;
-    for (unsigned a = 0; a < k.local_cells; ++a) {
-      out[k.cell[a]] = code_of(lowest_digit(child.avail[a]));
-    }
+    write_completion(k, child, base, out);
     if (!reporter.on_solution(out)) return false;
   }
   return true;
@@ -328,33 +354,6 @@ struct Strong {
   std::array<Mask, 27> need;
 };
 
-// Naked singles from the cells in `pending` (each holding one digit and
-// still open), keeping `need` in step; false on an empty cell.
-bool settle(const Counter& k, Strong& t, std::uint64_t pending) {
-  Local& c = t.local;
-  while (pending != 0) {
-    const unsigned x = static_cast<unsigned>(__builtin_ctzll(pending));
-    pending &= pending - 1;
-    const Mask digit = c.avail[x];
-    c.open &= ~(std::uint64_t{1} << x);
-    for (std::uint8_t u : k.units_of[x]) {
-      t.need[u] = static_cast<Mask>(t.need[u] & ~digit);
-    }
-    std::uint64_t& carriers =
-        c.carry[static_cast<unsigned>(__builtin_ctz(digit))];
-    std::uint64_t hits = k.peers[x] & c.open & carriers;
-    carriers &= ~hits;
-    for (; hits != 0; hits &= hits - 1) {
-      const unsigned j = static_cast<unsigned>(__builtin_ctzll(hits));
-      const Mask a = static_cast<Mask>(c.avail[j] & ~digit);
-      c.avail[j] = a;
-      if (a == 0) return false;
-      if ((a & (a - 1)) == 0) pending |= std::uint64_t{1} << j;
-    }
-  }
-  return true;
-}
-
 // Places cell i's digit `bit` and everything that follows from it; false
 // when a cell or a unit is left without a way out.
 bool assign_strong(const Counter& k, Strong& t, int i, Mask bit) {
@@ -368,7 +367,7 @@ bool assign_strong(const Counter& k, Strong& t, int i, Mask bit) {
   c.avail[ui] = bit;
   std::uint64_t pending = std::uint64_t{1} << i;
   for (;;) {
-    if (!settle(k, t, pending)) return false;
+    if (!settle(k, c, pending, &t.need)) return false;
     pending = 0;
     for (unsigned u = 0; u < 27; ++u) {
       const std::uint64_t cells = k.unit_cells[u] & c.open;
@@ -400,23 +399,10 @@ bool find_completion(Counter& k, const Strong& t, const Board& base,
                      Board& out) {
   const Local& p = t.local;
   if (p.open == 0) {
-    out = base;
-    for (unsigned a = 0; a < k.local_cells; ++a) {
-      out[k.cell[a]] = code_of(lowest_digit(p.avail[a]));
-    }
+    write_completion(k, p, base, out);
     return true;
   }
-  unsigned best = 0;
-  int fewest = 10;
-  for (std::uint64_t open = p.open; open != 0; open &= open - 1) {
-    const unsigned i = static_cast<unsigned>(__builtin_ctzll(open));
-    const int n = bit_count(p.avail[i]);
-    if (n < fewest) {
-      fewest = n;
-      best = i;
-      if (n == 2) break;
-    }
-  }
+  const unsigned best = most_constrained(p);
   for (Mask m = p.avail[best]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
     ++k.trials;
     Strong child = t;

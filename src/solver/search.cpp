@@ -15,18 +15,6 @@ std::array<State*, kCells> g_pool = {};
 
 namespace {
 
-// Past this many trials of one search (so never on the puzzles that need
-// only a few; the question is cheap enough to ask early on the others),
-// each trial that survives propagation is first asked
-// whether it has any completion at all (has_completion, which branches on
-// the most constrained cell); a subtree that has none is skipped whole,
-// where the row-major order could wander in it for thousands of trials.
-// The answer is exact, so nothing the search reports changes. Asking costs
-// a search of its own, so the question is kept only while it pays: once a
-// few dozen answers have come back, it is asked again only while at least
-// one answer in four has pruned. Where solutions abound (-S on a puzzle of
-// many) it soon stops being asked.
-constexpr std::int64_t kOracleAfterTrials = 8;
 // From this many open cells down, a surviving trial's subtree is listed
 // with the counter's small-problem steps (list_completions) instead of
 // State trials: each step is several times cheaper, and near the bottom of
@@ -34,14 +22,27 @@ constexpr std::int64_t kOracleAfterTrials = 8;
 // the hidden singles that only States find prune little. The order stays
 // the search's: local cells are numbered in row-major order.
 constexpr std::int32_t kListLocalOpen = 40;
-constexpr std::int64_t kOracleTrialAnswers = 32;
 
+// Past this many trials of one search (so never on the puzzles that need
+// only a few; the question is cheap enough to ask early on the others),
+// each trial that survives propagation is first asked whether it has any
+// completion at all (has_completion, which branches on the most
+// constrained cell); a subtree that has none is skipped whole, where the
+// row-major order could wander in it for thousands of trials. The answer
+// is exact, so nothing the search reports changes. Asking costs a search
+// of its own, so the question is kept only while it pays: once a few dozen
+// answers have come back, it is asked again only while at least one answer
+// in four has pruned. Where solutions abound (-S on a puzzle of many) it
+// soon stops being asked.
 //
 // Each "yes" comes with a complete board, and a trial whose determined
 // cells all agree with the last such board has that board as a completion
 // too (propagation only deduces what every completion agrees with): it
 // needs no question. Along the path to the first solution that spares
 // asking again at every level.
+constexpr std::int64_t kOracleAfterTrials = 8;
+constexpr std::int64_t kOracleTrialAnswers = 32;
+
 struct Oracle {
   std::int64_t first_trial;  // the trial count when this search began
   std::int64_t asked;
