@@ -1,20 +1,28 @@
-// vortel-importa: converts puzzles from the forms people share them in (an
-// 81-character line, a drawn grid, vortel's own boards) into vortel's
-// puzzle files of (row, column, digit) triples.
+// vortel-importa: converts puzzles from the forms people share them in (a
+// list of one puzzle per line, a drawn grid, vortel's own boards) into
+// vortel's puzzle files of (row, column, digit) triples.
 //
-// The input is read twice: once to check all of it and count its puzzles,
-// once to write them, so that nothing is written for an input that has an
-// error anywhere, and a large file needs no more memory than one line.
-// Standard input, which cannot be read twice, is held in memory.
+// The input is read once, as a stream, in fixed memory: a pipe, a FIFO or a
+// terminal converts like a file. Nothing reaches its final place before the
+// whole input has been read and found good:
+//  - one puzzle (to standard output or a new file) is held until the end;
+//  - with a directory, each puzzle goes to a numbered file of a new scratch
+//    directory beside the target, and only at the end are the files moved
+//    to their names (0001.txt, ...) with a rename that never replaces an
+//    existing name.
+// On any failure, and on SIGINT, SIGTERM or SIGHUP, what this run made is
+// removed. The program uses the C library alone (no C++ runtime), so that
+// it needs nothing beyond libc.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "importa/recognise.h"
 
@@ -31,17 +39,21 @@ constexpr const char* kUsage =
     "vortel: una riga \"riga colonna cifra\" per ogni casella data.\n"
     "\n"
     "ARCHIVIO (o lo standard input, se manca o e' \"-\") puo' contenere:\n"
-    "  - giochi di 81 caratteri, uno per riga: cifre da 1 a 9 per le caselle\n"
-    "    date e uno tra . 0 - _ * per quelle vuote (spazi ignorati; le righe\n"
-    "    vuote e quelle che iniziano con # sono saltate);\n"
-    "  - tabelle di nove righe di nove caselle, con spazi, | + : e righe di\n"
-    "    separazione fatte di - = + |, comprese le tabelle stampate da vortel\n"
-    "    (titoli e righe \"Caselle incognite\" sono saltati).\n"
+    "  - elenchi di giochi, uno per riga: 81 caselle di seguito (o separate\n"
+    "    da un solo spazio), con davanti un'eventuale etichetta e dopo uno\n"
+    "    spazio, una tabulazione, ',' o ';' un nome, un voto o un commento;\n"
+    "  - tabelle di nove righe di nove caselle, con spazi, | : , + e righe di\n"
+    "    separazione fatte di - = + * | o dei caratteri per disegnare tabelle,\n"
+    "    comprese le tabelle stampate da vortel.\n"
+    "Le caselle date sono le cifre da 1 a 9; una casella vuota e' uno tra\n"
+    ". 0 _ x X * - ?. Righe vuote, righe che iniziano con # e righe di testo\n"
+    "tra un gioco e l'altro sono saltate.\n"
     "\n"
     "Opzioni:\n"
     "  -o ARCHIVIO    scrive l'unico gioco nel nuovo archivio indicato\n"
     "  -o DIRETTORIO/ scrive ogni gioco in un nuovo archivio del direttorio:\n"
     "                 0001.txt, 0002.txt, ...\n"
+    "  -o -           scrive l'unico gioco sullo standard output\n"
     "  --help         mostra questo testo\n"
     "  --version      mostra la versione\n"
     "\n"
@@ -51,163 +63,34 @@ constexpr const char* kUsage =
     "Stato di uscita: 0 fatto; 1 dati non validi o comando errato; 2 archivio\n"
     "non leggibile o non scrivibile.\n";
 
-// The input, as a stream that can be read from the start again.
-struct Input {
-  const char* name;  // as shown in messages
-  std::FILE* file;
-  std::string held;  // standard input's bytes, read from memory
+// --- signals -----------------------------------------------------------------
+
+volatile sig_atomic_t g_signal = 0;  // the interrupting signal, 0 for none
+
+void note_signal(int number) {
+  g_signal = number;
+}
+
+// SIGINT, SIGTERM and SIGHUP only note themselves (without SA_RESTART, so
+// that a read waiting on a pipe returns): the run removes what it made and
+// then ends by the same signal. A file-size limit must fail the write, not
+// end the process with a half-written file.
+void install_signals() {
+  struct sigaction action {};
+  action.sa_handler = note_signal;
+  sigemptyset(&action.sa_mask);
+  for (int number : {SIGINT, SIGTERM, SIGHUP})
+    sigaction(number, &action, nullptr);
+  signal(SIGXFSZ, SIG_IGN);
+}
+
+// --- the command line
+// ----------------------------------------------------------
+
+struct Arguments {
+  const char* input = nullptr;   // nullptr or "-": standard input
+  const char* output = nullptr;  // nullptr or "-": standard output
 };
-
-bool open_input(const char* path, Input& in) {
-  if (path == nullptr || std::strcmp(path, "-") == 0) {
-    in.name = "(standard input)";
-    char chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
-      in.held.append(chunk, got);
-    }
-    if (std::ferror(stdin)) return false;
-    // An empty input reads as one empty line (fmemopen wants a byte).
-    if (in.held.empty()) in.held = "\n";
-    in.file = fmemopen(in.held.data(), in.held.size(), "r");
-    return in.file != nullptr;
-  }
-  in.name = path;
-  in.file = std::fopen(path, "r");
-  if (in.file == nullptr) return false;
-  struct stat info;
-  return fstat(fileno(in.file), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-// One pass over the input: every line through the recogniser. Returns 0
-// when the whole input is good, else the exit status, having said why.
-int read_all(Input& in, importa::Emit emit, void* context,
-             importa::Recogniser& r) {
-  std::rewind(in.file);
-  char* line = nullptr;
-  std::size_t capacity = 0;
-  importa::Refusal refusal;
-  bool good = true;
-  ssize_t length;
-  while (good && (length = getline(&line, &capacity, in.file)) >= 0) {
-    std::size_t n = static_cast<std::size_t>(length);
-    if (n > 0 && line[n - 1] == '\n') --n;
-    good = importa::feed_line(r, line, n, emit, context, refusal);
-  }
-  std::free(line);
-  if (std::ferror(in.file)) {
-    std::fprintf(stderr, "vortel-importa: errore in lettura dell'archivio %s\n",
-                 in.name);
-    return kExitFile;
-  }
-  if (good) good = importa::finish(r, refusal);
-  if (good) return 0;
-  switch (refusal.problem) {
-  case importa::Problem::kBadCharacter: {
-    const unsigned char c = refusal.character;
-    std::fprintf(stderr, "vortel-importa: %s: riga %ld, colonna %ld: ", in.name,
-                 refusal.line, refusal.column);
-    if (c > 32 && c < 127) {
-      std::fprintf(stderr, "carattere '%c' non ammesso\n", c);
-    } else {
-      std::fprintf(stderr, "carattere di codice %u non ammesso\n", c);
-    }
-    break;
-  }
-  case importa::Problem::kWrongCellCount:
-    std::fprintf(stderr,
-                 "vortel-importa: %s: riga %ld, colonna %ld: riga di %d "
-                 "caselle, ne servono 9 (una riga della tabella) o 81 (un "
-                 "gioco intero)\n",
-                 in.name, refusal.line, refusal.column, refusal.count);
-    break;
-  case importa::Problem::kGridCutShort:
-    std::fprintf(stderr,
-                 "vortel-importa: %s: riga %ld, colonna %ld: tabella "
-                 "interrotta dopo %d righe su 9\n",
-                 in.name, refusal.line, refusal.column, refusal.count);
-    break;
-  case importa::Problem::kNoPuzzle:
-  case importa::Problem::kNone:
-    std::fprintf(stderr, "vortel-importa: %s: nessun gioco trovato\n", in.name);
-    break;
-  }
-  return kExitBadInput;
-}
-
-void ignore(const importa::Puzzle& /*puzzle*/, void* /*context*/) {}
-
-// Where the second pass writes.
-struct Output {
-  std::FILE* single = nullptr;  // standard output or the one file
-  std::string directory;        // with its final '/', in directory mode
-  int width = 4;                // digits of the file numbers
-  long written = 0;             // files created by this run
-  bool failed = false;
-  std::string failed_name;
-};
-
-std::string numbered(const Output& out, long n) {
-  char name[32];
-  std::snprintf(name, sizeof name, "%0*ld.txt", out.width, n);
-  return out.directory + name;
-}
-
-bool write_triples(std::FILE* file, const importa::Puzzle& puzzle) {
-  for (int i = 0; i < 81; ++i) {
-    const unsigned d = puzzle[static_cast<unsigned>(i)];
-    if (d != 0 &&
-        std::fprintf(file, "%d %d %u\n", i / 9 + 1, i % 9 + 1, d) < 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Creates `path` only if nothing of that name exists.
-std::FILE* create_new(const std::string& path) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-  if (fd < 0) return nullptr;
-  std::FILE* file = fdopen(fd, "w");
-  if (file == nullptr) close(fd);
-  return file;
-}
-
-void write_puzzle(const importa::Puzzle& puzzle, void* context) {
-  auto& out = *static_cast<Output*>(context);
-  if (out.failed) return;
-  if (out.directory.empty()) {
-    if (!write_triples(out.single, puzzle)) out.failed = true;
-    return;
-  }
-  const std::string path = numbered(out, out.written + 1);
-  std::FILE* file = create_new(path);
-  if (file == nullptr) {
-    out.failed = true;
-    out.failed_name = path;
-    return;
-  }
-  ++out.written;
-  const bool good = write_triples(file, puzzle) && std::ferror(file) == 0;
-  if (std::fclose(file) != 0 || !good) {
-    out.failed = true;
-    out.failed_name = path;
-  }
-}
-
-int digits_of(long n) {
-  int d = 1;
-  while (n >= 10) {
-    n /= 10;
-    ++d;
-  }
-  return d;
-}
-
-bool is_directory(const char* path) {
-  struct stat info;
-  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 int usage_error(const char* message, const char* argument) {
   std::fprintf(stderr, "vortel-importa: %s '%s'\n", message, argument);
@@ -215,129 +98,530 @@ int usage_error(const char* message, const char* argument) {
   return kExitBadInput;
 }
 
-}  // namespace
+int print_and_exit(const char* text) {
+  std::fputs(text, stdout);
+  return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
+}
 
-int main(int argc, char** argv) {
-  const char* output = nullptr;
-  const char* input = nullptr;
+// Returns -1 when the run goes on, else the exit status.
+int parse_arguments(int argc, char** argv, Arguments& args) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
-    if (std::strcmp(arg, "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
-    }
+    if (std::strcmp(arg, "--help") == 0) return print_and_exit(kUsage);
     if (std::strcmp(arg, "--version") == 0) {
-      std::puts("vortel-importa 1.0");
-      return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
+      return print_and_exit("vortel-importa 1.0\n");
     }
     if (std::strcmp(arg, "-o") == 0) {
       if (i + 1 >= argc) return usage_error("manca il nome dopo", arg);
-      output = argv[++i];
-      if (output[0] == '\0') return usage_error("nome vuoto dopo", arg);
+      args.output = argv[++i];
+      if (args.output[0] == '\0') return usage_error("nome vuoto dopo", arg);
     } else if (arg[0] == '-' && arg[1] != '\0') {
       return usage_error("opzione illegale", arg);
-    } else if (input != nullptr) {
+    } else if (args.input != nullptr) {
       return usage_error("archivio di troppo", arg);
     } else {
-      input = arg;
+      args.input = arg;
     }
   }
+  return -1;
+}
 
-  Input in{};
-  if (!open_input(input, in)) {
-    std::fprintf(stderr,
-                 "vortel-importa: errore in apertura dell'archivio %s\n",
-                 in.name);
-    return kExitFile;
+// --- writing -----------------------------------------------------------------
+
+// Writes all of `size` bytes, going on after an interruption by a signal
+// that only notes itself. Returns false with errno set on failure.
+bool write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t done = write(fd, data, size);
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += done;
+    size -= static_cast<std::size_t>(done);
   }
+  return true;
+}
 
-  // First pass: the whole input checked, its puzzles counted.
-  importa::Recogniser first;
-  if (const int status = read_all(in, ignore, nullptr, first)) return status;
-  const long count = first.puzzles;
+// The puzzle as vortel reads it: "row column digit" for every given cell.
+bool write_triples(int fd, const importa::Puzzle& puzzle) {
+  char text[81 * 6];
+  std::size_t size = 0;
+  for (unsigned i = 0; i < 81; ++i) {
+    if (puzzle[i] == 0) continue;
+    text[size++] = static_cast<char>('1' + i / 9);
+    text[size++] = ' ';
+    text[size++] = static_cast<char>('1' + i % 9);
+    text[size++] = ' ';
+    text[size++] = static_cast<char>('0' + puzzle[i]);
+    text[size++] = '\n';
+  }
+  return write_all(fd, text, size);
+}
 
-  Output out;
-  const std::size_t out_length = output ? std::strlen(output) : 0;
-  const bool to_directory =
-      output != nullptr &&
-      (output[out_length - 1] == '/' || is_directory(output));
-  if (!to_directory && count > 1) {
-    std::fprintf(stderr,
-                 "vortel-importa: %s contiene %ld giochi: per scriverli uno "
-                 "per archivio indicare un direttorio (-o DIRETTORIO/)\n",
-                 in.name, count);
+constexpr std::size_t kNameSize = 32;  // a final or scratch file name
+
+// --- the output
+// ----------------------------------------------------------------
+
+enum class Mode { kStdout, kFile, kDirectory };
+
+// Where the puzzles go, and what this run has made so far.
+struct Output {
+  Mode mode = Mode::kStdout;
+  char target[PATH_MAX] = {};  // the file, or the directory with a final '/'
+  // One puzzle (standard output or a file): held until the input has ended.
+  importa::Puzzle held{};
+  bool created = false;  // kFile: the file exists
+  // kDirectory.
+  char scratch[PATH_MAX + 32] = {};  // "" until made
+  int scratch_fd = -1;
+  int target_fd = -1;
+  bool made_target = false;
+  long written = 0;  // numbered files in the scratch directory
+  long moved = 0;    // files moved to their final names
+  // Every puzzle.
+  long count = 0;
+  int write_error = 0;  // errno of a failed write, 0 while none
+};
+
+bool exists(const char* path) {
+  struct stat info;
+  return lstat(path, &info) == 0;
+}
+
+bool is_directory(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void say_exists(const char* path) {
+  std::fprintf(stderr,
+               "vortel-importa: l'archivio %s e' gia' presente sul disco\n",
+               path);
+}
+
+int say_directory_error(const Output& out, int error) {
+  std::fprintf(stderr,
+               "vortel-importa: errore in apertura del direttorio %s: %s\n",
+               out.target, std::strerror(error));
+  return kExitFile;
+}
+
+// The scratch directory, beside the target so that the final renames stay
+// on one file system; inside the target when only that can be written.
+int make_scratch(Output& out) {
+  char parent[PATH_MAX];
+  std::snprintf(parent, sizeof parent, "%s", out.target);
+  std::size_t length = std::strlen(parent);
+  while (length > 1 && parent[length - 1] == '/') parent[--length] = '\0';
+  char* slash = std::strrchr(parent, '/');
+  if (slash == nullptr) {
+    std::snprintf(parent, sizeof parent, ".");
+  } else {
+    slash[slash == parent ? 1 : 0] = '\0';
+  }
+  std::snprintf(out.scratch, sizeof out.scratch, "%s/.vortel-importa-XXXXXX",
+                parent);
+  if (mkdtemp(out.scratch) == nullptr) {
+    const int error = errno;
+    const bool inside = (error == EACCES || error == EPERM || error == EROFS) &&
+                        is_directory(out.target);
+    std::snprintf(out.scratch, sizeof out.scratch, "%s.vortel-importa-XXXXXX",
+                  out.target);
+    if (!inside || mkdtemp(out.scratch) == nullptr) {
+      out.scratch[0] = '\0';
+      return say_directory_error(out, inside ? errno : error);
+    }
+  }
+  out.scratch_fd = open(out.scratch, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (out.scratch_fd < 0) return say_directory_error(out, errno);
+  return kExitOk;
+}
+
+// Decides where the puzzles go and checks what can be checked before the
+// input is read. Returns kExitOk, or the exit status having said why.
+int plan_output(const char* output, Output& out) {
+  if (output == nullptr || std::strcmp(output, "-") == 0) return kExitOk;
+  const std::size_t length = std::strlen(output);
+  const bool directory = output[length - 1] == '/' || is_directory(output);
+  if (std::snprintf(out.target, sizeof out.target, "%s%s", output,
+                    directory && output[length - 1] != '/' ? "/" : "") >=
+      static_cast<int>(sizeof out.target)) {
+    std::fprintf(stderr, "vortel-importa: nome troppo lungo: %s\n", output);
     return kExitBadInput;
   }
-  bool made_directory = false;
-  if (to_directory) {
-    out.directory = output;
-    if (out.directory.back() != '/') out.directory += '/';
-    out.width = digits_of(count) > 4 ? digits_of(count) : 4;
-    if (!is_directory(output)) {
-      if (mkdir(output, 0777) != 0) {
-        std::fprintf(stderr,
-                     "vortel-importa: errore in apertura del direttorio %s\n",
-                     output);
-        return kExitFile;
-      }
-      made_directory = true;
-    }
-    // Every name checked before the first is written.
-    for (long n = 1; n <= count; ++n) {
-      struct stat info;
-      const std::string path = numbered(out, n);
-      if (lstat(path.c_str(), &info) == 0) {
-        std::fprintf(stderr,
-                     "vortel-importa: l'archivio %s e' gia' presente sul "
-                     "disco\n",
-                     path.c_str());
-        return kExitFile;
-      }
-    }
-  } else if (output != nullptr) {
-    out.single = create_new(output);
-    if (out.single == nullptr) {
-      if (errno == EEXIST) {
-        std::fprintf(stderr,
-                     "vortel-importa: l'archivio %s e' gia' presente sul "
-                     "disco\n",
-                     output);
-      } else {
-        std::fprintf(stderr,
-                     "vortel-importa: errore in apertura dell'archivio %s\n",
-                     output);
-      }
-      return kExitFile;
-    }
-    out.failed_name = output;
-  } else {
-    out.single = stdout;
-  }
-
-  // Second pass: the puzzles written.
-  importa::Recogniser second;
-  const int status = read_all(in, write_puzzle, &out, second);
-  std::fclose(in.file);
-  if (out.single != nullptr && out.single != stdout) {
-    if (std::fclose(out.single) != 0) out.failed = true;
-  }
-  if (out.single == stdout &&
-      (std::fflush(stdout) != 0 || std::ferror(stdout))) {
-    std::fputs("vortel-importa: errore in scrittura sullo standard output\n",
-               stderr);
+  if (!directory) {
+    out.mode = Mode::kFile;
+    if (!exists(out.target)) return kExitOk;
+    say_exists(out.target);
     return kExitFile;
   }
-  if (status == 0 && !out.failed) return kExitOk;
-  // Nothing half done: what this run created goes.
-  if (to_directory) {
-    for (long n = 1; n <= out.written; ++n)
-      std::remove(numbered(out, n).c_str());
-    if (made_directory) rmdir(output);
-  } else if (output != nullptr) {
-    std::remove(output);
+  out.mode = Mode::kDirectory;
+  if (exists(output) && !is_directory(output))
+    return say_directory_error(out, ENOTDIR);
+  return make_scratch(out);
+}
+
+void keep_puzzle(const importa::Puzzle& puzzle, void* context) {
+  auto& out = *static_cast<Output*>(context);
+  if (out.write_error != 0) return;
+  if (out.mode != Mode::kDirectory) {
+    if (out.count++ == 0) out.held = puzzle;
+    return;
   }
-  if (status != 0) return status;  // the input changed between the passes
-  std::fprintf(stderr, "vortel-importa: errore in scrittura dell'archivio %s\n",
-               out.failed_name.c_str());
+  char name[kNameSize];
+  std::snprintf(name, sizeof name, "%ld", out.count + 1);
+  const int fd = openat(out.scratch_fd, name,
+                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    out.write_error = errno;
+    return;
+  }
+  ++out.written;
+  int error = write_triples(fd, puzzle) ? 0 : errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) {
+    out.write_error = error;
+    return;
+  }
+  ++out.count;
+}
+
+int digits_of(long n) {
+  int digits = 1;
+  for (; n >= 10; n /= 10) ++digits;
+  return digits;
+}
+
+// The final name of puzzle n: four digits at least, as many as the last
+// number needs.
+void final_name(const Output& out, long n, char* name) {
+  const int width = digits_of(out.count) > 4 ? digits_of(out.count) : 4;
+  std::size_t zeros = 0;
+  for (int d = digits_of(n); d < width; ++d) name[zeros++] = '0';
+  std::snprintf(name + zeros, kNameSize - zeros, "%ld.txt", n);
+}
+
+// Removes what this run made: the files moved to their names, the scratch
+// directory with what it still holds, the target directory if this run
+// made it, the output file.
+void clean_up(Output& out) {
+  if (out.mode == Mode::kFile && out.created) unlink(out.target);
+  if (out.mode != Mode::kDirectory) return;
+  char name[kNameSize];
+  for (long n = 1; n <= out.moved; ++n) {
+    final_name(out, n, name);
+    unlinkat(out.target_fd, name, 0);
+  }
+  if (out.scratch[0] != '\0') {
+    for (long n = out.moved + 1; n <= out.written; ++n) {
+      std::snprintf(name, sizeof name, "%ld", n);
+      unlinkat(out.scratch_fd, name, 0);
+    }
+    rmdir(out.scratch);
+  }
+  if (out.made_target) rmdir(out.target);
+}
+
+[[noreturn]] void end_by_signal(Output& out) {
+  clean_up(out);
+  const int number = g_signal;
+  signal(number, SIG_DFL);
+  raise(number);
+  _exit(128 + number);
+}
+
+// --- reading
+// -------------------------------------------------------------------
+
+struct Input {
+  const char* name = "(standard input)";  // as messages show it
+  int fd = STDIN_FILENO;
+};
+
+int open_input(const char* path, Input& in) {
+  if (path != nullptr && std::strcmp(path, "-") != 0) {
+    in.name = path;
+    in.fd = open(path, O_RDONLY | O_CLOEXEC);
+  }
+  struct stat info;
+  int error = 0;
+  if (in.fd < 0) {
+    error = errno;
+  } else if (fstat(in.fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    error = EISDIR;
+  }
+  if (error == 0) return kExitOk;
+  std::fprintf(stderr,
+               "vortel-importa: errore in apertura dell'archivio %s: %s\n",
+               in.name, std::strerror(error));
   return kExitFile;
+}
+
+int say_refusal(const Input& in, const importa::Refusal& refusal);
+
+importa::Recogniser g_recogniser{};  // large: kept out of the stack
+
+// Reads the whole input through the recogniser, handing each puzzle to
+// keep_puzzle. Returns kExitOk, or the exit status having said why.
+int read_input(const Input& in, Output& out) {
+  static char chunk[65536];
+  importa::Refusal refusal;
+  importa::Recogniser& r = g_recogniser;
+  for (;;) {
+    const ssize_t got = read(in.fd, chunk, sizeof chunk);
+    if (g_signal != 0) end_by_signal(out);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      std::fprintf(stderr,
+                   "vortel-importa: errore in lettura dell'archivio %s: %s\n",
+                   in.name, std::strerror(errno));
+      return kExitFile;
+    }
+    if (got == 0) break;
+    if (!importa::feed(r, chunk, static_cast<std::size_t>(got), keep_puzzle,
+                       &out, refusal)) {
+      return say_refusal(in, refusal);
+    }
+    if (out.write_error != 0) return kExitOk;
+  }
+  if (!importa::finish(r, keep_puzzle, &out, refusal))
+    return say_refusal(in, refusal);
+  return kExitOk;
+}
+
+// The character as the user sees it: its UTF-8 bytes.
+void put_character(std::uint32_t c) {
+  char text[5] = {};
+  if (c < 0x80) {
+    text[0] = static_cast<char>(c);
+  } else if (c < 0x800) {
+    text[0] = static_cast<char>(0xC0 | (c >> 6));
+    text[1] = static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    text[0] = static_cast<char>(0xE0 | (c >> 12));
+    text[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text[2] = static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    text[0] = static_cast<char>(0xF0 | (c >> 18));
+    text[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    text[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text[3] = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  std::fputs(text, stderr);
+}
+
+int say_refusal(const Input& in, const importa::Refusal& refusal) {
+  using importa::Problem;
+  if (refusal.problem == Problem::kNoPuzzle ||
+      refusal.problem == Problem::kNone) {
+    std::fprintf(stderr, "vortel-importa: %s: nessun gioco trovato\n", in.name);
+    return kExitBadInput;
+  }
+  std::fprintf(stderr, "vortel-importa: %s: riga %ld, colonna %ld: ", in.name,
+               refusal.line, refusal.column);
+  switch (refusal.problem) {
+  case Problem::kNotText:
+    std::fprintf(
+        stderr,
+        "non e' un testo (byte di codice %u): si leggono solo testi "
+        "ASCII o UTF-8, e un archivio compresso va prima decompresso\n",
+        static_cast<unsigned>(refusal.character));
+    break;
+  case Problem::kBadCharacter:
+    std::fputs("carattere '", stderr);
+    put_character(refusal.character);
+    std::fputs(
+        "' non ammesso: le caselle sono le cifre da 1 a 9 e, per quelle "
+        "vuote, uno tra . 0 _ x X * - ?\n",
+        stderr);
+    break;
+  case Problem::kWrongCellCount:
+    std::fprintf(
+        stderr,
+        "riga di %d caselle, ne servono 9 (una riga della tabella) o 81 "
+        "(un gioco intero)\n",
+        refusal.count);
+    break;
+  case Problem::kBadListLine:
+    std::fprintf(
+        stderr,
+        "%d caselle di seguito, un gioco su una riga ne ha 81 (un'etichetta "
+        "o un commento va separato dalle caselle con uno spazio)\n",
+        refusal.count);
+    break;
+  case Problem::kListTrailer:
+    std::fputs(
+        "dopo le 81 caselle serve uno spazio, una tabulazione, ',' o ';' "
+        "prima del resto della riga (per esempio un commento)\n",
+        stderr);
+    break;
+  case Problem::kGridCutShort:
+    std::fprintf(stderr, "tabella interrotta dopo %d righe su 9\n",
+                 refusal.count);
+    break;
+  case Problem::kAmbiguousLine:
+    std::fprintf(
+        stderr,
+        "riga ambigua: puo' essere una riga di caselle vuote '%c' o una "
+        "riga di separazione (per le caselle vuote usare un altro segno, "
+        "per esempio '.')\n",
+        static_cast<char>(refusal.count));
+    break;
+  case Problem::kTripleFile:
+    std::fputs(
+        "l'archivio e' gia' nel formato di vortel (righe \"riga colonna "
+        "cifra\"): si puo' dare a vortel cosi' com'e'\n",
+        stderr);
+    break;
+  case Problem::kLineTooLong:
+    std::fprintf(stderr, "riga piu' lunga di %zu byte\n", importa::kMaxLine);
+    break;
+  default:
+    break;
+  }
+  return kExitBadInput;
+}
+
+// --- the end
+// -------------------------------------------------------------------
+
+int commit_single(const Input& in, Output& out) {
+  if (out.count > 1) {
+    std::fprintf(
+        stderr,
+        "vortel-importa: %s contiene %ld giochi: per scriverli uno per "
+        "archivio indicare un direttorio (-o DIRETTORIO/)\n",
+        in.name, out.count);
+    return kExitBadInput;
+  }
+  if (out.mode == Mode::kStdout) {
+    if (write_triples(STDOUT_FILENO, out.held)) return kExitOk;
+    std::fprintf(
+        stderr,
+        "vortel-importa: errore in scrittura sullo standard output: %s\n",
+        std::strerror(errno));
+    return kExitFile;
+  }
+  const int fd =
+      open(out.target, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EEXIST) {
+    say_exists(out.target);
+    return kExitFile;
+  }
+  int error = fd < 0 ? errno : 0;
+  if (fd >= 0) {
+    out.created = true;
+    if (!write_triples(fd, out.held)) error = errno;
+    if (close(fd) != 0 && error == 0) error = errno;
+  }
+  if (error == 0) return kExitOk;
+  std::fprintf(stderr,
+               "vortel-importa: errore in scrittura dell'archivio %s: %s\n",
+               out.target, std::strerror(error));
+  return kExitFile;
+}
+
+// Moves file n of the scratch directory to its final name, never replacing
+// one: renameat2 where the file system has it, else link and unlink.
+int move_into_place(const Output& out, long n, const char* name) {
+  char from[32];
+  std::snprintf(from, sizeof from, "%ld", n);
+  if (renameat2(out.scratch_fd, from, out.target_fd, name, RENAME_NOREPLACE) ==
+      0) {
+    return 0;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  if (linkat(out.scratch_fd, from, out.target_fd, name, 0) != 0) return errno;
+  unlinkat(out.scratch_fd, from, 0);
+  return 0;
+}
+
+int commit_directory(Output& out) {
+  if (!is_directory(out.target)) {
+    if (mkdir(out.target, 0777) != 0) return say_directory_error(out, errno);
+    out.made_target = true;
+  }
+  out.target_fd = open(out.target, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (out.target_fd < 0) return say_directory_error(out, errno);
+  char name[kNameSize];
+  char path[PATH_MAX + 32];
+  // Every name checked first, so that a clash usually moves nothing; the
+  // rename itself is what guarantees that no existing file is replaced.
+  for (long n = 1; n <= out.count; ++n) {
+    final_name(out, n, name);
+    std::snprintf(path, sizeof path, "%s%s", out.target, name);
+    if (!exists(path)) continue;
+    say_exists(path);
+    return kExitFile;
+  }
+  for (long n = 1; n <= out.count; ++n) {
+    if (g_signal != 0) end_by_signal(out);
+    final_name(out, n, name);
+    const int error = move_into_place(out, n, name);
+    if (error == EEXIST) {
+      std::snprintf(path, sizeof path, "%s%s", out.target, name);
+      say_exists(path);
+      return kExitFile;
+    }
+    if (error != 0) return say_directory_error(out, error);
+    ++out.moved;
+  }
+  return kExitOk;
+}
+
+int say_written(const Output& out) {
+  char first[kNameSize];
+  char last[kNameSize];
+  final_name(out, 1, first);
+  final_name(out, out.count, last);
+  if (out.count == 1) {
+    std::printf("1 gioco scritto in %s (%s)\n", out.target, first);
+  } else {
+    std::printf("%ld giochi scritti in %s (%s ... %s)\n", out.count, out.target,
+                first, last);
+  }
+  if (std::fflush(stdout) == 0) return kExitOk;
+  std::fprintf(
+      stderr, "vortel-importa: errore in scrittura sullo standard output: %s\n",
+      std::strerror(errno));
+  return kExitFile;
+}
+
+int say_write_error(const Output& out) {
+  std::fprintf(stderr,
+               "vortel-importa: errore in scrittura del gioco %ld in %s: %s\n",
+               out.count + 1, out.target, std::strerror(out.write_error));
+  return kExitFile;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Arguments args;
+  if (const int status = parse_arguments(argc, argv, args); status >= 0)
+    return status;
+  install_signals();
+  Input in;
+  if (const int status = open_input(args.input, in); status != kExitOk)
+    return status;
+  Output out;
+  int status = plan_output(args.output, out);
+  if (status == kExitOk) status = read_input(in, out);
+  if (status == kExitOk && out.write_error != 0) status = say_write_error(out);
+  if (status == kExitOk) {
+    status = out.mode == Mode::kDirectory ? commit_directory(out)
+                                          : commit_single(in, out);
+  }
+  if (g_signal != 0) end_by_signal(out);
+  if (status != kExitOk) {
+    clean_up(out);
+    return status;
+  }
+  if (out.mode == Mode::kDirectory) {
+    rmdir(out.scratch);  // empty now
+    return say_written(out);
+  }
+  return kExitOk;
 }

@@ -1,7 +1,10 @@
-// Recognising puzzles in the forms people share them in: one puzzle per
-// line of 81 cells, or grids of nine rows of nine cells with any
-// decoration (vortel's own board printing included). Pure: it sees one
-// line at a time and hands back each puzzle as it is completed.
+// Recognising puzzles in the forms people share them in: lists of one
+// puzzle per line (with labels, ratings and comments around the 81 cells),
+// grids of nine rows of nine cells drawn with any decoration (vortel's own
+// board printing and Unicode box drawing included), and vortel's own
+// triple files. Pure: it is fed the input's bytes in pieces of any size and
+// hands back each puzzle as it is completed. Its memory is fixed: one line
+// of at most kMaxLine bytes and the grid in progress.
 #ifndef VORTEL_IMPORTA_RECOGNISE_H_
 #define VORTEL_IMPORTA_RECOGNISE_H_
 
@@ -14,45 +17,92 @@ namespace importa {
 /// A puzzle: the digit of each cell in row-major order, 0 for an empty one.
 using Puzzle = std::array<std::uint8_t, 81>;
 
+/// The longest line read, in bytes; a longer one is refused.
+inline constexpr std::size_t kMaxLine = 65536;
+
 enum class Problem {
   kNone,
-  kBadCharacter,    // neither a digit, an empty-cell mark nor decoration
-  kWrongCellCount,  // a line whose cells are neither 9 nor 81
+  kNotText,         // a NUL, a control character, or bytes that are not UTF-8
+  kBadCharacter,    // not a cell, a letter or decoration, on a line of cells
+  kWrongCellCount,  // a line of cells that are neither 9 nor 81
+  kBadListLine,     // a line with text and a run of cells that is not 81 long
+  kListTrailer,     // the 81 cells followed by text without a separator
   kGridCutShort,    // fewer than nine rows before something else, or the end
+  kAmbiguousLine,   // a row of nine empty cells or a rule: context can't tell
+  kTripleFile,      // a file of vortel's triples not as vortel-importa writes
+  kLineTooLong,     // longer than kMaxLine bytes
   kNoPuzzle,        // the input holds no puzzle at all
 };
 
 /// Why and where the input was refused. Lines and columns count from 1;
-/// columns count bytes, the line's end included (one past its last byte).
+/// columns count characters (a UTF-8 sequence is one), one past the last
+/// for a line's end; a byte-order mark is not counted.
 struct Refusal {
   Problem problem = Problem::kNone;
   long line = 0;
   long column = 0;
-  unsigned char character = 0;  // kBadCharacter: the byte
-  int count = 0;  // kWrongCellCount: cells on the line; kGridCutShort: rows
+  // kBadCharacter: the character's code point; kNotText: the byte, or the
+  // control character.
+  std::uint32_t character = 0;
+  // kWrongCellCount, kBadListLine: cells on the line or in the run;
+  // kGridCutShort: rows read; kAmbiguousLine: the empty-cell mark.
+  int count = 0;
 };
 
 /// Called with each puzzle completed, in input order.
 using Emit = void (*)(const Puzzle& puzzle, void* context);
 
-/// The recogniser's state between lines: the rows of a grid begun.
-struct Recogniser {
-  Puzzle grid{};
-  int rows = 0;
-  long line = 0;  // lines seen so far
-  long puzzles = 0;
+inline constexpr int kMaxShape = 128;  // characters of a shape kept
+
+/// A line's shape: its characters with every cell replaced by one marker
+/// and trailing blanks cut, so that two lines drawn alike compare equal.
+struct Shape {
+  std::uint32_t text[kMaxShape]{};
+  int length = -1;  // -1: none yet; kMaxShape + 1: too long to tell apart
 };
 
-/// Takes the next line of the input, without its line feed; a final
-/// carriage return is dropped, and a UTF-8 byte-order mark opening the
-/// first line is skipped. Returns false, with `refusal` filled in, when
-/// the line cannot be part of any puzzle.
-bool feed_line(Recogniser& r, const char* text, std::size_t length, Emit emit,
-               void* context, Refusal& refusal);
+/// One entry of the grid in progress: a row, or a line of nine rule-drawing
+/// marks ('-', '*' or '_') whose reading waits for the grid's context.
+struct GridEntry {
+  std::array<std::uint8_t, 9> cells{};
+  bool pending = false;
+  std::uint32_t mark = 0;  // pending: the mark it is drawn with
+  long line = 0;
+  long column = 0;  // pending: its first mark
+  Shape shape;      // pending: how it is drawn
+};
 
-/// The input has ended. Returns false when a grid was left unfinished or
-/// no puzzle was found at all.
-bool finish(const Recogniser& r, Refusal& refusal);
+inline constexpr int kMaxEntries = 18;  // nine rows, nine lines pending
+
+/// The recogniser's whole state. Value-initialise it to start.
+struct Recogniser {
+  // The line being assembled.
+  char text[kMaxLine];
+  std::size_t length = 0;
+  bool swallow_lf = false;  // the last line ended in CR: a LF next is its end
+  long line = 0;            // lines completed so far
+  std::uint32_t decoded[kMaxLine];  // the line's characters
+  // The grid in progress.
+  GridEntry entries[kMaxEntries];
+  int entry_count = 0;
+  Shape row_shape;     // the shape of its first row
+  unsigned marks = 0;  // the empty-cell marks its rows use, a bit each
+  // A file of triples, read as one puzzle.
+  bool triples = false;
+  int last_cell = -1;
+  Puzzle triple_puzzle{};
+  long puzzles = 0;  // puzzles emitted
+};
+
+/// Takes the next `size` bytes of the input. Returns false, with `refusal`
+/// filled in, at the first line that cannot be part of any puzzle; the
+/// recogniser must not be fed again after that.
+bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
+          void* context, Refusal& refusal);
+
+/// The input has ended: reads its last line and completes what it can.
+/// Returns false when a grid was left unfinished or no puzzle was found.
+bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal);
 
 }  // namespace importa
 
