@@ -243,8 +243,8 @@ void BM_count(benchmark::State& state) {
   std::int64_t count = 0;
   for (auto _ : state) {
     solver::g_search_seams.small_steps = 0;
-    count = solver::count_solutions(board, solver::count_unknown(board),
-                                    {10000, no_milestone});
+    solver::count_solutions(board, solver::count_unknown(board),
+                            {10000, no_milestone}, count);
   }
   if (count != expected) state.SkipWithError("miscounted");
   state.counters["solutions"] = static_cast<double>(count);

@@ -5,7 +5,6 @@
 #include <elf.h>
 #include <link.h>
 
-
 // The slot, in the constant data (so inside a read-only segment). The
 // stamping tool finds it by its magic and fills in the checksum; the magic
 // appears nowhere else in the program. Reads go through a laundered
@@ -36,13 +35,8 @@ constexpr std::uint64_t absorb(std::uint64_t h, std::uint64_t word) {
 // instrumented (nor do they call the intercepted memcpy).
 #define VORTEL_READS_WHOLE_SEGMENTS __attribute__((no_sanitize_address))
 
-VORTEL_READS_WHOLE_SEGMENTS std::uint64_t load_le64(const unsigned char* p) {
-  std::uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
-
-// Byte ranges [begin, end) of file offsets that count as zero, ascending.
+// Byte ranges [begin, end) of file offsets that count as zero.
+constexpr std::size_t kHoles = 4;
 struct Hole {
   std::uint64_t begin;
   std::uint64_t end;
@@ -61,15 +55,84 @@ std::uint64_t keep_mask(std::uint64_t at, const Hole* holes, std::size_t n) {
   return keep;
 }
 
+VORTEL_READS_WHOLE_SEGMENTS std::uint64_t load_le(const unsigned char* p,
+                                                  int bytes) {
+  std::uint64_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+  return v;
+}
+
+// The image's bytes at file offset `at`, `size` of them, when one segment
+// holds them all; null otherwise.
+const unsigned char* bytes_at(const ImageSegment* segments, std::size_t count,
+                              std::uint64_t at, std::uint64_t size) {
+  for (std::size_t s = 0; s < count; ++s) {
+    const ImageSegment& segment = segments[s];
+    if (at >= segment.file_offset && size <= segment.size &&
+        at - segment.file_offset <= segment.size - size) {
+      return segment.bytes + (at - segment.file_offset);
+    }
+  }
+  return nullptr;
+}
+
+// The descriptor of the GNU build-id note, found through the ELF header's
+// PT_NOTE program headers; an empty hole when the image has none (or is no
+// 64-bit ELF image). Every field is read from the image itself, so the
+// stamping tool and the running program find the same bytes.
+VORTEL_READS_WHOLE_SEGMENTS Hole build_id_hole(const ImageSegment* segments,
+                                               std::size_t count) {
+  const unsigned char* header =
+      bytes_at(segments, count, 0, sizeof(Elf64_Ehdr));
+  if (header == nullptr || header[EI_MAG0] != ELFMAG0 ||
+      header[EI_MAG1] != ELFMAG1 || header[EI_MAG2] != ELFMAG2 ||
+      header[EI_MAG3] != ELFMAG3 || header[EI_CLASS] != ELFCLASS64) {
+    return {0, 0};
+  }
+  const std::uint64_t phoff =
+      load_le(header + offsetof(Elf64_Ehdr, e_phoff), 8);
+  const std::uint64_t phentsize =
+      load_le(header + offsetof(Elf64_Ehdr, e_phentsize), 2);
+  const std::uint64_t phnum =
+      load_le(header + offsetof(Elf64_Ehdr, e_phnum), 2);
+  for (std::uint64_t p = 0; p < phnum; ++p) {
+    const unsigned char* ph =
+        bytes_at(segments, count, phoff + p * phentsize, sizeof(Elf64_Phdr));
+    if (ph == nullptr ||
+        load_le(ph + offsetof(Elf64_Phdr, p_type), 4) != PT_NOTE) {
+      continue;
+    }
+    const std::uint64_t at = load_le(ph + offsetof(Elf64_Phdr, p_offset), 8);
+    const std::uint64_t size = load_le(ph + offsetof(Elf64_Phdr, p_filesz), 8);
+    const unsigned char* notes = bytes_at(segments, count, at, size);
+    // Each note: name size, descriptor size, type, then the name and the
+    // descriptor, each padded to 4 bytes.
+    for (std::uint64_t n = 0; notes != nullptr && n + 12 <= size;) {
+      const std::uint64_t namesz = load_le(notes + n, 4);
+      const std::uint64_t descsz = load_le(notes + n + 4, 4);
+      const std::uint64_t type = load_le(notes + n + 8, 4);
+      const std::uint64_t desc = n + 12 + ((namesz + 3) & ~std::uint64_t{3});
+      if (desc > size || descsz > size - desc) break;
+      if (type == NT_GNU_BUILD_ID && namesz == 4 && notes[n + 12] == 'G' &&
+          notes[n + 13] == 'N' && notes[n + 14] == 'U' && notes[n + 15] == 0) {
+        return {at + desc, at + desc + descsz};
+      }
+      n = desc + ((descsz + 3) & ~std::uint64_t{3});
+    }
+  }
+  return {0, 0};
+}
+
 }  // namespace
 
 VORTEL_READS_WHOLE_SEGMENTS std::uint64_t image_checksum(
     const ImageSegment* segments, std::size_t count,
     std::uint64_t slot_offset) {
-  const Hole holes[3] = {
+  const Hole holes[kHoles] = {
       {offsetof(Elf64_Ehdr, e_shoff), offsetof(Elf64_Ehdr, e_flags)},
       {offsetof(Elf64_Ehdr, e_shentsize), sizeof(Elf64_Ehdr)},
-      {slot_offset + kSlotSumOffset, slot_offset + kSlotSize}};
+      {slot_offset + kSlotSumOffset, slot_offset + kSlotSize},
+      build_id_hole(segments, count)};
   // Four independent lanes, word i of a segment going to lane i mod 4, so
   // that the multiplications do not wait on each other.
   std::uint64_t lane[4] = {kSeed, kSeed + 1, kSeed + 2, kSeed + 3};
@@ -81,18 +144,18 @@ VORTEL_READS_WHOLE_SEGMENTS std::uint64_t image_checksum(
     for (std::size_t i = 0; i < segment.size; i += 8) {
       std::uint64_t word;
       if (i + 8 <= segment.size) {
-        word = load_le64(segment.bytes + i);
+        word = load_le(segment.bytes + i, 8);
       } else {
         unsigned char tail[8] = {};
         for (std::size_t b = i; b < segment.size; ++b) {
           tail[b - i] = segment.bytes[b];
         }
-        word = load_le64(tail);
+        word = load_le(tail, 8);
       }
       const std::uint64_t at = first + i;
       for (const Hole& hole : holes) {
         if (at < hole.end && at + 8 > hole.begin) {
-          word &= keep_mask(at, holes, 3);
+          word &= keep_mask(at, holes, kHoles);
           break;
         }
       }
@@ -106,16 +169,16 @@ VORTEL_READS_WHOLE_SEGMENTS std::uint64_t image_checksum(
   return absorb(sum, kSeed);
 }
 
-VORTEL_READS_WHOLE_SEGMENTS bool image_is_intact(
-    const ImageSegment* segments, std::size_t count,
-    std::uint64_t slot_offset) {
+VORTEL_READS_WHOLE_SEGMENTS bool image_is_intact(const ImageSegment* segments,
+                                                 std::size_t count,
+                                                 std::uint64_t slot_offset) {
   for (std::size_t s = 0; s < count; ++s) {
     const ImageSegment& segment = segments[s];
     if (slot_offset >= segment.file_offset &&
         slot_offset + kSlotSize <= segment.file_offset + segment.size) {
       const unsigned char* slot =
           segment.bytes + (slot_offset - segment.file_offset);
-      return load_le64(slot + kSlotSumOffset) ==
+      return load_le(slot + kSlotSumOffset, 8) ==
              image_checksum(segments, count, slot_offset);
     }
   }

@@ -9,10 +9,13 @@
 // header order, each as its file offset, its size and its p_filesz bytes.
 // Bytes the loader does not map (symbols, debug information, the section
 // table, anything appended) are not part of the program, so stripping does
-// not alter it. Within the mapped bytes, two places count as zero:
+// not alter it. Within the mapped bytes, three places count as zero:
 //  - the 8 checksum bytes of the slot, which cannot hold their own sum;
 //  - the ELF header's section-table fields (e_shoff, e_shentsize, e_shnum,
-//    e_shstrndx), which strip rewrites and the loader never reads.
+//    e_shstrndx), which strip rewrites and the loader never reads;
+//  - the descriptor of the GNU build-id note (found through the PT_NOTE
+//    program headers), an identifier that debuginfo tools rewrite and that
+//    no instruction of the program reads.
 // The slot is 16 constant bytes: the 8-byte magic kSlotMagic, which lets
 // the stamping tool find it in the file, then the 64-bit checksum,
 // little-endian, zero until stamped.

@@ -38,6 +38,7 @@ void open_sink() {
   // -S can write millions of boards: a large buffer keeps the number of
   // writes to the file small.
   std::setvbuf(g_sink, nullptr, _IOFBF, kSinkBufferSize);
+  register_output_file(g_sink, name);
 }
 
 namespace {

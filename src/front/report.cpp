@@ -49,6 +49,7 @@ void show_count_progress(std::int64_t count) {
               static_cast<long>(count), g_elapsed_total);
   // Flushed at once so that the line shows while the count goes on.
   std::fflush(stdout);
+  check_interrupt();
   check_stdout();
 }
 
@@ -59,10 +60,9 @@ solver::SearchEnd count_mode(const solver::Board& board, std::int32_t unknown) {
   const solver::SearchEnd end =
       solver::search(board, 0, unknown, {show_first_of_count});
   if (end != solver::SearchEnd::kStopped) return end;  // none, or no memory
-  g_solution_count =
-      solver::count_solutions(board, solver::count_unknown(board),
-                              {kProgressEvery, show_count_progress});
-  return solver::SearchEnd::kExhausted;
+  return solver::count_solutions(board, solver::count_unknown(board),
+                                 {kProgressEvery, show_count_progress},
+                                 g_solution_count);
 }
 
 // -S: every solution to the sink; when that is a file, a progress line
@@ -72,6 +72,7 @@ bool list_solution(const solver::Board& solution) {
   set_solution_title(static_cast<long>(g_solution_count));
   print_board(g_sink, solution, g_title);
   if (g_sink != stdout) {
+    check_interrupt();
     check_sink();
     if (g_solution_count % kProgressEvery == 0) {
       std::printf("Soluzioni trovate: %ld\r",
@@ -92,6 +93,7 @@ bool show_first_solution(const solver::Board& solution) {
   ++g_solution_count;
   set_title("Tabella risolta con processo iterativo");
   show_board(solution);
+  check_interrupt();
   return false;
 }
 

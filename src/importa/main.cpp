@@ -13,6 +13,7 @@
 // On any failure, and on SIGINT, SIGTERM or SIGHUP, what this run made is
 // removed. The program uses the C library alone (no C++ runtime), so that
 // it needs nothing beyond libc.
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "importa/recognise.h"
 
@@ -178,11 +180,12 @@ struct Output {
   int scratch_fd = -1;
   int target_fd = -1;
   bool made_target = false;
-  long written = 0;  // numbered files in the scratch directory
-  long moved = 0;    // files moved to their final names
+  int width = 4;   // digits of the file numbers so far (see keep_puzzle)
+  long moved = 0;  // files moved to their final names in the target
   // Every puzzle.
   long count = 0;
   int write_error = 0;  // errno of a failed write, 0 while none
+  long failed = 0;      // the puzzle whose writing failed
 };
 
 bool exists(const char* path) {
@@ -263,6 +266,40 @@ int plan_output(const char* output, Output& out) {
   return make_scratch(out);
 }
 
+int digits_of(long n) {
+  int digits = 1;
+  for (; n >= 10; n /= 10) ++digits;
+  return digits;
+}
+
+// The name of puzzle n at the present width: 0001.txt, ...
+void final_name(const Output& out, long n, char* name) {
+  std::size_t zeros = 0;
+  for (int d = digits_of(n); d < out.width; ++d) name[zeros++] = '0';
+  std::snprintf(name + zeros, kNameSize - zeros, "%ld.txt", n);
+}
+
+// One more digit for every file name, when the numbers outgrow them (at
+// puzzle 10000, 100000, ...): the files of the scratch directory renamed.
+// Each widening renames a tenth of the files that will follow it, so the
+// files always have their final names and a new target directory can be
+// the scratch directory itself, renamed once.
+bool widen_names(Output& out) {
+  char before[kNameSize];
+  char after[kNameSize];
+  for (long n = 1; n <= out.count; ++n) {
+    final_name(out, n, before);
+    ++out.width;
+    final_name(out, n, after);
+    --out.width;
+    if (renameat(out.scratch_fd, before, out.scratch_fd, after) != 0) {
+      return false;
+    }
+  }
+  ++out.width;
+  return true;
+}
+
 void keep_puzzle(const importa::Puzzle& puzzle, void* context) {
   auto& out = *static_cast<Output*>(context);
   if (out.write_error != 0) return;
@@ -270,37 +307,39 @@ void keep_puzzle(const importa::Puzzle& puzzle, void* context) {
     if (out.count++ == 0) out.held = puzzle;
     return;
   }
+  const long n = out.count + 1;
+  out.failed = n;  // until written
+  if (digits_of(n) > out.width && !widen_names(out)) {
+    out.write_error = errno;
+    return;
+  }
   char name[kNameSize];
-  std::snprintf(name, sizeof name, "%ld", out.count + 1);
+  final_name(out, n, name);
   const int fd = openat(out.scratch_fd, name,
                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     out.write_error = errno;
     return;
   }
-  ++out.written;
   int error = write_triples(fd, puzzle) ? 0 : errno;
   if (close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    out.write_error = error;
-    return;
+  out.count = n;  // written or not, the file is there to be removed
+  if (error != 0) out.write_error = error;
+}
+
+// Removes the scratch directory with whatever it holds.
+void remove_scratch(Output& out) {
+  if (out.scratch[0] == '\0') return;
+  const int fd = dup(out.scratch_fd);
+  DIR* directory = fd < 0 ? nullptr : fdopendir(fd);
+  if (directory != nullptr) {
+    while (const dirent* entry = readdir(directory)) {
+      if (entry->d_name[0] != '.') unlinkat(out.scratch_fd, entry->d_name, 0);
+    }
+    closedir(directory);
   }
-  ++out.count;
-}
-
-int digits_of(long n) {
-  int digits = 1;
-  for (; n >= 10; n /= 10) ++digits;
-  return digits;
-}
-
-// The final name of puzzle n: four digits at least, as many as the last
-// number needs.
-void final_name(const Output& out, long n, char* name) {
-  const int width = digits_of(out.count) > 4 ? digits_of(out.count) : 4;
-  std::size_t zeros = 0;
-  for (int d = digits_of(n); d < width; ++d) name[zeros++] = '0';
-  std::snprintf(name + zeros, kNameSize - zeros, "%ld.txt", n);
+  rmdir(out.scratch);
+  out.scratch[0] = '\0';
 }
 
 // Removes what this run made: the files moved to their names, the scratch
@@ -314,13 +353,7 @@ void clean_up(Output& out) {
     final_name(out, n, name);
     unlinkat(out.target_fd, name, 0);
   }
-  if (out.scratch[0] != '\0') {
-    for (long n = out.moved + 1; n <= out.written; ++n) {
-      std::snprintf(name, sizeof name, "%ld", n);
-      unlinkat(out.scratch_fd, name, 0);
-    }
-    rmdir(out.scratch);
-  }
+  remove_scratch(out);
   if (out.made_target) rmdir(out.target);
 }
 
@@ -523,44 +556,63 @@ int commit_single(const Input& in, Output& out) {
   return kExitFile;
 }
 
-// Moves file n of the scratch directory to its final name, never replacing
+// Moves a file of the scratch directory to the target, never replacing
 // one: renameat2 where the file system has it, else link and unlink.
-int move_into_place(const Output& out, long n, const char* name) {
-  char from[32];
-  std::snprintf(from, sizeof from, "%ld", n);
-  if (renameat2(out.scratch_fd, from, out.target_fd, name, RENAME_NOREPLACE) ==
+int move_into_place(const Output& out, const char* name) {
+  if (renameat2(out.scratch_fd, name, out.target_fd, name, RENAME_NOREPLACE) ==
       0) {
     return 0;
   }
   if (errno != EINVAL && errno != ENOSYS) return errno;
-  if (linkat(out.scratch_fd, from, out.target_fd, name, 0) != 0) return errno;
-  unlinkat(out.scratch_fd, from, 0);
+  if (linkat(out.scratch_fd, name, out.target_fd, name, 0) != 0) return errno;
+  unlinkat(out.scratch_fd, name, 0);
+  return 0;
+}
+
+// A target that does not exist yet becomes the scratch directory itself,
+// in one rename that fails if the name appeared meanwhile. Returns 0, or
+// the errno that sends the run to moving the files one by one (the name
+// exists now, or no renameat2) or to failing.
+int rename_scratch_to_target(Output& out) {
+  char path[PATH_MAX];
+  std::snprintf(path, sizeof path, "%s", out.target);
+  for (std::size_t n = std::strlen(path); n > 1 && path[n - 1] == '/';) {
+    path[--n] = '\0';
+  }
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(out.scratch_fd, 0777 & ~mask);  // as mkdir would have made it
+  if (renameat2(AT_FDCWD, out.scratch, AT_FDCWD, path, RENAME_NOREPLACE) != 0) {
+    return errno;
+  }
+  out.scratch[0] = '\0';
   return 0;
 }
 
 int commit_directory(Output& out) {
-  if (!is_directory(out.target)) {
-    if (mkdir(out.target, 0777) != 0) return say_directory_error(out, errno);
-    out.made_target = true;
+  if (!exists(out.target)) {
+    const int error = rename_scratch_to_target(out);
+    if (error == 0) return kExitOk;
+    if (error != EEXIST && error != ENOTEMPTY && error != EINVAL &&
+        error != ENOSYS) {
+      return say_directory_error(out, error);
+    }
+    if (error != EEXIST && error != ENOTEMPTY) {
+      if (mkdir(out.target, 0777) != 0) return say_directory_error(out, errno);
+      out.made_target = true;
+    }
   }
   out.target_fd = open(out.target, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (out.target_fd < 0) return say_directory_error(out, errno);
   char name[kNameSize];
-  char path[PATH_MAX + 32];
-  // Every name checked first, so that a clash usually moves nothing; the
-  // rename itself is what guarantees that no existing file is replaced.
-  for (long n = 1; n <= out.count; ++n) {
-    final_name(out, n, name);
-    std::snprintf(path, sizeof path, "%s%s", out.target, name);
-    if (!exists(path)) continue;
-    say_exists(path);
-    return kExitFile;
-  }
+  // The rename refuses an existing name; the files moved before it are
+  // then removed again by clean_up.
   for (long n = 1; n <= out.count; ++n) {
     if (g_signal != 0) end_by_signal(out);
     final_name(out, n, name);
-    const int error = move_into_place(out, n, name);
+    const int error = move_into_place(out, name);
     if (error == EEXIST) {
+      char path[PATH_MAX + kNameSize];
       std::snprintf(path, sizeof path, "%s%s", out.target, name);
       say_exists(path);
       return kExitFile;
@@ -592,7 +644,7 @@ int say_written(const Output& out) {
 int say_write_error(const Output& out) {
   std::fprintf(stderr,
                "vortel-importa: errore in scrittura del gioco %ld in %s: %s\n",
-               out.count + 1, out.target, std::strerror(out.write_error));
+               out.failed, out.target, std::strerror(out.write_error));
   return kExitFile;
 }
 
@@ -620,7 +672,7 @@ int main(int argc, char** argv) {
     return status;
   }
   if (out.mode == Mode::kDirectory) {
-    rmdir(out.scratch);  // empty now
+    remove_scratch(out);  // empty now, if still there
     return say_written(out);
   }
   return kExitOk;

@@ -486,12 +486,15 @@ SearchEnd list_completions(const State& s, const SolutionReporter& reporter) {
                                                      : SearchEnd::kStopped;
 }
 
-std::int64_t count_solutions(const Board& board, std::int32_t unknown,
-                             const CountObserver& observer) {
+SearchEnd count_solutions(const Board& board, std::int32_t unknown,
+                          const CountObserver& observer, std::int64_t& count) {
   // Process-wide: the counter is large (its States), and the table is
   // allocated once, on first use, and kept like the search's pool.
-  if (g_counter == nullptr) g_counter = new_counter();
-  if (g_counter == nullptr) return -1;
+  if (g_counter == nullptr) {
+    g_counter = static_cast<Counter*>(
+        g_search_seams.allocate_counter(sizeof(Counter)));
+  }
+  if (g_counter == nullptr) return SearchEnd::kOutOfMemory;
   Counter& k = *g_counter;
   k.observer = &observer;
   k.limit = std::numeric_limits<std::int64_t>::max();
@@ -508,7 +511,8 @@ std::int64_t count_solutions(const Board& board, std::int32_t unknown,
   derive_masks(root);
   count_states(k, root, unknown, 0);
   g_search_seams.small_steps += k.trials;
-  return k.total;
+  count = k.total;
+  return SearchEnd::kExhausted;
 }
 
 }  // namespace solver

@@ -12,6 +12,8 @@
 
 namespace solver {
 
+enum class SearchEnd;
+
 /// Told each time the running count reaches a multiple of `every`.
 struct CountObserver {
   std::int64_t every;
@@ -25,9 +27,11 @@ struct CountObserver {
 /// Precondition: as for search (search.h): `board` is consistent and a
 /// fixpoint of propagate, and `unknown` is its count of open cells, above 0.
 /// A count beyond INT64_MAX saturates (no board can be counted that far in
-/// practice). Returns -1 when the counter's memory could not be had.
-std::int64_t count_solutions(const Board& board, std::int32_t unknown,
-                             const CountObserver& observer);
+/// practice). Returns kExhausted with the number in `count`, or
+/// kOutOfMemory when the counter's memory could not be had (`count` is
+/// then left as it was).
+SearchEnd count_solutions(const Board& board, std::int32_t unknown,
+                          const CountObserver& observer, std::int64_t& count);
 
 struct State;
 
@@ -40,7 +44,6 @@ struct State;
 bool has_completion(const State& s, std::int32_t unknown, Board& solution);
 
 struct SolutionReporter;
-enum class SearchEnd;
 
 /// Hands every completion of the propagated, conflict-free State `s` (at
 /// most 64 open cells) to the reporter, in the search's order, with the

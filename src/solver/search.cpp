@@ -161,7 +161,15 @@ State g_root;
 
 }  // namespace
 
-SearchSeams g_search_seams = {allocate_board, 0, 0};
+namespace {
+
+void* allocate_zeroed(std::size_t size) {
+  return std::calloc(1, size);
+}
+
+}  // namespace
+
+SearchSeams g_search_seams = {allocate_board, allocate_zeroed, 0, 0};
 
 SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
                  const SolutionReporter& reporter) {

@@ -6,6 +6,7 @@
 #define VORTEL_SOLVER_SEARCH_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "solver/board.h"
@@ -53,12 +54,14 @@ using BoardAllocator = State* (*)();
 
 /// Test and benchmark seams, grouped so that nothing else mistakes them for
 /// program state: the program never sets or prints them. Tests replace the
-/// allocator to reach the out-of-memory path; tests and benchmarks read
+/// allocators to reach the out-of-memory paths; tests and benchmarks read
 /// the search's trial count (one State copy and one full propagation each)
 /// and the small-problem steps (one assignment with naked singles each)
 /// that the counter takes and that the search takes to list small subtrees.
 struct SearchSeams {
   BoardAllocator allocate_board;
+  /// Zeroed memory for the counter of count_solutions, or null.
+  void* (*allocate_counter)(std::size_t size);
   std::int64_t trial_count;
   std::int64_t small_steps;
 };

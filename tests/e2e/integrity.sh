@@ -73,6 +73,15 @@ expect_refused "a byte of the usage text changed" ./data
 cp "$vortel" sum && patch sum $(( $(offset_of "$vortel" VRTLSUM2) + 8 ))
 expect_refused "a byte of the stored checksum changed" ./sum
 
+# A rewritten build id, as debuginfo tools leave it: every byte of the
+# note's descriptor (after its 16-byte header: sizes, type, "GNU").
+note=$(readelf -SW "$vortel" | awk '{ for (i = 1; i < NF; i++) if ($i == ".note.gnu.build-id") print $(i + 3) }')
+cp "$vortel" build-id
+for b in $(seq 16 35); do patch build-id $(( 0x$note + b )); done
+expect_runs "a rewritten build id" ./build-id
+cp "$vortel" build-id-header && patch build-id-header $(( 0x$note + 8 ))
+expect_refused "the build-id note's type changed" ./build-id-header
+
 strip -o stripped "$vortel"
 expect_runs "strip" ./stripped
 objcopy --strip-debug "$vortel" debugless

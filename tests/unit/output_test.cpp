@@ -81,11 +81,11 @@ TEST(OutputDeathTest, LostOutputFileWritesFailTheRun) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   solver::Board board;
   board.fill(solver::kLoadMarker);
-  front::g_settings.output_name = "full.txt";
   EXPECT_EXIT(
       {
         redirect_stdout("vortel_end_run.txt");
         front::g_sink = std::fopen("/dev/full", "w");
+        front::register_output_file(front::g_sink, "full.txt");
         front::print_board(front::g_sink, board, "Tabella");
         front::end_run(0);
       },
@@ -97,6 +97,7 @@ TEST(OutputDeathTest, LostOutputFileWritesFailTheRun) {
       {
         redirect_stdout("vortel_check_sink.txt");
         front::g_sink = std::fopen("/dev/full", "w");
+        front::register_output_file(front::g_sink, "full.txt");
         front::print_board(front::g_sink, board, "Tabella");
         front::check_sink();  // nothing has failed yet: still buffered
         std::fflush(front::g_sink);

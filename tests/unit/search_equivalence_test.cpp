@@ -13,6 +13,7 @@
 #include "../reference/plain_solver.h"
 #include "solver/consistency.h"
 #include "solver/count.h"
+#include "test_boards.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
 #include "vortel_process.h"
@@ -137,7 +138,7 @@ TEST(SearchEquivalenceTest, ListingAndCountOnRandomAndHardPuzzles) {
     ASSERT_EQ(g_listed, expected);
     if (expected.size() < kListLimit) {
       g_milestones.clear();
-      ASSERT_EQ(solver::count_solutions(board, solver::count_unknown(board),
+      ASSERT_EQ(test::count_of(board, solver::count_unknown(board),
                                         {50, note_milestone}),
                 static_cast<std::int64_t>(expected.size()));
       ASSERT_EQ(g_milestones,
@@ -180,7 +181,7 @@ TEST(SearchEquivalenceTest, LargeCounts) {
     if (!propagated(board, unknown)) continue;
     SCOPED_TRACE("count " + std::to_string(expected));
     g_milestones.clear();
-    EXPECT_EQ(solver::count_solutions(board, unknown, {10000, note_milestone}),
+    EXPECT_EQ(test::count_of(board, unknown, {10000, note_milestone}),
               expected);
     EXPECT_EQ(g_milestones, multiples(expected, 10000));
     if (expected >= 10000) ++large;

@@ -10,6 +10,7 @@
 
 #include "../reference/plain_solver.h"
 #include "front/exit_status.h"
+#include "front/options.h"
 #include "front/report.h"
 #include "solver/count.h"
 #include "solver/propagate.h"
@@ -45,6 +46,43 @@ TEST(SearchDeathTest, OutOfMemory) {
   EXPECT_EQ(std::string(text, got),
             "Processo iterativo in corso ...\n"
             "\nSpazio di memoria insufficiente\n");
+}
+
+void* no_counter_memory(std::size_t /*size*/) {
+  return nullptr;
+}
+
+// The counter's memory cannot be had: the count mode shows the first
+// solution, then reports the lack of memory with status 3, never a count
+// or "no solutions".
+TEST(SearchDeathTest, CounterOutOfMemory) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string log = testing::TempDir() + "vortel_count_oom_stdout.txt";
+  solver::Board board;
+  board.fill(solver::kAllCandidates);
+  front::g_settings.count = true;
+  EXPECT_EXIT(
+      {
+        if (std::freopen(log.c_str(), "w", stdout) == nullptr) std::abort();
+        solver::g_search_seams.allocate_counter = no_counter_memory;
+        front::iterative_process(board, 81);
+      },
+      testing::ExitedWithCode(front::kExitFormatOrMemory), "");
+  front::g_settings.count = false;
+  std::FILE* f = std::fopen(log.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  char text[1024] = {};
+  const std::size_t got = std::fread(text, 1, sizeof text - 1, f);
+  std::fclose(f);
+  std::remove(log.c_str());
+  const std::string shown(text, got);
+  EXPECT_TRUE(shown.starts_with(
+      "Processo iterativo in corso ...\n\nPrima soluzione trovata\n\n"
+      "   1 2 3   4 5 6   7 8 9\n"))
+      << shown;
+  EXPECT_TRUE(shown.ends_with("\n\n\nSpazio di memoria insufficiente\n"))
+      << shown;
+  EXPECT_EQ(shown.find("privo di soluzioni"), std::string::npos) << shown;
 }
 
 }  // namespace
@@ -96,8 +134,8 @@ TEST(SearchTest, KnownPuzzlesAgainstThePlainSearchAndItsTrialCounts) {
       solver::search(board, 0, unknown, {list_one});
       EXPECT_EQ(g_listed, expected) << puzzle;
       EXPECT_LE(solver::g_search_seams.trial_count, plain_trials) << puzzle;
-      EXPECT_EQ(solver::count_solutions(board, solver::count_unknown(board),
-                                        {10000, ignore_milestone}),
+      EXPECT_EQ(test::count_of(board, solver::count_unknown(board),
+                               {10000, ignore_milestone}),
                 static_cast<std::int64_t>(solutions))
           << puzzle;
     }

@@ -8,8 +8,20 @@
 #include <string>
 
 #include "solver/board.h"
+#include "solver/count.h"
+#include "solver/search.h"
 
 namespace test {
+
+/// The counter's number of completions; -1 if it ran out of memory.
+inline std::int64_t count_of(const solver::Board& board, std::int32_t unknown,
+                             const solver::CountObserver& observer) {
+  std::int64_t count = 0;
+  return solver::count_solutions(board, unknown, observer, count) ==
+                 solver::SearchEnd::kExhausted
+             ? count
+             : -1;
+}
 
 /// The board as freshly loaded: codes for the digits, load markers for the
 /// empty cells.

@@ -1,0 +1,60 @@
+#!/bin/sh
+# vortel-importa on inputs that cannot be read twice, and interrupted:
+#   importa_streams.sh IMPORTA SCRATCH
+# 1. A FIFO, /dev/stdin from a pipe and a named file convert alike.
+# 2. SIGINT, SIGTERM or SIGHUP while a directory is being written (the
+#    input still open) end the run by that signal and leave nothing: no
+#    target directory, no scratch directory.
+# 3. An existing name found after the first files have been moved: status
+#    2, the existing file untouched, none of this run's files left.
+set -u
+importa=$1
+scratch=$2
+rm -rf "$scratch"
+mkdir -p "$scratch"
+cd "$scratch" || exit 1
+fail=0
+puzzle='4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......'
+printf '%s\n%s\n%s\n' "$puzzle" "$puzzle" "$puzzle" > three.txt
+
+"$importa" -o file/ three.txt > /dev/null || { echo "FAIL: named file"; fail=1; }
+mkfifo fifo
+cat three.txt > fifo &
+"$importa" -o fifo-out/ fifo > /dev/null || { echo "FAIL: FIFO"; fail=1; }
+wait
+cat three.txt | "$importa" -o stdin-out/ /dev/stdin > /dev/null ||
+  { echo "FAIL: /dev/stdin from a pipe"; fail=1; }
+for out in fifo-out stdin-out; do
+  diff -r file "$out" > /dev/null || { echo "FAIL: $out differs from file/"; fail=1; }
+done
+
+# The writer keeps the FIFO open after two puzzles, so the run is waiting
+# in a read when the signal comes.
+for pair in INT:2 TERM:15 HUP:1; do
+  signal=${pair%:*}
+  rm -f fifo && mkfifo fifo
+  { cat three.txt; sleep 30; } > fifo &
+  writer=$!
+  "$importa" -o interrupted/ fifo > /dev/null 2>&1 &
+  run=$!
+  sleep 0.3
+  kill -s "$signal" "$run"
+  wait "$run"
+  status=$?
+  kill "$writer" 2> /dev/null
+  wait "$writer" 2> /dev/null
+  expected=$((128 + ${pair#*:}))
+  [ "$status" = "$expected" ] || { echo "FAIL: SIG$signal: status $status, expected $expected"; fail=1; }
+  left=$(ls -A | grep -v -x -e three.txt -e fifo -e file -e fifo-out -e stdin-out)
+  [ -z "$left" ] || { echo "FAIL: SIG$signal left: $left"; fail=1; }
+done
+
+mkdir taken && echo mine > taken/0002.txt
+"$importa" -o taken/ three.txt > /dev/null 2> err.txt
+status=$?
+[ "$status" = 2 ] || { echo "FAIL: existing name: status $status"; fail=1; }
+[ "$(ls -A taken)" = 0002.txt ] && [ "$(cat taken/0002.txt)" = mine ] ||
+  { echo "FAIL: existing name: taken/ holds $(ls -A taken)"; fail=1; }
+grep -q "taken/0002.txt e' gia' presente" err.txt || { echo "FAIL: message: $(cat err.txt)"; fail=1; }
+[ -z "$(ls -A | grep vortel-importa)" ] || { echo "FAIL: scratch directory left"; fail=1; }
+exit $fail
