@@ -25,9 +25,14 @@ add_custom_target(deb_files ALL DEPENDS ${deb_staging}/vortel.1.gz
                                         ${deb_staging}/vortel-importa.1.gz
                                         ${deb_staging}/changelog.gz)
 
-install(FILES ${deb_staging}/vortel.1.gz ${deb_staging}/vortel-importa.1.gz
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/it/man1 COMPONENT deb
-        EXCLUDE_FROM_ALL)
+# In man1 as well as it/man1: man looks in it/ only where an Italian locale
+# is set and generated, and both programs speak only Italian, so without
+# the man1 copy "man vortel" would find nothing in the C locale.
+foreach(section man1 it/man1)
+  install(FILES ${deb_staging}/vortel.1.gz ${deb_staging}/vortel-importa.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/${section} COMPONENT deb
+          EXCLUDE_FROM_ALL)
+endforeach()
 install(FILES ${deb_staging}/changelog.gz packaging/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT deb EXCLUDE_FROM_ALL)
 
@@ -55,6 +60,7 @@ checks the givens, fills in what candidate elimination and hidden singles
 decide, and completes the board by backtracking. It can print the first
 solution or every solution to a file, or count all solutions with
 progress lines and the elapsed time. All its messages are in Italian.
-The companion vortel-importa converts puzzles shared as 81-character
-lines or drawn grids into vortel's format.")
+The companion vortel-importa converts puzzles shared as lists of
+81-character lines, drawn grids or vortel's own boards into vortel's
+format.")
 include(CPack)

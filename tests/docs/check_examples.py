@@ -123,6 +123,8 @@ def main():
             print(repr(expected))
             print("--- printed now")
             print(repr(shown))
+            print(f"--- exit status {result.returncode}, standard error")
+            print(repr(result.stderr.decode("utf-8", "replace")))
     print(f"{document}: {len(pairs) - failed} passed, {failed} failed")
     return 1 if failed else 0
 
