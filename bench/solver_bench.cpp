@@ -14,6 +14,7 @@
 #include "solver/count.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
+#include "solver/seams.h"
 #include "solver/state.h"
 
 namespace {

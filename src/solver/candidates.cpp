@@ -3,11 +3,8 @@
 // The work is done on a State (see state.h): a cell carries a code exactly
 // when its candidate mask has the digit's bit, and the quotient is taken by
 // an exact multiplicative inverse, so an elimination costs a bit test per
-// cell instead of a division. The public operations on a plain Board
-// derive the masks, run the same code and hand back the board.
+// cell instead of a division.
 #include "solver/candidates.h"
-
-#include "solver/state.h"
 
 namespace solver {
 
@@ -22,7 +19,7 @@ void cascade(State& s, unsigned u, std::int32_t& unknown);
 inline void remove_carried(State& s, unsigned u, Digit digit,
                            std::int32_t& unknown) {
   set_mask(s, u, static_cast<Mask>(s.cand[u] & ~digit_bit(digit)));
-  s.changed |= kUnitsOf[u];
+  s.changed |= kUnitBits[u];
   std::int32_t& cell = s.board[u];
   cell = divide_exactly(cell, digit);
   if (is_determined(cell)) cascade(s, u, unknown);
@@ -80,8 +77,7 @@ inline void eliminate_column_cells(State& s, unsigned c, Digit digit,
 inline void eliminate_box_cells(State& s, unsigned b, Digit digit,
                                 std::int32_t& unknown) {
   // Three of the four lanes: the fourth cell lies outside the box.
-  const std::uint64_t lanes =
-      in_four_lanes(digit_bit(digit)) & 0x0000FFFFFFFFFFFFULL;
+  const std::uint64_t lanes = in_four_lanes(digit_bit(digit)) & kThreeLanes;
   const unsigned first = kBoxFirst[b];
   eliminate_in_lanes(s, four_masks(s.cand, first) & lanes, first, 1, digit,
                      unknown);
@@ -102,17 +98,6 @@ inline void eliminate_box_cells(State& s, unsigned b, Digit digit,
   eliminate_column_cells(s, kColOf[u], v, unknown);
   eliminate_box_cells(s, kBoxOf[u], v, unknown);
   --unknown;
-}
-
-// A plain board's elimination: the code 1 of the empty product divides
-// every cell without changing it, so only real codes need the work.
-template <typename Eliminate>
-void eliminate_on_board(Board& board, std::int32_t code, Eliminate eliminate) {
-  if (code == kEmptyProduct) return;
-  on_board(board, [&](State& s) {
-    eliminate(s, digit_of_code(code));
-    return 0;
-  });
 }
 
 }  // namespace
@@ -177,52 +162,6 @@ void candidate_pass_after_assignment(State& s, int k, Digit digit,
     if ((s.cand[u] & bit) != 0) remove_carried(s, u, digit, unknown);
   }
   VORTEL_ASSERT_STATE(s);
-}
-
-std::int32_t compute_candidates(const Board& board, int r, int c) {
-  Mask seen = 0;
-  const int b = kBoxOf[static_cast<unsigned>(cell_index(r, c))];
-  for (int k = 0; k < 9; ++k) {
-    const std::int32_t values[3] = {
-        board[static_cast<unsigned>(cell_index(r, k))],
-        board[static_cast<unsigned>(cell_index(k, c))],
-        board[kBoxCells[static_cast<unsigned>(b)][static_cast<unsigned>(k)]]};
-    for (std::int32_t v : values) {
-      if (is_determined(v)) {
-        seen |= digit_bit(digit_of_code(v));
-      }
-    }
-  }
-  return kProductOfMask[static_cast<unsigned>(~seen & kAllDigits) >> 1];
-}
-
-void eliminate_in_row(Board& board, int r, std::int32_t code,
-                      std::int32_t& unknown) {
-  eliminate_on_board(board, code, [&](State& s, Digit digit) {
-    eliminate_digit_in_row(s, r, digit, unknown);
-  });
-}
-
-void eliminate_in_column(Board& board, int c, std::int32_t code,
-                         std::int32_t& unknown) {
-  eliminate_on_board(board, code, [&](State& s, Digit digit) {
-    eliminate_digit_in_column(s, c, digit, unknown);
-  });
-}
-
-void eliminate_in_box(Board& board, int r, int c, std::int32_t code,
-                      std::int32_t& unknown) {
-  eliminate_on_board(board, code, [&](State& s, Digit digit) {
-    eliminate_digit_in_box(s, kBoxOf[static_cast<unsigned>(cell_index(r, c))],
-                           digit, unknown);
-  });
-}
-
-void candidate_pass(Board& board, std::int32_t& unknown) {
-  on_board(board, [&](State& s) {
-    candidate_pass(s, unknown);
-    return 0;
-  });
 }
 
 }  // namespace solver

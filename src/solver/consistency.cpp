@@ -1,7 +1,8 @@
 // The contradiction test.
 #include "solver/consistency.h"
 
-#include "solver/state.h"
+#include "solver/digits.h"
+#include "solver/units.h"
 
 namespace solver {
 

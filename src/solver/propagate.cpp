@@ -19,7 +19,6 @@
 #include "solver/propagate.h"
 
 #include "solver/candidates.h"
-#include "solver/state.h"
 
 namespace solver {
 
@@ -56,7 +55,6 @@ UnitDigits line_singles(const std::array<Mask, kCells + 3>& masks,
 }
 
 UnitDigits box_singles(const State& s, unsigned b) {
-  constexpr std::uint64_t kThreeLanes = 0x0000FFFFFFFFFFFFULL;
   const unsigned first = kBoxFirst[b];
   const std::uint64_t x = four_masks(s.cand, first) & kThreeLanes;
   const std::uint64_t y = four_masks(s.cand, first + 9) & kThreeLanes;
@@ -69,12 +67,10 @@ UnitDigits box_singles(const State& s, unsigned b) {
 // bit of `valid` is set; `present` has the bits of the units whose set is
 // not empty.
 struct UnitSingles {
-  std::array<Mask, 27> of_unit{};
+  std::array<Mask, kUnitCount> of_unit{};
   std::uint32_t valid = 0;
   std::uint32_t present = 0;
 };
-
-constexpr std::uint32_t kAllUnits = (1U << 27) - 1;
 
 // The units that hold a cell at or after index `from` (0..80): a sweep that
 // has reached `from` need not look at the others again.
@@ -82,8 +78,7 @@ constexpr std::array<std::uint32_t, kCells> make_units_from() {
   std::array<std::uint32_t, kCells> units{};
   for (unsigned from = 0; from < kCells; ++from) {
     for (unsigned i = from; i < kCells; ++i) {
-      units[from] |= (1U << (i / 9)) | (1U << (9 + i % 9)) |
-                     (1U << (18 + (i / 27) * 3 + (i % 9) / 3));
+      units[from] |= kUnitBits[i];
     }
   }
   return units;
@@ -97,8 +92,8 @@ void refresh(State& s, UnitSingles& singles, std::uint32_t units) {
   singles.valid &= ~s.changed;
   s.changed = 0;
   const std::uint32_t stale = ~singles.valid & units;
-  // One loop per kind of unit (bits 0-8 rows, 9-17 columns, 18-26 boxes),
-  // and `present` updated without a branch.
+  // One loop per kind of unit (rows, columns, boxes: see units.h), and
+  // `present` updated without a branch.
   // A unit in which some digit is neither held nor carried can never be
   // completed: the board is dead (see State::dead). Digits only ever leave
   // the candidates, so a unit found so stays so.
@@ -113,16 +108,17 @@ void refresh(State& s, UnitSingles& singles, std::uint32_t units) {
   };
   for (std::uint32_t rows = stale & 0x1FFU; rows != 0; rows &= rows - 1) {
     const unsigned r = static_cast<unsigned>(__builtin_ctz(rows));
-    store(r, line_singles(s.cand, 9 * r), s.rows[r]);
+    store(row_unit(r), line_singles(s.cand, 9 * r), s.rows[r]);
   }
-  for (std::uint32_t cols = (stale >> 9) & 0x1FFU; cols != 0;
+  for (std::uint32_t cols = (stale >> kFirstColumnUnit) & 0x1FFU; cols != 0;
        cols &= cols - 1) {
     const unsigned c = static_cast<unsigned>(__builtin_ctz(cols));
-    store(9 + c, line_singles(s.cand_by_column, 9 * c), s.cols[c]);
+    store(column_unit(c), line_singles(s.cand_by_column, 9 * c), s.cols[c]);
   }
-  for (std::uint32_t boxes = stale >> 18; boxes != 0; boxes &= boxes - 1) {
+  for (std::uint32_t boxes = stale >> kFirstBoxUnit; boxes != 0;
+       boxes &= boxes - 1) {
     const unsigned b = static_cast<unsigned>(__builtin_ctz(boxes));
-    store(18 + b, box_singles(s, b), s.boxes[b]);
+    store(box_unit(b), box_singles(s, b), s.boxes[b]);
   }
   s.dead |= missing != 0;
   singles.valid |= units;
@@ -134,12 +130,10 @@ struct CellSet {
   std::uint64_t high;
 };
 
-constexpr std::array<CellSet, 27> make_unit_sets() {
-  std::array<CellSet, 27> sets{};
+constexpr std::array<CellSet, kUnitCount> make_unit_sets() {
+  std::array<CellSet, kUnitCount> sets{};
   for (unsigned i = 0; i < kCells; ++i) {
-    const unsigned units[3] = {i / 9, 9 + i % 9,
-                               18 + (i / 27) * 3 + (i % 9) / 3};
-    for (unsigned unit : units) {
+    for (unsigned unit : kUnits[i]) {
       if (i < 64) {
         sets[unit].low |= std::uint64_t{1} << i;
       } else {
@@ -150,13 +144,14 @@ constexpr std::array<CellSet, 27> make_unit_sets() {
   return sets;
 }
 
-constexpr std::array<CellSet, 27> kUnitSets = make_unit_sets();
+constexpr std::array<CellSet, kUnitCount> kUnitSets = make_unit_sets();
 
 // The digits that are hidden singles of cell u under `singles`.
 Mask hidden_digits(const State& s, const UnitSingles& singles, unsigned u) {
-  return static_cast<Mask>(s.cand[u] & (singles.of_unit[kRowOf[u]] |
-                                        singles.of_unit[9U + kColOf[u]] |
-                                        singles.of_unit[18U + kBoxOf[u]]));
+  const std::array<std::uint8_t, 3>& units = kUnits[u];
+  return static_cast<Mask>(s.cand[u] & (singles.of_unit[units[0]] |
+                                        singles.of_unit[units[1]] |
+                                        singles.of_unit[units[2]]));
 }
 
 // The first cell at or after `from` that has a hidden single, or -1. The
@@ -204,10 +199,11 @@ int place_hidden_single(State& s, int i, const UnitSingles& singles,
   mark_determined(s, i, digit);
   // The unit in which the digit was unique has no other carrier of it; the
   // other two lose it.
-  if ((singles.of_unit[static_cast<unsigned>(r)] & bit) != 0) {
+  if ((singles.of_unit[row_unit(static_cast<unsigned>(r))] & bit) != 0) {
     eliminate_digit_in_column(s, c, digit, unknown);
     eliminate_digit_in_box(s, b, digit, unknown);
-  } else if ((singles.of_unit[9U + static_cast<unsigned>(c)] & bit) != 0) {
+  } else if ((singles.of_unit[column_unit(static_cast<unsigned>(c))] & bit) !=
+             0) {
     eliminate_digit_in_row(s, r, digit, unknown);
     eliminate_digit_in_box(s, b, digit, unknown);
   } else {
@@ -276,24 +272,13 @@ void propagate_after_assignment(State& s, int k, Digit digit,
   // unit had a digit carried by exactly one cell: every unit's singles were
   // empty, and only the units changed since (the assignment, and what
   // follows from it below) need computing again.
-  s.changed = kUnitsOf[static_cast<unsigned>(k)];
+  s.changed = kUnitBits[static_cast<unsigned>(k)];
   UnitSingles singles;
   singles.valid = kAllUnits;
   singles.present = 0;
   candidate_pass_after_assignment(s, k, digit, unknown);
   sweep_until_stable(s, singles, unknown);
   VORTEL_ASSERT_STATE(s);
-}
-
-int hidden_single(Board& board, int r, int c, std::int32_t& unknown) {
-  return on_board(board, [&](State& s) {
-    return hidden_single_at_cell(s, cell_index(r, c), unknown);
-  });
-}
-
-std::int32_t hidden_single_sweep(Board& board, std::int32_t& unknown) {
-  return on_board(board,
-                  [&](State& s) { return hidden_single_sweep(s, unknown); });
 }
 
 void propagate(Board& board, std::int32_t& unknown) {

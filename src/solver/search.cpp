@@ -2,12 +2,14 @@
 #include "solver/search.h"
 
 #include <cassert>
-#include <cstdlib>
 
 #include "solver/consistency.h"
-#include "solver/count.h"
+#include "solver/lister.h"
+#include "solver/oracle.h"
 #include "solver/propagate.h"
+#include "solver/seams.h"
 #include "solver/state.h"
+#include "solver/tuning.h"
 
 namespace solver {
 
@@ -15,36 +17,20 @@ std::array<State*, kCells> g_pool = {};
 
 namespace {
 
-// From this many open cells down, a surviving trial's subtree is listed
-// with the counter's small-problem steps (list_completions) instead of
-// State trials: each step is several times cheaper, and near the bottom of
-// the tree, where most of the trials of a puzzle of many solutions are,
-// the hidden singles that only States find prune little. The order stays
-// the search's: local cells are numbered in row-major order.
-constexpr std::int32_t kListLocalOpen = 40;
-
-// Past this many trials of one search (so never on the puzzles that need
-// only a few; the question is cheap enough to ask early on the others),
-// each trial that survives propagation is first asked whether it has any
-// completion at all (has_completion, which branches on the most
-// constrained cell); a subtree that has none is skipped whole, where the
+// Past kOracleAfterTrials trials of one search, each trial that survives
+// propagation is first asked whether it has any completion at all
+// (has_completion); a subtree that has none is skipped whole, where the
 // row-major order could wander in it for thousands of trials. The answer
-// is exact, so nothing the search reports changes. Asking costs a search
-// of its own, so the question is kept only while it pays: once a few dozen
-// answers have come back, it is asked again only while at least one answer
-// in four has pruned. Where solutions abound (-S on a puzzle of many) it
-// soon stops being asked.
+// is exact, so nothing the search reports changes. The question is kept
+// only while it pays (see tuning.h).
 //
 // Each "yes" comes with a complete board, and a trial whose determined
 // cells all agree with the last such board has that board as a completion
 // too (propagation only deduces what every completion agrees with): it
 // needs no question. Along the path to the first solution that spares
 // asking again at every level.
-constexpr std::int64_t kOracleAfterTrials = 8;
-constexpr std::int64_t kOracleTrialAnswers = 32;
-
 struct Oracle {
-  std::int64_t first_trial;  // the trial count when this search began
+  std::int64_t trials;  // trials of this search so far
   std::int64_t asked;
   std::int64_t pruned;
   bool known;  // `completion` holds the last "yes"'s board
@@ -68,11 +54,9 @@ bool completion_known(const State& work) {
 // Whether the subtree of the trial `work` (open cells left: `unknown`)
 // may be skipped: it has no completion.
 bool holds_no_solution(const State& work, std::int32_t unknown) {
-  if (g_search_seams.trial_count - g_oracle.first_trial < kOracleAfterTrials) {
-    return false;
-  }
+  if (g_oracle.trials < kOracleAfterTrials) return false;
   if (g_oracle.asked >= kOracleTrialAnswers &&
-      g_oracle.pruned * 4 < g_oracle.asked) {
+      g_oracle.pruned * kOraclePrunesOneIn < g_oracle.asked) {
     return false;
   }
   if (completion_known(work)) return false;
@@ -83,10 +67,6 @@ bool holds_no_solution(const State& work, std::int32_t unknown) {
   }
   ++g_oracle.pruned;
   return true;
-}
-
-State* allocate_board() {
-  return static_cast<State*>(std::malloc(sizeof(State)));
 }
 
 // True when propagating `board` again would change nothing: the search's
@@ -126,6 +106,7 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
     const Digit digit = lowest_digit(candidates);
     candidates = static_cast<Mask>(candidates & (candidates - 1));
     ++g_search_seams.trial_count;
+    ++g_oracle.trials;
     work = parent;
     unknown = parent_unknown;
     work.board[static_cast<unsigned>(k)] = code_of(digit);
@@ -140,7 +121,7 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
            "unknown count out of step with the board");
     if (work.conflict || work.dead) continue;
     if (unknown != 0 && holds_no_solution(work, unknown)) continue;
-    if (unknown != 0 && unknown <= kListLocalOpen) {
+    if (unknown != 0 && unknown <= kListSmallOpen) {
       const SearchEnd listed = list_completions(work, reporter);
       if (listed != SearchEnd::kExhausted) {
         end = listed;
@@ -161,22 +142,12 @@ State g_root;
 
 }  // namespace
 
-namespace {
-
-void* allocate_zeroed(std::size_t size) {
-  return std::calloc(1, size);
-}
-
-}  // namespace
-
-SearchSeams g_search_seams = {allocate_board, allocate_zeroed, 0, 0};
-
 SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
                  const SolutionReporter& reporter) {
   assert(check_consistency(parent) == 0 && "search from an inconsistent board");
   assert(unknown > 0 && is_propagated_board(parent, unknown) &&
          "search from an unpropagated board");
-  g_oracle.first_trial = g_search_seams.trial_count;
+  g_oracle.trials = 0;
   g_oracle.asked = 0;
   g_oracle.pruned = 0;
   g_oracle.known = false;

@@ -6,28 +6,14 @@
 #define VORTEL_SOLVER_SEARCH_H_
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 
 #include "solver/board.h"
+#include "solver/solution_report.h"
 
 namespace solver {
 
 struct State;
-
-/// What the search does with each solution it finds.
-struct SolutionReporter {
-  /// Called with each complete board, in the search's order (see search).
-  /// Returns true to go on searching, false to end the search there.
-  bool (*on_solution)(const Board& solution);
-};
-
-/// How a search ended.
-enum class SearchEnd {
-  kExhausted,    // every branch tried
-  kStopped,      // the reporter asked to stop
-  kOutOfMemory,  // a pool board could not be allocated
-};
 
 /// Branches on the first undetermined cell at or after `start`, trying its
 /// candidates in increasing digit order: copy, assign, propagate, check,
@@ -48,24 +34,6 @@ SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
 /// first time the search branches on that index and kept until the process
 /// ends.
 extern std::array<State*, kCells> g_pool;
-
-/// Allocates one pool board, or returns null.
-using BoardAllocator = State* (*)();
-
-/// Test and benchmark seams, grouped so that nothing else mistakes them for
-/// program state: the program never sets or prints them. Tests replace the
-/// allocators to reach the out-of-memory paths; tests and benchmarks read
-/// the search's trial count (one State copy and one full propagation each)
-/// and the small-problem steps (one assignment with naked singles each)
-/// that the counter takes and that the search takes to list small subtrees.
-struct SearchSeams {
-  BoardAllocator allocate_board;
-  /// Zeroed memory for the counter of count_solutions, or null.
-  void* (*allocate_counter)(std::size_t size);
-  std::int64_t trial_count;
-  std::int64_t small_steps;
-};
-extern SearchSeams g_search_seams;
 
 }  // namespace solver
 

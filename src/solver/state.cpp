@@ -41,78 +41,12 @@ constexpr std::array<ExactDivisor, 10> make_divisors() {
   return divisors;
 }
 
-constexpr std::array<std::uint8_t, kCells> make_unit_of(int which) {
-  std::array<std::uint8_t, kCells> unit{};
-  for (int i = 0; i < kCells; ++i) {
-    const int r = i / 9;
-    const int c = i % 9;
-    const int value = which == 0 ? r : which == 1 ? c : (r / 3) * 3 + c / 3;
-    unit[static_cast<unsigned>(i)] = static_cast<std::uint8_t>(value);
-  }
-  return unit;
-}
-
-// The cells of each box, rows outer and columns inner.
-constexpr std::array<std::array<std::uint8_t, 9>, 9> make_box_cells() {
-  std::array<std::array<std::uint8_t, 9>, 9> cells{};
-  for (int b = 0; b < 9; ++b) {
-    for (int k = 0; k < 9; ++k) {
-      const int r = (b / 3) * 3 + k / 3;
-      const int c = (b % 3) * 3 + k % 3;
-      cells[static_cast<unsigned>(b)][static_cast<unsigned>(k)] =
-          static_cast<std::uint8_t>(cell_index(r, c));
-    }
-  }
-  return cells;
-}
-
-constexpr std::array<std::array<std::uint8_t, 20>, kCells> make_peers() {
-  std::array<std::array<std::uint8_t, 20>, kCells> peers{};
-  for (int i = 0; i < kCells; ++i) {
-    unsigned n = 0;
-    for (int j = 0; j < kCells; ++j) {
-      const bool same_row = i / 9 == j / 9;
-      const bool same_col = i % 9 == j % 9;
-      const bool same_box = i / 27 == j / 27 && (i % 9) / 3 == (j % 9) / 3;
-      if (j != i && (same_row || same_col || same_box)) {
-        peers[static_cast<unsigned>(i)][n++] = static_cast<std::uint8_t>(j);
-      }
-    }
-  }
-  return peers;
-}
-
 static_assert(make_products()[511] == kAllCandidates);
 static_assert(inverse_mod_2_32(23) * 23U == 1U);
 
 }  // namespace
 
 const std::array<std::int32_t, 512> kProductOfMask = make_products();
-const std::array<std::uint8_t, kCells> kRowOf = make_unit_of(0);
-const std::array<std::uint8_t, kCells> kColOf = make_unit_of(1);
-const std::array<std::uint8_t, kCells> kBoxOf = make_unit_of(2);
-const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells = make_box_cells();
-const std::array<std::array<std::uint8_t, 20>, kCells> kPeers = make_peers();
-
-const std::array<std::uint8_t, kCells> kColumnMajor = [] {
-  std::array<std::uint8_t, kCells> order{};
-  for (unsigned i = 0; i < kCells; ++i) {
-    order[i] = static_cast<std::uint8_t>(9 * (i % 9) + i / 9);
-  }
-  return order;
-}();
-
-const std::array<std::uint8_t, 9> kBoxFirst = {0, 3, 6, 27, 30, 33, 54, 57, 60};
-
-const std::array<std::uint32_t, kCells> kUnitsOf = [] {
-  std::array<std::uint32_t, kCells> units{};
-  for (unsigned i = 0; i < kCells; ++i) {
-    units[i] =
-        (1U << kRowOf[i]) | (1U << (9 + kColOf[i])) | (1U << (18 + kBoxOf[i]));
-  }
-  return units;
-}();
-
 const std::array<ExactDivisor, 10> kExactDivisors = make_divisors();
 
 Mask mask_of(std::int32_t value) {
@@ -187,8 +121,8 @@ bool state_is_consistent_with_board(const State& s) {
 
 bool state_is_propagated(const State& s) {
   if (s.conflict) return false;
-  std::array<Mask, 27> once{};
-  std::array<Mask, 27> twice{};
+  std::array<Mask, kUnitCount> once{};
+  std::array<Mask, kUnitCount> twice{};
   for (unsigned i = 0; i < kCells; ++i) {
     const Mask mask = s.cand[i];
     if (is_determined(s.board[i])) continue;
@@ -196,13 +130,12 @@ bool state_is_propagated(const State& s) {
         ~(s.rows[kRowOf[i]] | s.cols[kColOf[i]] | s.boxes[kBoxOf[i]]) &
         kAllDigits);
     if (mask != lacking) return false;
-    const unsigned units[3] = {kRowOf[i], 9U + kColOf[i], 18U + kBoxOf[i]};
-    for (unsigned unit : units) {
+    for (unsigned unit : kUnits[i]) {
       twice[unit] |= static_cast<Mask>(once[unit] & mask);
       once[unit] |= mask;
     }
   }
-  for (unsigned unit = 0; unit < 27; ++unit) {
+  for (unsigned unit = 0; unit < kUnitCount; ++unit) {
     if ((once[unit] & ~twice[unit]) != 0) return false;
   }
   return true;

@@ -3,7 +3,7 @@
 // every operation still leaves the board's 81 values exactly as the plain
 // arithmetic on candidate products would.
 //
-// Digit sets are 16-bit masks with bit d (1..9) for digit d; bit 0 unused.
+// Digit sets are masks (digits.h).
 //  - cand[i]: for an undetermined cell, the digits whose codes divide its
 //    value, so "value % code == 0" becomes a bit test. For a candidate
 //    product that is its candidate set; for the load marker 999999 it is
@@ -18,7 +18,7 @@
 //    empty product, i.e. exactly when check_consistency would report 1;
 //    every cell that becomes determined passes through mark_determined,
 //    which compares its digit with those its units already hold.
-//  - changed: one bit per unit (rows 0-8, columns 9-17, boxes 18-26) whose
+//  - changed: one bit per unit (numbered as in units.h) whose
 //    candidate masks may have changed since the bit was last cleared; the
 //    hidden-single sweep uses it to recompute only what a placement touched.
 // Invariants, kept by every operation on a State: the two kinds of mask
@@ -34,56 +34,10 @@
 #include <cstring>
 
 #include "solver/board.h"
+#include "solver/digits.h"
+#include "solver/units.h"
 
 namespace solver {
-
-using Mask = std::uint16_t;
-
-/// Digits 1..9 as a mask.
-inline constexpr Mask kAllDigits = 0x3FE;
-
-/// A digit 1..9 as the fast core handles it: a type of its own, because
-/// the board's cell codes (5, 6, 7, 9, 11, ... 23) are plain int32_t values
-/// too, and a code passed where a digit is meant would quietly remove the
-/// wrong digit (or none: there is no digit 23). Neither converts to the
-/// other implicitly.
-enum class Digit : std::uint8_t {};
-
-/// The digit 1..9 held by a value taken from a digit table or a mask.
-inline constexpr Digit make_digit(int digit) {
-  return static_cast<Digit>(digit);
-}
-inline constexpr unsigned index_of(Digit digit) {
-  return static_cast<unsigned>(digit);
-}
-/// The cell code of a digit (kCodeTable).
-inline constexpr std::int32_t code_of(Digit digit) {
-  return kCodeTable[index_of(digit)];
-}
-/// The digit of a determined cell's code, or of the empty product (which
-/// yields no digit: Digit 0).
-inline constexpr Digit digit_of_code(std::int32_t code) {
-  return make_digit(kDigitTable[static_cast<unsigned>(code)]);
-}
-
-inline constexpr Mask digit_bit(Digit digit) {
-  return static_cast<Mask>(1U << index_of(digit));
-}
-
-/// The number of set bits, without the C runtime's helper (the target has
-/// no population-count instruction by default, and the helper would add a
-/// library to the program's start).
-inline int bit_count(std::uint64_t x) {
-  x = x - ((x >> 1) & 0x5555555555555555ULL);
-  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
-}
-
-/// The lowest digit in a non-empty mask.
-inline Digit lowest_digit(Mask mask) {
-  return make_digit(__builtin_ctz(mask));
-}
 
 /// Product of the codes of the digits in a mask (index: mask >> 1). The
 /// empty mask gives the empty product 1.
@@ -113,19 +67,6 @@ inline std::int32_t divide_exactly(std::int32_t value, Digit digit) {
 /// whose codes divide it.
 Mask mask_of(std::int32_t value);
 
-/// Row, column and box of each cell, and the cells of each box in the
-/// solver's scanning order (rows outer, columns inner).
-extern const std::array<std::uint8_t, kCells> kRowOf;
-extern const std::array<std::uint8_t, kCells> kColOf;
-extern const std::array<std::uint8_t, kCells> kBoxOf;
-extern const std::array<std::array<std::uint8_t, 9>, 9> kBoxCells;
-/// Each cell's place in the column-major order (cell (r, c) -> 9 * c + r).
-extern const std::array<std::uint8_t, kCells> kColumnMajor;
-/// The first (top-left) cell of each box.
-extern const std::array<std::uint8_t, 9> kBoxFirst;
-/// The 20 cells sharing a row, column or box with each cell, ascending.
-extern const std::array<std::array<std::uint8_t, 20>, kCells> kPeers;
-
 struct State {
   Board board;
   // Three zero masks after the 81 let any cell's mask be read as the first
@@ -146,9 +87,6 @@ struct State {
   bool dead;
 };
 
-/// The `changed` bits of the three units of each cell.
-extern const std::array<std::uint32_t, kCells> kUnitsOf;
-
 /// Sets the candidate mask of cell u (in both orders).
 inline void set_mask(State& s, unsigned u, Mask mask) {
   s.cand[u] = mask;
@@ -165,6 +103,10 @@ inline std::uint64_t four_masks(const std::array<Mask, kCells + 3>& masks,
   std::memcpy(&lanes, &masks[i], sizeof lanes);
   return lanes;
 }
+
+/// The first three lanes of four_masks: the three cells of a box's row
+/// (the fourth mask read belongs to the next box or to the padding).
+inline constexpr std::uint64_t kThreeLanes = 0x0000FFFFFFFFFFFFULL;
 
 /// A digit's bit repeated in each of the four lanes.
 inline std::uint64_t in_four_lanes(Mask bit) {
@@ -188,7 +130,7 @@ inline void mark_determined(State& s, int i, Digit digit) {
   col |= bit;
   box |= bit;
   set_mask(s, u, 0);
-  s.changed |= kUnitsOf[u];
+  s.changed |= kUnitBits[u];
 }
 
 /// Runs a State operation on a plain board: derives the masks, runs it and
@@ -223,41 +165,6 @@ bool state_is_propagated(const State& s);
 #define VORTEL_ASSERT_STATE(s)                          \
   assert(::solver::state_is_consistent_with_board(s) && \
          "State out of step with its board")
-
-// The operations of candidates.h and propagate.h on a State. They differ
-// from the Board operations in what they are given: a Digit instead of a
-// cell code, a box index or a cell index instead of (row, column); the
-// names say so, so that one cannot be called for the other.
-void eliminate_digit_in_row(State& s, int row, Digit digit,
-                            std::int32_t& unknown);
-void eliminate_digit_in_column(State& s, int column, Digit digit,
-                               std::int32_t& unknown);
-void eliminate_digit_in_box(State& s, int box, Digit digit,
-                            std::int32_t& unknown);
-void candidate_pass(State& s, std::int32_t& unknown);
-
-/// candidate_pass for a board that was propagated and has since had one
-/// open cell, k, set to `digit` (the search's trial), with the same result.
-/// After a propagation every open cell's mask is exactly the digits that
-/// none of its determined peers holds: the pass made it so and every later
-/// placement removed its digit from all its peers, except a hidden single's
-/// digit from the unit where no other cell carried it. Recomputing from
-/// scratch would therefore change only k's peers that carry `digit`; the
-/// pass meets them in row-major order, so they are visited in that order
-/// and lose the digit exactly as an elimination would (cascades included).
-/// Precondition: before the assignment the state was propagated
-/// (state_is_propagated).
-void candidate_pass_after_assignment(State& s, int k, Digit digit,
-                                     std::int32_t& unknown);
-/// hidden_single for the open cell with index `cell` (0..80).
-int hidden_single_at_cell(State& s, int cell, std::int32_t& unknown);
-std::int32_t hidden_single_sweep(State& s, std::int32_t& unknown);
-void propagate(State& s, std::int32_t& unknown);
-
-/// propagate for the search's trial, with candidate_pass_after_assignment
-/// in place of the full pass; the same precondition.
-void propagate_after_assignment(State& s, int k, Digit digit,
-                                std::int32_t& unknown);
 
 }  // namespace solver
 

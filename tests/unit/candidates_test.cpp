@@ -1,4 +1,5 @@
 // Candidate products and the elimination cascade.
+#include "board_operations.h"
 #include "solver/candidates.h"
 
 #include <gtest/gtest.h>

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../reference/plain_solver.h"
+#include "board_operations.h"
 #include "solver/candidates.h"
 #include "solver/consistency.h"
 #include "solver/propagate.h"

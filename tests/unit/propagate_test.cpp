@@ -1,4 +1,5 @@
 // Hidden singles and the propagation loop.
+#include "board_operations.h"
 #include "solver/propagate.h"
 
 #include <gtest/gtest.h>

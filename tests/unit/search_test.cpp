@@ -14,6 +14,7 @@
 #include "front/report.h"
 #include "solver/count.h"
 #include "solver/propagate.h"
+#include "solver/seams.h"
 #include "solver/state.h"
 #include "test_boards.h"
 
@@ -143,6 +144,54 @@ TEST(SearchTest, KnownPuzzlesAgainstThePlainSearchAndItsTrialCounts) {
   }
   std::fclose(corpus);
   EXPECT_EQ(checked, 14);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::int64_t> g_told;
+
+void tell(std::int64_t count) {
+  g_told.push_back(count);
+}
+
+// A remembered sub-count added in one go tells every multiple it passes,
+// in order, as counting one by one would.
+TEST(CountTest, OneAdditionTellsEveryMilestoneItPasses) {
+  const solver::CountObserver observer{10000, tell};
+  solver::CountProgress progress{&observer, 0, observer.every};
+  g_told.clear();
+  solver::add_to_count(progress, 9999);
+  solver::add_to_count(progress, 25002);  // 35001: passes three
+  solver::add_to_count(progress, 1);
+  EXPECT_EQ(progress.total, 35002);
+  EXPECT_EQ(g_told, (std::vector<std::int64_t>{10000, 20000, 30000}));
+}
+
+// Positions with the same candidates in different cells are different
+// sub-problems: their memo keys differ. The same cells and candidates give
+// the same key whatever else the problem holds.
+TEST(CountTest, MemoKeyTellsCellsApart) {
+  solver::SmallProblem top{};
+  solver::SmallProblem bottom{};
+  solver::SmallState position{};
+  position.open = 0b11;
+  position.avail[0] = 0b0110;  // digits 1 and 2
+  position.avail[1] = 0b0110;
+  top.cells = bottom.cells = 2;
+  top.cell[0] = 0;
+  top.cell[1] = 1;
+  bottom.cell[0] = 72;
+  bottom.cell[1] = 73;
+  EXPECT_NE(solver::memo_key(top, position),
+            solver::memo_key(bottom, position));
+  solver::SmallState other = position;
+  other.avail[1] = 0b1010;  // digits 1 and 3
+  EXPECT_NE(solver::memo_key(top, position), solver::memo_key(top, other));
+  solver::SmallProblem same = top;
+  same.peers[0] = 0b10;
+  EXPECT_EQ(solver::memo_key(top, position), solver::memo_key(same, position));
 }
 
 }  // namespace
