@@ -13,8 +13,8 @@
 #include "solver/consistency.h"
 #include "solver/count.h"
 #include "solver/propagate.h"
-#include "solver/search.h"
 #include "solver/seams.h"
+#include "solver/search.h"
 #include "solver/state.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include "front/end_run.h"
 #include "front/options.h"
 #include "front/puzzle_file.h"
-#include "front/run.h"
 #include "front/report.h"
+#include "front/run.h"
 
 int main(int argc, char** argv) {
   front::prepare_streams();

@@ -20,6 +20,42 @@ int fail(const char* path, const char* why) {
   return 1;
 }
 
+// The read-only loadable segments of the image and the file offsets where
+// the slot's magic stands in them. Null when the image is no 64-bit
+// little-endian ELF executable (or a segment lies beyond its end).
+const char* find_segments(const std::vector<unsigned char>& image,
+                          std::vector<front::ImageSegment>& segments,
+                          std::vector<std::uint64_t>& slots) {
+  Elf64_Ehdr header;
+  if (image.size() < sizeof header) return "not an ELF file";
+  std::memcpy(&header, image.data(), sizeof header);
+  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+      header.e_ident[EI_CLASS] != ELFCLASS64 ||
+      header.e_ident[EI_DATA] != ELFDATA2LSB ||
+      header.e_phentsize != sizeof(Elf64_Phdr) ||
+      header.e_phoff + std::uint64_t{header.e_phnum} * sizeof(Elf64_Phdr) >
+          image.size()) {
+    return "not a 64-bit little-endian ELF executable";
+  }
+  for (unsigned p = 0; p < header.e_phnum; ++p) {
+    Elf64_Phdr ph;
+    std::memcpy(&ph, image.data() + header.e_phoff + p * sizeof ph, sizeof ph);
+    if (ph.p_type != PT_LOAD || (ph.p_flags & PF_W) != 0) continue;
+    if (ph.p_offset + ph.p_filesz > image.size()) {
+      return "segment beyond the end of the file";
+    }
+    segments.push_back({image.data() + ph.p_offset, ph.p_offset,
+                        static_cast<std::size_t>(ph.p_filesz)});
+    for (std::uint64_t at = 0; at + front::kSlotSize <= ph.p_filesz; ++at) {
+      if (std::memcmp(image.data() + ph.p_offset + at, kSlotMagic,
+                      sizeof kSlotMagic) == 0) {
+        slots.push_back(ph.p_offset + at);
+      }
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -40,35 +76,10 @@ int main(int argc, char** argv) {
     image.insert(image.end(), chunk, chunk + got);
   }
   if (std::ferror(file) != 0) return fail(path, "read error");
-
-  Elf64_Ehdr header;
-  if (image.size() < sizeof header) return fail(path, "not an ELF file");
-  std::memcpy(&header, image.data(), sizeof header);
-  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
-      header.e_ident[EI_CLASS] != ELFCLASS64 ||
-      header.e_ident[EI_DATA] != ELFDATA2LSB ||
-      header.e_phentsize != sizeof(Elf64_Phdr) ||
-      header.e_phoff + std::uint64_t{header.e_phnum} * sizeof(Elf64_Phdr) >
-          image.size()) {
-    return fail(path, "not a 64-bit little-endian ELF executable");
-  }
   std::vector<front::ImageSegment> segments;
   std::vector<std::uint64_t> slots;
-  for (unsigned p = 0; p < header.e_phnum; ++p) {
-    Elf64_Phdr ph;
-    std::memcpy(&ph, image.data() + header.e_phoff + p * sizeof ph, sizeof ph);
-    if (ph.p_type != PT_LOAD || (ph.p_flags & PF_W) != 0) continue;
-    if (ph.p_offset + ph.p_filesz > image.size()) {
-      return fail(path, "segment beyond the end of the file");
-    }
-    segments.push_back({image.data() + ph.p_offset, ph.p_offset,
-                        static_cast<std::size_t>(ph.p_filesz)});
-    for (std::uint64_t at = 0; at + front::kSlotSize <= ph.p_filesz; ++at) {
-      if (std::memcmp(image.data() + ph.p_offset + at, kSlotMagic,
-                      sizeof kSlotMagic) == 0) {
-        slots.push_back(ph.p_offset + at);
-      }
-    }
+  if (const char* why = find_segments(image, segments, slots)) {
+    return fail(path, why);
   }
   if (slots.size() != 1) {
     return fail(path, "the integrity slot must appear exactly once");

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "front/exit_status.h"
 #include "front/end_run.h"
+#include "front/exit_status.h"
 
 namespace front {
 

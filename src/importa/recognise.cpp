@@ -1,13 +1,5 @@
-// The recogniser. The bytes are cut into lines at LF, CR LF or a lone CR,
-// and each line is decoded from UTF-8 (a byte that is not UTF-8 stays a
-// character of its own, which only a text line may hold). Characters are:
-//  - cells: the digits 1-9 (givens) and the empty-cell marks . 0 _ x X * - ?
-//  - decoration: blank, tab, | : , + = and the box-drawing characters
-//    U+2500-U+257F;
-//  - letters: ASCII letters other than x and X, and the letters of the
-//    Latin, Greek, Cyrillic, Hebrew, Arabic, CJK and Hangul blocks;
-//  - anything else.
-// Each line is then, in this order:
+// The recogniser: each line, classified by its characters (characters.h),
+// is in this order:
 //  1. a list line: it holds a run of exactly 81 cells, either side by side
 //     or one by one with a single blank or tab between them, with no cell
 //     touching the run on either side. What comes before is a label; after
@@ -26,181 +18,14 @@
 // Anything else is refused where it stands.
 #include "importa/recognise.h"
 
+#include "importa/characters.h"
+
 namespace importa {
 
 namespace {
 
-constexpr std::uint32_t kNotUtf8 = 0x110000;  // + the byte
-constexpr std::uint32_t kCellMarker = 1;      // a cell, in a shape
 constexpr int kLongRun = 60;  // cells in a run that must have been a puzzle
-
-// --- characters -----------------------------------------------------------
-
-bool is_blank(std::uint32_t c) {
-  return c == ' ' || c == '\t';
-}
-
-bool is_given(std::uint32_t c) {
-  return c >= '1' && c <= '9';
-}
-
-// The empty-cell marks, each with a bit of its own for Recogniser::marks.
-int empty_mark_bit(std::uint32_t c) {
-  switch (c) {
-  case '.':
-    return 0;
-  case '0':
-    return 1;
-  case '_':
-    return 2;
-  case 'x':
-    return 3;
-  case 'X':
-    return 4;
-  case '*':
-    return 5;
-  case '-':
-    return 6;
-  case '?':
-    return 7;
-  default:
-    return -1;
-  }
-}
-
-bool is_cell(std::uint32_t c) {
-  return is_given(c) || empty_mark_bit(c) >= 0;
-}
-
-// Marks that people also draw rules with.
-bool is_rule_mark(std::uint32_t c) {
-  return c == '-' || c == '*' || c == '_';
-}
-
-bool is_decoration(std::uint32_t c) {
-  return is_blank(c) || c == '|' || c == ':' || c == ',' || c == '+' ||
-         c == '=' || (c >= 0x2500 && c <= 0x257F);
-}
-
-bool is_letter(std::uint32_t c) {
-  if (c == 'x' || c == 'X') return false;
-  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return true;
-  if (c >= 0xC0 && c <= 0x24F) return c != 0xD7 && c != 0xF7;
-  return (c >= 0x370 && c <= 0x6FF) || (c >= 0x1E00 && c <= 0x1FFF) ||
-         (c >= 0x3040 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF);
-}
-
-bool is_control(std::uint32_t c) {
-  return (c < 0x20 && c != '\t') || c == 0x7F;
-}
-
-// Decodes `n` bytes into code points; a byte that does not start a
-// well-formed sequence becomes kNotUtf8 + byte. Returns the count.
-int decode(const unsigned char* s, std::size_t n, std::uint32_t* out) {
-  int count = 0;
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned b = s[i];
-    // The length of the sequence that the lead byte announces, and the
-    // least code point that needs that length (shorter forms are invalid).
-    std::size_t extra = 0;
-    std::uint32_t least = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      extra = 1;
-      least = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      extra = 2;
-      least = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      extra = 3;
-      least = 0x10000;
-    } else if (b >= 0x80) {
-      out[count++] = kNotUtf8 + b;
-      ++i;
-      continue;
-    }
-    std::uint32_t c = extra == 0 ? b : b & (0x7FU >> (extra + 1));
-    bool good = true;
-    for (std::size_t k = 1; good && k <= extra; ++k) {
-      good = i + k < n && (s[i + k] & 0xC0) == 0x80;
-      if (good) c = (c << 6) | (s[i + k] & 0x3F);
-    }
-    if (good && extra > 0 &&
-        (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) {
-      good = false;
-    }
-    if (!good) {
-      out[count++] = kNotUtf8 + b;
-      ++i;
-      continue;
-    }
-    out[count++] = c;
-    i += extra + 1;
-  }
-  return count;
-}
-
-// --- the line as a whole --------------------------------------------------
-
-struct Run {
-  int start = -1;  // the first cell
-  int end = -1;    // one past the last
-};
-
-// The first run of exactly 81 cells, side by side or one blank apart, that
-// no other cell touches. `longest` gets the longest run of either kind.
-Run find_list_run(const std::uint32_t* cp, int n, int& longest) {
-  Run best;
-  longest = 0;
-  for (int i = 0; i < n;) {
-    if (!is_cell(cp[i])) {
-      ++i;
-      continue;
-    }
-    int j = i;
-    while (j < n && is_cell(cp[j])) ++j;
-    if (j - i > longest) longest = j - i;
-    if (j - i == 81 && best.start < 0) best = {i, j};
-    i = j;
-  }
-  auto alone = [&](int i) {
-    return is_cell(cp[i]) && (i == 0 || !is_cell(cp[i - 1])) &&
-           (i + 1 == n || !is_cell(cp[i + 1]));
-  };
-  for (int i = 0; i < n; ++i) {
-    if (!alone(i)) continue;
-    int j = i;
-    int length = 1;
-    while (j + 2 < n && is_blank(cp[j + 1]) && alone(j + 2)) {
-      j += 2;
-      ++length;
-    }
-    if (length > longest) longest = length;
-    if (length == 81 && (best.start < 0 || i < best.start)) best = {i, j + 1};
-    i = j;
-  }
-  return best;
-}
-
-// Where the longest run of cells starts (for a refusal's column).
-int longest_run_start(const std::uint32_t* cp, int n) {
-  int start = 0;
-  int best = 0;
-  for (int i = 0; i < n;) {
-    int j = i;
-    while (j < n &&
-           (is_cell(cp[j]) || (is_blank(cp[j]) && j > i && j + 1 < n &&
-                               is_cell(cp[j + 1]) && !is_blank(cp[j - 1])))) {
-      ++j;
-    }
-    if (j - i > best) {
-      best = j - i;
-      start = i;
-    }
-    i = j > i ? j : i + 1;
-  }
-  return start;
-}
+constexpr std::uint32_t kCellMarker = 1;  // a cell, in a shape
 
 void shape_of(const std::uint32_t* cp, int n, Shape& shape) {
   shape.length = 0;
@@ -223,19 +48,6 @@ bool same_shape(const Shape& a, const Shape& b) {
   }
   return true;
 }
-
-// "r c d": three single digits 1-9 with blanks between them, nothing else.
-bool looks_like_triple(const std::uint32_t* cp, int n) {
-  int digits = 0;
-  for (int i = 0; i < n; ++i) {
-    if (is_blank(cp[i])) continue;
-    if (!is_given(cp[i]) || (i + 1 < n && !is_blank(cp[i + 1]))) return false;
-    ++digits;
-  }
-  return digits == 3;
-}
-
-// --- the recogniser -------------------------------------------------------
 
 bool refuse(Refusal& refusal, Problem problem, long line, long column) {
   refusal.problem = problem;
@@ -421,64 +233,72 @@ bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int n, Run run,
   return true;
 }
 
+// The first line of a file of vortel's triples: only where no puzzle and
+// no grid row came before it.
+bool first_triple(Recogniser& r, const std::uint32_t* cp, int n, long number,
+                  long column, Refusal& refusal) {
+  if (r.puzzles != 0 || rows_of(r) != 0) {
+    refusal.count = 3;
+    return refuse(refusal, Problem::kWrongCellCount, number, column);
+  }
+  clear_grid(r);
+  return triple_line(r, cp, n, number, refusal);
+}
+
 // A line of cells and decoration only.
 bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
                const Sink& sink, Refusal& refusal) {
+  const CellScan cells = scan_cells(cp, n);
+  if (cells.count == 0) return true;  // a rule of decoration alone
   GridEntry row;
   row.line = number;
-  int count = 0;
-  int digits = 0;
-  unsigned marks = 0;
-  std::uint32_t rule_mark = 0;  // the rule-drawing mark, if only one
-  bool drawn = true;            // only rule-drawing marks
-  bool one_mark = true;         // and only one of them
-  for (int i = 0; i < n; ++i) {
-    const std::uint32_t c = cp[i];
-    if (!is_cell(c)) continue;
-    if (count == 0) row.column = i + 1;
-    if (is_given(c)) {
-      ++digits;
-      if (count < 9)
-        row.cells[static_cast<unsigned>(count)] =
-            static_cast<std::uint8_t>(c - '0');
-    } else {
-      marks |= 1U << empty_mark_bit(c);
-    }
-    drawn = drawn && is_rule_mark(c);
-    one_mark = one_mark && (rule_mark == 0 || rule_mark == c);
-    rule_mark = c;
-    ++count;
+  row.column = cells.first + 1;
+  for (unsigned c = 0; c < 9; ++c) row.cells[c] = cells.row[c];
+  if (cells.count == 3 && looks_like_triple(cp, n)) {
+    return first_triple(r, cp, n, number, row.column, refusal);
   }
-  if (count == 0) return true;  // a rule of decoration alone
-  if (count == 3 && looks_like_triple(cp, n)) {
-    if (r.puzzles != 0 || rows_of(r) != 0) {
-      refusal.count = 3;
-      return refuse(refusal, Problem::kWrongCellCount, number, row.column);
-    }
-    clear_grid(r);
-    return triple_line(r, cp, n, number, refusal);
-  }
-  if (drawn) {
-    if (count == 81 && one_mark) {
-      refusal.count = static_cast<int>(rule_mark);
+  if (cells.drawn) {
+    if (cells.count == 81 && cells.one_mark) {
+      refusal.count = static_cast<int>(cells.rule_mark);
       return refuse(refusal, Problem::kAmbiguousLine, number, row.column);
     }
-    if (count != 9 || !one_mark) return true;  // a rule
-    row.mark = rule_mark;
+    if (cells.count != 9 || !cells.one_mark) return true;  // a rule
+    row.mark = cells.rule_mark;
     shape_of(cp, n, row.shape);
     return ambiguous_line(r, row, sink, refusal);
   }
-  if (count == 81) {
-    Run whole{0, n};
-    return list_puzzle(r, cp, n, whole, number, sink, refusal);
+  if (cells.count == 81) {
+    return list_puzzle(r, cp, n, Run{0, n}, number, sink, refusal);
   }
-  if (count != 9) {
-    refusal.count = count;
+  if (cells.count != 9) {
+    refusal.count = cells.count;
     return refuse(refusal, Problem::kWrongCellCount, number, row.column);
   }
   Shape shape;
   shape_of(cp, n, shape);
-  return grid_row(r, row, marks, shape, sink, refusal);
+  return grid_row(r, row, cells.marks, shape, sink, refusal);
+}
+
+// A line with characters that are neither cells nor decoration, and no
+// list puzzle: a comment or text (skipped, text ending a grid), else
+// refused where its first such character stands.
+bool other_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
+                const LineScan& scan, const Sink& sink, Refusal& refusal) {
+  if (cp[scan.first] == '#') return true;
+  const bool text = scan.letters || cp[scan.first] == '[';
+  int longest = 0;
+  find_list_run(cp, n, longest);
+  if (longest >= kLongRun) {
+    refusal.count = longest;
+    return refuse(refusal, Problem::kBadListLine, number,
+                  longest_run_start(cp, n) + 1);
+  }
+  if (text) return end_grid(r, number, scan.first + 1, sink, refusal);
+  const std::uint32_t c = cp[scan.other];
+  refusal.character = c >= kNotUtf8 ? c - kNotUtf8 : c;
+  return refuse(refusal,
+                c >= kNotUtf8 ? Problem::kNotText : Problem::kBadCharacter,
+                number, scan.other + 1);
 }
 
 bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
@@ -492,44 +312,22 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
     size -= 3;
   }
   const int n = decode(bytes, size, cp);
-  int first = -1;
-  int other = -1;  // the first character that is neither cell nor decoration
-  bool letters = false;
-  for (int i = 0; i < n; ++i) {
-    const std::uint32_t c = cp[i];
-    if (is_control(c)) {
-      refusal.character = c;
-      return refuse(refusal, Problem::kNotText, number, i + 1);
-    }
-    if (first < 0 && !is_blank(c)) first = i;
-    if (is_letter(c)) letters = true;
-    if (other < 0 && !is_cell(c) && !is_decoration(c)) other = i;
+  const LineScan scan = scan_line(cp, n);
+  if (scan.control >= 0) {
+    refusal.character = cp[scan.control];
+    return refuse(refusal, Problem::kNotText, number, scan.control + 1);
   }
-  if (first < 0) return true;  // blank
+  if (scan.first < 0) return true;  // blank
   if (r.triples) return triple_line(r, cp, n, number, refusal);
-
   int longest = 0;
   const Run run = find_list_run(cp, n, longest);
-  const bool comment =
-      cp[first] == '#' && !(first + 1 < n && is_given(cp[first + 1]));
+  const bool comment = cp[scan.first] == '#' &&
+                       !(scan.first + 1 < n && is_given(cp[scan.first + 1]));
   if (run.start >= 0 && !comment) {
     return list_puzzle(r, cp, n, run, number, sink, refusal);
   }
-  if (cp[first] == '#') return true;
-  const bool text = letters || cp[first] == '[';
-  if (longest >= kLongRun && (text || other >= 0)) {
-    refusal.count = longest;
-    return refuse(refusal, Problem::kBadListLine, number,
-                  longest_run_start(cp, n) + 1);
-  }
-  if (text) return end_grid(r, number, first + 1, sink, refusal);
-  if (other >= 0) {
-    refusal.character =
-        cp[other] >= kNotUtf8 ? cp[other] - kNotUtf8 : cp[other];
-    return refuse(
-        refusal,
-        cp[other] >= kNotUtf8 ? Problem::kNotText : Problem::kBadCharacter,
-        number, other + 1);
+  if (scan.other >= 0 || scan.letters) {
+    return other_line(r, cp, n, number, scan, sink, refusal);
   }
   return cell_line(r, cp, n, number, sink, refusal);
 }

@@ -121,13 +121,16 @@ TEST(BoardTest, DivisionFreeArithmeticMatchesDivision) {
     solver::Mask expected = 0;
     if (!solver::is_determined(v)) {
       for (int d = 1; d <= 9; ++d) {
-        if (v % kCodeTable[d] == 0) expected |= solver::digit_bit(solver::make_digit(d));
+        if (v % kCodeTable[d] == 0)
+          expected |= solver::digit_bit(solver::make_digit(d));
       }
     }
     EXPECT_EQ(solver::mask_of(v), expected) << v;
     for (int d = 1; d <= 9; ++d) {
       if (v % kCodeTable[d] == 0) {
-        EXPECT_EQ(solver::divide_exactly(v, solver::make_digit(d)), v / kCodeTable[d]) << v;
+        EXPECT_EQ(solver::divide_exactly(v, solver::make_digit(d)),
+                  v / kCodeTable[d])
+            << v;
       }
     }
   }

@@ -1,9 +1,9 @@
 // Candidate products and the elimination cascade.
-#include "board_operations.h"
 #include "solver/candidates.h"
 
 #include <gtest/gtest.h>
 
+#include "board_operations.h"
 #include "test_boards.h"
 
 namespace {
@@ -110,9 +110,9 @@ TEST(CandidatesTest, EliminationsWithoutEffect) {
 TEST(CandidatesTest, ColumnAndBoxCascades) {
   Board board;
   board.fill(solver::kAllCandidates);
-  board[0] = kCodeTable[1] * kCodeTable[4];          // (0,0) {1,4}
-  board[9 * 4] = kCodeTable[4] * kCodeTable[5];      // (4,0) {4,5}
-  board[9 * 1 + 1] = kCodeTable[5] * kCodeTable[1];  // (1,1) {1,5}
+  board[0] = kCodeTable[1] * kCodeTable[4];   // (0,0) {1,4}
+  board[36] = kCodeTable[4] * kCodeTable[5];  // (4,0) {4,5}
+  board[10] = kCodeTable[5] * kCodeTable[1];  // (1,1) {1,5}
   std::int32_t unknown = 81;
   solver::eliminate_in_column(board, 0, kCodeTable[1], unknown);
   // (0,0) is left with 4; its cascade removes 4 from column 0, which leaves

@@ -195,8 +195,7 @@ TEST(EquivalenceTest, SearchTrialShortcuts) {
                                                 solver::make_digit(digit), upf);
         ASSERT_EQ(passed_fast.board, passed) << "pass, trial " << trials;
         ASSERT_EQ(upf, up);
-        solver::propagate_after_assignment(s, k, solver::make_digit(digit),
-                                           uf);
+        solver::propagate_after_assignment(s, k, solver::make_digit(digit), uf);
         ASSERT_EQ(s.board, ref) << "propagate, trial " << trials;
         ASSERT_EQ(uf, ur);
         ASSERT_EQ(s.conflict, plain::check_consistency(ref) != 0);

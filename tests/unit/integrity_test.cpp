@@ -83,7 +83,7 @@ TEST(IntegrityTest, SlotOutsideTheReadOnlyImageFails) {
   Image image;
   image.stamp();
   EXPECT_FALSE(image.intact(Image::kCodeOffset + image.code.size() - 8));
-  EXPECT_FALSE(image.intact(5000));  // between the two segments
+  EXPECT_FALSE(image.intact(5000));          // between the two segments
   image.code.resize(image.code.size() - 1);  // a shorter segment
   EXPECT_FALSE(image.intact());
 }

@@ -1,6 +1,5 @@
 // Option parsing and its order rules.
 #include "front/options.h"
-#include "front/puzzle_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "front/puzzle_file.h"
 
 namespace {
 

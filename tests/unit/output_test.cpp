@@ -1,5 +1,4 @@
 // The board layout.
-#include "front/end_run.h"
 #include "front/output.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "front/end_run.h"
 #include "front/options.h"
 #include "test_boards.h"
 

@@ -1,9 +1,9 @@
 // Hidden singles and the propagation loop.
-#include "board_operations.h"
 #include "solver/propagate.h"
 
 #include <gtest/gtest.h>
 
+#include "board_operations.h"
 #include "solver/candidates.h"
 #include "solver/consistency.h"
 #include "test_boards.h"

@@ -55,7 +55,7 @@ std::string draw(const std::string& puzzle, char empty,
                  const std::string& rule, const std::string& border = "") {
   std::string out = border.empty() ? "" : border + "\n";
   for (int r = 0; r < 9; ++r) {
-    std::string cells = puzzle.substr(static_cast<std::size_t>(9 * r), 9);
+    std::string cells = puzzle.substr(9 * static_cast<std::size_t>(r), 9);
     for (char& c : cells) c = c == '.' ? empty : c;
     out += row(cells) + "\n";
     if ((r == 2 || r == 5) && !rule.empty()) out += rule + "\n";
@@ -223,7 +223,7 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
       {"123\xB7"
        "56789\n",
        Problem::kNotText, 1, 4, -1},
-      {"\x1F\x8B\x08\x00", Problem::kNotText, 1, 1, -1},
+      {std::string("\x1F\x8B\x08\x00", 4), Problem::kNotText, 1, 1, -1},
       {"12345678\n", Problem::kWrongCellCount, 1, 1, 8},
       {"  1 2 3 4 5 6 7 8 9 1\n", Problem::kWrongCellCount, 1, 3, 10},
       {kPuzzle + "1\n", Problem::kWrongCellCount, 1, 1, 82},

@@ -13,9 +13,9 @@
 #include "../reference/plain_solver.h"
 #include "solver/consistency.h"
 #include "solver/count.h"
-#include "test_boards.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
+#include "test_boards.h"
 #include "vortel_process.h"
 
 namespace {
@@ -79,6 +79,28 @@ std::vector<std::string> lines_of(const std::string& path) {
   return lines;
 }
 
+// Puts a wrong digit in the first empty cell from `from` on that takes one:
+// a digit its givens allow but the puzzle's solution does not hold there.
+void change_one_given(test::Grid& grid, int from) {
+  const Board solution = plain::solutions(loaded_board(grid), 1).at(0);
+  for (int i = from; i < 81; ++i) {
+    if (grid[i] != 0) continue;
+    unsigned taken = 0;
+    for (int j = 0; j < 81; ++j) {
+      const bool peer = j / 9 == i / 9 || j % 9 == i % 9 ||
+                        (j / 27 == i / 27 && j % 9 / 3 == i % 9 / 3);
+      if (peer && grid[j] != 0) taken |= 1U << grid[j];
+    }
+    const int right = solver::kDigitTable[static_cast<unsigned>(solution[i])];
+    int wrong = 1;
+    while (wrong <= 9 && (wrong == right || (taken >> wrong) & 1U)) ++wrong;
+    if (wrong <= 9) {
+      grid[i] = wrong;
+      return;
+    }
+  }
+}
+
 // Random puzzles (most with many solutions), and hard puzzles from the
 // benchmark sets that logic alone does not solve: as they are (one
 // solution) and with one given changed (usually none).
@@ -97,25 +119,7 @@ std::vector<test::Grid> sample_puzzles() {
     for (std::size_t k = 0; k < lines.size() && k < 200; ++k) {
       test::Grid grid = grid_from_line(lines[k]);
       puzzles.push_back(grid);
-      // A wrong digit in an empty cell, among those its givens allow.
-      const Board solution = plain::solutions(loaded_board(grid), 1).at(0);
-      for (int i = static_cast<int>(k % 40); i < 81; ++i) {
-        if (grid[i] != 0) continue;
-        unsigned taken = 0;
-        for (int j = 0; j < 81; ++j) {
-          const bool peer = j / 9 == i / 9 || j % 9 == i % 9 ||
-                            (j / 27 == i / 27 && j % 9 / 3 == i % 9 / 3);
-          if (peer && grid[j] != 0) taken |= 1U << grid[j];
-        }
-        const int right =
-            solver::kDigitTable[static_cast<unsigned>(solution[i])];
-        int wrong = 1;
-        while (wrong <= 9 && (wrong == right || (taken >> wrong) & 1U)) ++wrong;
-        if (wrong <= 9) {
-          grid[i] = wrong;
-          break;
-        }
-      }
+      change_one_given(grid, static_cast<int>(k % 40));
       puzzles.push_back(grid);
     }
   }
@@ -139,7 +143,7 @@ TEST(SearchEquivalenceTest, ListingAndCountOnRandomAndHardPuzzles) {
     if (expected.size() < kListLimit) {
       g_milestones.clear();
       ASSERT_EQ(test::count_of(board, solver::count_unknown(board),
-                                        {50, note_milestone}),
+                               {50, note_milestone}),
                 static_cast<std::int64_t>(expected.size()));
       ASSERT_EQ(g_milestones,
                 multiples(static_cast<std::int64_t>(expected.size()), 50));

@@ -15,12 +15,13 @@ namespace {
 using test::slurp;
 
 TEST(StreamsTest, ClosedPipeLeavesTheOutputFileWhole) {
-  const std::string dir = testing::TempDir() + "vortel_pipe_" +
-                          std::to_string(getpid());
-  ASSERT_EQ(std::system(("rm -rf " + dir + " && mkdir -p " + dir +
-                         " && cp " VORTEL_EXAMPLES "/many.txt " + dir + "/p.txt")
-                            .c_str()),
-            0);
+  const std::string dir =
+      testing::TempDir() + "vortel_pipe_" + std::to_string(getpid());
+  ASSERT_EQ(
+      std::system(("rm -rf " + dir + " && mkdir -p " + dir +
+                   " && cp " VORTEL_EXAMPLES "/many.txt " + dir + "/p.txt")
+                      .c_str()),
+      0);
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
   close(ends[0]);  // the reader is gone before vortel writes a byte
@@ -38,9 +39,10 @@ TEST(StreamsTest, ClosedPipeLeavesTheOutputFileWhole) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << status;
   // The loaded board and the board after the mathematical process.
-  EXPECT_EQ(slurp(dir + "/out.txt"),
-            slurp(VORTEL_CASES
-                  "/write-stdout-closed-file-keeps-its-boards/creates/out.txt"));
+  EXPECT_EQ(
+      slurp(dir + "/out.txt"),
+      slurp(VORTEL_CASES
+            "/write-stdout-closed-file-keeps-its-boards/creates/out.txt"));
   std::system(("rm -rf " + dir).c_str());
 }
 

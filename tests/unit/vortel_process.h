@@ -57,8 +57,8 @@ struct VortelRun {
 
 inline VortelRun run_vortel(const Grid& puzzle, const std::string& options) {
   // One file per process: ctest runs tests in parallel processes.
-  const std::string path = testing::TempDir() + "vortel_puzzle_" +
-                           std::to_string(getpid()) + ".txt";
+  const std::string path =
+      testing::TempDir() + "vortel_puzzle_" + std::to_string(getpid()) + ".txt";
   std::FILE* f = std::fopen(path.c_str(), "w");
   for (int i = 0; i < 81; ++i) {
     if (puzzle[i] != 0)

@@ -1,0 +1,92 @@
+// Where vortel-importa's puzzles go: standard output, a new file, or the
+// numbered files of a directory, written so that nothing reaches its final
+// place before the whole input has been read and found good, and nothing
+// this run made is left behind when it fails or is interrupted.
+//  - One puzzle (to standard output or a new file) is held until the end.
+//  - For a directory, each puzzle goes to a file of a new scratch directory
+//    beside the target, under its final name (0001.txt, ...: one more
+//    digit for every file when the numbers outgrow them). At the end a
+//    target that does not exist yet is the scratch directory renamed; into
+//    an existing one the files are moved one by one with a rename that
+//    never replaces an existing name.
+#ifndef VORTEL_IMPORTA_OUTPUT_H_
+#define VORTEL_IMPORTA_OUTPUT_H_
+
+#include <climits>
+
+#include "importa/recognise.h"
+
+namespace importa {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitBadInput = 1;  // bad input, or a bad command line
+inline constexpr int kExitFile = 2;  // a file that cannot be read or written
+
+/// SIGINT, SIGTERM and SIGHUP only note themselves (without SA_RESTART, so
+/// that a read waiting on a pipe returns): the run removes what it made and
+/// then ends by the same signal (end_by_signal). A file-size limit fails
+/// the write instead of ending the process (SIGXFSZ ignored).
+void install_signals();
+
+/// True once one of those signals has arrived.
+bool interrupted();
+
+enum class Mode { kStdout, kFile, kDirectory };
+
+/// Where the puzzles go, and what this run has made so far.
+struct Output {
+  Mode mode = Mode::kStdout;
+  char target[PATH_MAX] = {};  // the file, or the directory with a final '/'
+  // One puzzle (standard output or a file): held until the input has ended.
+  Puzzle held{};
+  bool created = false;  // kFile: the file exists
+  // kDirectory.
+  char scratch[PATH_MAX + 32] = {};  // "" until made, or once gone
+  int scratch_fd = -1;
+  int target_fd = -1;
+  bool made_target = false;
+  int width = 4;   // digits of the file numbers so far
+  long moved = 0;  // files moved to their final names in the target
+  // Every puzzle.
+  long count = 0;
+  int write_error = 0;  // errno of a failed write, 0 while none
+  long failed = 0;      // the puzzle whose writing failed
+};
+
+/// Decides where the puzzles go (`output`: null or "-" for standard output,
+/// a name ending in '/' or an existing directory for a directory, else a
+/// new file) and checks what can be checked before the input is read.
+/// Returns kExitOk, or the exit status having said why.
+int plan_output(const char* output, Output& out);
+
+/// The Emit of the recogniser, with the Output as context: holds the one
+/// puzzle, or writes it to the scratch directory.
+void keep_puzzle(const Puzzle& puzzle, void* context);
+
+/// After the whole input was read and found good: the one puzzle written
+/// (refused when the input, named `input_name`, held more than one), or the
+/// directory's files moved into place. Returns kExitOk, or the exit status
+/// having said why.
+int commit_output(const char* input_name, Output& out);
+
+/// Reports a failed write of the scratch files; returns kExitFile.
+int say_write_error(const Output& out);
+
+/// Removes what this run made: the files moved to their names, the scratch
+/// directory with what it still holds, the target directory if this run
+/// made it, the output file.
+void clean_up(Output& out);
+
+/// Removes what this run made and ends the process by the signal that
+/// arrived.
+[[noreturn]] void end_by_signal(Output& out);
+
+/// After a successful commit: removes the empty scratch directory, if
+/// still there, and says on standard output how many puzzles were written
+/// where (directory mode). Returns kExitOk, or kExitFile when standard
+/// output fails.
+int finish_output(Output& out);
+
+}  // namespace importa
+
+#endif  // VORTEL_IMPORTA_OUTPUT_H_
