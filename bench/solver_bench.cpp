@@ -176,9 +176,9 @@ void BM_first_solution(benchmark::State& state) {
 }
 BENCHMARK(BM_first_solution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
-// The same with the plain reference transcription of the search (no
+// The same with the plain reference implementation of the search (no
 // pruning, no derived masks): what the search cost before it was made fast
-// and before it pruned. Its trial counts are the plain rules' own.
+// and before it pruned. Its trial counts are the plain search's own.
 void BM_plain_first_solution(benchmark::State& state) {
   const std::vector<Board> loaded = load_set(kSets[state.range(0)]);
   std::vector<Board> boards;

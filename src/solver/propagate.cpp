@@ -5,8 +5,8 @@
 // carries (determined cells carry none) are collected with the usual
 // once/twice accumulation; a digit of cell X passes the row test exactly
 // when it is in that set for X's row, and likewise for the column and the
-// box. The plain rule tries X's digits in increasing order and, for each,
-// the row, column and box tests; so the digit chosen is the lowest one of
+// box. hidden_single_at_cell tries X's digits in increasing order and, for
+// each, the row, column and box tests; so the digit chosen is the lowest of
 // X's candidates in any of its three sets, and the unit whose test fires is
 // the first of row, column, box whose set has it.
 //

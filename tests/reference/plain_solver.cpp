@@ -1,4 +1,4 @@
-// The plain reference transcription: see plain_solver.h.
+// The plain reference implementation: see plain_solver.h.
 #include "plain_solver.h"
 
 #include <vector>

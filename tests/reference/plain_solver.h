@@ -1,4 +1,4 @@
-// A deliberately plain transcription of the solver's operations, kept only
+// The plain reference implementation of the solver's operations, kept only
 // for tests: the optimised solver in src/solver must leave every cell value
 // and unknown count exactly as these do, operation by operation.
 #ifndef VORTEL_TESTS_REFERENCE_PLAIN_SOLVER_H_

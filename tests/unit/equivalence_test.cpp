@@ -1,4 +1,4 @@
-// The optimised solver against the plain reference transcription kept in
+// The optimised solver against the plain reference implementation kept in
 // tests/reference: on thousands of random boards every operation must leave
 // the same cell values and the same unknown count, return the same result,
 // and the search must report the same solutions in the same order.

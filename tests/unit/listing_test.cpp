@@ -20,8 +20,8 @@ namespace {
 
 using solver::Board;
 
-// "\n<title>\n\n" and the board, as the layout rules say: each cell " d"
-// (or " -"), two more blanks before columns 0, 3 and 6, a blank line after
+// "\n<title>\n\n" and the board in vortel's layout: each cell " d" (or
+// " -"), two more blanks before columns 0, 3 and 6, a blank line after
 // each band of three rows.
 std::string printed(const std::string& title, const Board& board) {
   std::string text = "\n" + title + "\n\n";
