@@ -286,8 +286,13 @@ void install_signals() {
   struct sigaction action {};
   action.sa_handler = note_signal;
   sigemptyset(&action.sa_mask);
-  for (int number : {SIGINT, SIGTERM, SIGHUP})
-    sigaction(number, &action, nullptr);
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+    // One ignored by whoever started the run (a background job, nohup)
+    // stays ignored.
+    struct sigaction before {};
+    sigaction(number, nullptr, &before);
+    if (before.sa_handler != SIG_IGN) sigaction(number, &action, nullptr);
+  }
   signal(SIGXFSZ, SIG_IGN);
 }
 

@@ -22,10 +22,11 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadInput = 1;  // bad input, or a bad command line
 inline constexpr int kExitFile = 2;  // a file that cannot be read or written
 
-/// SIGINT, SIGTERM and SIGHUP only note themselves (without SA_RESTART, so
-/// that a read waiting on a pipe returns): the run removes what it made and
-/// then ends by the same signal (end_by_signal). A file-size limit fails
-/// the write instead of ending the process (SIGXFSZ ignored).
+/// SIGINT, SIGTERM and SIGHUP (those not ignored at start) only note
+/// themselves (without SA_RESTART, so that a read waiting on a pipe
+/// returns): the run removes what it made and then ends by the same signal
+/// (end_by_signal). A file-size limit fails the write instead of ending the
+/// process (SIGXFSZ ignored).
 void install_signals();
 
 /// True once one of those signals has arrived.

@@ -35,7 +35,9 @@ for pair in INT:2 TERM:15 HUP:1; do
   rm -f fifo && mkfifo fifo
   { cat three.txt; sleep 30; } > fifo &
   writer=$!
-  "$importa" -o interrupted/ fifo > /dev/null 2>&1 &
+  # A background command of a script starts with SIGINT ignored: reset it
+  # (and the others), as a foreground command of a terminal has them.
+  env --default-signal=INT,TERM,HUP "$importa" -o interrupted/ fifo > /dev/null 2>&1 &
   run=$!
   sleep 0.3
   kill -s "$signal" "$run"

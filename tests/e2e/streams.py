@@ -118,11 +118,19 @@ check("non-blocking pipe: every byte",
 # 4. Interrupted while listing to a file: whole boards, death by the signal.
 for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
     name = f"stopped-{number.name}.txt"
-    process = subprocess.Popen([VORTEL, "empty.txt", "-S", name], cwd=SCRATCH,
-                               stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    # As a shell starts a foreground command: the signal's default action,
+    # whatever this test inherited (a background job ignores some).
+    process = subprocess.Popen(
+        [VORTEL, "empty.txt", "-S", name], cwd=SCRATCH,
+        stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
+        preexec_fn=lambda number=number: signal.signal(number, signal.SIG_DFL))
     time.sleep(0.3)
     process.send_signal(number)
-    process.wait()
+    try:
+        process.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
     check(f"{number.name}: ends by the signal", process.returncode == -number,
           process.returncode)
     text = file_text(name)

@@ -1,0 +1,49 @@
+#!/bin/sh
+# Plants known faults one at a time and reports which tests catch each:
+#   tools/planted_faults.sh [BUILD_DIR]
+# Each fault is a one-line edit of a source file (FILE|TEXT|REPLACEMENT,
+# the text taken literally). The build directory (default build, a Release
+# build with the tests) is rebuilt for each fault and the whole suite run;
+# the source is restored afterwards, and once more at the end. A fault that
+# no test catches is a blind spot of the suite. It prints a Markdown table:
+# fault, the failing tests (or SURVIVED), and the suite's time.
+set -u
+cd "$(dirname "$0")/.."
+build=${1:-build}
+faults=$(cat <<'LIST'
+memo key without the cell index|src/solver/count.cpp|(static_cast<std::uint64_t>(problem.cell[i]) << 9)|(static_cast<std::uint64_t>(problem.cell[i] * 0) << 9)
+one milestone per addition|src/solver/count.cpp|while (progress.total >= progress.next_milestone) {|for (int once = 0; once < 1 \&\& progress.total >= progress.next_milestone; ++once) {
+memo hit not added to the total|src/solver/count.cpp|add_to_count(counter.progress, entry.count);|(void)entry;
+lister branches on the last open cell|src/solver/lister.cpp|const int x = __builtin_ctzll(position.open);|const int x = 63 - __builtin_clzll(position.open);
+oracle takes two carriers for one|src/solver/oracle.cpp|if ((carriers \& (carriers - 1)) != 0) continue;|if (false) continue;
+search tries digits downwards|src/solver/search.cpp|const Digit digit = lowest_digit(candidates);|const Digit digit = make_digit(31 - __builtin_clz(candidates));
+-S drops solution 7777|src/front/report.cpp|print_board(g_sink, solution, g_title);|if (g_solution_count != 7777) print_board(g_sink, solution, g_title);
+-S progress line whatever the sink|src/front/report.cpp|if (g_sink != stdout) {|if (true) {
+LIST
+)
+printf '| planted fault | caught by | suite s |\n|---|---|---:|\n'
+echo "$faults" | while IFS='|' read -r name file text replacement; do
+  cp "$file" "$file.planted-fault-original"
+  python3 - "$file" "$text" "$replacement" <<'PY'
+import sys
+path, text, replacement = sys.argv[1:4]
+replacement = replacement.replace("\\&", "&")
+text = text.replace("\\&", "&")
+source = open(path).read()
+if text not in source:
+    sys.exit(f"{path}: text not found: {text}")
+open(path, "w").write(source.replace(text, replacement, 1))
+PY
+  if ! cmake --build "$build" > /dev/null 2>&1; then
+    caught="(does not build)"
+    seconds=0
+  else
+    start=$(date +%s)
+    caught=$(ctest --test-dir "$build" -j2 2>&1 | sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (.*/\1/p' | tr '\n' ' ')
+    seconds=$(( $(date +%s) - start ))
+  fi
+  mv "$file.planted-fault-original" "$file"
+  touch "$file"  # newer than the faulty build, so that it is rebuilt
+  printf '| %s | %s | %s |\n' "$name" "${caught:-SURVIVED}" "$seconds"
+done
+cmake --build "$build" > /dev/null 2>&1
