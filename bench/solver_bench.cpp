@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "../tests/reference/plain_solver.h"
-#include "board_operations.h"
 #include "solver/candidates.h"
 #include "solver/consistency.h"
 #include "solver/count.h"
@@ -152,10 +151,8 @@ bool stop_at_first(const Board& /*solution*/) {
 }
 
 // The first solution of every puzzle of a set that logic alone does not
-// solve, as the default mode finds it (search_first): time and trials per
-// puzzle. BM_ordered_first_solution is the ordered search alone.
-template <bool kOrderedOnly>
-void first_solution(benchmark::State& state) {
+// solve, as the default mode finds it: time and trials per puzzle.
+void BM_first_solution(benchmark::State& state) {
   const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
   std::int64_t trials = 0;
   std::int64_t steps = 0;
@@ -164,11 +161,7 @@ void first_solution(benchmark::State& state) {
     solver::g_search_seams.small_steps = 0;
     for (const Board& board : boards) {
       std::int32_t unknown = solver::count_unknown(board);
-      if (kOrderedOnly) {
-        solver::search(board, 0, unknown, {stop_at_first});
-      } else {
-        solver::search_first(board, unknown, {stop_at_first});
-      }
+      solver::search(board, 0, unknown, {stop_at_first});
     }
     trials = solver::g_search_seams.trial_count;
     steps = solver::g_search_seams.small_steps;
@@ -181,17 +174,7 @@ void first_solution(benchmark::State& state) {
   state.counters["small_steps_per_puzzle"] = static_cast<double>(steps) / n;
   state.SetLabel(kSets[state.range(0)]);
 }
-void BM_first_solution(benchmark::State& state) {
-  first_solution<false>(state);
-}
 BENCHMARK(BM_first_solution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
-
-void BM_ordered_first_solution(benchmark::State& state) {
-  first_solution<true>(state);
-}
-BENCHMARK(BM_ordered_first_solution)
-    ->DenseRange(0, 3)
-    ->Unit(benchmark::kMillisecond);
 
 // The same with the plain reference implementation of the search (no
 // pruning, no derived masks): what the search cost before it was made fast

@@ -58,7 +58,7 @@ void show_count_progress(std::int64_t count) {
 // from the counter, in whatever order is fastest. Returns the search's end.
 solver::SearchEnd count_mode(const solver::Board& board, std::int32_t unknown) {
   const solver::SearchEnd end =
-      solver::search_first(board, unknown, {show_first_of_count});
+      solver::search(board, 0, unknown, {show_first_of_count});
   if (end != solver::SearchEnd::kStopped) return end;  // none, or no memory
   return solver::count_solutions(board, solver::count_unknown(board),
                                  {kProgressEvery, show_count_progress},
@@ -116,9 +116,9 @@ void iterative_process(const solver::Board& board, std::int32_t unknown) {
   if (g_settings.count) {
     end = count_mode(board, unknown);
   } else {
-    end = g_settings.all
-              ? solver::search(board, 0, unknown, {list_solution})
-              : solver::search_first(board, unknown, {show_first_solution});
+    end =
+        solver::search(board, 0, unknown,
+                       {g_settings.all ? list_solution : show_first_solution});
   }
   switch (end) {
   case solver::SearchEnd::kStopped:

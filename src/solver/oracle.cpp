@@ -1,9 +1,9 @@
 // The oracle. A search that branches on the most constrained cell and stops
-// at the first completion it meets (or at the limit-th): while more than
-// kMaxSmallCells cells are open over States (with the search's own trial), then
-// over the small form strengthened for proving "no": beside naked singles it
-// keeps each unit's digits still needed, so that a digit carried by one open
-// cell of a unit is placed there (a hidden single) and a digit carried by none
+// at the first completion it meets: while more than kMaxSmallCells cells
+// are open over States (with the search's own trial), then over the small
+// form strengthened for proving "no": beside naked singles it keeps each
+// unit's digits still needed, so that a digit carried by one open cell of
+// a unit is placed there (a hidden single) and a digit carried by none
 // ends the branch (a dead unit). Each of these deductions holds in every
 // completion, and the branching covers every candidate of the chosen cell,
 // so "no" is exact and a "yes" comes with a real completion.
@@ -24,32 +24,19 @@ struct Levels {
 };
 Levels* g_levels = nullptr;
 
-// What a search for completions has found so far, and how many it wants.
-struct Finding {
-  int limit;
-  int found;
-  Board& first;
-};
-
-// Records a completion; true when the search has found enough.
-bool record(Finding& finding, const Board& completion) {
-  if (finding.found++ == 0) finding.first = completion;
-  return finding.found >= finding.limit;
-}
-
-// The first phase, over States. True when enough completions were found.
 bool states_complete(const State& parent, std::int32_t unknown, unsigned depth,
-                     Finding& finding) {
+                     Board& solution) {
   const int best = most_constrained_cell(parent);
   State& work = g_levels->level[depth];
   for (Mask m = parent.cand[static_cast<unsigned>(best)]; m != 0;
        m = static_cast<Mask>(m & (m - 1))) {
     std::int32_t left = unknown;
     if (!try_digit(parent, work, best, lowest_digit(m), left)) continue;
-    if (left == 0 ? record(finding, work.board)
-                  : states_complete(work, left, depth + 1, finding)) {
+    if (left == 0) {
+      solution = work.board;
       return true;
     }
+    if (states_complete(work, left, depth + 1, solution)) return true;
   }
   return false;
 }
@@ -109,22 +96,21 @@ bool assign_strong(const SmallProblem& problem, Strong& t, int i, Mask bit) {
   return true;
 }
 
-// The completions of the strong position, each written over `base`; true
-// when enough were found.
-bool find_completions(const SmallProblem& problem, const Strong& t,
-                      const Board& base, Finding& finding) {
+// Whether the strong position has a completion; the first one found is
+// written over `base` into `out`.
+bool find_completion(const SmallProblem& problem, const Strong& t,
+                     const Board& base, Board& out) {
   const SmallState& p = t.position;
   if (p.open == 0) {
-    Board completion;
-    write_completion(problem, p, base, completion);
-    return record(finding, completion);
+    write_completion(problem, p, base, out);
+    return true;
   }
   const unsigned best = most_constrained(p);
   for (Mask m = p.avail[best]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
     Strong child = t;
     if (assign_strong(problem, child, static_cast<int>(best),
                       static_cast<Mask>(m & -m)) &&
-        find_completions(problem, child, base, finding)) {
+        find_completion(problem, child, base, out)) {
       return true;
     }
   }
@@ -133,16 +119,13 @@ bool find_completions(const SmallProblem& problem, const Strong& t,
 
 }  // namespace
 
-int completions_up_to(const State& s, std::int32_t unknown, int limit,
-                      Board& first) {
-  Finding finding{limit, 0, first};
+bool has_completion(const State& s, std::int32_t unknown, Board& solution) {
   if (unknown > kMaxSmallCells) {
     if (g_levels == nullptr) {
       g_levels = static_cast<Levels*>(std::malloc(sizeof(Levels)));
     }
-    if (g_levels == nullptr) return -1;
-    states_complete(s, unknown, 0, finding);
-    return finding.found;
+    if (g_levels == nullptr) return true;  // no memory to ask
+    return states_complete(s, unknown, 0, solution);
   }
   SmallProblem problem;
   Strong t;
@@ -156,12 +139,7 @@ int completions_up_to(const State& s, std::int32_t unknown, int limit,
     }
     t.need[u] = union_of;
   }
-  find_completions(problem, t, s.board, finding);
-  return finding.found;
-}
-
-bool has_completion(const State& s, std::int32_t unknown, Board& solution) {
-  return completions_up_to(s, unknown, 1, solution) != 0;
+  return find_completion(problem, t, s.board, solution);
 }
 
 }  // namespace solver

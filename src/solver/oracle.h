@@ -15,13 +15,6 @@ namespace solver {
 /// search then goes into the subtree, as without an oracle).
 bool has_completion(const State& s, std::int32_t unknown, Board& solution);
 
-/// How many completions the propagated, conflict-free State `s` has, up to
-/// `limit`: the search stops at the limit-th. The first one found is
-/// written to `first`; when exactly one exists it is therefore the one. -1
-/// when the memory to answer cannot be had.
-int completions_up_to(const State& s, std::int32_t unknown, int limit,
-                      Board& first);
-
 }  // namespace solver
 
 #endif  // VORTEL_SOLVER_ORACLE_H_

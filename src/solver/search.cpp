@@ -8,7 +8,6 @@
 #include "solver/oracle.h"
 #include "solver/propagate.h"
 #include "solver/seams.h"
-#include "solver/small_problem.h"
 #include "solver/state.h"
 #include "solver/tuning.h"
 
@@ -158,29 +157,6 @@ SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
   SearchEnd end = SearchEnd::kExhausted;
   search_state(g_root, start, unknown, reporter, end);
   return end;
-}
-
-SearchEnd search_first(const Board& parent, std::int32_t& unknown,
-                       const SolutionReporter& reporter) {
-  assert(check_consistency(parent) == 0 && "search from an inconsistent board");
-  assert(unknown > 0 && is_propagated_board(parent, unknown) &&
-         "search from an unpropagated board");
-  // With more cells open than the small form holds the puzzle has at most
-  // 16 givens and rarely one solution: the ordered search, as before.
-  const std::int32_t open = count_unknown(parent);
-  if (open > kMaxSmallCells) return search(parent, 0, unknown, reporter);
-  g_root.board = parent;
-  derive_masks(g_root);
-  Board first;
-  switch (completions_up_to(g_root, open, 2, first)) {
-  case 0:
-    return SearchEnd::kExhausted;
-  case 1:
-    return reporter.on_solution(first) ? SearchEnd::kExhausted
-                                       : SearchEnd::kStopped;
-  default:
-    return search(parent, 0, unknown, reporter);
-  }
 }
 
 }  // namespace solver

@@ -30,16 +30,6 @@ struct State;
 SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
                  const SolutionReporter& reporter);
 
-/// The search for the first solution only, as search(parent, 0, unknown,
-/// reporter) would report it, by the shortest way: most puzzles have one
-/// solution, and an order-free search (the oracle's) that finds one and
-/// proves there is no second has found the first without the ordered
-/// descent. Only when a second exists, or more cells are open than the
-/// small form holds, does the ordered search run. Same precondition as
-/// search.
-SearchEnd search_first(const Board& parent, std::int32_t& unknown,
-                       const SolutionReporter& reporter);
-
 /// One work board (with its derived masks) per cell index, allocated the
 /// first time the search branches on that index and kept until the process
 /// ends.

@@ -33,11 +33,6 @@ Board loaded_board(const test::Grid& grid) {
 constexpr std::size_t kListLimit = 400;
 std::vector<Board> g_listed;
 
-bool stop_at_first(const Board& solution) {
-  g_listed.push_back(solution);
-  return false;
-}
-
 bool list_until_limit(const Board& solution) {
   g_listed.push_back(solution);
   return g_listed.size() < kListLimit;
@@ -145,17 +140,6 @@ TEST(SearchEquivalenceTest, ListingAndCountOnRandomAndHardPuzzles) {
     g_listed.clear();
     solver::search(board, 0, unknown, {list_until_limit});
     ASSERT_EQ(g_listed, expected);
-    // The first solution alone, as the default mode finds it.
-    g_listed.clear();
-    std::int32_t shared = unknown;
-    const solver::SearchEnd end =
-        solver::search_first(board, shared, {stop_at_first});
-    ASSERT_EQ(g_listed.empty(), expected.empty());
-    ASSERT_EQ(end, expected.empty() ? solver::SearchEnd::kExhausted
-                                    : solver::SearchEnd::kStopped);
-    if (!expected.empty()) {
-      ASSERT_EQ(g_listed.front(), expected.front());
-    }
     if (expected.size() < kListLimit) {
       g_milestones.clear();
       ASSERT_EQ(test::count_of(board, solver::count_unknown(board),
