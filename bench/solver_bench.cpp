@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../tests/reference/plain_solver.h"
+#include "board_operations.h"
 #include "solver/candidates.h"
 #include "solver/consistency.h"
 #include "solver/count.h"
