@@ -44,7 +44,7 @@ bool states_complete(const State& parent, std::int32_t unknown, unsigned depth,
 // A position of the small form with each unit's needed digits.
 struct Strong {
   SmallState position;
-  UnitNeeds need;
+  UnitNeeds needs;
 };
 
 // Removes local cell j from the carriers of every digit of `digits`.
@@ -61,9 +61,14 @@ void drop_carriers(SmallState& c, unsigned j, Mask digits) {
 bool hidden_singles(const SmallProblem& problem, Strong& t,
                     std::uint64_t& pending) {
   SmallState& c = t.position;
-  for (unsigned u = 0; u < kUnitCount; ++u) {
+  // Only the units that changed since they were last looked at can hold a
+  // new hidden single or a new dead digit.
+  std::uint32_t units = t.needs.changed;
+  t.needs.changed = 0;
+  for (; units != 0; units &= units - 1) {
+    const unsigned u = static_cast<unsigned>(__builtin_ctz(units));
     const std::uint64_t cells = problem.unit_cells[u] & c.open;
-    for (Mask m = t.need[u]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
+    for (Mask m = t.needs.need[u]; m != 0; m = static_cast<Mask>(m & (m - 1))) {
       const unsigned d = static_cast<unsigned>(__builtin_ctz(m));
       const std::uint64_t carriers = c.carry[d] & cells;
       if (carriers == 0) return false;
@@ -89,7 +94,7 @@ bool assign_strong(const SmallProblem& problem, Strong& t, int i, Mask bit) {
   c.avail[ui] = bit;
   std::uint64_t pending = std::uint64_t{1} << i;
   while (pending != 0) {
-    if (!settle(problem, c, pending, &t.need)) return false;
+    if (!settle(problem, c, pending, &t.needs)) return false;
     pending = 0;
     if (!hidden_singles(problem, t, pending)) return false;
   }
@@ -137,8 +142,9 @@ bool has_completion(const State& s, std::int32_t unknown, Board& solution) {
       union_of |=
           t.position.avail[static_cast<unsigned>(__builtin_ctzll(cells))];
     }
-    t.need[u] = union_of;
+    t.needs.need[u] = union_of;
   }
+  t.needs.changed = kAllUnits;
   return find_completion(problem, t, s.board, solution);
 }
 

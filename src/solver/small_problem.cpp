@@ -31,6 +31,7 @@ void make_small_problem(const State& s, SmallProblem& problem,
     problem.peers[a] = (unit[units[0]] | unit[units[1]] | unit[units[2]]) &
                        ~(std::uint64_t{1} << a);
     problem.units_of[a] = units;
+    problem.unit_bits[a] = kUnitBits[problem.cell[a]];
   }
   problem.unit_cells = unit;
   problem.cells = n;
@@ -48,8 +49,9 @@ bool settle(const SmallProblem& problem, SmallState& position,
     position.open &= ~(std::uint64_t{1} << x);
     if (need != nullptr) {
       for (std::uint8_t u : problem.units_of[x]) {
-        (*need)[u] = static_cast<Mask>((*need)[u] & ~digit);
+        need->need[u] = static_cast<Mask>(need->need[u] & ~digit);
       }
+      need->changed |= problem.unit_bits[x];
     }
     std::uint64_t& carriers =
         position.carry[static_cast<unsigned>(__builtin_ctz(digit))];
@@ -57,6 +59,7 @@ bool settle(const SmallProblem& problem, SmallState& position,
     carriers &= ~hits;
     for (; hits != 0; hits &= hits - 1) {
       const unsigned j = static_cast<unsigned>(__builtin_ctzll(hits));
+      if (need != nullptr) need->changed |= problem.unit_bits[j];
       const Mask left = static_cast<Mask>(position.avail[j] & ~digit);
       position.avail[j] = left;
       if (left == 0) return false;

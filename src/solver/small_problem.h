@@ -36,6 +36,7 @@ struct SmallProblem {
   std::array<std::uint64_t, kMaxSmallCells> peers;
   std::array<std::uint64_t, kUnitCount> unit_cells;
   std::array<std::array<std::uint8_t, 3>, kMaxSmallCells> units_of;
+  std::array<std::uint32_t, kMaxSmallCells> unit_bits;  // units_of as bits
 };
 
 /// A position of the search: bit i of `open` for each local cell still
@@ -49,8 +50,13 @@ struct SmallState {
   std::array<Mask, kMaxSmallCells> avail;
 };
 
-/// Each unit's digits still needed, kept beside a position by the oracle.
-using UnitNeeds = std::array<Mask, kUnitCount>;
+/// What the oracle keeps beside a position: each unit's digits still
+/// needed, and the units whose needs or carriers changed since it last
+/// looked at them for hidden singles (a set of unit bits).
+struct UnitNeeds {
+  std::array<Mask, kUnitCount> need;
+  std::uint32_t changed;
+};
 
 /// Builds the small problem of the propagated, conflict-free State `s`
 /// (at most kMaxSmallCells open cells) and its starting position.
@@ -59,7 +65,8 @@ void make_small_problem(const State& s, SmallProblem& problem,
 
 /// Naked singles from the local cells in `pending` (each holding one digit
 /// and still open); false when some open cell is left without a
-/// candidate. With `need`, each unit's needed digits are kept in step.
+/// candidate. With `need`, each unit's needed digits are kept in step and
+/// the units touched are marked changed.
 bool settle(const SmallProblem& problem, SmallState& position,
             std::uint64_t pending, UnitNeeds* need);
 
