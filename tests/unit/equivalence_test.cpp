@@ -207,36 +207,4 @@ TEST(EquivalenceTest, SearchTrialShortcuts) {
   EXPECT_GT(trials, 1000);
 }
 
-// The built vortel's -S listing equals the plain search's, board for
-// board, on puzzles with up to a few hundred solutions.
-TEST(EquivalenceTest, SearchReportsTheSameSolutions) {
-  std::mt19937 rng(5);
-  int compared = 0;
-  for (int trial = 0; trial < 60; ++trial) {
-    const test::Grid puzzle =
-        test::random_puzzle(rng, 45 + static_cast<int>(rng() % 12));
-    const std::vector<Board> expected =
-        plain::solutions(loaded_board(puzzle), 400);
-    if (expected.size() >= 400 || expected.size() < 2) continue;
-    const test::VortelRun run = test::run_vortel(puzzle, "-S");
-    std::vector<test::Grid> listed;
-    for (std::size_t k = 1; k <= expected.size() + 1; ++k) {
-      for (const test::Grid& g :
-           test::boards_after(run.out, "Soluzione N. " + std::to_string(k))) {
-        listed.push_back(g);
-      }
-    }
-    ASSERT_EQ(listed.size(), expected.size()) << "trial " << trial;
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-      test::Grid want{};
-      for (int i = 0; i < 81; ++i) {
-        want[i] = solver::kDigitTable[static_cast<unsigned>(expected[k][i])];
-      }
-      ASSERT_EQ(listed[k], want) << "trial " << trial << " solution " << k + 1;
-    }
-    ++compared;
-  }
-  EXPECT_GT(compared, 10);
-}
-
 }  // namespace
