@@ -24,6 +24,21 @@ solver::State* no_memory() {
   return nullptr;
 }
 
+// What a death test's child wrote to `path`; the file is removed.
+std::string read_and_remove(const std::string& path) {
+  std::string text;
+  if (std::FILE* f = std::fopen(path.c_str(), "r")) {
+    char chunk[1024];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+      text.append(chunk, got);
+    }
+    std::fclose(f);
+  }
+  std::remove(path.c_str());
+  return text;
+}
+
 // The first pool board cannot be had: the run reports it on standard
 // output and ends with status 3.
 TEST(SearchDeathTest, OutOfMemory) {
@@ -38,13 +53,7 @@ TEST(SearchDeathTest, OutOfMemory) {
         front::iterative_process(board, 81);
       },
       testing::ExitedWithCode(front::kExitFormatOrMemory), "");
-  std::FILE* f = std::fopen(log.c_str(), "r");
-  ASSERT_NE(f, nullptr);
-  char text[128] = {};
-  const std::size_t got = std::fread(text, 1, sizeof text - 1, f);
-  std::fclose(f);
-  std::remove(log.c_str());
-  EXPECT_EQ(std::string(text, got),
+  EXPECT_EQ(read_and_remove(log),
             "Processo iterativo in corso ...\n"
             "\nSpazio di memoria insufficiente\n");
 }
@@ -70,13 +79,7 @@ TEST(SearchDeathTest, CounterOutOfMemory) {
       },
       testing::ExitedWithCode(front::kExitFormatOrMemory), "");
   front::g_settings.count = false;
-  std::FILE* f = std::fopen(log.c_str(), "r");
-  ASSERT_NE(f, nullptr);
-  char text[1024] = {};
-  const std::size_t got = std::fread(text, 1, sizeof text - 1, f);
-  std::fclose(f);
-  std::remove(log.c_str());
-  const std::string shown(text, got);
+  const std::string shown = read_and_remove(log);
   EXPECT_TRUE(shown.starts_with(
       "Processo iterativo in corso ...\n\nPrima soluzione trovata\n\n"
       "   1 2 3   4 5 6   7 8 9\n"))
