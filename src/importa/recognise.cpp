@@ -283,11 +283,10 @@ bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
 // list puzzle: a comment or text (skipped, text ending a grid), else
 // refused where its first such character stands.
 bool other_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
-                const LineScan& scan, const Sink& sink, Refusal& refusal) {
+                const LineScan& scan, int longest, const Sink& sink,
+                Refusal& refusal) {
   if (cp[scan.first] == '#') return true;
   const bool text = scan.letters || cp[scan.first] == '[';
-  int longest = 0;
-  find_list_run(cp, n, longest);
   if (longest >= kLongRun) {
     refusal.count = longest;
     return refuse(refusal, Problem::kBadListLine, number,
@@ -327,7 +326,7 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
     return list_puzzle(r, cp, n, run, number, sink, refusal);
   }
   if (scan.other >= 0 || scan.letters) {
-    return other_line(r, cp, n, number, scan, sink, refusal);
+    return other_line(r, cp, n, number, scan, longest, sink, refusal);
   }
   return cell_line(r, cp, n, number, sink, refusal);
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "child_output.h"
 #include "front/end_run.h"
 #include "front/options.h"
 #include "test_boards.h"
@@ -51,28 +52,8 @@ TEST(OutputTest, DigitsAndOpenCells) {
 
 namespace {
 
-// Runs `body` in a death-test child whose standard output goes to a file,
-// and returns what it printed there.
-std::string stdout_of_child(const std::string& name) {
-  const std::string path = testing::TempDir() + name;
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  std::string text;
-  if (f != nullptr) {
-    char buffer[512];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-      text.append(buffer, got);
-    }
-    std::fclose(f);
-  }
-  std::remove(path.c_str());
-  return text;
-}
-
-void redirect_stdout(const std::string& name) {
-  const std::string path = testing::TempDir() + name;
-  if (std::freopen(path.c_str(), "w", stdout) == nullptr) std::abort();
-}
+using test::redirect_stdout;
+using test::stdout_of_child;
 
 // An output file whose bytes cannot all be written turns any ending into a
 // failure with status 2, whether the loss shows at the end of the run or

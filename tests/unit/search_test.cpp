@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../reference/plain_solver.h"
+#include "child_output.h"
 #include "front/exit_status.h"
 #include "front/options.h"
 #include "front/report.h"
@@ -24,36 +25,20 @@ solver::State* no_memory() {
   return nullptr;
 }
 
-// What a death test's child wrote to `path`; the file is removed.
-std::string read_and_remove(const std::string& path) {
-  std::string text;
-  if (std::FILE* f = std::fopen(path.c_str(), "r")) {
-    char chunk[1024];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-      text.append(chunk, got);
-    }
-    std::fclose(f);
-  }
-  std::remove(path.c_str());
-  return text;
-}
-
 // The first pool board cannot be had: the run reports it on standard
 // output and ends with status 3.
 TEST(SearchDeathTest, OutOfMemory) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string log = testing::TempDir() + "vortel_oom_stdout.txt";
   solver::Board board;
   board.fill(solver::kAllCandidates);
   EXPECT_EXIT(
       {
-        if (std::freopen(log.c_str(), "w", stdout) == nullptr) std::abort();
+        test::redirect_stdout("vortel_oom_stdout.txt");
         solver::g_search_seams.allocate_board = no_memory;
         front::iterative_process(board, 81);
       },
       testing::ExitedWithCode(front::kExitFormatOrMemory), "");
-  EXPECT_EQ(read_and_remove(log),
+  EXPECT_EQ(test::stdout_of_child("vortel_oom_stdout.txt"),
             "Processo iterativo in corso ...\n"
             "\nSpazio di memoria insufficiente\n");
 }
@@ -67,19 +52,19 @@ void* no_counter_memory(std::size_t /*size*/) {
 // or "no solutions".
 TEST(SearchDeathTest, CounterOutOfMemory) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string log = testing::TempDir() + "vortel_count_oom_stdout.txt";
   solver::Board board;
   board.fill(solver::kAllCandidates);
   front::g_settings.count = true;
   EXPECT_EXIT(
       {
-        if (std::freopen(log.c_str(), "w", stdout) == nullptr) std::abort();
+        test::redirect_stdout("vortel_count_oom_stdout.txt");
         solver::g_search_seams.allocate_counter = no_counter_memory;
         front::iterative_process(board, 81);
       },
       testing::ExitedWithCode(front::kExitFormatOrMemory), "");
   front::g_settings.count = false;
-  const std::string shown = read_and_remove(log);
+  const std::string shown =
+      test::stdout_of_child("vortel_count_oom_stdout.txt");
   EXPECT_TRUE(shown.starts_with(
       "Processo iterativo in corso ...\n\nPrima soluzione trovata\n\n"
       "   1 2 3   4 5 6   7 8 9\n"))
