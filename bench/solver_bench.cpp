@@ -157,15 +157,18 @@ void BM_first_solution(benchmark::State& state) {
   const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
   std::int64_t trials = 0;
   std::int64_t steps = 0;
+  std::int64_t band_steps = 0;
   for (auto _ : state) {
     solver::g_search_seams.trial_count = 0;
     solver::g_search_seams.small_steps = 0;
+    solver::g_search_seams.band_steps = 0;
     for (const Board& board : boards) {
       std::int32_t unknown = solver::count_unknown(board);
       solver::search(board, 0, unknown, {stop_at_first});
     }
     trials = solver::g_search_seams.trial_count;
     steps = solver::g_search_seams.small_steps;
+    band_steps = solver::g_search_seams.band_steps;
   }
   const double n = static_cast<double>(boards.size());
   state.counters["us_per_puzzle"] = benchmark::Counter(
@@ -173,6 +176,8 @@ void BM_first_solution(benchmark::State& state) {
                     benchmark::Counter::kInvert);
   state.counters["trials_per_puzzle"] = static_cast<double>(trials) / n;
   state.counters["small_steps_per_puzzle"] = static_cast<double>(steps) / n;
+  state.counters["band_steps_per_puzzle"] =
+      static_cast<double>(band_steps) / n;
   state.SetLabel(kSets[state.range(0)]);
 }
 BENCHMARK(BM_first_solution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);

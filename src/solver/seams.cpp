@@ -19,6 +19,6 @@ void* allocate_zeroed(std::size_t size) {
 
 }  // namespace
 
-SearchSeams g_search_seams = {allocate_board, allocate_zeroed, 0, 0};
+SearchSeams g_search_seams = {allocate_board, allocate_zeroed, 0, 0, 0};
 
 }  // namespace solver

@@ -4,7 +4,8 @@
 // out-of-memory paths; tests and benchmarks read the search's trial count
 // (one State copy and one full propagation each) and the small-problem
 // steps (one assignment with naked singles each) that the counter takes and
-// that the search takes to list small subtrees.
+// that the search takes to list small subtrees, and the Bands branchings of
+// the first solution.
 #ifndef VORTEL_SOLVER_SEAMS_H_
 #define VORTEL_SOLVER_SEAMS_H_
 
@@ -27,6 +28,9 @@ struct SearchSeams {
   ZeroedAllocator allocate_counter;
   std::int64_t trial_count;
   std::int64_t small_steps;
+  /// Branchings of the searches over Bands (one placement and its
+  /// deductions each).
+  std::int64_t band_steps;
 };
 extern SearchSeams g_search_seams;
 

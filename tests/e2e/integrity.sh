@@ -68,10 +68,12 @@ case $part in
 image)
   expect_runs "the stamped binary" "$vortel"
 
-  # One byte of code: the middle of .text.
-  text=$(readelf -SW "$vortel" | awk '$2 == ".text" { print $5, $6 }')
+  # One byte of code that runs only after the check: the search's entry
+  # (a byte of the check itself would crash the program, not test it).
+  text=$(readelf -SW "$vortel" | awk '$2 == ".text" { print $4, $5 }')
+  search=$(nm -C "$vortel" | awk '$2 == "T" && $3 ~ /^solver::search\(/ { print $1 }')
   set -- $text
-  cp "$vortel" code && patch code $(( 0x$1 + 0x$2 / 2 ))
+  cp "$vortel" code && patch code $(( 0x$search - 0x$1 + 0x$2 + 8 ))
   expect_refused "a byte of code changed" ./code
 
   # One byte of constant data: inside the usage text.
