@@ -84,57 +84,102 @@ constexpr bool is_single(std::uint32_t bits) {
   return bits != 0 && (bits & (bits - 1)) == 0;
 }
 
-// Digits as a set of nine bits (bit d for digit d + 1): those whose
-// positions changed since the digit was last looked at.
-using DigitSet = unsigned;
+// What is left to look at, from the cheapest to the dearest: the bands of
+// a digit whose cells changed (bit 3 * d + b for digit d + 1's band b),
+// then the digits whose columns may tell something (bit d), then the
+// cells for naked singles, which every change may call for.
+struct Work {
+  std::uint32_t bands;
+  unsigned digits;
+};
 
-// The digits that may stand at cell p of band b.
-DigitSet digits_at(const Bands& g, unsigned b, unsigned p) {
-  DigitSet digits = 0;
+// The digits that may stand at cell p of band b, as a set of nine bits.
+unsigned digits_at(const Bands& g, unsigned b, unsigned p) {
+  unsigned digits = 0;
   for (unsigned d = 0; d < 9; ++d) digits |= ((g.where[d][b] >> p) & 1U) << d;
   return digits;
 }
 
-// Places digit d at the open cell p of band b, whose bit d must still
-// hold; the digits whose positions change join `dirty`.
-void place(Bands& g, unsigned d, unsigned b, unsigned p, DigitSet& dirty) {
-  const std::uint32_t bit = 1U << p;
-  dirty |= digits_at(g, b, p) | 1U << d;
-  for (unsigned e = 0; e < 9; ++e) g.where[e][b] &= ~bit;
-  g.where[d][b] |= bit;
-  g.where[d][b] &= ~kBandPeers[p];
-  const std::uint32_t column = kColumnCells << (p % 9);
-  g.where[d][(b + 1) % 3] &= ~column;
-  g.where[d][(b + 2) % 3] &= ~column;
-  g.open[b] &= ~bit;
-}
+// A band cell's column, as that column's cells in any band.
+constexpr std::array<std::uint32_t, 27> kBandColumn = [] {
+  std::array<std::uint32_t, 27> column{};
+  for (unsigned p = 0; p < 27; ++p) column[p] = kColumnCells << (p % 9);
+  return column;
+}();
 
-// Places digit d on each open cell of `cells` in band b. A cell whose bit
-// is gone by the time it comes (an earlier one of the same list took it
-// away) was the only place of d in some unit: no completion.
-bool place_all(Bands& g, unsigned d, unsigned b, std::uint32_t cells,
-               DigitSet& dirty) {
-  for (; cells != 0; cells &= cells - 1) {
-    const unsigned p = static_cast<unsigned>(__builtin_ctz(cells));
-    if (((g.where[d][b] >> p) & 1U) == 0) return false;
-    place(g, d, b, p, dirty);
+// Places digit d on the open cells `cells` of band b at once: d leaves
+// their peers, the other digits leave them. False when two of them are
+// peers, or d may no longer stand on one of them: a unit would hold d
+// twice, or a cell or unit whose only way out was one of them has none.
+bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
+  std::array<std::uint32_t, 3>& x = g.where[d];
+  if ((cells & ~x[b]) != 0) return false;
+  std::uint32_t peers = 0;
+  std::uint32_t columns = 0;
+  for (std::uint32_t rest = cells; rest != 0; rest &= rest - 1) {
+    const unsigned p = static_cast<unsigned>(__builtin_ctz(rest));
+    if (((peers | columns) >> p) & 1U) return false;
+    peers |= kBandPeers[p];
+    columns |= kBandColumn[p];
   }
+  // Bit 3 * e of `changed` for each digit e that loses a cell of band b;
+  // bit b' of `own` for each band of d that loses a cell.
+  std::uint32_t changed = 0;
+  for (unsigned e = 0; e < 9; ++e) {
+    const std::uint32_t lost = g.where[e][b] & cells;
+    g.where[e][b] ^= lost;
+    changed |= static_cast<std::uint32_t>(lost != 0) << (3 * e);
+  }
+  changed &= ~(1U << (3 * d));
+  x[b] |= cells;  // d's own, taken away with the others'
+  const unsigned b1 = b == 2 ? 0 : b + 1;
+  const unsigned b2 = b == 0 ? 2 : b - 1;
+  const std::uint32_t own = static_cast<std::uint32_t>((x[b] & peers) != 0) << b |
+                            static_cast<std::uint32_t>((x[b1] & columns) != 0) << b1 |
+                            static_cast<std::uint32_t>((x[b2] & columns) != 0) << b2;
+  x[b] &= ~peers;
+  x[b1] &= ~columns;
+  x[b2] &= ~columns;
+  g.open[b] &= ~cells;
+  work.bands |= changed << b | own << (3 * d);
   return true;
 }
 
-// The deductions of one digit: the band and stack matchings, then its
-// hidden singles in rows, boxes and columns. False when it has no place
-// left in some unit.
-bool settle_digit(Bands& g, unsigned d, DigitSet& dirty) {
+// The cells of `cells` alone in their row, for a band set with a cell in
+// every row (so that taking one from each row borrows from none other).
+std::uint32_t alone_in_row(std::uint32_t cells) {
+  const std::uint32_t several = cells & (cells - kColumnCells);
+  std::uint32_t shared = 0;
+  for (unsigned r = 0; r < 27; r += 9) {
+    if ((several >> r) & kRowCells) shared |= kRowCells << r;
+  }
+  return cells & ~shared;
+}
+
+// Digit d in band b: its matching of rows with boxes, then its hidden
+// singles in rows (a box's only cell is its row's too, once the matching
+// holds). False when a row or box is left without a place for it.
+bool settle_band(Bands& g, unsigned d, unsigned b, Work& work) {
+  const std::uint32_t cells = g.where[d][b];
+  if ((cells & g.open[b]) == 0) return true;  // placed in the whole band
+  const unsigned segments = kRowSegments[cells & kRowCells] |
+                            kRowSegments[(cells >> 9) & kRowCells] << 3 |
+                            kRowSegments[cells >> 18] << 6;
+  const std::uint32_t kept = cells & kBandKeep[segments];
+  if (kept == 0) return false;
+  g.where[d][b] = kept;
+  work.digits |= 1U << d;
+  const std::uint32_t singles = alone_in_row(kept) & g.open[b];
+  return singles == 0 || place(g, d, b, singles, work);
+}
+
+// Digit d over the columns: each stack's matching of bands with columns,
+// then its hidden singles in columns. False when a column or box is left
+// without a place for it.
+bool settle_columns(Bands& g, unsigned d, Work& work) {
   std::array<std::uint32_t, 3>& x = g.where[d];
-  for (unsigned b = 0; b < 3; ++b) {
-    const std::uint32_t cells = x[b];
-    const unsigned segments = kRowSegments[cells & kRowCells] |
-                              kRowSegments[(cells >> 9) & kRowCells] << 3 |
-                              kRowSegments[cells >> 18] << 6;
-    const std::uint32_t keep = kBandKeep[segments];
-    if (keep == 0) return false;
-    x[b] = cells & keep;
+  if (((x[0] & g.open[0]) | (x[1] & g.open[1]) | (x[2] & g.open[2])) == 0) {
+    return true;  // placed in all nine boxes
   }
   // Stacks: bit 3 * band + column-in-stack of each stack's relation.
   const std::uint32_t f0 = fold(x[0]);
@@ -152,43 +197,36 @@ bool settle_digit(Bands& g, unsigned d, DigitSet& dirty) {
     keep1 |= ((keep >> 3) & 7U) << s;
     keep2 |= ((keep >> 6) & 7U) << s;
   }
-  x[0] &= spread(keep0);
-  x[1] &= spread(keep1);
-  x[2] &= spread(keep2);
-  // Hidden singles. A column's only cell: the column is in one band only,
-  // and in one row of it.
-  std::array<std::uint32_t, 3> columns;
+  const std::uint32_t kept0 = x[0] & spread(keep0);
+  const std::uint32_t kept1 = x[1] & spread(keep1);
+  const std::uint32_t kept2 = x[2] & spread(keep2);
+  work.bands |= (static_cast<std::uint32_t>(kept0 != x[0]) |
+                 static_cast<std::uint32_t>(kept1 != x[1]) << 1 |
+                 static_cast<std::uint32_t>(kept2 != x[2]) << 2)
+                << (3 * d);
+  x = {kept0, kept1, kept2};
+  // A column's only cell: the column is in one band only, and in one row
+  // of it.
   std::uint32_t several = 0;
+  std::array<std::uint32_t, 3> columns;
   for (unsigned b = 0; b < 3; ++b) {
     const std::uint32_t c = x[b];
     columns[b] = fold(c);
     several |= (c & c >> 9) | (c & c >> 18) | (c >> 9 & c >> 18);
   }
-  several = (several | (columns[0] & columns[1]) | (columns[0] & columns[2]) |
-             (columns[1] & columns[2])) &
-            kAllColumns;
-  const std::uint32_t alone_in_column = ~several & kAllColumns;
-  std::array<std::uint32_t, 3> found;
+  several |= (columns[0] & columns[1]) | (columns[0] & columns[2]) |
+             (columns[1] & columns[2]);
+  const std::uint32_t alone = spread(~several & kAllColumns);
   for (unsigned b = 0; b < 3; ++b) {
-    const std::uint32_t c = x[b];
-    std::uint32_t singles = c & spread(alone_in_column);
-    for (unsigned k = 0; k < 3; ++k) {
-      const std::uint32_t row = c & (kRowCells << (9 * k));
-      const std::uint32_t box = c & (kBoxCells << (3 * k));
-      if (is_single(row)) singles |= row;
-      if (is_single(box)) singles |= box;
-    }
-    found[b] = singles & g.open[b];
-  }
-  for (unsigned b = 0; b < 3; ++b) {
-    if (!place_all(g, d, b, found[b], dirty)) return false;
+    const std::uint32_t cells = x[b] & alone & g.open[b];
+    if (cells != 0 && !place(g, d, b, cells, work)) return false;
   }
   return true;
 }
 
 // Naked singles: open cells with one digit left are placed. False when a
 // cell has none.
-bool settle_cells(Bands& g, DigitSet& dirty) {
+bool settle_cells(Bands& g, Work& work) {
   for (unsigned b = 0; b < 3; ++b) {
     std::uint32_t one = 0;
     std::uint32_t two = 0;
@@ -197,27 +235,31 @@ bool settle_cells(Bands& g, DigitSet& dirty) {
       one |= g.where[d][b];
     }
     if ((one | ~0x7FFFFFFU) != ~0U) return false;  // a cell with no digit
-    for (std::uint32_t singles = g.open[b] & ~two; singles != 0;
-         singles &= singles - 1) {
-      const unsigned p = static_cast<unsigned>(__builtin_ctz(singles));
-      const DigitSet digits = digits_at(g, b, p);
-      if (digits == 0) return false;  // its digit went to a peer meanwhile
-      place(g, static_cast<unsigned>(__builtin_ctz(digits)), b, p, dirty);
+    const std::uint32_t singles = g.open[b] & ~two;
+    if (singles == 0) continue;
+    for (unsigned d = 0; d < 9; ++d) {
+      const std::uint32_t cells = singles & g.where[d][b];
+      if (cells != 0 && !place(g, d, b, cells, work)) return false;
     }
   }
   return true;
 }
 
 // Every deduction until none applies; false when no completion exists.
-bool settle(Bands& g, DigitSet dirty) {
+bool settle(Bands& g, Work work) {
   for (;;) {
-    while (dirty != 0) {
-      const unsigned d = static_cast<unsigned>(__builtin_ctz(dirty));
-      dirty &= dirty - 1;
-      if (!settle_digit(g, d, dirty)) return false;
+    if (work.bands != 0) {
+      const unsigned i = static_cast<unsigned>(__builtin_ctz(work.bands));
+      work.bands &= work.bands - 1;
+      if (!settle_band(g, i / 3, i % 3, work)) return false;
+    } else if (work.digits != 0) {
+      const unsigned d = static_cast<unsigned>(__builtin_ctz(work.digits));
+      work.digits &= work.digits - 1;
+      if (!settle_columns(g, d, work)) return false;
+    } else {
+      if (!settle_cells(g, work)) return false;
+      if ((work.bands | work.digits) == 0) return true;
     }
-    if (!settle_cells(g, dirty)) return false;
-    if (dirty == 0) return true;
   }
 }
 
@@ -239,6 +281,8 @@ void write_board(const Bands& g, Board& out) {
 // The open cell to branch on: the first with two digits, else the first
 // with the fewest. Sets `band` and `cell`.
 void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
+  int best = -1;
+  bool found = false;
   for (unsigned b = 0; b < 3; ++b) {
     std::uint32_t one = 0;
     std::uint32_t two = 0;
@@ -249,13 +293,14 @@ void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
       two |= one & x;
       one |= x;
     }
-    const std::uint32_t pairs = g.open[b] & two & ~three;
-    if (pairs != 0) {
-      band = b;
-      cell = static_cast<unsigned>(__builtin_ctz(pairs));
-      return;
+    for (std::uint32_t pairs = g.open[b] & two & ~three; pairs != 0; pairs &= pairs - 1) {
+      const unsigned p = static_cast<unsigned>(__builtin_ctz(pairs));
+      const int score = __builtin_popcount(g.open[b] & kBandPeers[p]) +
+          __builtin_popcount(g.open[(b+1)%3] & kBandColumn[p]) + __builtin_popcount(g.open[(b+2)%3] & kBandColumn[p]);
+      if (score > best) { best = score; band = b; cell = p; found = true; }
     }
   }
+  if (found) return;
   int fewest = 10;
   for (unsigned b = 0; b < 3; ++b) {
     for (std::uint32_t cells = g.open[b]; cells != 0; cells &= cells - 1) {
@@ -285,13 +330,16 @@ bool find_below(const Bands& g, Finding& f) {
   unsigned b = 0;
   unsigned p = 0;
   choose_cell(g, b, p);
-  for (DigitSet digits = digits_at(g, b, p); digits != 0;
+  for (unsigned digits = digits_at(g, b, p); digits != 0;
        digits &= digits - 1) {
     ++g_search_seams.band_steps;
     Bands child = g;
-    DigitSet dirty = 0;
-    place(child, static_cast<unsigned>(__builtin_ctz(digits)), b, p, dirty);
-    if (settle(child, dirty) && find_below(child, f)) return true;
+    Work work = {0, 0};
+    if (place(child, static_cast<unsigned>(__builtin_ctz(digits)), b, 1U << p,
+              work) &&
+        settle(child, work) && find_below(child, f)) {
+      return true;
+    }
   }
   return false;
 }
@@ -313,7 +361,7 @@ bool make_bands(const Board& board, Bands& g) {
   // The determined cells, placed over the open ones: each clears its digit
   // from its peers (a propagated board has done so already; a board that
   // has not is still searched exactly).
-  DigitSet dirty = 0;
+  Work work = {0, 0};
   for (unsigned i = 0; i < kCells; ++i) {
     if (!is_determined(board[i])) continue;
     const unsigned b = i / 27;
@@ -321,9 +369,9 @@ bool make_bands(const Board& board, Bands& g) {
     const unsigned d = static_cast<unsigned>(kDigitTable[static_cast<unsigned>(board[i])]) - 1;
     g.where[d][b] |= 1U << p;
     g.open[b] |= 1U << p;
-    place(g, d, b, p, dirty);
+    if (!place(g, d, b, 1U << p, work)) return false;
   }
-  return settle(g, 0x1FF);
+  return settle(g, {(1U << 27) - 1, 0x1FF});
 }
 
 int find_completions(const Bands& g, int limit, Board& first) {
@@ -341,13 +389,14 @@ void first_in_order(const Bands& root, Board& known) {
     if (((g.open[b] >> p) & 1U) == 0) continue;
     const unsigned known_digit =
         static_cast<unsigned>(kDigitTable[static_cast<unsigned>(known[i])]) - 1;
-    for (DigitSet digits = digits_at(g, b, p); digits != 0;
+    for (unsigned digits = digits_at(g, b, p); digits != 0;
          digits &= digits - 1) {
       const unsigned d = static_cast<unsigned>(__builtin_ctz(digits));
+      ++g_search_seams.band_steps;
       Bands child = g;
-      DigitSet dirty = 0;
-      place(child, d, b, p, dirty);
-      const bool settled = settle(child, dirty);
+      Work work = {0, 0};
+      const bool settled =
+          place(child, d, b, 1U << p, work) && settle(child, work);
       if (d == known_digit) {
         assert(settled && "the known completion lost");
         g = child;  // the known completion is one of the child's
