@@ -80,6 +80,15 @@ constexpr std::array<std::uint32_t, 27> kBandPeers = [] {
   return peers;
 }();
 
+// The number of set bits of a word, without the popcount instruction
+// that the baseline processor lacks.
+int count_bits(std::uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555ULL);
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
 constexpr bool is_single(std::uint32_t bits) {
   return bits != 0 && (bits & (bits - 1)) == 0;
 }
@@ -295,8 +304,14 @@ void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
     }
     for (std::uint32_t pairs = g.open[b] & two & ~three; pairs != 0; pairs &= pairs - 1) {
       const unsigned p = static_cast<unsigned>(__builtin_ctz(pairs));
-      const int score = __builtin_popcount(g.open[b] & kBandPeers[p]) +
-          __builtin_popcount(g.open[(b+1)%3] & kBandColumn[p]) + __builtin_popcount(g.open[(b+2)%3] & kBandColumn[p]);
+      // The open peers: those of the band, and those of the column in the
+      // other two bands (moved apart so that no two overlap).
+      const std::uint32_t column = kBandColumn[p];
+      const int score = count_bits(
+          (g.open[b] & kBandPeers[p]) |
+          std::uint64_t{(g.open[(b + 1) % 3] & column) |
+                        (g.open[(b + 2) % 3] & column) << 1}
+              << 27);
       if (score > best) { best = score; band = b; cell = p; found = true; }
     }
   }
@@ -374,22 +389,25 @@ bool make_bands(const Board& board, Bands& g) {
   return settle(g, {(1U << 27) - 1, 0x1FF});
 }
 
-int find_completions(const Bands& g, int limit, Board& first) {
-  Finding f = {limit, 0, &first};
+bool find_completion(const Bands& g, Board& completion) {
+  Finding f = {1, 0, &completion};
   find_below(g, f);
-  return f.found;
+  return f.found == 1;
 }
 
-void first_in_order(const Bands& root, Board& known) {
+bool first_in_order(const Bands& root, Board& first) {
   Bands g = root;
-  Board other;
+  bool known = false;  // `first` holds a completion of g
   for (unsigned i = 0; i < kCells; ++i) {
     const unsigned b = i / 27;
     const unsigned p = i % 27;
     if (((g.open[b] >> p) & 1U) == 0) continue;
     const unsigned known_digit =
-        static_cast<unsigned>(kDigitTable[static_cast<unsigned>(known[i])]) - 1;
-    for (unsigned digits = digits_at(g, b, p); digits != 0;
+        known ? static_cast<unsigned>(
+                    kDigitTable[static_cast<unsigned>(first[i])]) - 1
+              : 9;
+    bool taken = false;
+    for (unsigned digits = digits_at(g, b, p); digits != 0 && !taken;
          digits &= digits - 1) {
       const unsigned d = static_cast<unsigned>(__builtin_ctz(digits));
       ++g_search_seams.band_steps;
@@ -399,16 +417,17 @@ void first_in_order(const Bands& root, Board& known) {
           place(child, d, b, 1U << p, work) && settle(child, work);
       if (d == known_digit) {
         assert(settled && "the known completion lost");
-        g = child;  // the known completion is one of the child's
-        break;
+        taken = true;  // the known completion is one of the child's
+      } else if (settled && find_completion(child, first)) {
+        taken = true;
+        known = true;
       }
-      if (settled && find_completions(child, 1, other) == 1) {
-        known = other;
-        g = child;
-        break;
-      }
+      if (taken) g = child;
     }
+    if (!taken) return false;  // only at the first open cell
   }
+  write_board(g, first);  // no cell of g is open now
+  return true;
 }
 
 }  // namespace solver

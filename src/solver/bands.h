@@ -41,17 +41,19 @@ struct Bands {
 /// exists.
 bool make_bands(const Board& board, Bands& g);
 
-/// Searches for up to `limit` completions of `g`, branching on a cell of
-/// fewest candidates; returns how many were found (0..limit). The first
-/// one found is written to `first`.
-int find_completions(const Bands& g, int limit, Board& first);
+/// Whether `g` has a completion, searched for by branching on an open cell
+/// of two digits (or of the fewest) with the most open peers; the first one
+/// found is written to `completion`.
+bool find_completion(const Bands& g, Board& completion);
 
-/// The smallest completion of `g` in row-major order, digits upwards,
-/// given one completion `known` of `g`, which it replaces. Each cell in
-/// turn takes the smallest digit that still has a completion; digits below
-/// the known completion's are each put to find_completions, and a "yes"
-/// becomes the new known completion, so the descent never backtracks.
-void first_in_order(const Bands& g, Board& known);
+/// The smallest completion of `g` in row-major order, digits upwards, into
+/// `first`; false when there is none. Each open cell in turn takes the
+/// smallest digit that still has a completion: the digits below the one of
+/// the last completion found are each put to find_completion, and a "yes"
+/// gives the new completion, so the descent never backtracks. Every
+/// completion it meets agrees with the cells already taken, and a digit
+/// below the one taken has none: the result is the smallest.
+bool first_in_order(const Bands& g, Board& first);
 
 }  // namespace solver
 

@@ -170,11 +170,10 @@ SearchEnd search_in_order(const Board& parent, int start, std::int32_t& unknown,
 
 }  // namespace
 
-// Most puzzles have one solution, and then the first is that one: a search
-// that ignores the order finds it, and proves there is no second, in a
-// fraction of the ordered descent's time. Where there are two or more, the
-// smallest is reached by first_in_order, which never backtracks. Only a
-// listing that goes on past the first solution needs the ordered search.
+// The first solution comes from first_in_order over Bands: its proofs
+// that a smaller digit has no completion search the most constrained cells
+// first, where the ordered search would wander row by row. A listing that
+// goes on past the first solution continues with the ordered search.
 SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
                  const SolutionReporter& reporter) {
   assert(check_consistency(parent) == 0 && "search from an inconsistent board");
@@ -182,12 +181,10 @@ SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
          "search from an unpropagated board");
   Bands bands;
   Board first;
-  const int found =
-      make_bands(parent, bands) ? find_completions(bands, 2, first) : 0;
-  if (found == 0) return SearchEnd::kExhausted;
-  if (found == 2) first_in_order(bands, first);
+  if (!make_bands(parent, bands) || !first_in_order(bands, first)) {
+    return SearchEnd::kExhausted;
+  }
   if (!reporter.on_solution(first)) return SearchEnd::kStopped;
-  if (found == 1) return SearchEnd::kExhausted;
   g_listing = reporter.on_solution;
   g_pass_over = true;
   return search_in_order(parent, start, unknown, {list_after_first});
