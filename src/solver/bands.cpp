@@ -94,18 +94,23 @@ constexpr bool is_single(std::uint32_t bits) {
 }
 
 // What is left to look at, from the cheapest to the dearest: the bands of
-// a digit whose cells changed (bit 3 * d + b for digit d + 1's band b),
+// a digit whose cells changed (bit 16 * b + d for digit d + 1's band b),
 // then the digits whose columns may tell something (bit d), then the
 // cells for naked singles, which every change may call for.
 struct Work {
-  std::uint32_t bands;
+  std::uint64_t bands;
   unsigned digits;
 };
+
+// Work's bit of digit d's band b.
+constexpr std::uint64_t band_bit(unsigned d, unsigned b) {
+  return std::uint64_t{1} << (16 * b + d);
+}
 
 // The digits that may stand at cell p of band b, as a set of nine bits.
 unsigned digits_at(const Bands& g, unsigned b, unsigned p) {
   unsigned digits = 0;
-  for (unsigned d = 0; d < 9; ++d) digits |= ((g.where[d][b] >> p) & 1U) << d;
+  for (unsigned d = 0; d < 9; ++d) digits |= ((g.where[b][d] >> p) & 1U) << d;
   return digits;
 }
 
@@ -121,8 +126,7 @@ constexpr std::array<std::uint32_t, 27> kBandColumn = [] {
 // peers, or d may no longer stand on one of them: a unit would hold d
 // twice, or a cell or unit whose only way out was one of them has none.
 bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
-  std::array<std::uint32_t, 3>& x = g.where[d];
-  if ((cells & ~x[b]) != 0) return false;
+  if ((cells & ~g.where[b][d]) != 0) return false;
   std::uint32_t peers = 0;
   std::uint32_t columns = 0;
   for (std::uint32_t rest = cells; rest != 0; rest &= rest - 1) {
@@ -131,26 +135,28 @@ bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
     peers |= kBandPeers[p];
     columns |= kBandColumn[p];
   }
-  // Bit 3 * e of `changed` for each digit e that loses a cell of band b;
-  // bit b' of `own` for each band of d that loses a cell.
-  std::uint32_t changed = 0;
+  // Bit e of `changed` for each digit e that loses a cell of band b.
+  std::array<std::uint32_t, 9>& here = g.where[b];
+  std::uint64_t changed = 0;
   for (unsigned e = 0; e < 9; ++e) {
-    const std::uint32_t lost = g.where[e][b] & cells;
-    g.where[e][b] ^= lost;
-    changed |= static_cast<std::uint32_t>(lost != 0) << (3 * e);
+    const std::uint32_t lost = here[e] & cells;
+    here[e] ^= lost;
+    changed |= static_cast<std::uint64_t>(lost != 0) << e;
   }
-  changed &= ~(1U << (3 * d));
-  x[b] |= cells;  // d's own, taken away with the others'
+  here[d] |= cells;  // d's own, taken away with the others'
+  changed = (changed & ~(std::uint64_t{1} << d)) << (16 * b);
   const unsigned b1 = b == 2 ? 0 : b + 1;
   const unsigned b2 = b == 0 ? 2 : b - 1;
-  const std::uint32_t own = static_cast<std::uint32_t>((x[b] & peers) != 0) << b |
-                            static_cast<std::uint32_t>((x[b1] & columns) != 0) << b1 |
-                            static_cast<std::uint32_t>((x[b2] & columns) != 0) << b2;
-  x[b] &= ~peers;
-  x[b1] &= ~columns;
-  x[b2] &= ~columns;
+  std::uint32_t& there1 = g.where[b1][d];
+  std::uint32_t& there2 = g.where[b2][d];
+  if ((here[d] & peers) != 0) changed |= band_bit(d, b);
+  if ((there1 & columns) != 0) changed |= band_bit(d, b1);
+  if ((there2 & columns) != 0) changed |= band_bit(d, b2);
+  here[d] &= ~peers;
+  there1 &= ~columns;
+  there2 &= ~columns;
   g.open[b] &= ~cells;
-  work.bands |= changed << b | own << (3 * d);
+  work.bands |= changed;
   return true;
 }
 
@@ -169,14 +175,14 @@ std::uint32_t alone_in_row(std::uint32_t cells) {
 // singles in rows (a box's only cell is its row's too, once the matching
 // holds). False when a row or box is left without a place for it.
 bool settle_band(Bands& g, unsigned d, unsigned b, Work& work) {
-  const std::uint32_t cells = g.where[d][b];
+  const std::uint32_t cells = g.where[b][d];
   if ((cells & g.open[b]) == 0) return true;  // placed in the whole band
   const unsigned segments = kRowSegments[cells & kRowCells] |
                             kRowSegments[(cells >> 9) & kRowCells] << 3 |
                             kRowSegments[cells >> 18] << 6;
   const std::uint32_t kept = cells & kBandKeep[segments];
   if (kept == 0) return false;
-  g.where[d][b] = kept;
+  g.where[b][d] = kept;
   work.digits |= 1U << d;
   const std::uint32_t singles = alone_in_row(kept) & g.open[b];
   return singles == 0 || place(g, d, b, singles, work);
@@ -186,7 +192,8 @@ bool settle_band(Bands& g, unsigned d, unsigned b, Work& work) {
 // then its hidden singles in columns. False when a column or box is left
 // without a place for it.
 bool settle_columns(Bands& g, unsigned d, Work& work) {
-  std::array<std::uint32_t, 3>& x = g.where[d];
+  std::array<std::uint32_t, 3> x = {g.where[0][d], g.where[1][d],
+                                    g.where[2][d]};
   if (((x[0] & g.open[0]) | (x[1] & g.open[1]) | (x[2] & g.open[2])) == 0) {
     return true;  // placed in all nine boxes
   }
@@ -209,11 +216,14 @@ bool settle_columns(Bands& g, unsigned d, Work& work) {
   const std::uint32_t kept0 = x[0] & spread(keep0);
   const std::uint32_t kept1 = x[1] & spread(keep1);
   const std::uint32_t kept2 = x[2] & spread(keep2);
-  work.bands |= (static_cast<std::uint32_t>(kept0 != x[0]) |
-                 static_cast<std::uint32_t>(kept1 != x[1]) << 1 |
-                 static_cast<std::uint32_t>(kept2 != x[2]) << 2)
-                << (3 * d);
+  work.bands |= (static_cast<std::uint64_t>(kept0 != x[0]) |
+                 static_cast<std::uint64_t>(kept1 != x[1]) << 16 |
+                 static_cast<std::uint64_t>(kept2 != x[2]) << 32)
+                << d;
   x = {kept0, kept1, kept2};
+  g.where[0][d] = kept0;
+  g.where[1][d] = kept1;
+  g.where[2][d] = kept2;
   // A column's only cell: the column is in one band only, and in one row
   // of it.
   std::uint32_t several = 0;
@@ -240,14 +250,14 @@ bool settle_cells(Bands& g, Work& work) {
     std::uint32_t one = 0;
     std::uint32_t two = 0;
     for (unsigned d = 0; d < 9; ++d) {
-      two |= one & g.where[d][b];
-      one |= g.where[d][b];
+      two |= one & g.where[b][d];
+      one |= g.where[b][d];
     }
     if ((one | ~0x7FFFFFFU) != ~0U) return false;  // a cell with no digit
     const std::uint32_t singles = g.open[b] & ~two;
     if (singles == 0) continue;
     for (unsigned d = 0; d < 9; ++d) {
-      const std::uint32_t cells = singles & g.where[d][b];
+      const std::uint32_t cells = singles & g.where[b][d];
       if (cells != 0 && !place(g, d, b, cells, work)) return false;
     }
   }
@@ -258,9 +268,9 @@ bool settle_cells(Bands& g, Work& work) {
 bool settle(Bands& g, Work work) {
   for (;;) {
     if (work.bands != 0) {
-      const unsigned i = static_cast<unsigned>(__builtin_ctz(work.bands));
+      const unsigned i = static_cast<unsigned>(__builtin_ctzll(work.bands));
       work.bands &= work.bands - 1;
-      if (!settle_band(g, i / 3, i % 3, work)) return false;
+      if (!settle_band(g, i & 15U, i >> 4, work)) return false;
     } else if (work.digits != 0) {
       const unsigned d = static_cast<unsigned>(__builtin_ctz(work.digits));
       work.digits &= work.digits - 1;
@@ -280,7 +290,7 @@ void write_board(const Bands& g, Board& out) {
   for (unsigned d = 0; d < 9; ++d) {
     const std::int32_t code = kCodeTable[d + 1];
     for (unsigned b = 0; b < 3; ++b) {
-      for (std::uint32_t cells = g.where[d][b]; cells != 0; cells &= cells - 1) {
+      for (std::uint32_t cells = g.where[b][d]; cells != 0; cells &= cells - 1) {
         out[27 * b + static_cast<unsigned>(__builtin_ctz(cells))] = code;
       }
     }
@@ -297,7 +307,7 @@ void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
     std::uint32_t two = 0;
     std::uint32_t three = 0;
     for (unsigned d = 0; d < 9; ++d) {
-      const std::uint32_t x = g.where[d][b];
+      const std::uint32_t x = g.where[b][d];
       three |= two & x;
       two |= one & x;
       one |= x;
@@ -362,31 +372,42 @@ bool find_below(const Bands& g, Finding& f) {
 }  // namespace
 
 bool make_bands(const Board& board, Bands& g) {
-  for (auto& digit : g.where) digit = {0, 0, 0};
+  for (auto& band : g.where) band = {};
   g.open = {0, 0, 0};
+  std::array<std::array<std::uint32_t, 9>, 3> placed = {};
   for (unsigned i = 0; i < kCells; ++i) {
     const unsigned b = i / 27;
     const std::uint32_t bit = 1U << (i % 27);
-    if (is_determined(board[i])) continue;
+    if (is_determined(board[i])) {
+      const unsigned d =
+          static_cast<unsigned>(kDigitTable[static_cast<unsigned>(board[i])]) - 1;
+      placed[b][d] |= bit;
+      continue;
+    }
     g.open[b] |= bit;
     for (Mask m = mask_of(board[i]); m != 0; m = static_cast<Mask>(m & (m - 1))) {
-      g.where[static_cast<unsigned>(__builtin_ctz(m)) - 1][b] |= bit;
+      g.where[b][static_cast<unsigned>(__builtin_ctz(m)) - 1] |= bit;
     }
   }
-  // The determined cells, placed over the open ones: each clears its digit
-  // from its peers (a propagated board has done so already; a board that
-  // has not is still searched exactly).
-  Work work = {0, 0};
-  for (unsigned i = 0; i < kCells; ++i) {
-    if (!is_determined(board[i])) continue;
-    const unsigned b = i / 27;
-    const unsigned p = i % 27;
-    const unsigned d = static_cast<unsigned>(kDigitTable[static_cast<unsigned>(board[i])]) - 1;
-    g.where[d][b] |= 1U << p;
-    g.open[b] |= 1U << p;
-    if (!place(g, d, b, 1U << p, work)) return false;
+  // Each determined cell's digit leaves its peers (a propagated board has
+  // done so already). Two of them in one unit take each other away, and
+  // the deductions then find the unit without the digit.
+  for (unsigned d = 0; d < 9; ++d) {
+    std::array<std::uint32_t, 3> peers = {0, 0, 0};
+    std::array<std::uint32_t, 3> columns = {0, 0, 0};
+    for (unsigned b = 0; b < 3; ++b) {
+      for (std::uint32_t cells = placed[b][d]; cells != 0; cells &= cells - 1) {
+        const unsigned p = static_cast<unsigned>(__builtin_ctz(cells));
+        peers[b] |= kBandPeers[p];
+        columns[b] |= kBandColumn[p];
+      }
+    }
+    for (unsigned b = 0; b < 3; ++b) {
+      const std::uint32_t elsewhere = columns[(b + 1) % 3] | columns[(b + 2) % 3];
+      g.where[b][d] = (g.where[b][d] | placed[b][d]) & ~peers[b] & ~elsewhere;
+    }
   }
-  return settle(g, {(1U << 27) - 1, 0x1FF});
+  return settle(g, {0x1FF01FF01FFULL, 0x1FF});
 }
 
 bool find_completion(const Bands& g, Board& completion) {

@@ -2,7 +2,7 @@
 // whether completions exist and which: the first solution's and the
 // oracle's.
 //
-// where[d][b] holds, for digit d + 1, the cells of band b (rows 3b..3b+2)
+// where[b][d] holds, for digit d + 1, the cells of band b (rows 3b..3b+2)
 // where it may still stand, placed ones included: bit p is the band's cell
 // p = 9 * (row - 3b) + column, so board cell i is bit i % 27 of band i / 27.
 // open[b] holds the band's cells not yet placed. A placed cell keeps one
@@ -31,7 +31,7 @@
 namespace solver {
 
 struct Bands {
-  std::array<std::array<std::uint32_t, 3>, 9> where;
+  std::array<std::array<std::uint32_t, 9>, 3> where;
   std::array<std::uint32_t, 3> open;
 };
 
