@@ -125,16 +125,12 @@ constexpr std::array<std::uint32_t, 27> kBandColumn = [] {
 // their peers, the other digits leave them. False when two of them are
 // peers, or d may no longer stand on one of them: a unit would hold d
 // twice, or a cell or unit whose only way out was one of them has none.
-bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
-  if ((cells & ~g.where[b][d]) != 0) return false;
-  std::uint32_t peers = 0;
-  std::uint32_t columns = 0;
-  for (std::uint32_t rest = cells; rest != 0; rest &= rest - 1) {
-    const unsigned p = static_cast<unsigned>(__builtin_ctz(rest));
-    if (((peers | columns) >> p) & 1U) return false;
-    peers |= kBandPeers[p];
-    columns |= kBandColumn[p];
-  }
+// Places digit d on the open cells `cells` of band b, no two of them in
+// one row, box or column, and none with a peer in the band that may hold
+// d: the other digits leave them, and d leaves their columns in the other
+// two bands.
+void place_apart(Bands& g, unsigned d, unsigned b, std::uint32_t cells,
+                 Work& work) {
   // Bit e of `changed` for each digit e that loses a cell of band b.
   std::array<std::uint32_t, 9>& here = g.where[b];
   std::uint64_t changed = 0;
@@ -145,18 +141,37 @@ bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
   }
   here[d] |= cells;  // d's own, taken away with the others'
   changed = (changed & ~(std::uint64_t{1} << d)) << (16 * b);
+  const std::uint32_t columns = spread(fold(cells));
   const unsigned b1 = b == 2 ? 0 : b + 1;
   const unsigned b2 = b == 0 ? 2 : b - 1;
   std::uint32_t& there1 = g.where[b1][d];
   std::uint32_t& there2 = g.where[b2][d];
-  if ((here[d] & peers) != 0) changed |= band_bit(d, b);
   if ((there1 & columns) != 0) changed |= band_bit(d, b1);
   if ((there2 & columns) != 0) changed |= band_bit(d, b2);
-  here[d] &= ~peers;
   there1 &= ~columns;
   there2 &= ~columns;
   g.open[b] &= ~cells;
   work.bands |= changed;
+}
+
+// Places digit d on the open cells `cells` of band b at once: d leaves
+// their peers, the other digits leave them. False when two of them are
+// peers, or d may no longer stand on one of them: a unit would hold d
+// twice, or a cell or unit whose only way out was one of them has none.
+bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
+  std::uint32_t& own = g.where[b][d];
+  if ((cells & ~own) != 0) return false;
+  // Two cells of one band in one column are in one box too.
+  std::uint32_t peers = 0;
+  for (std::uint32_t rest = cells; rest != 0; rest &= rest - 1) {
+    peers |= kBandPeers[static_cast<unsigned>(__builtin_ctz(rest))];
+  }
+  if ((peers & cells) != 0) return false;
+  if ((own & peers) != 0) {
+    own &= ~peers;
+    work.bands |= band_bit(d, b);
+  }
+  place_apart(g, d, b, cells, work);
   return true;
 }
 
@@ -184,8 +199,11 @@ bool settle_band(Bands& g, unsigned d, unsigned b, Work& work) {
   if (kept == 0) return false;
   g.where[b][d] = kept;
   work.digits |= 1U << d;
+  // After the matching, a row's only cell is its box's only one too, and
+  // two of them share no column: the matching puts them in two boxes.
   const std::uint32_t singles = alone_in_row(kept) & g.open[b];
-  return singles == 0 || place(g, d, b, singles, work);
+  if (singles != 0) place_apart(g, d, b, singles, work);
+  return true;
 }
 
 // Digit d over the columns: each stack's matching of bands with columns,
