@@ -434,6 +434,13 @@ bool find_completion(const Bands& g, Board& completion) {
   return f.found == 1;
 }
 
+bool has_two_completions(const Bands& g) {
+  Board scratch;
+  Finding f = {2, 0, &scratch};
+  find_below(g, f);
+  return f.found == 2;
+}
+
 bool first_in_order(const Bands& root, Board& first) {
   Bands g = root;
   bool known = false;  // `first` holds a completion of g

@@ -46,6 +46,10 @@ bool make_bands(const Board& board, Bands& g);
 /// found is written to `completion`.
 bool find_completion(const Bands& g, Board& completion);
 
+/// Whether `g` has more than one completion: a search for two, with the
+/// same branching as find_completion.
+bool has_two_completions(const Bands& g);
+
 /// The smallest completion of `g` in row-major order, digits upwards, into
 /// `first`; false when there is none. Each open cell in turn takes the
 /// smallest digit that still has a completion: the digits below the one of

@@ -173,7 +173,9 @@ SearchEnd search_in_order(const Board& parent, int start, std::int32_t& unknown,
 // The first solution comes from first_in_order over Bands: its proofs
 // that a smaller digit has no completion search the most constrained cells
 // first, where the ordered search would wander row by row. A listing that
-// goes on past the first solution continues with the ordered search.
+// goes on past the first solution asks Bands whether a second exists (most
+// puzzles have one solution, and the ordered search would take far longer
+// to show it), and only then continues with the ordered search.
 SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
                  const SolutionReporter& reporter) {
   assert(check_consistency(parent) == 0 && "search from an inconsistent board");
@@ -185,6 +187,7 @@ SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
     return SearchEnd::kExhausted;
   }
   if (!reporter.on_solution(first)) return SearchEnd::kStopped;
+  if (!has_two_completions(bands)) return SearchEnd::kExhausted;
   g_listing = reporter.on_solution;
   g_pass_over = true;
   return search_in_order(parent, start, unknown, {list_after_first});
