@@ -158,7 +158,7 @@ void place_apart(Bands& g, unsigned d, unsigned b, std::uint32_t cells,
 // their peers, the other digits leave them. False when two of them are
 // peers, or d may no longer stand on one of them: a unit would hold d
 // twice, or a cell or unit whose only way out was one of them has none.
-bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
+__attribute__((noinline)) bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
   std::uint32_t& own = g.where[b][d];
   if ((cells & ~own) != 0) return false;
   // Two cells of one band in one column are in one box too.
@@ -263,7 +263,7 @@ bool settle_columns(Bands& g, unsigned d, Work& work) {
 
 // Naked singles: open cells with one digit left are placed. False when a
 // cell has none.
-bool settle_cells(Bands& g, Work& work) {
+__attribute__((noinline)) bool settle_cells(Bands& g, Work& work) {
   for (unsigned b = 0; b < 3; ++b) {
     std::uint32_t one = 0;
     std::uint32_t two = 0;
