@@ -267,11 +267,15 @@ __attribute__((noinline)) bool settle_cells(Bands& g, Work& work) {
   for (unsigned b = 0; b < 3; ++b) {
     std::uint32_t one = 0;
     std::uint32_t two = 0;
+    std::uint32_t three = 0;
     for (unsigned d = 0; d < 9; ++d) {
-      two |= one & g.where[b][d];
-      one |= g.where[b][d];
+      const std::uint32_t x = g.where[b][d];
+      three |= two & x;
+      two |= one & x;
+      one |= x;
     }
     if ((one | ~0x7FFFFFFU) != ~0U) return false;  // a cell with no digit
+    g.pairs[b] = g.open[b] & two & ~three;
     const std::uint32_t singles = g.open[b] & ~two;
     if (singles == 0) continue;
     for (unsigned d = 0; d < 9; ++d) {
@@ -321,16 +325,7 @@ void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
   int best = -1;
   bool found = false;
   for (unsigned b = 0; b < 3; ++b) {
-    std::uint32_t one = 0;
-    std::uint32_t two = 0;
-    std::uint32_t three = 0;
-    for (unsigned d = 0; d < 9; ++d) {
-      const std::uint32_t x = g.where[b][d];
-      three |= two & x;
-      two |= one & x;
-      one |= x;
-    }
-    for (std::uint32_t pairs = g.open[b] & two & ~three; pairs != 0; pairs &= pairs - 1) {
+    for (std::uint32_t pairs = g.pairs[b]; pairs != 0; pairs &= pairs - 1) {
       const unsigned p = static_cast<unsigned>(__builtin_ctz(pairs));
       // The open peers: those of the band, and those of the column in the
       // other two bands (moved apart so that no two overlap).

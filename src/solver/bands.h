@@ -33,6 +33,9 @@ namespace solver {
 struct Bands {
   std::array<std::array<std::uint32_t, 9>, 3> where;
   std::array<std::uint32_t, 3> open;
+  // The open cells with two digits left, as the last round of deductions
+  // found them: where the searches branch.
+  std::array<std::uint32_t, 3> pairs;
 };
 
 /// The Bands of a conflict-free board: each undetermined cell may hold the
