@@ -2,6 +2,7 @@
 #include "solver/bands.h"
 
 #include <cassert>
+#include <cstring>
 
 #include "solver/seams.h"
 #include "solver/state.h"
@@ -10,10 +11,10 @@ namespace solver {
 
 namespace {
 
-constexpr std::uint32_t kRowCells = 0x1FF;      // row 0 of a band
-constexpr std::uint32_t kBoxCells = 0x1C0E07;   // box 0 of a band
+constexpr std::uint32_t kRowCells = 0x1FF;       // row 0 of a band
+constexpr std::uint32_t kBoxCells = 0x1C0E07;    // box 0 of a band
 constexpr std::uint32_t kColumnCells = 0x40201;  // column 0 of a band
-constexpr std::uint32_t kAllColumns = 0x1FF;    // the nine columns as bits
+constexpr std::uint32_t kAllColumns = 0x1FF;     // the nine columns as bits
 
 // The cells of the nine columns of `columns` (bit c: column c) in a band.
 constexpr std::uint32_t spread(std::uint32_t columns) {
@@ -31,13 +32,14 @@ constexpr std::uint32_t fold(std::uint32_t cells) {
 // the table serves a band (row, box) and a stack (band, column) alike.
 constexpr std::array<std::uint16_t, 512> kMatchings = [] {
   constexpr unsigned kPermutations[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
-                                       {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+                                            {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
   std::array<std::uint16_t, 512> table{};
   for (unsigned pairs = 0; pairs < 512; ++pairs) {
     for (const auto& perm : kPermutations) {
       unsigned bits = 0;
       for (unsigned x = 0; x < 3; ++x) bits |= 1U << (3 * x + perm[x]);
-      if ((bits & pairs) == bits) table[pairs] |= static_cast<std::uint16_t>(bits);
+      if ((bits & pairs) == bits)
+        table[pairs] |= static_cast<std::uint16_t>(bits);
     }
   }
   return table;
@@ -52,7 +54,8 @@ constexpr std::array<std::uint32_t, 512> kBandKeep = [] {
   for (unsigned segments = 0; segments < 512; ++segments) {
     const unsigned keep = kMatchings[segments];
     for (unsigned s = 0; s < 9; ++s) {
-      if ((keep >> s) & 1U) table[segments] |= 7U << (9 * (s / 3) + 3 * (s % 3));
+      if ((keep >> s) & 1U)
+        table[segments] |= 7U << (9 * (s / 3) + 3 * (s % 3));
     }
   }
   return table;
@@ -63,7 +66,8 @@ constexpr std::array<std::uint8_t, 512> kRowSegments = [] {
   std::array<std::uint8_t, 512> table{};
   for (unsigned row = 0; row < 512; ++row) {
     for (unsigned k = 0; k < 3; ++k) {
-      if ((row >> (3 * k)) & 7U) table[row] |= static_cast<std::uint8_t>(1U << k);
+      if ((row >> (3 * k)) & 7U)
+        table[row] |= static_cast<std::uint8_t>(1U << k);
     }
   }
   return table;
@@ -89,10 +93,6 @@ int count_bits(std::uint64_t x) {
   return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
 }
 
-constexpr bool is_single(std::uint32_t bits) {
-  return bits != 0 && (bits & (bits - 1)) == 0;
-}
-
 // What is left to look at, from the cheapest to the dearest: the bands of
 // a digit whose cells changed (bit 16 * b + d for digit d + 1's band b),
 // then the digits whose columns may tell something (bit d), then the
@@ -101,6 +101,9 @@ struct Work {
   std::uint64_t bands;
   unsigned digits;
 };
+
+// Every digit's every band, and every digit: the work of a new board.
+constexpr Work kEverything = {0x1FF01FF01FFULL, 0x1FF};
 
 // Work's bit of digit d's band b.
 constexpr std::uint64_t band_bit(unsigned d, unsigned b) {
@@ -121,24 +124,41 @@ constexpr std::array<std::uint32_t, 27> kBandColumn = [] {
   return column;
 }();
 
-// Places digit d on the open cells `cells` of band b at once: d leaves
-// their peers, the other digits leave them. False when two of them are
-// peers, or d may no longer stand on one of them: a unit would hold d
-// twice, or a cell or unit whose only way out was one of them has none.
+// Four digits' sets of one band side by side, so that taking cells away
+// from all nine digits of a band is three operations, not nine.
+using Lanes = std::uint32_t __attribute__((vector_size(16)));
+
+// Takes `cells` away from the nine digits of a band; returns the digits
+// that lost any (bit e for digit e + 1).
+std::uint64_t clear_cells(std::array<std::uint32_t, 9>& digits,
+                          std::uint32_t cells) {
+  Lanes low;
+  Lanes high;
+  std::memcpy(&low, &digits[0], sizeof low);
+  std::memcpy(&high, &digits[4], sizeof high);
+  const Lanes lost_low = low & cells;
+  const Lanes lost_high = high & cells;
+  low ^= lost_low;
+  high ^= lost_high;
+  std::memcpy(&digits[0], &low, sizeof low);
+  std::memcpy(&digits[4], &high, sizeof high);
+  const Lanes bits =
+      (reinterpret_cast<Lanes>(lost_low != 0) & Lanes{1, 2, 4, 8}) |
+      (reinterpret_cast<Lanes>(lost_high != 0) & Lanes{16, 32, 64, 128});
+  const std::uint32_t lost_last = digits[8] & cells;
+  digits[8] ^= lost_last;
+  return bits[0] | bits[1] | bits[2] | bits[3] |
+         static_cast<std::uint64_t>(lost_last != 0) << 8;
+}
+
 // Places digit d on the open cells `cells` of band b, no two of them in
 // one row, box or column, and none with a peer in the band that may hold
 // d: the other digits leave them, and d leaves their columns in the other
 // two bands.
 void place_apart(Bands& g, unsigned d, unsigned b, std::uint32_t cells,
                  Work& work) {
-  // Bit e of `changed` for each digit e that loses a cell of band b.
   std::array<std::uint32_t, 9>& here = g.where[b];
-  std::uint64_t changed = 0;
-  for (unsigned e = 0; e < 9; ++e) {
-    const std::uint32_t lost = here[e] & cells;
-    here[e] ^= lost;
-    changed |= static_cast<std::uint64_t>(lost != 0) << e;
-  }
+  std::uint64_t changed = clear_cells(here, cells);
   here[d] |= cells;  // d's own, taken away with the others'
   changed = (changed & ~(std::uint64_t{1} << d)) << (16 * b);
   const std::uint32_t columns = spread(fold(cells));
@@ -158,7 +178,10 @@ void place_apart(Bands& g, unsigned d, unsigned b, std::uint32_t cells,
 // their peers, the other digits leave them. False when two of them are
 // peers, or d may no longer stand on one of them: a unit would hold d
 // twice, or a cell or unit whose only way out was one of them has none.
-__attribute__((noinline)) bool place(Bands& g, unsigned d, unsigned b, std::uint32_t cells, Work& work) {
+// Out of line, as the naked-single sweep is: the band loop of settle, which
+// runs far more often, then stays in registers.
+__attribute__((noinline)) bool place(Bands& g, unsigned d, unsigned b,
+                                     std::uint32_t cells, Work& work) {
   std::uint32_t& own = g.where[b][d];
   if ((cells & ~own) != 0) return false;
   // Two cells of one band in one column are in one box too.
@@ -192,9 +215,10 @@ std::uint32_t alone_in_row(std::uint32_t cells) {
 bool settle_band(Bands& g, unsigned d, unsigned b, Work& work) {
   const std::uint32_t cells = g.where[b][d];
   if ((cells & g.open[b]) == 0) return true;  // placed in the whole band
-  const unsigned segments = kRowSegments[cells & kRowCells] |
-                            kRowSegments[(cells >> 9) & kRowCells] << 3 |
-                            kRowSegments[cells >> 18] << 6;
+  const unsigned segments = unsigned{kRowSegments[cells & kRowCells]} |
+                            unsigned{kRowSegments[(cells >> 9) & kRowCells]}
+                                << 3 |
+                            unsigned{kRowSegments[cells >> 18]} << 6;
   const std::uint32_t kept = cells & kBandKeep[segments];
   if (kept == 0) return false;
   g.where[b][d] = kept;
@@ -223,8 +247,8 @@ bool settle_columns(Bands& g, unsigned d, Work& work) {
   std::uint32_t keep1 = 0;
   std::uint32_t keep2 = 0;
   for (unsigned s = 0; s < 9; s += 3) {
-    const unsigned pairs = ((f0 >> s) & 7U) | ((f1 >> s) & 7U) << 3 |
-                           ((f2 >> s) & 7U) << 6;
+    const unsigned pairs =
+        ((f0 >> s) & 7U) | ((f1 >> s) & 7U) << 3 | ((f2 >> s) & 7U) << 6;
     const unsigned keep = kMatchings[pairs];
     if (keep == 0) return false;
     keep0 |= (keep & 7U) << s;
@@ -312,15 +336,19 @@ void write_board(const Bands& g, Board& out) {
   for (unsigned d = 0; d < 9; ++d) {
     const std::int32_t code = kCodeTable[d + 1];
     for (unsigned b = 0; b < 3; ++b) {
-      for (std::uint32_t cells = g.where[b][d]; cells != 0; cells &= cells - 1) {
+      for (std::uint32_t cells = g.where[b][d]; cells != 0;
+           cells &= cells - 1) {
         out[27 * b + static_cast<unsigned>(__builtin_ctz(cells))] = code;
       }
     }
   }
 }
 
-// The open cell to branch on: the first with two digits, else the first
-// with the fewest. Sets `band` and `cell`.
+// The open cell to branch on (sets `band` and `cell`): of the cells with
+// two digits, the one with the most open peers, whose branches take the
+// most candidates away; the first with fewest digits when none has two.
+// Against the first two-digit cell in scanning order it halves to thirds
+// the branchings of a search (bench/README.md).
 void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
   int best = -1;
   bool found = false;
@@ -330,12 +358,17 @@ void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
       // The open peers: those of the band, and those of the column in the
       // other two bands (moved apart so that no two overlap).
       const std::uint32_t column = kBandColumn[p];
-      const int score = count_bits(
-          (g.open[b] & kBandPeers[p]) |
-          std::uint64_t{(g.open[(b + 1) % 3] & column) |
-                        (g.open[(b + 2) % 3] & column) << 1}
-              << 27);
-      if (score > best) { best = score; band = b; cell = p; found = true; }
+      const int score =
+          count_bits((g.open[b] & kBandPeers[p]) |
+                     std::uint64_t{(g.open[(b + 1) % 3] & column) |
+                                   (g.open[(b + 2) % 3] & column) << 1}
+                         << 27);
+      if (score > best) {
+        best = score;
+        band = b;
+        cell = p;
+        found = true;
+      }
     }
   }
   if (found) return;
@@ -343,7 +376,7 @@ void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
   for (unsigned b = 0; b < 3; ++b) {
     for (std::uint32_t cells = g.open[b]; cells != 0; cells &= cells - 1) {
       const unsigned p = static_cast<unsigned>(__builtin_ctz(cells));
-      const int n = __builtin_popcount(digits_at(g, b, p));
+      const int n = count_bits(digits_at(g, b, p));
       if (n < fewest) {
         fewest = n;
         band = b;
@@ -353,6 +386,12 @@ void choose_cell(const Bands& g, unsigned& band, unsigned& cell) {
   }
 }
 
+// The digit index (0..8) of a determined cell's code.
+unsigned digit_index(std::int32_t code) {
+  return static_cast<unsigned>(kDigitTable[static_cast<unsigned>(code)]) - 1;
+}
+
+// A search for up to `limit` completions; the first is written to `first`.
 struct Finding {
   int limit;
   int found;
@@ -392,13 +431,13 @@ bool make_bands(const Board& board, Bands& g) {
     const unsigned b = i / 27;
     const std::uint32_t bit = 1U << (i % 27);
     if (is_determined(board[i])) {
-      const unsigned d =
-          static_cast<unsigned>(kDigitTable[static_cast<unsigned>(board[i])]) - 1;
+      const unsigned d = digit_index(board[i]);
       placed[b][d] |= bit;
       continue;
     }
     g.open[b] |= bit;
-    for (Mask m = mask_of(board[i]); m != 0; m = static_cast<Mask>(m & (m - 1))) {
+    for (Mask m = mask_of(board[i]); m != 0;
+         m = static_cast<Mask>(m & (m - 1))) {
       g.where[b][static_cast<unsigned>(__builtin_ctz(m)) - 1] |= bit;
     }
   }
@@ -416,11 +455,12 @@ bool make_bands(const Board& board, Bands& g) {
       }
     }
     for (unsigned b = 0; b < 3; ++b) {
-      const std::uint32_t elsewhere = columns[(b + 1) % 3] | columns[(b + 2) % 3];
+      const std::uint32_t elsewhere =
+          columns[(b + 1) % 3] | columns[(b + 2) % 3];
       g.where[b][d] = (g.where[b][d] | placed[b][d]) & ~peers[b] & ~elsewhere;
     }
   }
-  return settle(g, {0x1FF01FF01FFULL, 0x1FF});
+  return settle(g, kEverything);
 }
 
 bool find_completion(const Bands& g, Board& completion) {
@@ -443,10 +483,7 @@ bool first_in_order(const Bands& root, Board& first) {
     const unsigned b = i / 27;
     const unsigned p = i % 27;
     if (((g.open[b] >> p) & 1U) == 0) continue;
-    const unsigned known_digit =
-        known ? static_cast<unsigned>(
-                    kDigitTable[static_cast<unsigned>(first[i])]) - 1
-              : 9;
+    const unsigned known_digit = known ? digit_index(first[i]) : 9;
     bool taken = false;
     for (unsigned digits = digits_at(g, b, p); digits != 0 && !taken;
          digits &= digits - 1) {

@@ -53,14 +53,14 @@ bool find_completion(const Bands& g, Board& completion);
 /// same branching as find_completion.
 bool has_two_completions(const Bands& g);
 
-/// The smallest completion of `g` in row-major order, digits upwards, into
+/// The smallest completion of `root` in row-major order, digits upwards, into
 /// `first`; false when there is none. Each open cell in turn takes the
 /// smallest digit that still has a completion: the digits below the one of
 /// the last completion found are each put to find_completion, and a "yes"
 /// gives the new completion, so the descent never backtracks. Every
 /// completion it meets agrees with the cells already taken, and a digit
 /// below the one taken has none: the result is the smallest.
-bool first_in_order(const Bands& g, Board& first);
+bool first_in_order(const Bands& root, Board& first);
 
 }  // namespace solver
 
