@@ -142,12 +142,16 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
 State g_root;
 
 // A listing goes on after the first solution with the ordered search,
-// whose first solution was reported already: it is passed over.
+// whose first solution was reported already: it is passed over. Debug
+// builds check that the two searches agree on it.
 bool (*g_listing)(const Board& solution) = nullptr;
 bool g_pass_over = false;
+Board g_reported;
 
 bool list_after_first(const Board& solution) {
   if (g_pass_over) {
+    assert(solution == g_reported &&
+           "the two searches' first solutions differ");
     g_pass_over = false;
     return true;
   }
@@ -190,6 +194,7 @@ SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
   if (!has_two_completions(bands)) return SearchEnd::kExhausted;
   g_listing = reporter.on_solution;
   g_pass_over = true;
+  g_reported = first;
   return search_in_order(parent, start, unknown, {list_after_first});
 }
 

@@ -1,7 +1,8 @@
-// The "processo iterativo": backtracking search with a full propagation
-// after every trial. It prints nothing: each solution goes to a reporter
-// that the caller supplies, which decides what to show and whether to go
-// on.
+// The "processo iterativo": the solutions of a propagated board, smallest
+// first; the first from the order-free searches over Bands, any others by
+// backtracking with a full propagation after every trial. It prints
+// nothing: each solution goes to a reporter that the caller supplies,
+// which decides what to show and whether to go on.
 #ifndef VORTEL_SOLVER_SEARCH_H_
 #define VORTEL_SOLVER_SEARCH_H_
 
@@ -15,11 +16,15 @@ namespace solver {
 
 struct State;
 
-/// Branches on the first undetermined cell at or after `start`, trying its
-/// candidates in increasing digit order: copy, assign, propagate, check,
-/// then recurse or report a solution. Solutions therefore come in
-/// increasing order of their 81 digits read row by row. `unknown` is
-/// shared by all levels and is left in no particular state.
+/// Reports the solutions of `parent` in increasing order of their 81
+/// digits read row by row, until the reporter asks to stop. The first is
+/// first_in_order's over Bands (bands.h). A listing that goes on past it
+/// asks Bands whether a second exists, and only then runs the ordered
+/// backtracking: it branches on the first undetermined cell at or after
+/// `start`, trying its candidates in increasing digit order (copy, assign,
+/// propagate, check, then recurse or report), and passes over the first
+/// solution, reported already. `unknown` is shared by all levels and is
+/// left in no particular state.
 ///
 /// Precondition: `parent` is consistent (check_consistency is 0), it is a
 /// fixpoint of propagate (propagating it again changes nothing), `unknown`
