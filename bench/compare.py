@@ -2,9 +2,9 @@
 """Whole-program benchmark: vortel side by side with an earlier vortel build
 and with qqwing.
 
-Runs each workload with the programs in turn (A B C A B C ...), a fresh
-process per puzzle, and prints Markdown tables of median wall times and
-their ratios.
+Runs each workload with the programs in turn, in every order in turn
+(A B C, A C B, B A C, ...), a fresh process per puzzle, and prints
+Markdown tables of median wall times and their ratios.
 
   bench/compare.py --vortel build-bench/vortel [--baseline OLD/vortel]
                    [--runs 5] [--quick]
@@ -23,6 +23,7 @@ missing. Not a test: it reports numbers and judges nothing.
 """
 
 import argparse
+import itertools
 import os
 import shutil
 import statistics
@@ -58,15 +59,19 @@ def run(argv, stdin_text=None, cwd=None):
 
 def measure(programs, runs):
     """programs: name -> list of (argv, stdin, cwd), one per puzzle. Runs
-    them in turn, puzzle by puzzle, `runs` times; returns name -> list of
+    them in turn, puzzle by puzzle, `runs` times, in every order in turn; returns name -> list of
     per-puzzle medians, and name -> outputs of the last run."""
     times = {name: [[] for _ in cmds] for name, cmds in programs.items()}
     outputs = {name: [None] * len(cmds) for name, cmds in programs.items()}
-    for _ in range(runs):
+    orders = list(itertools.permutations(programs))
+    for r in range(runs):
         count = len(next(iter(programs.values())))
         for i in range(count):
-            for name, cmds in programs.items():
-                wall, out = run(*cmds[i])
+            # Every order in turn, from puzzle to puzzle and run to run, so
+            # that each program follows each other one equally often (a
+            # long qqwing count slows whatever runs right after it).
+            for name in orders[(i + r) % len(orders)]:
+                wall, out = run(*programs[name][i])
                 times[name][i].append(wall)
                 outputs[name][i] = out
     return ({name: [statistics.median(t) for t in per] for name, per in times.items()},
