@@ -76,6 +76,7 @@ void put_allowed_digit(test::Grid& grid, std::mt19937& rng) {
 TEST(BandsTest, DeductionsKeepEverySolutionAndTheSearchesAnswerRight) {
   std::mt19937 rng(20261208);
   std::vector<test::Grid> puzzles;
+  puzzles.reserve(300);
   for (int n = 0; n < 200; ++n) {
     puzzles.push_back(
         test::random_puzzle(rng, 40 + static_cast<int>(rng() % 21)));
