@@ -476,7 +476,43 @@ bool has_two_completions(const Bands& g) {
   return f.found == 2;
 }
 
-bool first_in_order(const Bands& root, Board& first) {
+namespace {
+
+// The ordered search itself over Bands: the first open cell in row-major
+// order, its digits upwards, no question asked. Its first completion is
+// the smallest; it gives up after `budget` branchings.
+enum class Dive { kFound, kNone, kGaveUp };
+
+Dive dive(const Bands& g, Board& first, std::int64_t& budget) {
+  unsigned b = 0;
+  while (b < 3 && g.open[b] == 0) ++b;
+  if (b == 3) {
+    write_board(g, first);
+    return Dive::kFound;
+  }
+  const unsigned p = static_cast<unsigned>(__builtin_ctz(g.open[b]));
+  for (unsigned digits = digits_at(g, b, p); digits != 0;
+       digits &= digits - 1) {
+    if (--budget < 0) return Dive::kGaveUp;
+    ++g_search_seams.band_steps;
+    Bands child = g;
+    Work work = {0, 0};
+    if (!place(child, static_cast<unsigned>(__builtin_ctz(digits)), b, 1U << p,
+               work) ||
+        !settle(child, work)) {
+      continue;
+    }
+    const Dive below = dive(child, first, budget);
+    if (below != Dive::kNone) return below;
+  }
+  return Dive::kNone;
+}
+
+}  // namespace
+
+bool first_in_order(const Bands& root, Board& first, std::int64_t budget) {
+  const Dive quick = dive(root, first, budget);
+  if (quick != Dive::kGaveUp) return quick == Dive::kFound;
   Bands g = root;
   bool known = false;  // `first` holds a completion of g
   for (unsigned i = 0; i < kCells; ++i) {

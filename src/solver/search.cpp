@@ -187,7 +187,8 @@ SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
          "search from an unpropagated board");
   Bands bands;
   Board first;
-  if (!make_bands(parent, bands) || !first_in_order(bands, first)) {
+  if (!make_bands(parent, bands) ||
+      !first_in_order(bands, first, kDiveBudget)) {
     return SearchEnd::kExhausted;
   }
   if (!reporter.on_solution(first)) return SearchEnd::kStopped;

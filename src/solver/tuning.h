@@ -34,6 +34,17 @@ inline constexpr std::int64_t kOracleAfterTrials = 8;
 inline constexpr std::int64_t kOracleTrialAnswers = 32;
 inline constexpr std::int64_t kOraclePrunesOneIn = 4;
 
+// --- the first solution ---------------------------------------------------
+
+/// first_in_order first tries the ordered search itself over Bands, for
+/// this many branchings: where it reaches a completion with little
+/// backtracking (about half of forum_hardest) that is the answer, without
+/// a question for each smaller digit; where it does not, the branchings
+/// are lost. 32 took forum_hardest from 48 to 35 µs a puzzle and left the
+/// others as they were; 8 left more puzzles slower than the ordered search
+/// of fcc7be1, 64 and more cost hard_for_search more.
+inline constexpr std::int64_t kDiveBudget = 32;
+
 // --- the counter
 // ---------------------------------------------------------------
 
