@@ -176,8 +176,7 @@ void BM_first_solution(benchmark::State& state) {
                     benchmark::Counter::kInvert);
   state.counters["trials_per_puzzle"] = static_cast<double>(trials) / n;
   state.counters["small_steps_per_puzzle"] = static_cast<double>(steps) / n;
-  state.counters["band_steps_per_puzzle"] =
-      static_cast<double>(band_steps) / n;
+  state.counters["band_steps_per_puzzle"] = static_cast<double>(band_steps) / n;
   state.SetLabel(kSets[state.range(0)]);
 }
 BENCHMARK(BM_first_solution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);

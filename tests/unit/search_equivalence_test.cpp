@@ -206,10 +206,10 @@ TEST(SearchEquivalenceTest, BenchmarkPuzzlesWithOneDigitChanged) {
     std::size_t count;
   };
   int by_solutions[3] = {0, 0, 0};
-  for (const Set& set : {Set{"/hard_for_search.txt", 8, 5},
-                         Set{"/bench_forum_hardest_1106.txt", 0, 8},
-                         Set{"/bench_17clue.txt", 0, 8},
-                         Set{"/bench_top1465.txt", 0, 8}}) {
+  for (const Set& set :
+       {Set{"/hard_for_search.txt", 8, 5},
+        Set{"/bench_forum_hardest_1106.txt", 0, 8},
+        Set{"/bench_17clue.txt", 0, 8}, Set{"/bench_top1465.txt", 0, 8}}) {
     const std::vector<std::string> lines =
         lines_of(VORTEL_BENCH_DATA + std::string(set.name));
     for (std::size_t k = set.from; k < set.from + set.count; ++k) {

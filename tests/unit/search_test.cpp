@@ -45,8 +45,7 @@ TEST(SearchDeathTest, OutOfMemory) {
   front::g_settings.all = false;
   front::g_sink = nullptr;
   const std::string shown = test::stdout_of_child("vortel_oom_stdout.txt");
-  EXPECT_TRUE(shown.starts_with("Processo iterativo in corso ...\n"))
-      << shown;
+  EXPECT_TRUE(shown.starts_with("Processo iterativo in corso ...\n")) << shown;
   EXPECT_TRUE(shown.ends_with("\n\n\nSpazio di memoria insufficiente\n"))
       << shown;
   EXPECT_EQ(shown.find("   1 2 3   4 5 6   7 8 9\n"),
