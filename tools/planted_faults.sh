@@ -19,6 +19,7 @@ oracle takes two carriers for one|src/solver/oracle.cpp|if ((carriers \& (carrie
 search tries digits downwards|src/solver/search.cpp|const Digit digit = lowest_digit(candidates);|const Digit digit = make_digit(31 - __builtin_clz(candidates));
 first solution takes the known digit unasked|src/solver/bands.cpp|for (unsigned digits = digits_at(g, b, p); digits != 0 \&\& !taken;|for (unsigned digits = known ? 1U << known_digit : digits_at(g, b, p); digits != 0 \&\& !taken;
 the first try branches on a band's last open cell|src/solver/bands.cpp|const unsigned p = static_cast<unsigned>(__builtin_ctz(g.open[b]));|const unsigned p = static_cast<unsigned>(31 - __builtin_clz(g.open[b]));
+the descent skips the digit the first try reached|src/solver/bands.cpp|(1U << path.digit[level]) - 1|(2U << path.digit[level]) - 1
 a column in two bands taken for one|src/solver/bands.cpp|             (columns[1] \& columns[2]);|             (columns[1] \& columns[2] \& 0);
 -S drops solution 7777|src/front/report.cpp|print_board(g_sink, solution, g_title);|if (g_solution_count != 7777) print_board(g_sink, solution, g_title);
 -S progress line whatever the sink|src/front/report.cpp|if (g_sink != stdout) {|if (true) {

@@ -483,7 +483,18 @@ namespace {
 // the smallest; it gives up after `budget` branchings.
 enum class Dive { kFound, kNone, kGaveUp };
 
-Dive dive(const Bands& g, Board& first, std::int64_t& budget) {
+// Where the ordered search stood when it gave up: at each level, the cell
+// it branched on (board index) and the digit it was trying (0..8). Every
+// smaller digit there was shown to have no completion below the cells
+// before it, so the descent need not ask about them while it follows the
+// same cells and digits.
+struct DivePath {
+  unsigned depth;
+  std::array<std::uint8_t, kCells> cell;
+  std::array<std::uint8_t, kCells> digit;
+};
+
+Dive dive(const Bands& g, Board& first, std::int64_t& budget, DivePath& path) {
   unsigned b = 0;
   while (b < 3 && g.open[b] == 0) ++b;
   if (b == 3) {
@@ -491,38 +502,45 @@ Dive dive(const Bands& g, Board& first, std::int64_t& budget) {
     return Dive::kFound;
   }
   const unsigned p = static_cast<unsigned>(__builtin_ctz(g.open[b]));
+  const unsigned level = path.depth++;
+  path.cell[level] = static_cast<std::uint8_t>(27 * b + p);
   for (unsigned digits = digits_at(g, b, p); digits != 0;
        digits &= digits - 1) {
+    const unsigned d = static_cast<unsigned>(__builtin_ctz(digits));
+    path.digit[level] = static_cast<std::uint8_t>(d);
     if (--budget < 0) return Dive::kGaveUp;
     ++g_search_seams.band_steps;
     Bands child = g;
     Work work = {0, 0};
-    if (!place(child, static_cast<unsigned>(__builtin_ctz(digits)), b, 1U << p,
-               work) ||
-        !settle(child, work)) {
-      continue;
-    }
-    const Dive below = dive(child, first, budget);
+    if (!place(child, d, b, 1U << p, work) || !settle(child, work)) continue;
+    const Dive below = dive(child, first, budget, path);
     if (below != Dive::kNone) return below;
   }
+  path.depth = level;
   return Dive::kNone;
 }
 
 }  // namespace
 
 bool first_in_order(const Bands& root, Board& first, std::int64_t budget) {
-  const Dive quick = dive(root, first, budget);
+  DivePath path;
+  path.depth = 0;
+  const Dive quick = dive(root, first, budget, path);
   if (quick != Dive::kGaveUp) return quick == Dive::kFound;
   Bands g = root;
   bool known = false;  // `first` holds a completion of g
+  unsigned level = 0;  // the next level of `path`, while the descent follows it
   for (unsigned i = 0; i < kCells; ++i) {
     const unsigned b = i / 27;
     const unsigned p = i % 27;
     if (((g.open[b] >> p) & 1U) == 0) continue;
     const unsigned known_digit = known ? digit_index(first[i]) : 9;
+    const bool on_path = level < path.depth && path.cell[level] == i;
+    // The digits below the one the ordered search reached here have none.
+    const unsigned shown_none = on_path ? (1U << path.digit[level]) - 1 : 0;
     bool taken = false;
-    for (unsigned digits = digits_at(g, b, p); digits != 0 && !taken;
-         digits &= digits - 1) {
+    for (unsigned digits = digits_at(g, b, p) & ~shown_none;
+         digits != 0 && !taken; digits &= digits - 1) {
       const unsigned d = static_cast<unsigned>(__builtin_ctz(digits));
       ++g_search_seams.band_steps;
       Bands child = g;
@@ -536,7 +554,10 @@ bool first_in_order(const Bands& root, Board& first, std::int64_t budget) {
         taken = true;
         known = true;
       }
-      if (taken) g = child;
+      if (taken) {
+        g = child;
+        level = on_path && d == path.digit[level] ? level + 1 : kCells;
+      }
     }
     if (!taken) return false;  // only at the first open cell
   }

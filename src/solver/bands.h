@@ -55,13 +55,13 @@ bool has_two_completions(const Bands& g);
 
 /// The smallest completion of `root` in row-major order, digits upwards, into
 /// `first`; false when there is none. First the ordered search itself, for
-/// at most `budget` branchings: its first completion is the smallest.
-/// Then a descent: each open cell in turn takes the smallest digit that
-/// still has a completion; the digits below the one of the last completion
-/// found are each put to find_completion, and a "yes" gives the new
-/// completion, so the descent never backtracks. Every completion it meets
-/// agrees with the cells already taken, and a digit below the one taken
-/// has none: the result is the smallest.
+/// at most `budget` branchings: its first completion is the smallest. Then,
+/// told which digits that search showed to have no completion, a descent: each
+/// open cell in turn takes the smallest digit that still has a completion; the
+/// digits below the one of the last completion found are each put to
+/// find_completion, and a "yes" gives the new completion, so the descent never
+/// backtracks. Every completion it meets agrees with the cells already taken,
+/// and a digit below the one taken has none: the result is the smallest.
 bool first_in_order(const Bands& root, Board& first, std::int64_t budget);
 
 }  // namespace solver
