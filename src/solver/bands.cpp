@@ -520,6 +520,37 @@ Dive dive(const Bands& g, Board& first, std::int64_t& budget, DivePath& path) {
   return Dive::kNone;
 }
 
+// The descent's step at the open cell i of g: g takes the smallest digit
+// of `digits` that has a completion, and that digit (0..8) is returned; 9
+// when none has. A digit below the known completion's (`first`, when
+// `known`) is put to find_completion, whose "yes" becomes the known
+// completion; the known completion's own digit needs no question.
+unsigned take_smallest(Bands& g, unsigned i, unsigned digits, Board& first,
+                       bool& known) {
+  const unsigned b = i / 27;
+  const unsigned p = i % 27;
+  const unsigned known_digit = known ? digit_index(first[i]) : 9;
+  for (; digits != 0; digits &= digits - 1) {
+    const unsigned d = static_cast<unsigned>(__builtin_ctz(digits));
+    ++g_search_seams.band_steps;
+    Bands child = g;
+    Work work = {0, 0};
+    const bool settled =
+        place(child, d, b, 1U << p, work) && settle(child, work);
+    if (d == known_digit) {
+      assert(settled && "the known completion lost");
+      g = child;  // the known completion is one of the child's
+      return d;
+    }
+    if (settled && find_completion(child, first)) {
+      known = true;
+      g = child;
+      return d;
+    }
+  }
+  return 9;
+}
+
 }  // namespace
 
 bool first_in_order(const Bands& root, Board& first, std::int64_t budget) {
@@ -531,35 +562,14 @@ bool first_in_order(const Bands& root, Board& first, std::int64_t budget) {
   bool known = false;  // `first` holds a completion of g
   unsigned level = 0;  // the next level of `path`, while the descent follows it
   for (unsigned i = 0; i < kCells; ++i) {
-    const unsigned b = i / 27;
-    const unsigned p = i % 27;
-    if (((g.open[b] >> p) & 1U) == 0) continue;
-    const unsigned known_digit = known ? digit_index(first[i]) : 9;
+    if (((g.open[i / 27] >> (i % 27)) & 1U) == 0) continue;
     const bool on_path = level < path.depth && path.cell[level] == i;
     // The digits below the one the ordered search reached here have none.
     const unsigned shown_none = on_path ? (1U << path.digit[level]) - 1 : 0;
-    bool taken = false;
-    for (unsigned digits = digits_at(g, b, p) & ~shown_none;
-         digits != 0 && !taken; digits &= digits - 1) {
-      const unsigned d = static_cast<unsigned>(__builtin_ctz(digits));
-      ++g_search_seams.band_steps;
-      Bands child = g;
-      Work work = {0, 0};
-      const bool settled =
-          place(child, d, b, 1U << p, work) && settle(child, work);
-      if (d == known_digit) {
-        assert(settled && "the known completion lost");
-        taken = true;  // the known completion is one of the child's
-      } else if (settled && find_completion(child, first)) {
-        taken = true;
-        known = true;
-      }
-      if (taken) {
-        g = child;
-        level = on_path && d == path.digit[level] ? level + 1 : kCells;
-      }
-    }
-    if (!taken) return false;  // only at the first open cell
+    const unsigned taken = take_smallest(
+        g, i, digits_at(g, i / 27, i % 27) & ~shown_none, first, known);
+    if (taken == 9) return false;  // only at the first open cell
+    level = on_path && taken == path.digit[level] ? level + 1 : kCells;
   }
   write_board(g, first);  // no cell of g is open now
   return true;
