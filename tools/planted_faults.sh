@@ -15,7 +15,6 @@ memo key without the cell index|src/solver/count.cpp|(static_cast<std::uint64_t>
 one milestone per addition|src/solver/count.cpp|while (progress.total >= progress.next_milestone) {|for (int once = 0; once < 1 \&\& progress.total >= progress.next_milestone; ++once) {
 memo hit not added to the total|src/solver/count.cpp|add_to_count(counter.progress, entry.count);|(void)entry;
 lister branches on the last open cell|src/solver/lister.cpp|const int x = __builtin_ctzll(position.open);|const int x = 63 - __builtin_clzll(position.open);
-oracle takes two carriers for one|src/solver/oracle.cpp|if ((carriers \& (carriers - 1)) != 0) continue;|if (false) continue;
 search tries digits downwards|src/solver/search.cpp|const Digit digit = lowest_digit(candidates);|const Digit digit = make_digit(31 - __builtin_clz(candidates));
 first solution takes the known digit unasked|src/solver/bands.cpp|  for (; digits != 0; digits \&= digits - 1) {|  for (digits = known ? 1U << known_digit : digits; digits != 0; digits \&= digits - 1) {
 the first try branches on a band's last open cell|src/solver/bands.cpp|const unsigned p = static_cast<unsigned>(__builtin_ctz(g.open[b]));|const unsigned p = static_cast<unsigned>(31 - __builtin_clz(g.open[b]));

@@ -1,6 +1,6 @@
 // The board by digit and band, for the searches that only need to know
-// whether completions exist and which: the first solution's and the
-// oracle's.
+// whether completions exist and which: the first solution's, and the
+// ordered search's question whether a trial has any completion.
 //
 // where[b][d] holds, for digit d + 1, the cells of band b (rows 3b..3b+2)
 // where it may still stand, placed ones included: bit p is the band's cell

@@ -6,7 +6,6 @@
 #include "solver/bands.h"
 #include "solver/consistency.h"
 #include "solver/lister.h"
-#include "solver/oracle.h"
 #include "solver/propagate.h"
 #include "solver/seams.h"
 #include "solver/state.h"
@@ -19,11 +18,11 @@ std::array<State*, kCells> g_pool = {};
 namespace {
 
 // Past kOracleAfterTrials trials of one search, each trial that survives
-// propagation is first asked whether it has any completion at all
-// (has_completion); a subtree that has none is skipped whole, where the
-// row-major order could wander in it for thousands of trials. The answer
-// is exact, so nothing the search reports changes. The question is kept
-// only while it pays (see tuning.h).
+// propagation is first asked whether it has any completion at all (the
+// order-free search over Bands, find_completion); a subtree that has none is
+// skipped whole, where the row-major order could wander in it for thousands of
+// trials. The answer is exact, so nothing the search reports changes. The
+// question is kept only while it pays (see tuning.h).
 //
 // Each "yes" comes with a complete board, and a trial whose determined
 // cells all agree with the last such board has that board as a completion
@@ -52,9 +51,9 @@ bool completion_known(const State& work) {
   return true;
 }
 
-// Whether the subtree of the trial `work` (open cells left: `unknown`)
-// may be skipped: it has no completion.
-bool holds_no_solution(const State& work, std::int32_t unknown) {
+// Whether the subtree of the trial `work` may be skipped: it has no
+// completion.
+bool holds_no_solution(const State& work) {
   if (g_oracle.trials < kOracleAfterTrials) return false;
   if (g_oracle.asked >= kOracleTrialAnswers &&
       g_oracle.pruned * kOraclePrunesOneIn < g_oracle.asked) {
@@ -62,7 +61,9 @@ bool holds_no_solution(const State& work, std::int32_t unknown) {
   }
   if (completion_known(work)) return false;
   ++g_oracle.asked;
-  if (has_completion(work, unknown, g_oracle.completion)) {
+  Bands bands;
+  if (make_bands(work.board, bands) &&
+      find_completion(bands, g_oracle.completion)) {
     g_oracle.known = true;
     return false;
   }
@@ -121,7 +122,7 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
     assert(unknown == count_unknown(work.board) &&
            "unknown count out of step with the board");
     if (work.conflict || work.dead) continue;
-    if (unknown != 0 && holds_no_solution(work, unknown)) continue;
+    if (unknown != 0 && holds_no_solution(work)) continue;
     if (unknown != 0 && unknown <= kListSmallOpen) {
       const SearchEnd listed = list_completions(work, reporter);
       if (listed != SearchEnd::kExhausted) {

@@ -30,36 +30,30 @@ void make_small_problem(const State& s, SmallProblem& problem,
     const std::array<std::uint8_t, 3>& units = kUnits[problem.cell[a]];
     problem.peers[a] = (unit[units[0]] | unit[units[1]] | unit[units[2]]) &
                        ~(std::uint64_t{1} << a);
-    problem.units_of[a] = units;
-    problem.unit_bits[a] = kUnitBits[problem.cell[a]];
   }
-  problem.unit_cells = unit;
   problem.cells = n;
   start.open = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
 }
 
+namespace {
+
+// Naked singles from the local cells in `pending` (each holding one digit
+// and still open); false when some open cell is left without a candidate.
 // A cell waiting in `pending` holds one candidate and is still open, so a
 // peer that settles on the same digit empties it and fails.
 bool settle(const SmallProblem& problem, SmallState& position,
-            std::uint64_t pending, UnitNeeds* need) {
+            std::uint64_t pending) {
   while (pending != 0) {
     const unsigned x = static_cast<unsigned>(__builtin_ctzll(pending));
     pending &= pending - 1;
     const Mask digit = position.avail[x];
     position.open &= ~(std::uint64_t{1} << x);
-    if (need != nullptr) {
-      for (std::uint8_t u : problem.units_of[x]) {
-        need->need[u] = static_cast<Mask>(need->need[u] & ~digit);
-      }
-      need->changed |= problem.unit_bits[x];
-    }
     std::uint64_t& carriers =
         position.carry[static_cast<unsigned>(__builtin_ctz(digit))];
     std::uint64_t hits = problem.peers[x] & position.open & carriers;
     carriers &= ~hits;
     for (; hits != 0; hits &= hits - 1) {
       const unsigned j = static_cast<unsigned>(__builtin_ctzll(hits));
-      if (need != nullptr) need->changed |= problem.unit_bits[j];
       const Mask left = static_cast<Mask>(position.avail[j] & ~digit);
       position.avail[j] = left;
       if (left == 0) return false;
@@ -69,10 +63,12 @@ bool settle(const SmallProblem& problem, SmallState& position,
   return true;
 }
 
+}  // namespace
+
 bool assign(const SmallProblem& problem, SmallState& position, int i,
             Mask bit) {
   position.avail[static_cast<unsigned>(i)] = bit;
-  return settle(problem, position, std::uint64_t{1} << i, nullptr);
+  return settle(problem, position, std::uint64_t{1} << i);
 }
 
 // An open cell has at least two candidates, so the first pair ends the look.

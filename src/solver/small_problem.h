@@ -2,8 +2,8 @@
 //
 // From a propagated State with at most kMaxSmallCells open cells, the open
 // cells are numbered 0..n-1 in row-major order (the local cells), and each
-// gets its candidate mask, its open peers as a 64-bit set of local cells
-// and its three units; each digit's carriers are a 64-bit set too. A step
+// gets its candidate mask and its open peers as a 64-bit set of local
+// cells; each digit's carriers are a 64-bit set too. A step
 // of a search over it is an assignment with naked-single propagation only,
 // over a copy of a few hundred bytes: several times cheaper than a State
 // trial. It is exact: after a propagation every open cell's mask is the
@@ -11,9 +11,9 @@
 // open cells as missing digits, so the completions of the board are
 // exactly the assignments of the local cells in which peers differ.
 //
-// The lister, the oracle and the counter each search this form in their
-// own way; the first phase of the oracle and the counter, while more cells
-// are open, branches over States with the helpers at the end.
+// The lister and the counter each search this form in their own way; the
+// counter's first phase, while more cells are open, branches over States
+// with the helpers at the end.
 #ifndef VORTEL_SOLVER_SMALL_PROBLEM_H_
 #define VORTEL_SOLVER_SMALL_PROBLEM_H_
 
@@ -28,15 +28,11 @@ namespace solver {
 inline constexpr int kMaxSmallCells = 64;
 
 /// What does not change while the small problem is searched: which board
-/// cell each local cell is, its open peers, and the local cells of each
-/// unit (numbered as in units.h) and the units of each local cell.
+/// cell each local cell is, and its open peers.
 struct SmallProblem {
   unsigned cells;
   std::array<std::uint8_t, kMaxSmallCells> cell;
   std::array<std::uint64_t, kMaxSmallCells> peers;
-  std::array<std::uint64_t, kUnitCount> unit_cells;
-  std::array<std::array<std::uint8_t, 3>, kMaxSmallCells> units_of;
-  std::array<std::uint32_t, kMaxSmallCells> unit_bits;  // units_of as bits
 };
 
 /// A position of the search: bit i of `open` for each local cell still
@@ -50,25 +46,10 @@ struct SmallState {
   std::array<Mask, kMaxSmallCells> avail;
 };
 
-/// What the oracle keeps beside a position: each unit's digits still
-/// needed, and the units whose needs or carriers changed since it last
-/// looked at them for hidden singles (a set of unit bits).
-struct UnitNeeds {
-  std::array<Mask, kUnitCount> need;
-  std::uint32_t changed;
-};
-
 /// Builds the small problem of the propagated, conflict-free State `s`
 /// (at most kMaxSmallCells open cells) and its starting position.
 void make_small_problem(const State& s, SmallProblem& problem,
                         SmallState& start);
-
-/// Naked singles from the local cells in `pending` (each holding one digit
-/// and still open); false when some open cell is left without a
-/// candidate. With `need`, each unit's needed digits are kept in step and
-/// the units touched are marked changed.
-bool settle(const SmallProblem& problem, SmallState& position,
-            std::uint64_t pending, UnitNeeds* need);
 
 /// Sets local cell i to the single digit `bit` and propagates naked
 /// singles; false when some open cell is left without a candidate.

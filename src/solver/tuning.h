@@ -22,7 +22,8 @@ inline constexpr std::int32_t kListSmallOpen = 40;
 static_assert(kListSmallOpen <= kMaxSmallCells,
               "the lister takes at most kMaxSmallCells open cells");
 
-/// The oracle (has_completion) is first asked after this many trials of one
+/// The oracle (find_completion over Bands, asked whether a trial has any
+/// completion) is first asked after this many trials of one
 /// search: never on the puzzles that need only a few, early enough on the
 /// others, where a subtree without solutions could take thousands.
 inline constexpr std::int64_t kOracleAfterTrials = 8;
