@@ -26,25 +26,39 @@ solver::State* no_memory() {
   return nullptr;
 }
 
+void* no_counter_memory(std::size_t /*size*/) {
+  return nullptr;
+}
+
+// Runs the iterative process on the empty board in a death-test child in
+// which `take_memory_away` has made an allocation fail: the run must end
+// with status 3. Returns what the child wrote on standard output.
+std::string shown_short_of_memory(const char* file,
+                                  void (*take_memory_away)()) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  solver::Board board;
+  board.fill(solver::kAllCandidates);
+  EXPECT_EXIT(
+      {
+        test::redirect_stdout(file);
+        take_memory_away();
+        front::iterative_process(board, 81);
+      },
+      testing::ExitedWithCode(front::kExitFormatOrMemory), "");
+  return test::stdout_of_child(file);
+}
+
 // The first pool board cannot be had. The first solution needs none; a
 // listing goes on with the ordered search, which does: the run reports the
 // lack of memory after the first solution, with status 3.
 TEST(SearchDeathTest, OutOfMemory) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  solver::Board board;
-  board.fill(solver::kAllCandidates);
   front::g_settings.all = true;
   front::g_sink = stdout;
-  EXPECT_EXIT(
-      {
-        test::redirect_stdout("vortel_oom_stdout.txt");
-        solver::g_search_seams.allocate_board = no_memory;
-        front::iterative_process(board, 81);
-      },
-      testing::ExitedWithCode(front::kExitFormatOrMemory), "");
+  const std::string shown = shown_short_of_memory("vortel_oom_stdout.txt", [] {
+    solver::g_search_seams.allocate_board = no_memory;
+  });
   front::g_settings.all = false;
   front::g_sink = nullptr;
-  const std::string shown = test::stdout_of_child("vortel_oom_stdout.txt");
   EXPECT_TRUE(shown.starts_with("Processo iterativo in corso ...\n")) << shown;
   EXPECT_TRUE(shown.ends_with("\n\n\nSpazio di memoria insufficiente\n"))
       << shown;
@@ -53,28 +67,15 @@ TEST(SearchDeathTest, OutOfMemory) {
       << "one board only: " << shown;
 }
 
-void* no_counter_memory(std::size_t /*size*/) {
-  return nullptr;
-}
-
 // The counter's memory cannot be had: the count mode shows the first
 // solution, then reports the lack of memory with status 3, never a count
 // or "no solutions".
 TEST(SearchDeathTest, CounterOutOfMemory) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  solver::Board board;
-  board.fill(solver::kAllCandidates);
   front::g_settings.count = true;
-  EXPECT_EXIT(
-      {
-        test::redirect_stdout("vortel_count_oom_stdout.txt");
-        solver::g_search_seams.allocate_counter = no_counter_memory;
-        front::iterative_process(board, 81);
-      },
-      testing::ExitedWithCode(front::kExitFormatOrMemory), "");
+  const std::string shown = shown_short_of_memory(
+      "vortel_count_oom_stdout.txt",
+      [] { solver::g_search_seams.allocate_counter = no_counter_memory; });
   front::g_settings.count = false;
-  const std::string shown =
-      test::stdout_of_child("vortel_count_oom_stdout.txt");
   EXPECT_TRUE(shown.starts_with(
       "Processo iterativo in corso ...\n\nPrima soluzione trovata\n\n"
       "   1 2 3   4 5 6   7 8 9\n"))
