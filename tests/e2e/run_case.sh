@@ -16,7 +16,8 @@
 #             write (SIGXFSZ ignored, so writes fail instead, unless
 #             "xfsz default" leaves the signal as a shell would), "stdout
 #             /dev/full" sends standard output to that device ("stdout
-#             closed" closes it), and "stack BYTES" caps the stack
+#             closed" closes it), "stdin closed" closes standard input, and
+#             "stack BYTES" caps the stack
 # A run that lasts more than 60 s fails: every case ends in milliseconds.
 # Afterwards the scratch tree must equal files/ plus creates/: a touched
 # pre-existing file or a stray file fails the case.
@@ -37,12 +38,14 @@ fsize=
 stack=
 xfsz=ignore
 out_target=$scratch/stdout
+in_source=
 if [ -f "$case_dir/limits" ]; then
   while read -r key value; do
     case $key in
       fsize) fsize=$value ;;
       stack) stack=$value ;;
       stdout) out_target=$value ;;
+      stdin) in_source=$value ;;
       xfsz) xfsz=$value ;;
     esac
   done < "$case_dir/limits"
@@ -61,7 +64,10 @@ set -- ${fsize:+--fsize="$fsize"} ${stack:+--stack="$stack"} -- \
   timeout 60 "$vortel" "$@"
 input=/dev/null
 if [ -f "$case_dir/stdin" ]; then input=$case_dir/stdin; fi
-if [ "$out_target" = closed ]; then
+if [ "$in_source" = closed ]; then
+  (cd "$work" && { [ "$xfsz" = default ] || trap '' XFSZ; } && exec prlimit "$@") \
+    <&- > "$out_target" 2> "$scratch/stderr"
+elif [ "$out_target" = closed ]; then
   (cd "$work" && { [ "$xfsz" = default ] || trap '' XFSZ; } && exec prlimit "$@") \
     < "$input" >&- 2> "$scratch/stderr"
 else
