@@ -1,11 +1,11 @@
 // vortel: solves the 9x9 number-placement puzzle given as a file of
 // (row, column, digit) triples. Entry point only; the work is in front/ and
 // solver/.
-#include "front/end_run.h"
 #include "front/options.h"
 #include "front/puzzle_file.h"
 #include "front/report.h"
 #include "front/run.h"
+#include "front/screen.h"
 
 int main(int argc, char** argv) {
   front::prepare_streams();

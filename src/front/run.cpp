@@ -45,6 +45,8 @@ void run_sequence() {
   set_title("Tabella ottenuta con processo matematico\nCaselle incognite: %d",
             g_unknown);
   show_board(g_board);
+  // A count writes nothing more to the output file.
+  if (g_settings.count) output_file_complete();
   iterative_process(g_board, g_unknown);
 }
 
