@@ -28,7 +28,25 @@ for out in fifo-out stdin-out; do
   diff -r file "$out" > /dev/null || { echo "FAIL: $out differs from file/"; fail=1; }
 done
 
-# The writer keeps the FIFO open after two puzzles, so the run is waiting
+# wait_for COMMAND...: true as soon as COMMAND succeeds, false after 30 s
+# (only a fault waits that long).
+wait_for() {
+  tries=0
+  until "$@"; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 3000 ] || return 1
+    sleep 0.01
+  done
+}
+
+# waiting_in_read PID: the run has made its scratch directory and sleeps,
+# waiting for more input.
+waiting_in_read() {
+  [ -n "$(find . -name '*vortel-importa-*' 2> /dev/null)" ] &&
+    [ "$(sed 's/.*) //' "/proc/$1/stat" | cut -c1)" = S ]
+}
+
+# The writer keeps the FIFO open after the puzzles, so the run is waiting
 # in a read when the signal comes.
 for pair in INT:2 TERM:15 HUP:1; do
   signal=${pair%:*}
@@ -39,7 +57,7 @@ for pair in INT:2 TERM:15 HUP:1; do
   # (and the others), as a foreground command of a terminal has them.
   env --default-signal=INT,TERM,HUP "$importa" -o interrupted/ fifo > /dev/null 2>&1 &
   run=$!
-  sleep 0.3
+  wait_for waiting_in_read "$run" || { echo "FAIL: SIG$signal: the run never waited for input"; fail=1; }
   kill -s "$signal" "$run"
   wait "$run"
   status=$?

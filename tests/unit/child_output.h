@@ -5,11 +5,28 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace test {
+
+/// The longest a death-test child may run: every one ends in milliseconds.
+inline constexpr int kChildSeconds = 30;
+
+/// In the child, first: ends it with status 124 if it is still running
+/// after kChildSeconds, so that a hang fails its test at once instead of
+/// holding the whole suite until the preset's time limit. A thread of its
+/// own, since the code under test catches every timer signal while it
+/// writes an output file.
+inline void end_child_if_it_hangs() {
+  std::thread([] {
+    std::this_thread::sleep_for(std::chrono::seconds(kChildSeconds));
+    std::_Exit(124);
+  }).detach();
+}
 
 /// In the child: standard output goes to the file `name` of the test
 /// scratch directory.

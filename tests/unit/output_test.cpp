@@ -64,6 +64,7 @@ TEST(OutputDeathTest, LostOutputFileWritesFailTheRun) {
   board.fill(solver::kLoadMarker);
   EXPECT_EXIT(
       {
+        test::end_child_if_it_hangs();
         redirect_stdout("vortel_end_run.txt");
         front::g_sink = std::fopen("/dev/full", "w");
         front::register_output_file(front::g_sink, "full.txt");
@@ -76,6 +77,7 @@ TEST(OutputDeathTest, LostOutputFileWritesFailTheRun) {
 
   EXPECT_EXIT(
       {
+        test::end_child_if_it_hangs();
         redirect_stdout("vortel_check_sink.txt");
         front::g_sink = std::fopen("/dev/full", "w");
         front::register_output_file(front::g_sink, "full.txt");

@@ -40,6 +40,7 @@ std::string shown_short_of_memory(const char* file,
   board.fill(solver::kAllCandidates);
   EXPECT_EXIT(
       {
+        test::end_child_if_it_hangs();
         test::redirect_stdout(file);
         take_memory_away();
         front::iterative_process(board, 81);
