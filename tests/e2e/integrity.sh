@@ -59,6 +59,45 @@ patch() {
     dd of="$1" bs=1 seek="$2" conv=notrunc 2> /dev/null
 }
 
+# copy_bytes FILE FROM TO COUNT: COUNT bytes at offset FROM copied to TO.
+copy_bytes() {
+  dd if="$1" of="$1" bs=1 skip="$2" seek="$3" count="$4" conv=notrunc 2> /dev/null
+}
+
+# file_offset FILE ADDRESS: the file offset of a link address of the
+# writable segment (hexadecimal, no 0x).
+file_offset() {
+  set -- $(readelf -lW "$1" | awk '$1 == "LOAD" && $7 ~ /W/ { print $2, $3 }') "$2"
+  echo $((0x$3 - $2 + $1))
+}
+
+# slot_of FILE SYMBOL: the link address of SYMBOL's slot in the global
+# offset table (hexadecimal).
+slot_of() {
+  readelf -rW "$1" | awk -v s="$2" '($3 ~ /JUMP_SLOT|GLOB_DAT/) && $5 ~ "^" s "@" { print $1; exit }'
+}
+
+# outcome LABEL FILE: FILE (an altered vortel) run on p.txt is refused by
+# its check, or never runs (the loader refuses it, or falls over on a
+# dynamic table that no longer makes sense, before vortel writes a byte),
+# or does exactly what the intact program does. Anything else fails.
+outcome() {
+  "./$2" p.txt < /dev/null > out 2> err
+  status=$?
+  if [ "$status" = 3 ] && cmp -s out refused.expected && [ ! -s err ]; then
+    refused=$((refused + 1))
+  elif [ "$status" = 0 ] && cmp -s out solved.expected && [ ! -s err ]; then
+    harmless=$((harmless + 1))
+  elif [ "$status" != 0 ] && [ ! -s out ] && [ "$3" = dynamic ] &&
+    { [ "$status" = 127 ] || [ "$status" -gt 128 ]; }; then
+    not_run=$((not_run + 1))
+  else
+    echo "FAIL: $1: status $status, output:"
+    head -c 300 out err
+    fail=1
+  fi
+}
+
 # offset_of FILE TEXT: the file offset of the first occurrence of TEXT.
 offset_of() {
   grep -obUaF "$2" "$1" | head -n 1 | cut -d: -f1
@@ -105,6 +144,57 @@ image)
   expect_runs "a hard link" ./hardlink
   loader=$(readelf -lW "$vortel" | sed -n 's/.*interpreter: \(.*\)]/\1/p')
   expect_runs "started through the dynamic loader" "$loader" ./original
+
+  # The writable segment. Its table of library functions is filled by the
+  # loader before the program runs (immediate binding), and made read-only
+  # with the rest of the relocated data.
+  readelf -d "$vortel" | grep -q 'FLAGS.*NOW' ||
+    { echo "FAIL: not linked for immediate binding (-z now)"; fail=1; }
+  readelf -lW "$vortel" | grep -q GNU_RELRO ||
+    { echo "FAIL: no read-only-after-relocation segment (-z relro)"; fail=1; }
+  printf '1 1 1\n1 6 7\n1 8 9\n2 2 3\n2 5 2\n2 9 8\n3 3 9\n3 4 6\n3 7 5\n4 3 5\n4 4 3\n4 7 9\n5 2 1\n5 5 8\n5 9 2\n6 1 6\n6 6 4\n7 1 3\n7 8 1\n8 2 4\n8 9 7\n9 3 7\n9 7 3\n' > p.txt
+  "$vortel" p.txt > solved.expected 2> /dev/null ||
+    { echo "FAIL: the intact program does not solve p.txt"; fail=1; }
+
+  # The table's slots of fflush and ferror made to send both calls to
+  # isatty, which answers 0 (flushed, no error) for any stream: a lost
+  # standard output would then end with status 0.
+  cp "$vortel" got
+  to=$(slot_of "$vortel" isatty)
+  for name in fflush ferror; do
+    copy_bytes got "$(file_offset "$vortel" "$to")" \
+      "$(file_offset "$vortel" "$(slot_of "$vortel" "$name")")" 8
+  done
+  ./got < /dev/null > /dev/full 2> err
+  status=$?
+  if [ "$status" = 3 ]; then
+    : # refused
+  elif [ "$status" != 2 ] ||
+    [ "$(cat err)" != "vortel: errore in scrittura sullo standard output" ]; then
+    echo "FAIL: fflush and ferror sent to isatty: status $status: $(cat err)"
+    fail=1
+  fi
+
+  # One byte flipped in each word of each section of the writable segment
+  # that the file holds (its zeroed part, .bss, is not in the file), a
+  # different byte of the word each time.
+  refused=0 harmless=0 not_run=0
+  readelf -SW "$vortel" | sed -n 's/^ *\[ *[0-9]*\] //p' |
+    awk '$2 != "NOBITS" && $7 ~ /W/ { print $1, $4, $5 }' > writable
+  [ -s writable ] || { echo "FAIL: no writable section found"; fail=1; }
+  while read -r section offset size; do
+    kind=data
+    [ "$section" = .dynamic ] && kind=dynamic
+    word=0
+    while [ $((word * 8)) -lt $((0x$size)) ]; do
+      at=$((0x$offset + word * 8 + word % 8))
+      [ "$at" -lt $((0x$offset + 0x$size)) ] || at=$((0x$offset + word * 8))
+      cp "$vortel" flipped && patch flipped "$at"
+      outcome "$section, byte $at flipped" flipped "$kind"
+      word=$((word + 1))
+    done
+  done < writable
+  echo "writable segment: $refused refused, $not_run never ran, $harmless harmless"
   ;;
 
 unprivileged)
