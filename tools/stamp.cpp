@@ -40,12 +40,15 @@ const char* find_segments(const std::vector<unsigned char>& image,
   for (unsigned p = 0; p < header.e_phnum; ++p) {
     Elf64_Phdr ph;
     std::memcpy(&ph, image.data() + header.e_phoff + p * sizeof ph, sizeof ph);
-    if (ph.p_type != PT_LOAD || (ph.p_flags & PF_W) != 0) continue;
+    if (ph.p_type != PT_LOAD) continue;
     if (ph.p_offset + ph.p_filesz > image.size()) {
       return "segment beyond the end of the file";
     }
+    const bool writable = (ph.p_flags & PF_W) != 0;
     segments.push_back({image.data() + ph.p_offset, ph.p_offset,
-                        static_cast<std::size_t>(ph.p_filesz)});
+                        static_cast<std::size_t>(ph.p_filesz), ph.p_vaddr,
+                        writable});
+    if (writable) continue;  // the slot is in the read-only image
     for (std::uint64_t at = 0; at + front::kSlotSize <= ph.p_filesz; ++at) {
       if (std::memcmp(image.data() + ph.p_offset + at, kSlotMagic,
                       sizeof kSlotMagic) == 0) {

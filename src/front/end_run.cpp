@@ -74,7 +74,11 @@ void check_sink() {
   }
 }
 
-void end_run(int status) {
+namespace {
+
+// The closing checks of end_run; returns the status to end with, unless
+// the process ends here by a signal.
+int closing_status(int status) {
   check_interrupt();
   const bool file_good = close_file();
   bool screen_good = screen_is_good();
@@ -89,7 +93,21 @@ void end_run(int status) {
     std::fputs("vortel: errore in scrittura sullo standard output\n", stderr);
     status = kExitFileOrContradiction;
   }
-  std::exit(status);
+  return status;
+}
+
+}  // namespace
+
+void end_run(int status) {
+  std::exit(closing_status(status));
+}
+
+void end_altered_run(int status) {
+  status = closing_status(status);
+  // Every stream the C library holds, in case the alteration has parted
+  // its standard output from the program's.
+  std::fflush(nullptr);
+  std::_Exit(status);
 }
 
 }  // namespace front

@@ -51,6 +51,12 @@ void check_stdout();
 /// output is reported and the status is 2.
 [[noreturn]] void end_run(int status);
 
+/// As end_run, but without the program's exit-time code (its destructor
+/// tables and exit handlers), which a program found altered cannot be
+/// trusted to run: the streams are flushed and checked, then the process
+/// ends at once.
+[[noreturn]] void end_altered_run(int status);
+
 }  // namespace front
 
 #endif  // VORTEL_FRONT_END_RUN_H_

@@ -76,32 +76,54 @@ const unsigned char* bytes_at(const ImageSegment* segments, std::size_t count,
   return nullptr;
 }
 
-// The descriptor of the GNU build-id note, found through the ELF header's
-// PT_NOTE program headers; an empty hole when the image has none (or is no
-// 64-bit ELF image). Every field is read from the image itself, so the
-// stamping tool and the running program find the same bytes.
-VORTEL_READS_WHOLE_SEGMENTS Hole build_id_hole(const ImageSegment* segments,
-                                               std::size_t count) {
+// The image's ELF header, when it is a 64-bit ELF image; null otherwise.
+VORTEL_READS_WHOLE_SEGMENTS const unsigned char* elf_header(
+    const ImageSegment* segments, std::size_t count) {
   const unsigned char* header =
       bytes_at(segments, count, 0, sizeof(Elf64_Ehdr));
   if (header == nullptr || header[EI_MAG0] != ELFMAG0 ||
       header[EI_MAG1] != ELFMAG1 || header[EI_MAG2] != ELFMAG2 ||
       header[EI_MAG3] != ELFMAG3 || header[EI_CLASS] != ELFCLASS64) {
-    return {0, 0};
+    return nullptr;
   }
+  return header;
+}
+
+// The first program header of type `type` at index `from` or later, with
+// its index in `index`; null when there is none (or no ELF header). Every
+// field is read from the image itself, so the stamping tool and the
+// running program find the same bytes.
+VORTEL_READS_WHOLE_SEGMENTS const unsigned char* program_header(
+    const ImageSegment* segments, std::size_t count, std::uint32_t type,
+    std::uint64_t& index) {
+  const unsigned char* header = elf_header(segments, count);
+  if (header == nullptr) return nullptr;
   const std::uint64_t phoff =
       load_le(header + offsetof(Elf64_Ehdr, e_phoff), 8);
   const std::uint64_t phentsize =
       load_le(header + offsetof(Elf64_Ehdr, e_phentsize), 2);
   const std::uint64_t phnum =
       load_le(header + offsetof(Elf64_Ehdr, e_phnum), 2);
-  for (std::uint64_t p = 0; p < phnum; ++p) {
-    const unsigned char* ph =
-        bytes_at(segments, count, phoff + p * phentsize, sizeof(Elf64_Phdr));
-    if (ph == nullptr ||
-        load_le(ph + offsetof(Elf64_Phdr, p_type), 4) != PT_NOTE) {
-      continue;
+  for (; index < phnum; ++index) {
+    const unsigned char* ph = bytes_at(segments, count,
+                                       phoff + index * phentsize,
+                                       sizeof(Elf64_Phdr));
+    if (ph != nullptr &&
+        load_le(ph + offsetof(Elf64_Phdr, p_type), 4) == type) {
+      return ph;
     }
+  }
+  return nullptr;
+}
+
+// The descriptor of the GNU build-id note, found through the PT_NOTE
+// program headers; an empty hole when the image has none (or is no 64-bit
+// ELF image).
+VORTEL_READS_WHOLE_SEGMENTS Hole build_id_hole(const ImageSegment* segments,
+                                               std::size_t count) {
+  for (std::uint64_t p = 0;; ++p) {
+    const unsigned char* ph = program_header(segments, count, PT_NOTE, p);
+    if (ph == nullptr) return {0, 0};
     const std::uint64_t at = load_le(ph + offsetof(Elf64_Phdr, p_offset), 8);
     const std::uint64_t size = load_le(ph + offsetof(Elf64_Phdr, p_filesz), 8);
     const unsigned char* notes = bytes_at(segments, count, at, size);
@@ -120,14 +142,140 @@ VORTEL_READS_WHOLE_SEGMENTS Hole build_id_hole(const ImageSegment* segments,
       n = desc + ((descsz + 3) & ~std::uint64_t{3});
     }
   }
-  return {0, 0};
+}
+
+// The writable segment's sum: each 8-byte word's share, a word's share
+// depending on its index and its value alone, so that the words the loader
+// rewrites can have their share replaced afterwards, one by one, without a
+// copy of the segment. Injective in the word for each index, so a change
+// to one word always changes the sum.
+constexpr std::uint64_t share(std::uint64_t index, std::uint64_t word) {
+  return absorb(kSeed + index * kMultiplier, word);
+}
+
+struct WritableSum {
+  const ImageSegment& segment;
+  std::uint64_t sum = 0;
+
+  // The word at `address`; false when the segment's file bytes do not
+  // hold an aligned word there.
+  VORTEL_READS_WHOLE_SEGMENTS bool word_at(std::uint64_t address,
+                                           std::uint64_t& word) const {
+    const std::uint64_t at = address - segment.address;
+    if (address < segment.address || at % 8 != 0 || at >= segment.size) {
+      return false;
+    }
+    word = at + 8 <= segment.size
+               ? load_le(segment.bytes + at, 8)
+               : load_le(segment.bytes + at, static_cast<int>(segment.size - at));
+    return true;
+  }
+  // The word at `address` counts as `value`.
+  void count_as(std::uint64_t address, std::uint64_t value) {
+    std::uint64_t word;
+    if (!word_at(address, word)) return;
+    const std::uint64_t index = (address - segment.address) / 8;
+    sum += share(index, value) - share(index, word);
+  }
+};
+
+// The dynamic section as the loader read it: DT_DEBUG values as zero, the
+// entries it moved by the load address moved back (see integrity.h). Sets
+// the relocation tables' places, as link addresses, from the same entries.
+struct RelocationTables {
+  std::uint64_t address[2] = {};
+  std::uint64_t size[2] = {};
+};
+
+constexpr bool moved_by_loader(std::uint64_t tag) {
+  return tag == DT_HASH || tag == DT_PLTGOT || tag == DT_STRTAB ||
+         tag == DT_SYMTAB || tag == DT_RELA || tag == DT_REL ||
+         tag == DT_JMPREL || tag == DT_VERSYM || tag == DT_GNU_HASH ||
+         tag == 36 /* DT_RELR */;
+}
+
+VORTEL_READS_WHOLE_SEGMENTS RelocationTables count_dynamic(
+    WritableSum& sum, const ImageSegment* segments, std::size_t count,
+    std::uint64_t load_bias) {
+  RelocationTables tables;
+  std::uint64_t p = 0;
+  const unsigned char* ph = program_header(segments, count, PT_DYNAMIC, p);
+  if (ph == nullptr) return tables;
+  const std::uint64_t start = load_le(ph + offsetof(Elf64_Phdr, p_vaddr), 8);
+  const std::uint64_t entries =
+      load_le(ph + offsetof(Elf64_Phdr, p_filesz), 8) / sizeof(Elf64_Dyn);
+  for (std::uint64_t e = 0; e < entries; ++e) {
+    const std::uint64_t at = start + e * sizeof(Elf64_Dyn);
+    std::uint64_t tag;
+    std::uint64_t value;
+    if (!sum.word_at(at, tag) || !sum.word_at(at + 8, value)) break;
+    bool last = true;  // the loader keeps the last entry of each tag
+    for (std::uint64_t later = e + 1; later < entries && last; ++later) {
+      std::uint64_t other;
+      last = !sum.word_at(start + later * sizeof(Elf64_Dyn), other) ||
+             other != tag;
+    }
+    if (tag == DT_DEBUG) {
+      sum.count_as(at + 8, 0);
+    } else if (last && moved_by_loader(tag)) {
+      value -= load_bias;
+      sum.count_as(at + 8, value);
+    }
+    if (tag == DT_RELA) tables.address[0] = value;
+    if (tag == DT_RELASZ) tables.size[0] = value;
+    if (tag == DT_JMPREL) tables.address[1] = value;
+    if (tag == DT_PLTRELSZ) tables.size[1] = value;
+  }
+  return tables;
+}
+
+// The image's bytes at link address `address`, `size` of them, when one
+// segment holds them all; null otherwise.
+const unsigned char* bytes_at_address(const ImageSegment* segments,
+                                      std::size_t count, std::uint64_t address,
+                                      std::uint64_t size) {
+  for (std::size_t s = 0; s < count; ++s) {
+    const ImageSegment& segment = segments[s];
+    if (address >= segment.address && size <= segment.size &&
+        address - segment.address <= segment.size - size) {
+      return segment.bytes + (address - segment.address);
+    }
+  }
+  return nullptr;
+}
+
+// The sum of the writable segment `segment`, the words the loader
+// rewrites counted as described in integrity.h.
+VORTEL_READS_WHOLE_SEGMENTS std::uint64_t writable_sum(
+    const ImageSegment& segment, const ImageSegment* segments,
+    std::size_t count, std::uint64_t load_bias) {
+  WritableSum sum{segment};
+  for (std::uint64_t at = 0; at < segment.size; at += 8) {
+    std::uint64_t word = 0;
+    sum.word_at(segment.address + at, word);
+    sum.sum += share(at / 8, word);
+  }
+  const RelocationTables tables =
+      count_dynamic(sum, segments, count, load_bias);
+  for (int t = 0; t < 2; ++t) {
+    const unsigned char* table = bytes_at_address(
+        segments, count, tables.address[t], tables.size[t]);
+    for (std::uint64_t r = 0; table != nullptr && r < tables.size[t];
+         r += sizeof(Elf64_Rela)) {
+      const std::uint64_t info =
+          load_le(table + r + offsetof(Elf64_Rela, r_info), 8);
+      if (ELF64_R_TYPE(info) == R_X86_64_NONE) continue;
+      sum.count_as(load_le(table + r + offsetof(Elf64_Rela, r_offset), 8), 0);
+    }
+  }
+  return sum.sum;
 }
 
 }  // namespace
 
 VORTEL_READS_WHOLE_SEGMENTS std::uint64_t image_checksum(
-    const ImageSegment* segments, std::size_t count,
-    std::uint64_t slot_offset) {
+    const ImageSegment* segments, std::size_t count, std::uint64_t slot_offset,
+    std::uint64_t load_bias) {
   const Hole holes[kHoles] = {
       {offsetof(Elf64_Ehdr, e_shoff), offsetof(Elf64_Ehdr, e_flags)},
       {offsetof(Elf64_Ehdr, e_shentsize), sizeof(Elf64_Ehdr)},
@@ -140,6 +288,11 @@ VORTEL_READS_WHOLE_SEGMENTS std::uint64_t image_checksum(
     const ImageSegment& segment = segments[s];
     lane[0] = absorb(lane[0], segment.file_offset);
     lane[1] = absorb(lane[1], segment.size);
+    if (segment.writable) {
+      lane[2] = absorb(lane[2],
+                       writable_sum(segment, segments, count, load_bias));
+      continue;
+    }
     const std::uint64_t first = segment.file_offset;
     for (std::size_t i = 0; i < segment.size; i += 8) {
       std::uint64_t word;
@@ -171,15 +324,16 @@ VORTEL_READS_WHOLE_SEGMENTS std::uint64_t image_checksum(
 
 VORTEL_READS_WHOLE_SEGMENTS bool image_is_intact(const ImageSegment* segments,
                                                  std::size_t count,
-                                                 std::uint64_t slot_offset) {
+                                                 std::uint64_t slot_offset,
+                                                 std::uint64_t load_bias) {
   for (std::size_t s = 0; s < count; ++s) {
     const ImageSegment& segment = segments[s];
-    if (slot_offset >= segment.file_offset &&
+    if (!segment.writable && slot_offset >= segment.file_offset &&
         slot_offset + kSlotSize <= segment.file_offset + segment.size) {
       const unsigned char* slot =
           segment.bytes + (slot_offset - segment.file_offset);
       return load_le(slot + kSlotSumOffset, 8) ==
-             image_checksum(segments, count, slot_offset);
+             image_checksum(segments, count, slot_offset, load_bias);
     }
   }
   return false;  // no slot in the read-only image: not a stamped program
@@ -187,13 +341,14 @@ VORTEL_READS_WHOLE_SEGMENTS bool image_is_intact(const ImageSegment* segments,
 
 namespace {
 
-// The read-only segments of the main program, as mapped. The first object
+// The loadable segments of the main program, as mapped. The first object
 // that dl_iterate_phdr reports is the main program, also when the dynamic
 // loader was started by hand with the program as its argument.
 struct MappedImage {
   ImageSegment segments[16];
   std::size_t count = 0;
   std::uint64_t slot_offset = 0;
+  std::uint64_t load_bias = 0;
   bool slot_found = false;
 };
 
@@ -204,7 +359,7 @@ int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
   const auto slot_address = reinterpret_cast<std::uintptr_t>(slot);
   for (ElfW(Half) p = 0; p < info->dlpi_phnum; ++p) {
     const ElfW(Phdr)& header = info->dlpi_phdr[p];
-    if (header.p_type != PT_LOAD || (header.p_flags & PF_W) != 0) continue;
+    if (header.p_type != PT_LOAD) continue;
     if (image->count == sizeof image->segments / sizeof image->segments[0]) {
       image->slot_found = false;  // more than any linker makes: refuse
       return 1;
@@ -213,8 +368,12 @@ int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
     // The loader reports where it mapped the program as an integer.
     // NOLINTNEXTLINE(performance-no-int-to-ptr)
     const auto* bytes = reinterpret_cast<const unsigned char*>(start);
-    image->segments[image->count++] = {bytes, header.p_offset, header.p_filesz};
-    if (slot_address >= start && slot_address < start + header.p_filesz) {
+    const bool writable = (header.p_flags & PF_W) != 0;
+    image->segments[image->count++] = {bytes, header.p_offset,
+                                       header.p_filesz, header.p_vaddr,
+                                       writable};
+    image->load_bias = info->dlpi_addr;
+    if (!writable && slot_address >= start && slot_address < start + header.p_filesz) {
       image->slot_offset = header.p_offset + (slot_address - start);
       image->slot_found = true;
     }
@@ -227,8 +386,9 @@ int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
 bool program_is_intact() {
   MappedImage image;
   dl_iterate_phdr(collect_segments, &image);
-  return image.slot_found &&
-         image_is_intact(image.segments, image.count, image.slot_offset);
+  return image.slot_found && image_is_intact(image.segments, image.count,
+                                             image.slot_offset,
+                                             image.load_bias);
 }
 
 }  // namespace front

@@ -5,7 +5,6 @@
 
 #include "front/end_run.h"
 #include "front/exit_status.h"
-#include "front/integrity.h"
 #include "front/options.h"
 #include "front/output.h"
 #include "front/puzzle_file.h"
@@ -15,11 +14,11 @@
 
 namespace front {
 
-void verify_integrity() {
-  if (program_is_intact()) return;
+void verify_integrity(bool intact) {
+  if (intact) return;
   std::printf(
       "\n*** Programma alterato: controllo di integrita' fallito ***\n");
-  end_run(kExitFormatOrMemory);
+  end_altered_run(kExitFormatOrMemory);
 }
 
 void run_sequence() {

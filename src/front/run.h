@@ -4,10 +4,10 @@
 
 namespace front {
 
-/// Checks the running program's read-only image against the checksum
-/// stamped into it (see integrity.h); if it does not match, prints the
+/// Acts on the self-check's verdict on the running program (see
+/// integrity.h), taken at start-up: when it is not intact, prints the
 /// alteration message and ends with status 3.
-void verify_integrity();
+void verify_integrity(bool intact);
 
 /// Shows the loaded board, checks the givens, runs the mathematical process,
 /// checks again, and reports the puzzle solved or hands the partly solved
