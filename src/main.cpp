@@ -1,12 +1,12 @@
 // vortel: solves the 9x9 number-placement puzzle given as a file of
 // (row, column, digit) triples. Entry point only; the work is in front/ and
 // solver/.
-#include "front/integrity.h"
 #include "front/options.h"
 #include "front/puzzle_file.h"
 #include "front/report.h"
 #include "front/run.h"
 #include "front/screen.h"
+#include "front/self_check.h"
 
 namespace {
 
@@ -28,8 +28,9 @@ void check_image(int /*argc*/, char** /*argv*/, char** /*envp*/) {
 
 // The C library's start-up code calls the functions of this table before
 // any other code of the program.
-[[gnu::used, gnu::section(".preinit_array")]] void (*g_check_image)(
-    int, char**, char**) = check_image;
+[[gnu::used,
+  gnu::section(".preinit_array")]] void (*g_check_image)(int, char**,
+                                                         char**) = check_image;
 
 int main(int argc, char** argv) {
   front::prepare_streams();

@@ -1,18 +1,8 @@
-// The checksum of the read-only image, shared with the stamping tool, and
-// the check of the running program.
+// The checksum of a program image, shared by the stamping tool and the
+// self-check of the running program.
 #include "front/integrity.h"
 
 #include <elf.h>
-#include <link.h>
-
-// The slot, in the constant data (so inside a read-only segment). The
-// stamping tool finds it by its magic and fills in the checksum; the magic
-// appears nowhere else in the program. Reads go through a laundered
-// pointer, so the compiler cannot fold the stamped value to the zeros it
-// was compiled with.
-extern const unsigned char kIntegritySlot[front::kSlotSize];
-const unsigned char kIntegritySlot[front::kSlotSize] = {'V', 'R', 'T', 'L',
-                                                        'S', 'U', 'M', '2'};
 
 namespace front {
 
@@ -105,9 +95,8 @@ VORTEL_READS_WHOLE_SEGMENTS const unsigned char* program_header(
   const std::uint64_t phnum =
       load_le(header + offsetof(Elf64_Ehdr, e_phnum), 2);
   for (; index < phnum; ++index) {
-    const unsigned char* ph = bytes_at(segments, count,
-                                       phoff + index * phentsize,
-                                       sizeof(Elf64_Phdr));
+    const unsigned char* ph = bytes_at(
+        segments, count, phoff + index * phentsize, sizeof(Elf64_Phdr));
     if (ph != nullptr &&
         load_le(ph + offsetof(Elf64_Phdr, p_type), 4) == type) {
       return ph;
@@ -165,9 +154,10 @@ struct WritableSum {
     if (address < segment.address || at % 8 != 0 || at >= segment.size) {
       return false;
     }
-    word = at + 8 <= segment.size
-               ? load_le(segment.bytes + at, 8)
-               : load_le(segment.bytes + at, static_cast<int>(segment.size - at));
+    word =
+        at + 8 <= segment.size
+            ? load_le(segment.bytes + at, 8)
+            : load_le(segment.bytes + at, static_cast<int>(segment.size - at));
     return true;
   }
   // The word at `address` counts as `value`.
@@ -194,9 +184,9 @@ constexpr bool moved_by_loader(std::uint64_t tag) {
          tag == 36 /* DT_RELR */;
 }
 
-VORTEL_READS_WHOLE_SEGMENTS RelocationTables count_dynamic(
-    WritableSum& sum, const ImageSegment* segments, std::size_t count,
-    std::uint64_t load_bias) {
+VORTEL_READS_WHOLE_SEGMENTS RelocationTables
+count_dynamic(WritableSum& sum, const ImageSegment* segments, std::size_t count,
+              std::uint64_t load_bias) {
   RelocationTables tables;
   std::uint64_t p = 0;
   const unsigned char* ph = program_header(segments, count, PT_DYNAMIC, p);
@@ -258,8 +248,8 @@ VORTEL_READS_WHOLE_SEGMENTS std::uint64_t writable_sum(
   const RelocationTables tables =
       count_dynamic(sum, segments, count, load_bias);
   for (int t = 0; t < 2; ++t) {
-    const unsigned char* table = bytes_at_address(
-        segments, count, tables.address[t], tables.size[t]);
+    const unsigned char* table =
+        bytes_at_address(segments, count, tables.address[t], tables.size[t]);
     for (std::uint64_t r = 0; table != nullptr && r < tables.size[t];
          r += sizeof(Elf64_Rela)) {
       const std::uint64_t info =
@@ -289,8 +279,8 @@ VORTEL_READS_WHOLE_SEGMENTS std::uint64_t image_checksum(
     lane[0] = absorb(lane[0], segment.file_offset);
     lane[1] = absorb(lane[1], segment.size);
     if (segment.writable) {
-      lane[2] = absorb(lane[2],
-                       writable_sum(segment, segments, count, load_bias));
+      lane[2] =
+          absorb(lane[2], writable_sum(segment, segments, count, load_bias));
       continue;
     }
     const std::uint64_t first = segment.file_offset;
@@ -337,58 +327,6 @@ VORTEL_READS_WHOLE_SEGMENTS bool image_is_intact(const ImageSegment* segments,
     }
   }
   return false;  // no slot in the read-only image: not a stamped program
-}
-
-namespace {
-
-// The loadable segments of the main program, as mapped. The first object
-// that dl_iterate_phdr reports is the main program, also when the dynamic
-// loader was started by hand with the program as its argument.
-struct MappedImage {
-  ImageSegment segments[16];
-  std::size_t count = 0;
-  std::uint64_t slot_offset = 0;
-  std::uint64_t load_bias = 0;
-  bool slot_found = false;
-};
-
-int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
-  auto* image = static_cast<MappedImage*>(data);
-  const unsigned char* slot = kIntegritySlot;
-  asm("" : "+r"(slot));  // the launder: see kIntegritySlot
-  const auto slot_address = reinterpret_cast<std::uintptr_t>(slot);
-  for (ElfW(Half) p = 0; p < info->dlpi_phnum; ++p) {
-    const ElfW(Phdr)& header = info->dlpi_phdr[p];
-    if (header.p_type != PT_LOAD) continue;
-    if (image->count == sizeof image->segments / sizeof image->segments[0]) {
-      image->slot_found = false;  // more than any linker makes: refuse
-      return 1;
-    }
-    const std::uintptr_t start = info->dlpi_addr + header.p_vaddr;
-    // The loader reports where it mapped the program as an integer.
-    // NOLINTNEXTLINE(performance-no-int-to-ptr)
-    const auto* bytes = reinterpret_cast<const unsigned char*>(start);
-    const bool writable = (header.p_flags & PF_W) != 0;
-    image->segments[image->count++] = {bytes, header.p_offset,
-                                       header.p_filesz, header.p_vaddr,
-                                       writable};
-    image->load_bias = info->dlpi_addr;
-    if (!writable && slot_address >= start && slot_address < start + header.p_filesz) {
-      image->slot_offset = header.p_offset + (slot_address - start);
-      image->slot_found = true;
-    }
-  }
-  return 1;  // the main program only
-}
-
-}  // namespace
-
-bool program_is_intact() {
-  MappedImage image;
-  dl_iterate_phdr(collect_segments, &image);
-  return image.slot_found && image_is_intact(image.segments, image.count,
-                                             image.slot_offset,
-                                             image.load_bias);
 }
 
 }  // namespace front

@@ -1,9 +1,9 @@
 // The self-check: a checksum of the bytes that the loader maps from the
 // executable (code, constant data and the initial writable data), stored
 // inside the read-only image by the build and compared at start-up with
-// the bytes as they are in memory. No file is read and /proc is not needed, so the check works in
-// chroots and minimal containers, through links, through the dynamic
-// loader and for an execute-only binary.
+// the bytes as they are in memory. No file is read and /proc is not needed, so
+// the check works in chroots and minimal containers, through links, through the
+// dynamic loader and for an execute-only binary.
 //
 // What counts: every PT_LOAD segment, in program header order, each as its
 // file offset, its size and its p_filesz bytes; the program is linked for
@@ -70,12 +70,6 @@ std::uint64_t image_checksum(const ImageSegment* segments, std::size_t count,
 /// read-only segments and holds the checksum of them all.
 bool image_is_intact(const ImageSegment* segments, std::size_t count,
                      std::uint64_t slot_offset, std::uint64_t load_bias = 0);
-
-/// The verdict on this process's own program, from its mapped segments
-/// (found through its program headers) and its slot. Meant to run before
-/// any constructor of the program, while the writable segment is as the
-/// loader left it.
-bool program_is_intact();
 
 }  // namespace front
 
