@@ -37,6 +37,7 @@ constexpr std::size_t kMaxSegments = 16;
 
 struct MappedImage {
   ImageSegment segments[kMaxSegments];
+  bool code[kMaxSegments] = {};  // the segment is executable
   std::size_t count = 0;
   std::uint64_t slot_offset = 0;
   std::uint64_t load_bias = 0;
@@ -60,6 +61,7 @@ int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
     // NOLINTNEXTLINE(performance-no-int-to-ptr)
     const auto* bytes = reinterpret_cast<const unsigned char*>(start);
     const bool writable = (header.p_flags & PF_W) != 0;
+    image->code[image->count] = (header.p_flags & PF_X) != 0;
     image->segments[image->count++] = {bytes, header.p_offset, header.p_filesz,
                                        header.p_vaddr, writable};
     image->load_bias = info->dlpi_addr;
@@ -76,8 +78,8 @@ int collect_segments(dl_phdr_info* info, std::size_t /*size*/, void* data) {
 constexpr unsigned char kBreakpoint = 0xCC;
 
 // The mapped read-only segments differ from the file's bytes `file`
-// (`size` of them) only where the mapped byte is a breakpoint; `from_file`
-// gets the image with the read-only segments taken from the file.
+// (`size` of them) only where the mapped byte is a breakpoint in code;
+// `from_file` gets the image with the read-only segments taken from the file.
 VORTEL_READS_WHOLE_SEGMENTS bool only_breakpoints(const MappedImage& image,
                                                   const unsigned char* file,
                                                   std::uint64_t size,
@@ -90,8 +92,11 @@ VORTEL_READS_WHOLE_SEGMENTS bool only_breakpoints(const MappedImage& image,
       return false;
     }
     const unsigned char* original = file + mapped.file_offset;
+    // Breakpoints go into code only: constant data must be as built.
+    const bool code = image.code[s];
     for (std::size_t i = 0; i < mapped.size; ++i) {
-      if (mapped.bytes[i] != original[i] && mapped.bytes[i] != kBreakpoint) {
+      if (mapped.bytes[i] != original[i] &&
+          !(code && mapped.bytes[i] == kBreakpoint)) {
         return false;
       }
     }

@@ -15,7 +15,7 @@ namespace front {
 /// process. When the mapped image does not match, the program's own file
 /// (/proc/self/exe: the file that was mapped, whatever its name now) is
 /// read: the program is intact when the mapped read-only bytes differ from
-/// the file's only where they hold 0xCC and the file's bytes, with the
+/// the file's only where the code holds 0xCC and the file's bytes, with the
 /// writable segment as mapped, match the checksum. A 0xCC byte can only
 /// stop the program (SIGTRAP ends it) or hand it to whoever set it, who
 /// controls the process anyway; any other change is refused as before, and

@@ -11,7 +11,7 @@ compares its outputs with an untraced run's:
 - int3 on the first byte of functions (one the run calls, which the
   script then steps over as a debugger does, and one it never calls): the
   program runs as the intact one does;
-- any other byte written there: refused, status 3;
+- any other byte written there, or int3 in constant data: refused, status 3;
 - int3 written while the program's own file cannot be read: refused.
 Prints one line per failed check and a closing count; exits 1 on failure,
 77 (skipped) where no process may be traced.
@@ -153,7 +153,22 @@ for label, pokes in (("int3 on a function never called", {not_called: 0xCC}),
     check(f"{label}: the same outputs", (out, err) == (intact.stdout, b""),
           out[-200:])
 
+def link_address(offset):
+    """The link address of a file offset inside a loadable segment."""
+    out = subprocess.run(["readelf", "-lW", VORTEL], capture_output=True,
+                         text=True, check=True).stdout
+    for line in out.splitlines():
+        fields = line.split()
+        if fields[:1] == ["LOAD"]:
+            start, address, size = (int(fields[i], 16) for i in (1, 2, 4))
+            if start <= offset < start + size:
+                return offset - start + address
+    raise SystemExit(f"offset {offset} in no segment")
+
+
+USAGE_TEXT = link_address(open(VORTEL, "rb").read().find(b"Menu' delle opzioni"))
 for label, pokes in (("another byte at a function", {not_called: 0x90}),
+                     ("int3 in constant data", {USAGE_TEXT: 0xCC}),
                      ("int3 and another byte", {called: 0xCC,
                                                 not_called + 1: 0x90})):
     status, out, err = run_traced(pokes)
