@@ -4,12 +4,13 @@
 #include <elf.h>
 #include <fcntl.h>
 #include <link.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "front/integrity.h"
 
@@ -106,25 +107,41 @@ VORTEL_READS_WHOLE_SEGMENTS bool only_breakpoints(const MappedImage& image,
 }
 
 // The verdict when the mapped image does not match: see self_check.h.
+// The whole file open at `fd`, read into memory that the caller frees;
+// null when it cannot be read. Read, not mapped: a system-wide probe puts
+// its breakpoints into every executable mapping of the file, this one
+// included, but never into the file itself.
+unsigned char* read_whole(int fd, std::uint64_t& size) {
+  struct stat status {};
+  if (fstat(fd, &status) != 0 || status.st_size <= 0) return nullptr;
+  size = static_cast<std::uint64_t>(status.st_size);
+  auto* bytes = static_cast<unsigned char*>(std::malloc(size));
+  std::uint64_t done = 0;
+  while (bytes != nullptr && done < size) {
+    const ssize_t got =
+        pread(fd, bytes + done, size - done, static_cast<off_t>(done));
+    if (got > 0) {
+      done += static_cast<std::uint64_t>(got);
+    } else if (got == 0 || errno != EINTR) {
+      std::free(bytes);
+      bytes = nullptr;
+    }
+  }
+  return bytes;
+}
+
 bool intact_but_for_breakpoints(const MappedImage& image) {
   const int fd = open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat status {};
-  void* file = MAP_FAILED;
-  if (fstat(fd, &status) == 0 && status.st_size > 0) {
-    file = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ,
-                MAP_PRIVATE, fd, 0);
-  }
+  std::uint64_t size = 0;
+  unsigned char* file = read_whole(fd, size);
   close(fd);
-  if (file == MAP_FAILED) return false;
+  if (file == nullptr) return false;
   ImageSegment from_file[kMaxSegments];
-  const auto size = static_cast<std::uint64_t>(status.st_size);
-  const bool intact =
-      only_breakpoints(image, static_cast<const unsigned char*>(file), size,
-                       from_file) &&
-      image_is_intact(from_file, image.count, image.slot_offset,
-                      image.load_bias);
-  munmap(file, static_cast<std::size_t>(status.st_size));
+  const bool intact = only_breakpoints(image, file, size, from_file) &&
+                      image_is_intact(from_file, image.count, image.slot_offset,
+                                      image.load_bias);
+  std::free(file);
   return intact;
 }
 

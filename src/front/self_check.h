@@ -14,7 +14,7 @@ namespace front {
 /// breakpoint instruction (int3, the byte 0xCC) into the code pages of the
 /// process. When the mapped image does not match, the program's own file
 /// (/proc/self/exe: the file that was mapped, whatever its name now) is
-/// read: the program is intact when the mapped read-only bytes differ from
+/// read (never mapped, since a probe marks every executable mapping): the program is intact when the mapped read-only bytes differ from
 /// the file's only where the code holds 0xCC and the file's bytes, with the
 /// writable segment as mapped, match the checksum. A 0xCC byte can only
 /// stop the program (SIGTRAP ends it) or hand it to whoever set it, who

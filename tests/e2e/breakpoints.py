@@ -188,5 +188,36 @@ if os.getuid() == 0:
     check("int3, the file unreadable: refused", (status, out) == (3, REFUSED),
           (status, out[-200:]))
 
+# A real system-wide probe, where perf may set one (root, a kernel with
+# uprobes): on a copy of its own, removed afterwards.
+def probe_run():
+    copy = os.path.join(SCRATCH, "vortel-probed")
+    with open(VORTEL, "rb") as src, open(copy, "wb") as dst:
+        dst.write(src.read())
+    os.chmod(copy, 0o755)
+    event = f"vortel{os.getpid()}:search"
+    added = subprocess.run(["perf", "probe", "-q", "-x", copy, "-a",
+                            f"{event}=0x{called:x}"], capture_output=True)
+    if added.returncode != 0:
+        print("note: no system-wide probe here (perf probe failed)")
+        return
+    try:
+        data = os.path.join(SCRATCH, "perf.data")
+        probed = subprocess.run(["perf", "record", "-q", "-o", data, "-e",
+                                 event, "--", copy, "p.txt"], cwd=SCRATCH,
+                                capture_output=True, stdin=subprocess.DEVNULL)
+        check("under a system-wide probe: runs", probed.returncode == 0,
+              probed.returncode)
+        check("under a system-wide probe: the same outputs",
+              probed.stdout == intact.stdout, probed.stdout[-200:])
+    finally:
+        subprocess.run(["perf", "probe", "-q", "-d", event],
+                       capture_output=True)
+
+
+if os.getuid() == 0 and subprocess.run(["sh", "-c", "command -v perf"],
+                                       capture_output=True).returncode == 0:
+    probe_run()
+
 print(f"breakpoints: {checks - len(failures)} of {checks} checks passed")
 sys.exit(1 if failures else 0)
