@@ -177,7 +177,9 @@ image)
 
   # One byte flipped in each word of each section of the writable segment
   # that the file holds (its zeroed part, .bss, is not in the file), a
-  # different byte of the word each time.
+  # different byte of the word each time; in a section of more than 64
+  # words (a sanitizer's or a coverage build's data), 64 words spread over
+  # it, the first and the last among them.
   refused=0 harmless=0 not_run=0
   readelf -SW "$vortel" | sed -n 's/^ *\[ *[0-9]*\] //p' |
     awk '$2 != "NOBITS" && $7 ~ /W/ { print $1, $4, $5 }' > writable
@@ -185,13 +187,17 @@ image)
   while read -r section offset size; do
     kind=data
     [ "$section" = .dynamic ] && kind=dynamic
-    word=0
-    while [ $((word * 8)) -lt $((0x$size)) ]; do
+    words=$(( (0x$size + 7) / 8 ))
+    tries=$words
+    [ "$tries" -le 64 ] || tries=64
+    try=0
+    while [ "$try" -lt "$tries" ]; do
+      word=$(( tries > 1 ? try * (words - 1) / (tries - 1) : 0 ))
       at=$((0x$offset + word * 8 + word % 8))
       [ "$at" -lt $((0x$offset + 0x$size)) ] || at=$((0x$offset + word * 8))
       cp "$vortel" flipped && patch flipped "$at"
       outcome "$section, byte $at flipped" flipped "$kind"
-      word=$((word + 1))
+      try=$((try + 1))
     done
   done < writable
   echo "writable segment: $refused refused, $not_run never ran, $harmless harmless"
