@@ -31,11 +31,12 @@ namespace front {
 
 namespace {
 
+// More loadable segments than any linker makes: refused.
+constexpr std::size_t kMaxSegments = 16;
+
 // The loadable segments of the main program, as mapped. The first object
 // that dl_iterate_phdr reports is the main program, also when the dynamic
 // loader was started by hand with the program as its argument.
-constexpr std::size_t kMaxSegments = 16;
-
 struct MappedImage {
   ImageSegment segments[kMaxSegments];
   bool code[kMaxSegments] = {};  // the segment is executable
