@@ -22,7 +22,7 @@ the descent skips the digit the first try reached|src/solver/bands.cpp|(1U << pa
 a column in two bands taken for one|src/solver/bands.cpp|             (columns[1] \& columns[2]);|             (columns[1] \& columns[2] \& 0);
 -S drops solution 7777|src/front/report.cpp|print_board(g_sink, solution, g_title);|if (g_solution_count != 7777) print_board(g_sink, solution, g_title);
 -S progress line whatever the sink|src/front/report.cpp|if (g_sink != stdout) {|if (true) {
-only SIGHUP, SIGINT and SIGTERM caught|src/front/signals.cpp|for (const int number : kStopSignals) catch_one(number, stop);|for (const int number : {SIGHUP, SIGINT, SIGTERM}) catch_one(number, stop);
+signals past SIGTERM not caught|src/front/signals.cpp|for (const int number : kStopSignals) catch_one(number, stop);|for (const int number : kStopSignals) if (number <= SIGTERM) catch_one(number, stop);
 a count's output file never complete|src/front/run.cpp|  if (g_settings.count) output_file_complete();|  (void)0;
 a closed standard input reads as /dev/null|src/front/screen.cpp|    open("/", O_PATH);|    open("/dev/null", O_RDONLY);
 the writable segment not counted|src/front/integrity.cpp|absorb(lane[2], writable_sum(segment, segments, count, load_bias));|absorb(lane[2], 0 * writable_sum(segment, segments, count, load_bias));

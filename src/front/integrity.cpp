@@ -181,7 +181,7 @@ constexpr bool moved_by_loader(std::uint64_t tag) {
   return tag == DT_HASH || tag == DT_PLTGOT || tag == DT_STRTAB ||
          tag == DT_SYMTAB || tag == DT_RELA || tag == DT_REL ||
          tag == DT_JMPREL || tag == DT_VERSYM || tag == DT_GNU_HASH ||
-         tag == 36 /* DT_RELR */;
+         tag == DT_RELR;
 }
 
 VORTEL_READS_WHOLE_SEGMENTS RelocationTables

@@ -102,6 +102,20 @@ outcome() {
   fi
 }
 
+# dynamic_value FILE TAG: the file offset of the value of the first entry
+# of the dynamic section with tag TAG (decimal).
+dynamic_value() {
+  set -- "$1" "$2" $(readelf -SW "$1" | sed -n 's/^ *\[ *[0-9]*\] //p' |
+    awk '$1 == ".dynamic" { print $4, $5 }')
+  entry=0
+  while [ $((entry * 16)) -lt $((0x$4)) ]; do
+    at=$((0x$3 + entry * 16))
+    [ "$(od -An -tu8 -j "$at" -N8 "$1" | tr -d ' ')" = "$2" ] &&
+      { echo $((at + 8)); return; }
+    entry=$((entry + 1))
+  done
+}
+
 # offset_of FILE TEXT: the file offset of the first occurrence of TEXT.
 offset_of() {
   grep -obUaF "$2" "$1" | head -n 1 | cut -d: -f1
@@ -178,6 +192,17 @@ image)
     echo "FAIL: fflush and ferror sent to isatty: status $status: $(cat err)"
     fail=1
   fi
+
+  # The self-check's entry in the start-up table taken away (the table's
+  # size, DT_PREINIT_ARRAYSZ, zeroed): the check never runs before the
+  # constructors, and main refuses all the same; with the program's exit
+  # code (DT_FINI) sent elsewhere as well, that code is not run.
+  cp "$vortel" unchecked
+  dd if=/dev/zero of=unchecked bs=1 seek="$(dynamic_value unchecked 33)" count=8 \
+    conv=notrunc 2> /dev/null
+  expect_refused "the self-check's start-up entry taken away" ./unchecked
+  patch unchecked "$(dynamic_value unchecked 13)"
+  expect_refused "the start-up entry taken away, the exit code moved" ./unchecked
 
   # One byte flipped in each word of each section of the writable segment
   # that the file holds (its zeroed part, .bss, is not in the file), a
