@@ -79,8 +79,8 @@ VORTEL_READS_WHOLE_SEGMENTS const unsigned char* elf_header(
   return header;
 }
 
-// The first program header of type `type` at index `from` or later, with
-// its index in `index`; null when there is none (or no ELF header). Every
+// The first program header of type `type` at index `index` or later, with
+// `index` left at it; null when there is none (or no ELF header). Every
 // field is read from the image itself, so the stamping tool and the
 // running program find the same bytes.
 VORTEL_READS_WHOLE_SEGMENTS const unsigned char* program_header(
@@ -169,14 +169,15 @@ struct WritableSum {
   }
 };
 
-// The dynamic section as the loader read it: DT_DEBUG values as zero, the
-// entries it moved by the load address moved back (see integrity.h). Sets
-// the relocation tables' places, as link addresses, from the same entries.
+// Where the two relocation tables (the general one and the one of the
+// library-function table) are, as link addresses, and their sizes.
 struct RelocationTables {
   std::uint64_t address[2] = {};
   std::uint64_t size[2] = {};
 };
 
+// The entries whose address the C library's loader moves in place by the
+// load address (the last entry of each tag, the one it keeps).
 constexpr bool moved_by_loader(std::uint64_t tag) {
   return tag == DT_HASH || tag == DT_PLTGOT || tag == DT_STRTAB ||
          tag == DT_SYMTAB || tag == DT_RELA || tag == DT_REL ||
@@ -184,6 +185,10 @@ constexpr bool moved_by_loader(std::uint64_t tag) {
          tag == DT_RELR;
 }
 
+// Counts the dynamic section as the loader read it: DT_DEBUG values as
+// zero, the entries it moved by the load address moved back (see
+// integrity.h). Returns the relocation tables' places, read from the same
+// entries.
 VORTEL_READS_WHOLE_SEGMENTS RelocationTables
 count_dynamic(WritableSum& sum, const ImageSegment* segments, std::size_t count,
               std::uint64_t load_bias) {
