@@ -61,8 +61,10 @@ struct Sink {
   void* context;
 };
 
-void emit_puzzle(Recogniser& r, const Puzzle& puzzle, const Sink& sink) {
+void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
+                 const Sink& sink) {
   ++r.puzzles;
+  r.emitted_line = line;
   sink.emit(puzzle, sink.context);
 }
 
@@ -86,8 +88,9 @@ void emit_grid(Recogniser& r, const Sink& sink) {
       puzzle[static_cast<unsigned>(9 * i) + c] = r.entries[i].cells[c];
     }
   }
+  const long line = r.entries[0].line;
   clear_grid(r);
-  emit_puzzle(r, puzzle, sink);
+  emit_puzzle(r, puzzle, line, sink);
 }
 
 void remove_entry(Recogniser& r, int index) {
@@ -120,7 +123,7 @@ void resolve_pending(Recogniser& r) {
 }
 
 bool refuse_ambiguous(const GridEntry& entry, Refusal& refusal) {
-  refusal.count = static_cast<int>(entry.mark);
+  refusal.character = entry.mark;
   return refuse(refusal, Problem::kAmbiguousLine, entry.line, entry.column);
 }
 
@@ -200,6 +203,7 @@ bool triple_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
   if (!canonical || cell <= r.last_cell) {
     return refuse(refusal, Problem::kTripleFile, number, 1);
   }
+  if (!r.triples) r.triples_from = number;
   r.triples = true;
   r.last_cell = cell;
   r.triple_puzzle[static_cast<unsigned>(cell)] =
@@ -225,11 +229,11 @@ bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int n, Run run,
         is_given(cp[i]) ? static_cast<std::uint8_t>(cp[i] - '0') : 0;
   }
   if (drawn) {
-    refusal.count = static_cast<int>(cp[run.start]);
+    refusal.character = cp[run.start];
     return refuse(refusal, Problem::kAmbiguousLine, number, run.start + 1);
   }
   if (!end_grid(r, number, run.start + 1, sink, refusal)) return false;
-  emit_puzzle(r, puzzle, sink);
+  emit_puzzle(r, puzzle, number, sink);
   return true;
 }
 
@@ -259,7 +263,7 @@ bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
   }
   if (cells.drawn) {
     if (cells.count == 81 && cells.one_mark) {
-      refusal.count = static_cast<int>(cells.rule_mark);
+      refusal.character = cells.rule_mark;
       return refuse(refusal, Problem::kAmbiguousLine, number, row.column);
     }
     if (cells.count != 9 || !cells.one_mark) return true;  // a rule
@@ -331,6 +335,39 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
   return cell_line(r, cp, n, number, sink, refusal);
 }
 
+// Forgets the grid in progress and a file of triples begun: what a refusal
+// that the caller passes over leaves behind.
+void forget(Recogniser& r) {
+  clear_grid(r);
+  r.triples = false;
+  r.last_cell = -1;
+  r.triple_puzzle = Puzzle{};
+}
+
+// A refusal: the end of the input, unless the caller's on_refusal passes
+// over it. Returns true when reading goes on.
+bool pass_over(Recogniser& r, const Sink& sink, const Refusal& refusal) {
+  if (r.on_refusal == nullptr || !r.on_refusal(refusal, sink.context)) {
+    return false;
+  }
+  forget(r);
+  return true;
+}
+
+// The line assembled: taken, and after a refusal passed over, taken anew
+// when only the grid before it was refused.
+bool next_line(Recogniser& r, const Sink& sink, Refusal& refusal) {
+  for (;;) {
+    if (take_line(r, sink, refusal, r.decoded)) return true;
+    if (!pass_over(r, sink, refusal)) return false;
+    const bool anew =
+        refusal.problem == Problem::kGridCutShort && refusal.line == r.line;
+    if (!anew) return true;
+    --r.line;
+    refusal = Refusal{};
+  }
+}
+
 }  // namespace
 
 bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
@@ -344,12 +381,22 @@ bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
     }
     if (b == '\n' || b == '\r') {
       r.swallow_lf = b == '\r';
-      if (!take_line(r, sink, refusal, r.decoded)) return false;
+      if (r.skipping) {
+        r.skipping = false;
+        ++r.line;
+      } else if (!next_line(r, sink, refusal)) {
+        return false;
+      }
       r.length = 0;
       continue;
     }
+    if (r.skipping) continue;
     if (r.length == kMaxLine) {
-      return refuse(refusal, Problem::kLineTooLong, r.line + 1, 1);
+      refuse(refusal, Problem::kLineTooLong, r.line + 1, 1);
+      if (!pass_over(r, sink, refusal)) return false;
+      r.skipping = true;
+      r.length = 0;
+      continue;
     }
     r.text[r.length++] = b;
   }
@@ -358,17 +405,26 @@ bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
 
 bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal) {
   const Sink sink{emit, context};
-  if (r.length > 0) {
-    if (!take_line(r, sink, refusal, r.decoded)) return false;
-    r.length = 0;
+  if (r.skipping) {
+    r.skipping = false;
+    ++r.line;
+  } else if (r.length > 0) {
+    if (!next_line(r, sink, refusal)) return false;
   }
+  r.length = 0;
   if (r.triples) {
     r.triples = false;
-    emit_puzzle(r, r.triple_puzzle, sink);
+    emit_puzzle(r, r.triple_puzzle, r.triples_from, sink);
     return true;
   }
-  if (!end_grid(r, r.line + 1, 1, sink, refusal)) return false;
-  if (r.puzzles == 0) return refuse(refusal, Problem::kNoPuzzle, 0, 0);
+  if (!end_grid(r, r.line + 1, 1, sink, refusal) &&
+      !pass_over(r, sink, refusal)) {
+    return false;
+  }
+  if (r.puzzles == 0) {
+    refuse(refusal, Problem::kNoPuzzle, 0, 0);
+    return pass_over(r, sink, refusal);
+  }
   return true;
 }
 

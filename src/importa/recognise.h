@@ -41,13 +41,21 @@ struct Refusal {
   Problem problem = Problem::kNone;
   long line = 0;
   long column = 0;
-  // kBadCharacter: the character's code point; kNotText: the byte, or the
-  // control character.
+  // kBadCharacter: the character's code point; kAmbiguousLine: the mark
+  // the line is drawn with; kNotText: the byte, or the control character.
   std::uint32_t character = 0;
   // kWrongCellCount, kBadListLine: cells on the line or in the run;
-  // kGridCutShort: rows read; kAmbiguousLine: the empty-cell mark.
+  // kGridCutShort: rows read.
   int count = 0;
 };
+
+/// The refusal in Italian, as vortel-importa prints it after
+/// "vortel-importa: FILE: riga L, colonna C: " (kNoPuzzle: after
+/// "vortel-importa: FILE: "), without that prefix and without a line end.
+/// Like snprintf: writes at most `size` bytes, the terminating NUL
+/// included, and returns the length of the whole text.
+std::size_t describe_refusal(const Refusal& refusal, char* out,
+                             std::size_t size);
 
 /// Called with each puzzle completed, in input order.
 using Emit = void (*)(const Puzzle& puzzle, void* context);
@@ -80,6 +88,7 @@ struct Recogniser {
   char text[kMaxLine];
   std::size_t length = 0;
   bool swallow_lf = false;  // the last line ended in CR: a LF next is its end
+  bool skipping = false;    // a line too long, refused and being passed over
   long line = 0;            // lines completed so far
   std::uint32_t decoded[kMaxLine];  // the line's characters
   // The grid in progress.
@@ -90,8 +99,19 @@ struct Recogniser {
   // A file of triples, read as one puzzle.
   bool triples = false;
   int last_cell = -1;
+  long triples_from = 0;  // the line of the first triple
   Puzzle triple_puzzle{};
   long puzzles = 0;  // puzzles emitted
+  // During an Emit call: the line (from 1) where the puzzle being emitted
+  // starts, its list line or its grid's first row.
+  long emitted_line = 0;
+  // Unset (vortel-importa): feed and finish return false at the first
+  // refusal. Set, it is called with each refusal and the context of the
+  // feed or finish call; when it returns true the input goes on: the
+  // damaged entry (the refused line, with the grid in progress) is dropped,
+  // the grid state forgotten, and reading resumes at the next line. A grid
+  // cut short by a line is dropped without that line, which is read anew.
+  bool (*on_refusal)(const Refusal& refusal, void* context) = nullptr;
 };
 
 /// Takes the next `size` bytes of the input. Returns false, with `refusal`

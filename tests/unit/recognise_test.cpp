@@ -234,7 +234,7 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
       {row9 + row9 + "123456789", Problem::kGridCutShort, 4, 1, 3},
       {"1 1 4\n1 2 3 \n", Problem::kTripleFile, 2, 1, -1},
       {"1 2 4\n1 1 3\n", Problem::kTripleFile, 2, 1, -1},
-      {std::string(81, '-') + "\n", Problem::kAmbiguousLine, 1, 1, '-'},
+      {std::string(81, '-') + "\n", Problem::kAmbiguousLine, 1, 1, -1},
       {std::string(importa::kMaxLine + 1, ' '), Problem::kLineTooLong, 1, 1,
        -1},
       {"# nothing\n\nTabella iniziale\n------\n", Problem::kNoPuzzle, 0, 0, -1},
@@ -250,6 +250,8 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
     }
   }
   EXPECT_EQ(recognise("\u2502 1 2 3 \u2022 5\n").refusal.character, 0x2022U);
+  EXPECT_EQ(recognise(std::string(81, '-') + "\n").refusal.character,
+            std::uint32_t{'-'});
 }
 
 // Random puzzles drawn in random forms, several to an input with random

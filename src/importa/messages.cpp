@@ -1,0 +1,177 @@
+// The words of a refusal, shared by every program that reads puzzles
+// through the recogniser, so that each says the same thing of one input.
+#include <cstdarg>
+#include <cstdio>
+
+#include "importa/recognise.h"
+
+namespace importa {
+
+namespace {
+
+// Appends to a snprintf-like buffer: `length` counts the whole text even
+// past `size`, so that the caller learns how much room it needed.
+struct Text {
+  char* out;
+  std::size_t size;
+  std::size_t length = 0;
+};
+
+__attribute__((format(printf, 2, 3))) void add(Text& text, const char* format,
+                                               ...) {
+  char* at = text.length < text.size ? text.out + text.length : nullptr;
+  const std::size_t room = at == nullptr ? 0 : text.size - text.length;
+  std::va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(at, room, format, args);
+  va_end(args);
+  if (n > 0) text.length += static_cast<std::size_t>(n);
+}
+
+// The character as the user sees it: its UTF-8 bytes.
+void add_character(Text& text, std::uint32_t c) {
+  char bytes[5] = {};
+  if (c < 0x80) {
+    bytes[0] = static_cast<char>(c);
+  } else if (c < 0x800) {
+    bytes[0] = static_cast<char>(0xC0 | (c >> 6));
+    bytes[1] = static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    bytes[0] = static_cast<char>(0xE0 | (c >> 12));
+    bytes[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    bytes[2] = static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    bytes[0] = static_cast<char>(0xF0 | (c >> 18));
+    bytes[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    bytes[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    bytes[3] = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  add(text, "%s", bytes);
+}
+
+// Characters that cannot be seen, or that look like others: named by code
+// point as well, since quoting them shows nothing useful.
+const char* invisible_name(std::uint32_t c) {
+  switch (c) {
+  case 0xA0:
+    return "spazio non separabile";
+  case 0xAD:
+    return "trattino facoltativo";
+  case 0x200B:
+    return "spazio di larghezza zero";
+  case 0x200C:
+  case 0x200D:
+    return "carattere di larghezza zero";
+  case 0x2007:
+  case 0x2009:
+  case 0x202F:
+    return "spazio stretto";
+  case 0x2010:
+  case 0x2011:
+  case 0x2012:
+  case 0x2013:
+  case 0x2014:
+  case 0x2212:
+    return "trattino";
+  case 0x2018:
+  case 0x2019:
+  case 0x201C:
+  case 0x201D:
+    return "virgoletta tipografica";
+  case 0x2024:
+  case 0x2027:
+  case 0x00B7:
+  case 0x2219:
+  case 0x22C5:
+    return "punto";
+  case 0x3000:
+    return "spazio ideografico";
+  case 0xFEFF:
+    return "BOM";
+  default:
+    return nullptr;
+  }
+}
+
+void add_bad_character(Text& text, std::uint32_t c) {
+  if (const char* name = invisible_name(c)) {
+    add(text, "carattere U+%04X (%s) non ammesso", static_cast<unsigned>(c),
+        name);
+  } else if (c >= 0xFF10 && c <= 0xFF19) {
+    add(text, "carattere U+%04X (cifra a larghezza piena) non ammesso",
+        static_cast<unsigned>(c));
+  } else {
+    add(text, "carattere '");
+    add_character(text, c);
+    add(text, "' non ammesso");
+  }
+  add(text,
+      ": le caselle sono le cifre da 1 a 9 e, per quelle vuote, uno tra "
+      ". 0 _ x X * - ?");
+}
+
+const char* rows_word(int count) {
+  return count == 1 ? "riga" : "righe";
+}
+
+}  // namespace
+
+std::size_t describe_refusal(const Refusal& refusal, char* out,
+                             std::size_t size) {
+  Text text{out, size};
+  if (size > 0) out[0] = '\0';
+  switch (refusal.problem) {
+  case Problem::kNone:
+  case Problem::kNoPuzzle:
+    add(text, "nessun gioco trovato");
+    break;
+  case Problem::kNotText:
+    add(text,
+        "non e' un testo (byte di codice %u): si leggono solo testi ASCII o "
+        "UTF-8, e un archivio compresso va prima decompresso",
+        static_cast<unsigned>(refusal.character));
+    break;
+  case Problem::kBadCharacter:
+    add_bad_character(text, refusal.character);
+    break;
+  case Problem::kLineTooLong:
+    add(text, "riga piu' lunga di %zu byte", kMaxLine);
+    break;
+  case Problem::kTripleFile:
+    add(text,
+        "l'archivio e' gia' nel formato di vortel (righe \"riga colonna "
+        "cifra\"): si puo' dare a vortel cosi' com'e'");
+    break;
+  case Problem::kWrongCellCount:
+    add(text,
+        "riga di %d caselle, ne servono 9 (una riga della tabella) o 81 (un "
+        "gioco intero)",
+        refusal.count);
+    break;
+  case Problem::kBadListLine:
+    add(text,
+        "%d caselle di seguito, un gioco su una riga ne ha 81 (un'etichetta "
+        "o un commento va separato dalle caselle con uno spazio)",
+        refusal.count);
+    break;
+  case Problem::kListTrailer:
+    add(text,
+        "dopo le 81 caselle serve uno spazio, una tabulazione, ',' o ';' "
+        "prima del resto della riga (per esempio un commento)");
+    break;
+  case Problem::kGridCutShort:
+    add(text, "tabella interrotta dopo %d %s su 9", refusal.count,
+        rows_word(refusal.count));
+    break;
+  case Problem::kAmbiguousLine:
+    add(text, "riga ambigua: puo' essere una riga di caselle vuote '");
+    add_character(text, refusal.character);
+    add(text,
+        "' o una riga di separazione (per le caselle vuote usare un altro "
+        "segno, per esempio '.')");
+    break;
+  }
+  return text.length;
+}
+
+}  // namespace importa
