@@ -69,7 +69,11 @@ int usage_error(const char* message, const char* argument) {
 // --help and --version: the status says whether the text was written.
 int print_text(const char* text) {
   std::fputs(text, stdout);
-  return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
+  if (std::fflush(stdout) == 0) return kExitOk;
+  std::fprintf(
+      stderr, "vortel-importa: errore in scrittura sullo standard output: %s\n",
+      std::strerror(errno));
+  return kExitFile;
 }
 
 // Returns -1 when the run goes on, else the exit status.

@@ -147,6 +147,10 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
         "riga di %d caselle, ne servono 9 (una riga della tabella) o 81 (un "
         "gioco intero)",
         refusal.count);
+    if (refusal.count == 4 || refusal.count == 6 || refusal.count == 16) {
+      add(text, ": sembra un gioco %dx%d, si leggono solo giochi 9x9",
+          refusal.count, refusal.count);
+    }
     break;
   case Problem::kBadListLine:
     add(text,
@@ -162,6 +166,38 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
   case Problem::kGridCutShort:
     add(text, "tabella interrotta dopo %d %s su 9", refusal.count,
         rows_word(refusal.count));
+    break;
+  case Problem::kCellsInText:
+    add(text,
+        "%d caselle in una riga che non e' un gioco: un gioco su una riga ne "
+        "ha 81 e una riga di tabella 9 (un titolo o un commento non puo' "
+        "contenerne 9 di seguito; una riga che inizia con # e' un commento)",
+        refusal.count);
+    break;
+  case Problem::kBandBroken:
+    add(text,
+        "separazione dopo %d %s della tabella: ogni fascia ha 3 righe, e una "
+        "tabella 9",
+        refusal.count, rows_word(refusal.count));
+    break;
+  case Problem::kRepeatedRow:
+    add(text,
+        "riga della tabella ripetuta: la stessa riga compare due volte "
+        "di seguito");
+    break;
+  case Problem::kRowLabels:
+    add(text,
+        "solo alcune righe della tabella hanno un'etichetta: o tutte o "
+        "nessuna");
+    break;
+  case Problem::kNotTriples:
+    add(text,
+        "riga diversa da \"riga colonna cifra\" in un archivio iniziato con "
+        "terne: una tabella va scritta con una casella per ogni colonna");
+    break;
+  case Problem::kOtherSize:
+    add(text, "sembra un gioco %dx%d: si leggono solo giochi 9x9",
+        refusal.count, refusal.count);
     break;
   case Problem::kAmbiguousLine:
     add(text, "riga ambigua: puo' essere una riga di caselle vuote '");

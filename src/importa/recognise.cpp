@@ -1,53 +1,30 @@
 // The recogniser: each line, classified by its characters (characters.h),
 // is in this order:
-//  1. a list line: it holds a run of exactly 81 cells, either side by side
-//     or one by one with a single blank or tab between them, with no cell
-//     touching the run on either side. What comes before is a label; after
-//     a blank, tab, ',' or ';' the rest of the line (a name, a rating, a
-//     solution) is ignored. A line whose first character is '#' and whose
-//     second is not a digit is a comment even if it holds such a run ("#12
-//     <81 cells>" is a label, "# <81 cells>" a puzzle commented out).
-//  2. a comment ('#' first) or a text line (a letter, or '[' first): skipped
-//     between grids; text ends a grid;
-//  3. a line of cells and decoration only: nothing but decoration is a rule;
-//     81 cells are a puzzle; nine cells a grid row; three single digits
-//     apart ("1 2 3") open a file of vortel's triples; a line drawn only
-//     with '-', '*' or '_' marks is a rule unless it has exactly nine of
-//     one of them, when it may be a row of nine empty cells or a rule: the
-//     grid decides (see ambiguous_line).
-// Anything else is refused where it stands.
+//  1. blank: between grids nothing, inside a grid the end of a band;
+//  2. a line of a file of vortel's triples, once its first line was one;
+//  3. a comment: '#' first, unless a number and a blank, ':' or ')' follow
+//     it and then the cells of a list puzzle ("#12 <81 cells>");
+//  4. a grid row with a label (A-I, R1, Riga 1:) before its nine cells;
+//  5. a line of cells and decoration only: nothing but decoration is a
+//     rule; 60 cells or more are list puzzles (list_line.cpp); nine cells
+//     a grid row; three single digits apart ("1 2 3") open a file of
+//     vortel's triples; a line drawn only with '-', '*' or '_' marks is a
+//     rule unless it has exactly nine of one of them, when it may be a row
+//     of nine empty cells or a rule: the grid decides (grid.cpp);
+//  6. any other line: list puzzles with labels and the rest of the line
+//     around them, or text; either way every run of nine cells or more on
+//     it must be a puzzle's (list_line.cpp).
+// Anything else is refused where it stands. Every cell of an input that is
+// read whole is thus in a puzzle, a comment, a solution, a column header
+// or a label.
 #include "importa/recognise.h"
 
 #include "importa/characters.h"
+#include "importa/recognise_parts.h"
 
 namespace importa {
 
-namespace {
-
-constexpr int kLongRun = 60;  // cells in a run that must have been a puzzle
-constexpr std::uint32_t kCellMarker = 1;  // a cell, in a shape
-
-void shape_of(const std::uint32_t* cp, int n, Shape& shape) {
-  shape.length = 0;
-  for (int i = 0; i < n; ++i) {
-    if (is_blank(cp[i])) continue;
-    if (shape.length == kMaxShape) {
-      shape.length = kMaxShape + 1;
-      return;
-    }
-    shape.text[shape.length++] = is_cell(cp[i]) ? kCellMarker : cp[i];
-  }
-}
-
-// Drawn alike, or too long to tell.
-bool same_shape(const Shape& a, const Shape& b) {
-  if (a.length > kMaxShape || b.length > kMaxShape) return true;
-  if (a.length != b.length) return false;
-  for (int i = 0; i < a.length; ++i) {
-    if (a.text[i] != b.text[i]) return false;
-  }
-  return true;
-}
+namespace parts {
 
 bool refuse(Refusal& refusal, Problem problem, long line, long column) {
   refusal.problem = problem;
@@ -56,143 +33,62 @@ bool refuse(Refusal& refusal, Problem problem, long line, long column) {
   return false;
 }
 
-struct Sink {
-  Emit emit;
-  void* context;
-};
-
 void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
                  const Sink& sink) {
   ++r.puzzles;
   r.emitted_line = line;
+  r.last = puzzle;
+  r.last_open = true;
   sink.emit(puzzle, sink.context);
 }
 
-int rows_of(const Recogniser& r) {
-  int rows = 0;
-  for (int i = 0; i < r.entry_count; ++i) rows += r.entries[i].pending ? 0 : 1;
-  return rows;
-}
-
-void clear_grid(Recogniser& r) {
-  r.entry_count = 0;
-  r.row_shape.length = -1;
-  r.marks = 0;
-}
-
-// Emits the grid from its entries, pending lines read as empty rows.
-void emit_grid(Recogniser& r, const Sink& sink) {
-  Puzzle puzzle{};
-  for (int i = 0; i < r.entry_count; ++i) {
-    for (unsigned c = 0; c < 9; ++c) {
-      puzzle[static_cast<unsigned>(9 * i) + c] = r.entries[i].cells[c];
+bool solves(const Puzzle& solution, const Puzzle& puzzle) {
+  unsigned seen[27] = {};  // the digits of each row, column and box
+  for (unsigned i = 0; i < 81; ++i) {
+    const unsigned d = solution[i];
+    if (d == 0 || (puzzle[i] != 0 && puzzle[i] != d)) return false;
+    const unsigned bit = 1U << d;
+    const unsigned row = i / 9;
+    const unsigned column = i % 9;
+    const unsigned units[3] = {row, 9 + column,
+                               18 + 3 * (row / 3) + column / 3};
+    for (unsigned unit : units) {
+      if ((seen[unit] & bit) != 0) return false;
+      seen[unit] |= bit;
     }
   }
-  const long line = r.entries[0].line;
-  clear_grid(r);
-  emit_puzzle(r, puzzle, line, sink);
-}
-
-void remove_entry(Recogniser& r, int index) {
-  for (int i = index + 1; i < r.entry_count; ++i)
-    r.entries[i - 1] = r.entries[i];
-  --r.entry_count;
-}
-
-// Decides the pending lines that the grid's rows now explain: drawn
-// otherwise than its rows, a rule; drawn alike with the mark its rows use
-// for an empty cell, a row; alike with another mark, a rule.
-void resolve_pending(Recogniser& r) {
-  if (r.row_shape.length < 0) return;  // no row yet
-  for (int i = 0; i < r.entry_count;) {
-    GridEntry& entry = r.entries[i];
-    if (entry.pending) {
-      if (!same_shape(entry.shape, r.row_shape)) {
-        remove_entry(r, i);
-        continue;
-      }
-      if ((r.marks >> empty_mark_bit(entry.mark)) & 1U) {
-        entry.pending = false;
-      } else if (r.marks != 0) {
-        remove_entry(r, i);
-        continue;
-      }
-    }
-    ++i;
-  }
-}
-
-bool refuse_ambiguous(const GridEntry& entry, Refusal& refusal) {
-  refusal.character = entry.mark;
-  return refuse(refusal, Problem::kAmbiguousLine, entry.line, entry.column);
-}
-
-// After an entry: emits the grid when its nine rows are there. Nine rows
-// with lines still pending, or more than nine once pending lines became
-// rows, could be split into grids in two ways: refused at the first line
-// that could be read both ways.
-bool check_full(Recogniser& r, const Sink& sink, Refusal& refusal) {
-  const int rows = rows_of(r);
-  if (rows < 9) return true;
-  if (rows == 9 && rows == r.entry_count) {
-    emit_grid(r, sink);
-    return true;
-  }
-  for (int i = 0; i < r.entry_count; ++i) {
-    if (r.entries[i].mark != 0) return refuse_ambiguous(r.entries[i], refusal);
-  }
-  return refuse_ambiguous(r.entries[0], refusal);  // not reached
-}
-
-// Something that is not part of a grid (text, a list puzzle, the end of the
-// input) at (line, column): a grid begun must be whole by then. Pending
-// lines with no row around them were rules; with rows, they are rows if
-// that makes the nine, since read as rules the grid would be cut short.
-bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
-              Refusal& refusal) {
-  const int rows = rows_of(r);
-  if (r.entry_count == 0 || (rows == 0 && r.entry_count < 9)) {
-    clear_grid(r);
-    return true;
-  }
-  if (r.entry_count == 9) {
-    emit_grid(r, sink);
-    return true;
-  }
-  refusal.count = rows;
-  return refuse(refusal, Problem::kGridCutShort, line, column);
-}
-
-bool add_entry(Recogniser& r, const GridEntry& entry, Refusal& refusal) {
-  if (r.entry_count == kMaxEntries) {
-    return refuse_ambiguous(r.entries[0], refusal);
-  }
-  r.entries[r.entry_count++] = entry;
   return true;
 }
 
-bool grid_row(Recogniser& r, const GridEntry& row, unsigned marks,
-              const Shape& shape, const Sink& sink, Refusal& refusal) {
-  if (!add_entry(r, row, refusal)) return false;
-  if (r.row_shape.length < 0) r.row_shape = shape;
-  r.marks |= marks;
-  resolve_pending(r);
-  return check_full(r, sink, refusal);
-}
+}  // namespace parts
 
-// Nine '-', '*' or '_' marks and decoration: a row of nine empty cells, or
-// a rule. Decided at once when the grid's rows already tell (see
-// resolve_pending), else kept pending until they do.
-bool ambiguous_line(Recogniser& r, GridEntry line, const Sink& sink,
-                    Refusal& refusal) {
-  line.pending = true;
-  if (!add_entry(r, line, refusal)) return false;
-  resolve_pending(r);
-  return check_full(r, sink, refusal);
+namespace {
+
+using parts::refuse;
+using parts::Sink;
+
+// Three integers apart, each with an optional sign: what a line of a
+// triple file is, written well or not.
+bool three_integers(const std::uint32_t* cp, int n) {
+  int numbers = 0;
+  for (int i = 0; i < n;) {
+    if (is_blank(cp[i])) {
+      ++i;
+      continue;
+    }
+    if (cp[i] == '+' || cp[i] == '-') ++i;
+    const int digits_from = i;
+    while (i < n && cp[i] >= '0' && cp[i] <= '9') ++i;
+    if (i == digits_from || (i < n && !is_blank(cp[i]))) return false;
+    ++numbers;
+  }
+  return numbers == 3;
 }
 
 // A line of vortel's triple files, as vortel-importa writes them: "r c d",
-// cells in row-major order.
+// cells in row-major order. A file whose lines are all triples, written
+// otherwise, is one for vortel as it is; a line that is no triple means
+// the file is not one at all.
 bool triple_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
                  Refusal& refusal) {
   const bool canonical = n == 5 && is_given(cp[0]) && cp[1] == ' ' &&
@@ -201,7 +97,10 @@ bool triple_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
                                    static_cast<int>(cp[2] - '1')
                              : -1;
   if (!canonical || cell <= r.last_cell) {
-    return refuse(refusal, Problem::kTripleFile, number, 1);
+    return refuse(
+        refusal,
+        three_integers(cp, n) ? Problem::kTripleFile : Problem::kNotTriples,
+        number, 1);
   }
   if (!r.triples) r.triples_from = number;
   r.triples = true;
@@ -211,97 +110,75 @@ bool triple_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
   return true;
 }
 
-bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int n, Run run,
-                 long number, const Sink& sink, Refusal& refusal) {
-  if (run.end < n) {
-    const std::uint32_t next = cp[run.end];
-    if (!is_blank(next) && next != ',' && next != ';') {
-      return refuse(refusal, Problem::kListTrailer, number, run.end + 1);
-    }
-  }
-  Puzzle puzzle{};
-  bool drawn = true;  // only rule-drawing marks: a rule as much as a puzzle
-  int count = 0;
-  for (int i = run.start; i < run.end; ++i) {
-    if (!is_cell(cp[i])) continue;
-    drawn = drawn && is_rule_mark(cp[i]);
-    puzzle[static_cast<unsigned>(count++)] =
-        is_given(cp[i]) ? static_cast<std::uint8_t>(cp[i] - '0') : 0;
-  }
-  if (drawn) {
-    refusal.character = cp[run.start];
-    return refuse(refusal, Problem::kAmbiguousLine, number, run.start + 1);
-  }
-  if (!end_grid(r, number, run.start + 1, sink, refusal)) return false;
-  emit_puzzle(r, puzzle, number, sink);
-  return true;
-}
-
 // The first line of a file of vortel's triples: only where no puzzle and
 // no grid row came before it.
 bool first_triple(Recogniser& r, const std::uint32_t* cp, int n, long number,
                   long column, Refusal& refusal) {
-  if (r.puzzles != 0 || rows_of(r) != 0) {
+  if (r.puzzles != 0 || parts::rows_of(r) != 0) {
     refusal.count = 3;
     return refuse(refusal, Problem::kWrongCellCount, number, column);
   }
-  clear_grid(r);
+  parts::clear_grid(r);
   return triple_line(r, cp, n, number, refusal);
 }
 
-// A line of cells and decoration only.
-bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
-               const Sink& sink, Refusal& refusal) {
-  const CellScan cells = scan_cells(cp, n);
-  if (cells.count == 0) return true;  // a rule of decoration alone
+// A line of cells and decoration only, from character `from` (past a row
+// label, when `labelled`).
+bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
+               bool labelled, long number, const Sink& sink, Refusal& refusal) {
+  const CellScan cells = scan_cells(cp + from, n - from);
+  if (cells.count == 0) return parts::grid_break(r, number, 1, refusal);
   GridEntry row;
   row.line = number;
-  row.column = cells.first + 1;
+  row.column = from + cells.first + 1;
+  row.labelled = labelled;
   for (unsigned c = 0; c < 9; ++c) row.cells[c] = cells.row[c];
-  if (cells.count == 3 && looks_like_triple(cp, n)) {
+  if (cells.count == 3 && !labelled && looks_like_triple(cp, n)) {
     return first_triple(r, cp, n, number, row.column, refusal);
   }
-  if (cells.drawn) {
+  if (cells.drawn && !labelled) {
     if (cells.count == 81 && cells.one_mark) {
       refusal.character = cells.rule_mark;
       return refuse(refusal, Problem::kAmbiguousLine, number, row.column);
     }
-    if (cells.count != 9 || !cells.one_mark) return true;  // a rule
+    if (cells.count != 9 || !cells.one_mark) {
+      return parts::grid_break(r, number, row.column, refusal);  // a rule
+    }
     row.mark = cells.rule_mark;
-    shape_of(cp, n, row.shape);
-    return ambiguous_line(r, row, sink, refusal);
+    parts::shape_of(cp, n, row.shape);
+    return parts::ambiguous_line(r, row, sink, refusal);
   }
-  if (cells.count == 81) {
-    return list_puzzle(r, cp, n, Run{0, n}, number, sink, refusal);
+  if (cells.count >= 60 && !labelled) {
+    parts::LineKind kind;
+    kind.cells = cells.count;
+    return parts::list_line(r, cp, n, kind, number, sink, refusal);
   }
   if (cells.count != 9) {
     refusal.count = cells.count;
     return refuse(refusal, Problem::kWrongCellCount, number, row.column);
   }
   Shape shape;
-  shape_of(cp, n, shape);
-  return grid_row(r, row, cells.marks, shape, sink, refusal);
+  parts::shape_of(cp + from, n - from, shape);
+  return parts::grid_row(r, row, cells.marks, shape, sink, refusal);
 }
 
-// A line with characters that are neither cells nor decoration, and no
-// list puzzle: a comment or text (skipped, text ending a grid), else
-// refused where its first such character stands.
-bool other_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
-                const LineScan& scan, int longest, const Sink& sink,
-                Refusal& refusal) {
-  if (cp[scan.first] == '#') return true;
-  const bool text = scan.letters || cp[scan.first] == '[';
-  if (longest >= kLongRun) {
-    refusal.count = longest;
-    return refuse(refusal, Problem::kBadListLine, number,
-                  longest_run_start(cp, n) + 1);
+// "#12 " before a list puzzle: where its cells start, or -1 for a comment.
+int hash_label_end(const std::uint32_t* cp, int n, int first) {
+  int i = first + 1;
+  while (i < n && cp[i] >= '0' && cp[i] <= '9') ++i;
+  if (i == first + 1 || i == n) return -1;
+  if (!is_blank(cp[i]) && cp[i] != ':' && cp[i] != ')') return -1;
+  ++i;
+  while (i < n && is_blank(cp[i])) ++i;
+  return i < n && is_cell(cp[i]) ? i : -1;
+}
+
+// Only cells and decoration from `from` on.
+bool cells_from(const std::uint32_t* cp, int n, int from) {
+  for (int i = from; i < n; ++i) {
+    if (!is_cell(cp[i]) && !is_decoration(cp[i])) return false;
   }
-  if (text) return end_grid(r, number, scan.first + 1, sink, refusal);
-  const std::uint32_t c = cp[scan.other];
-  refusal.character = c >= kNotUtf8 ? c - kNotUtf8 : c;
-  return refuse(refusal,
-                c >= kNotUtf8 ? Problem::kNotText : Problem::kBadCharacter,
-                number, scan.other + 1);
+  return true;
 }
 
 bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
@@ -320,25 +197,37 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
     refusal.character = cp[scan.control];
     return refuse(refusal, Problem::kNotText, number, scan.control + 1);
   }
-  if (scan.first < 0) return true;  // blank
+  if (scan.first < 0) return parts::grid_break(r, number, 1, refusal);
   if (r.triples) return triple_line(r, cp, n, number, refusal);
-  int longest = 0;
-  const Run run = find_list_run(cp, n, longest);
-  const bool comment = cp[scan.first] == '#' &&
-                       !(scan.first + 1 < n && is_given(cp[scan.first + 1]));
-  if (run.start >= 0 && !comment) {
-    return list_puzzle(r, cp, n, run, number, sink, refusal);
+  if (cp[scan.first] == '#') {
+    const int from = hash_label_end(cp, n, scan.first);
+    if (from < 0) {
+      r.last_open = false;
+      return true;  // a comment
+    }
+    parts::LineKind kind;
+    kind.from = from;
+    return parts::list_line(r, cp, n, kind, number, sink, refusal);
   }
-  if (scan.other >= 0 || scan.letters) {
-    return other_line(r, cp, n, number, scan, longest, sink, refusal);
+  const int label = parts::row_label_end(cp, n);
+  if (label >= 0 && cells_from(cp, n, label) &&
+      scan_cells(cp + label, n - label).count == 9) {
+    return cell_line(r, cp, n, label, true, number, sink, refusal);
   }
-  return cell_line(r, cp, n, number, sink, refusal);
+  if (scan.other < 0 && !scan.letters) {
+    return cell_line(r, cp, n, 0, false, number, sink, refusal);
+  }
+  parts::LineKind kind;
+  if (!scan.letters && cp[scan.first] != '[') kind.stray = scan.other;
+  return parts::list_line(r, cp, n, kind, number, sink, refusal);
 }
 
 // Forgets the grid in progress and a file of triples begun: what a refusal
 // that the caller passes over leaves behind.
 void forget(Recogniser& r) {
-  clear_grid(r);
+  parts::clear_grid(r);
+  r.last_open = false;
+  r.repeated_row = 0;
   r.triples = false;
   r.last_cell = -1;
   r.triple_puzzle = Puzzle{};
@@ -391,6 +280,18 @@ bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
       continue;
     }
     if (r.skipping) continue;
+    if (b == '\0') {  // not text, however long the line
+      const int before = decode(reinterpret_cast<const unsigned char*>(r.text),
+                                r.length, r.decoded);
+      int at = 0;  // the first character that is not text, the NUL at last
+      while (at < before && !is_control(r.decoded[at])) ++at;
+      refusal.character = at < before ? r.decoded[at] : 0;
+      refuse(refusal, Problem::kNotText, r.line + 1, at + 1);
+      if (!pass_over(r, sink, refusal)) return false;
+      r.skipping = true;
+      r.length = 0;
+      continue;
+    }
     if (r.length == kMaxLine) {
       refuse(refusal, Problem::kLineTooLong, r.line + 1, 1);
       if (!pass_over(r, sink, refusal)) return false;
@@ -414,10 +315,10 @@ bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal) {
   r.length = 0;
   if (r.triples) {
     r.triples = false;
-    emit_puzzle(r, r.triple_puzzle, r.triples_from, sink);
+    parts::emit_puzzle(r, r.triple_puzzle, r.triples_from, sink);
     return true;
   }
-  if (!end_grid(r, r.line + 1, 1, sink, refusal) &&
+  if (!parts::end_grid(r, r.line + 1, 1, sink, refusal) &&
       !pass_over(r, sink, refusal)) {
     return false;
   }

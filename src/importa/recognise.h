@@ -32,6 +32,12 @@ enum class Problem {
   kTripleFile,      // a file of vortel's triples not as vortel-importa writes
   kLineTooLong,     // longer than kMaxLine bytes
   kNoPuzzle,        // the input holds no puzzle at all
+  kCellsInText,     // a text line holding a run of nine or more cells
+  kBandBroken,      // a rule or blank line inside a grid, not between bands
+  kRepeatedRow,     // a grid row repeated on the next line
+  kRowLabels,       // some rows of a grid labelled and some not
+  kNotTriples,      // a line that is not a triple in a file begun with them
+  kOtherSize,       // a puzzle of another size than 9x9 (16x16, 6x6)
 };
 
 /// Why and where the input was refused. Lines and columns count from 1;
@@ -44,8 +50,8 @@ struct Refusal {
   // kBadCharacter: the character's code point; kAmbiguousLine: the mark
   // the line is drawn with; kNotText: the byte, or the control character.
   std::uint32_t character = 0;
-  // kWrongCellCount, kBadListLine: cells on the line or in the run;
-  // kGridCutShort: rows read.
+  // kWrongCellCount, kBadListLine, kCellsInText: cells on the line or in
+  // the run; kGridCutShort, kBandBroken: rows read; kOtherSize: the size.
   int count = 0;
 };
 
@@ -69,18 +75,23 @@ struct Shape {
   int length = -1;  // -1: none yet; kMaxShape + 1: too long to tell apart
 };
 
-/// One entry of the grid in progress: a row, or a line of nine rule-drawing
-/// marks ('-', '*' or '_') whose reading waits for the grid's context.
+/// One entry of the grid in progress: a row, a rule or blank line between
+/// rows, or a line of nine rule-drawing marks ('-', '*' or '_') whose
+/// reading waits for the grid's context.
 struct GridEntry {
   std::array<std::uint8_t, 9> cells{};
   bool pending = false;
+  bool rule = false;       // a rule or a blank line: bands end here
+  bool labelled = false;   // a row that carries a label (A, R1, Riga 1:)
+  bool header = false;     // 1 2 3 4 5 6 7 8 9 first: maybe column numbers
   std::uint32_t mark = 0;  // pending: the mark it is drawn with
   long line = 0;
   long column = 0;  // pending: its first mark
-  Shape shape;      // pending: how it is drawn
+  Shape shape;      // pending, header: how it is drawn
 };
 
-inline constexpr int kMaxEntries = 18;  // nine rows, nine lines pending
+// Nine rows, nine lines pending, a rule before each and one after.
+inline constexpr int kMaxEntries = 32;
 
 /// The recogniser's whole state. Value-initialise it to start.
 struct Recogniser {
@@ -96,6 +107,14 @@ struct Recogniser {
   int entry_count = 0;
   Shape row_shape;     // the shape of its first row
   unsigned marks = 0;  // the empty-cell marks its rows use, a bit each
+  // The puzzle last emitted, while only blank and rule lines followed it:
+  // a grid that is its solution is not a puzzle of its own.
+  Puzzle last{};
+  bool last_open = false;
+  // A row repeated on the next line (a grid with a row too many, unless
+  // the grid is whole anyway): where a refusal of the grid points.
+  long repeated_row = 0;
+  long repeated_column = 0;
   // A file of triples, read as one puzzle.
   bool triples = false;
   int last_cell = -1;

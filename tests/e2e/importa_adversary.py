@@ -23,12 +23,14 @@ Prints how many inputs were tried and refused; exits 1 on any failure.
 
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
 
 MARKS = ".0_xX*-?"
 SAFE_MARKS = ".0xX?"  # never drawn as a rule
+CELLS = "123456789" + MARKS
 
 BASE = [[(3 * (r % 3) + r // 3 + c) % 9 + 1 for c in range(9)] for r in range(9)]
 
@@ -71,7 +73,7 @@ def list_cells(cells, style):
     if style == "spaced":
         return " ".join(cells)
     if style == "groups":
-        return " ".join(cells[9 * i:9 * i + 9] for i in range(9))
+        return " ".join(cells[9 * i:9 * i + 9] for i in range((len(cells) + 8) // 9))
     # one blank apart, wider gaps between boxes and rows
     out = ""
     for i, c in enumerate(cells):
@@ -216,12 +218,11 @@ def damage_cell(rng, blocks, double):
     b = blocks[i]
     k = rng.choice(b["rows"])
     line = b["lines"][k]
-    if b["kind"] == "list":
-        cells = b["cells"]
-        p = rng.randrange(81)
-        relist(b, cells[:p] + (cells[p] * 2 if double else "") + cells[p + 1:])
-        return blocks, "refuse"
     positions = cell_positions(line)
+    if b["kind"] == "list":  # a cell of the puzzle, where it stands
+        start = len(b["label"])
+        end = len(line) - len(b["trailer"])
+        positions = [p for p in positions if start <= p < end]
     p = rng.choice(positions)
     line = line[:p] + (line[p] * 2 if double else "") + line[p + 1:]
     b["lines"][k] = line
@@ -277,16 +278,19 @@ def damage_label(rng, blocks):
     if i is None:
         return blocks, "same"
     b = blocks[i]
-    label = rng.choice(["Puzzle 7:", "Gioco:", "[12]", "Nugget ", "#9", "Sudoku x",
-                        "n. 12 ", "Golden Nugget:"])
-    b["lines"][0] = label + b["lines"][0]
-    if label in ("#9", "Sudoku x") or b["lines"][0].startswith("#12 "):
-        return blocks, "refuse" if label == "Sudoku x" else "either"
-    if b["lines"][0].startswith("#"):
-        # a comment now, whatever follows: the puzzle is not there
-        b["puzzles"] = []
+    label = rng.choice(["Puzzle 7:", "Gioco:", "[12]", "Nugget ", "#9",
+                        "Sudoku x", "n. 12 ", "Golden Nugget:"])
+    line = label + b["lines"][0]
+    b["lines"][0] = line
+    if line.startswith("#"):
+        # a comment, whatever follows, unless a number and a blank, ':' or
+        # ')' label a puzzle
+        if not re.match(r"#[0-9]+[ \t:)][ \t]*[" + re.escape(CELLS) + "]", line):
+            b["puzzles"] = []
         return blocks, "same"
-    return blocks, "same" if not b["maybe"] else "either"
+    if label == "Sudoku x" and b["label"] == "":
+        return blocks, "refuse"  # a cell glued on: 82 of them
+    return blocks, "same"
 
 
 def damage_join(rng, blocks):
@@ -372,7 +376,8 @@ def damage_insert(rng, blocks):
         b["lines"][0] += " " + b["solution"]
         return blocks, "same" if not b["maybe"] else "either"
     if what == "solution-grid":  # the next grid: not a puzzle
-        g = grid_block(rng, b["solution"], b["solution"], b.get("style"))
+        style = b.get("style") if b["kind"] == "grid" else None
+        g = grid_block(rng, b["solution"], b["solution"], style)
         g["puzzles"] = []
         blocks.insert(i + 1, g)
         blocks.insert(i + 1, text_block(rng) | {"lines": [""]})
