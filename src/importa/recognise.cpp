@@ -97,10 +97,13 @@ bool triple_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
                                    static_cast<int>(cp[2] - '1')
                              : -1;
   if (!canonical || cell <= r.last_cell) {
-    return refuse(
-        refusal,
-        three_integers(cp, n) ? Problem::kTripleFile : Problem::kNotTriples,
-        number, 1);
+    // Three integers: refused at the end as a file for vortel as it is,
+    // unless a line that is none shows it is not one.
+    if (!three_integers(cp, n)) {
+      return refuse(refusal, Problem::kNotTriples, number, 1);
+    }
+    if (r.triples_doubt == 0) r.triples_doubt = number;
+    return true;
   }
   if (!r.triples) r.triples_from = number;
   r.triples = true;
@@ -229,6 +232,7 @@ void forget(Recogniser& r) {
   r.last_open = false;
   r.repeated_row = 0;
   r.triples = false;
+  r.triples_doubt = 0;
   r.last_cell = -1;
   r.triple_puzzle = Puzzle{};
 }
@@ -313,6 +317,10 @@ bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal) {
     if (!next_line(r, sink, refusal)) return false;
   }
   r.length = 0;
+  if (r.triples && r.triples_doubt != 0) {
+    refuse(refusal, Problem::kTripleFile, r.triples_doubt, 1);
+    if (!pass_over(r, sink, refusal)) return false;
+  }
   if (r.triples) {
     r.triples = false;
     parts::emit_puzzle(r, r.triple_puzzle, r.triples_from, sink);

@@ -118,7 +118,8 @@ struct Recogniser {
   // A file of triples, read as one puzzle.
   bool triples = false;
   int last_cell = -1;
-  long triples_from = 0;  // the line of the first triple
+  long triples_from = 0;   // the line of the first triple
+  long triples_doubt = 0;  // the first triple not as vortel-importa writes
   Puzzle triple_puzzle{};
   long puzzles = 0;  // puzzles emitted
   // During an Emit call: the line (from 1) where the puzzle being emitted
