@@ -86,6 +86,7 @@ int parse_arguments(int argc, char** argv, Arguments& args) {
     }
     if (std::strcmp(arg, "-o") == 0) {
       if (i + 1 >= argc) return usage_error("manca il nome dopo", arg);
+      if (args.output != nullptr) return usage_error("opzione ripetuta", arg);
       args.output = argv[++i];
       if (args.output[0] == '\0') return usage_error("nome vuoto dopo", arg);
     } else if (arg[0] == '-' && arg[1] != '\0') {
@@ -107,7 +108,15 @@ struct Input {
 int open_input(const char* path, Input& in) {
   if (path != nullptr && std::strcmp(path, "-") != 0) {
     in.name = path;
-    in.fd = open(path, O_RDONLY | O_CLOEXEC);
+    // Opening a FIFO waits for a writer; a signal meanwhile ends the run by
+    // that signal, as at any other moment.
+    do {
+      in.fd = open(path, O_RDONLY | O_CLOEXEC);
+      if (in.fd < 0 && errno == EINTR && importa::interrupted()) {
+        Output nothing;
+        importa::end_by_signal(nothing);
+      }
+    } while (in.fd < 0 && errno == EINTR);
   }
   struct stat info;
   int error = 0;
@@ -178,14 +187,15 @@ int main(int argc, char** argv) {
   Input in;
   if (const int status = open_input(args.input, in); status != kExitOk)
     return status;
-  Output out;
+  static Output out;  // large: kept out of the stack
   int status = importa::plan_output(args.output, out);
   if (status == kExitOk) status = read_input(in, out);
   if (status == kExitOk) status = importa::commit_output(in.name, out);
-  if (importa::interrupted()) importa::end_by_signal(out);
   if (status != kExitOk) {
+    if (importa::interrupted()) importa::end_by_signal(out);
     importa::clean_up(out);
     return status;
   }
-  return importa::finish_output(out);
+  importa::finish_output(out);
+  return kExitOk;
 }
