@@ -227,6 +227,22 @@ bool no_puzzle(Recogniser& r, const std::uint32_t* cp, int n,
   return end_grid(r, number, kind.from + 1, sink, refusal);  // text
 }
 
+// A row's label from `i`: a letter A-I, or R or Riga and a digit 1-9.
+// Returns where it ends, or -1.
+int row_label_word(const std::uint32_t* cp, int n, int i) {
+  if (i + 1 < n &&
+      ((cp[i] >= 'A' && cp[i] <= 'I') || (cp[i] >= 'a' && cp[i] <= 'i'))) {
+    return i + 1;
+  }
+  if (i == n || (cp[i] != 'R' && cp[i] != 'r')) return -1;
+  ++i;
+  if (i + 2 < n && cp[i] == 'i' && cp[i + 1] == 'g' && cp[i + 2] == 'a') {
+    i += 3;  // Riga 1
+    while (i < n && is_blank(cp[i])) ++i;
+  }
+  return i < n && is_given(cp[i]) ? i + 1 : -1;
+}
+
 }  // namespace
 
 bool list_line(Recogniser& r, const std::uint32_t* cp, int n,
@@ -260,20 +276,8 @@ bool list_line(Recogniser& r, const std::uint32_t* cp, int n,
 int row_label_end(const std::uint32_t* cp, int n) {
   int i = 0;
   while (i < n && is_blank(cp[i])) ++i;
-  if (i + 1 < n &&
-      ((cp[i] >= 'A' && cp[i] <= 'I') || (cp[i] >= 'a' && cp[i] <= 'i'))) {
-    ++i;  // A-I
-  } else if (i < n && (cp[i] == 'R' || cp[i] == 'r')) {
-    ++i;
-    if (i + 2 < n && cp[i] == 'i' && cp[i + 1] == 'g' && cp[i + 2] == 'a') {
-      i += 3;  // Riga 1
-      while (i < n && is_blank(cp[i])) ++i;
-    }
-    if (i == n || !is_given(cp[i])) return -1;
-    ++i;
-  } else {
-    return -1;
-  }
+  i = row_label_word(cp, n, i);
+  if (i < 0) return -1;
   if (i < n && (cp[i] == ':' || cp[i] == ')' || cp[i] == '|')) return i + 1;
   return i < n && is_blank(cp[i]) ? i : -1;
 }

@@ -114,6 +114,49 @@ const char* rows_word(int count) {
   return count == 1 ? "riga" : "righe";
 }
 
+// The problems of a row or a grid, and of inputs of another kind or size.
+void add_grid_problem(Text& text, const Refusal& refusal) {
+  if (refusal.problem == Problem::kWrongCellCount) {
+    add(text,
+        "riga di %d caselle, ne servono 9 (una riga della tabella) o 81 (un "
+        "gioco intero)",
+        refusal.count);
+    if (refusal.count == 4 || refusal.count == 6 || refusal.count == 16) {
+      add(text, ": sembra un gioco %dx%d, si leggono solo giochi 9x9",
+          refusal.count, refusal.count);
+    }
+  } else if (refusal.problem == Problem::kGridCutShort) {
+    add(text, "tabella interrotta dopo %d %s su 9", refusal.count,
+        rows_word(refusal.count));
+  } else if (refusal.problem == Problem::kBandBroken) {
+    add(text,
+        "separazione dopo %d %s della tabella: ogni fascia ha 3 righe, e una "
+        "tabella 9",
+        refusal.count, rows_word(refusal.count));
+  } else if (refusal.problem == Problem::kRepeatedRow) {
+    add(text,
+        "riga della tabella ripetuta: la stessa riga compare due volte "
+        "di seguito");
+  } else if (refusal.problem == Problem::kRowLabels) {
+    add(text,
+        "solo alcune righe della tabella hanno un'etichetta: o tutte o "
+        "nessuna");
+  } else if (refusal.problem == Problem::kAmbiguousLine) {
+    add(text, "riga ambigua: puo' essere una riga di caselle vuote '");
+    add_character(text, refusal.character);
+    add(text,
+        "' o una riga di separazione (per le caselle vuote usare un altro "
+        "segno, per esempio '.')");
+  } else if (refusal.problem == Problem::kNotTriples) {
+    add(text,
+        "riga diversa da \"riga colonna cifra\" in un archivio iniziato con "
+        "terne: una tabella va scritta con una casella per ogni colonna");
+  } else if (refusal.problem == Problem::kOtherSize) {
+    add(text, "sembra un gioco %dx%d: si leggono solo giochi 9x9",
+        refusal.count, refusal.count);
+  }
+}
+
 }  // namespace
 
 std::size_t describe_refusal(const Refusal& refusal, char* out,
@@ -142,16 +185,6 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
         "l'archivio e' gia' nel formato di vortel (righe \"riga colonna "
         "cifra\"): si puo' dare a vortel cosi' com'e'");
     break;
-  case Problem::kWrongCellCount:
-    add(text,
-        "riga di %d caselle, ne servono 9 (una riga della tabella) o 81 (un "
-        "gioco intero)",
-        refusal.count);
-    if (refusal.count == 4 || refusal.count == 6 || refusal.count == 16) {
-      add(text, ": sembra un gioco %dx%d, si leggono solo giochi 9x9",
-          refusal.count, refusal.count);
-    }
-    break;
   case Problem::kBadListLine:
     add(text,
         "%d caselle di seguito, un gioco su una riga ne ha 81 (un'etichetta "
@@ -163,10 +196,6 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
         "dopo le 81 caselle serve uno spazio, una tabulazione, ',' o ';' "
         "prima del resto della riga (per esempio un commento)");
     break;
-  case Problem::kGridCutShort:
-    add(text, "tabella interrotta dopo %d %s su 9", refusal.count,
-        rows_word(refusal.count));
-    break;
   case Problem::kCellsInText:
     add(text,
         "%d caselle in una riga che non e' un gioco: un gioco su una riga ne "
@@ -174,37 +203,15 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
         "contenerne 9 di seguito; una riga che inizia con # e' un commento)",
         refusal.count);
     break;
+  case Problem::kWrongCellCount:
+  case Problem::kGridCutShort:
   case Problem::kBandBroken:
-    add(text,
-        "separazione dopo %d %s della tabella: ogni fascia ha 3 righe, e una "
-        "tabella 9",
-        refusal.count, rows_word(refusal.count));
-    break;
   case Problem::kRepeatedRow:
-    add(text,
-        "riga della tabella ripetuta: la stessa riga compare due volte "
-        "di seguito");
-    break;
   case Problem::kRowLabels:
-    add(text,
-        "solo alcune righe della tabella hanno un'etichetta: o tutte o "
-        "nessuna");
-    break;
-  case Problem::kNotTriples:
-    add(text,
-        "riga diversa da \"riga colonna cifra\" in un archivio iniziato con "
-        "terne: una tabella va scritta con una casella per ogni colonna");
-    break;
-  case Problem::kOtherSize:
-    add(text, "sembra un gioco %dx%d: si leggono solo giochi 9x9",
-        refusal.count, refusal.count);
-    break;
   case Problem::kAmbiguousLine:
-    add(text, "riga ambigua: puo' essere una riga di caselle vuote '");
-    add_character(text, refusal.character);
-    add(text,
-        "' o una riga di separazione (per le caselle vuote usare un altro "
-        "segno, per esempio '.')");
+  case Problem::kNotTriples:
+  case Problem::kOtherSize:
+    add_grid_problem(text, refusal);
     break;
   }
   return text.length;

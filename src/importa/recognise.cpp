@@ -261,6 +261,46 @@ bool next_line(Recogniser& r, const Sink& sink, Refusal& refusal) {
   }
 }
 
+// A line end: the line taken, or the end of one passed over.
+bool end_of_line(Recogniser& r, const Sink& sink, Refusal& refusal) {
+  if (r.skipping) {
+    r.skipping = false;
+    ++r.line;
+  } else if (!next_line(r, sink, refusal)) {
+    return false;
+  }
+  r.length = 0;
+  return true;
+}
+
+// A line refused before its end: the rest of it is passed over, if the
+// caller goes on.
+bool refuse_rest(Recogniser& r, const Sink& sink, const Refusal& refusal) {
+  if (!pass_over(r, sink, refusal)) return false;
+  r.skipping = true;
+  r.length = 0;
+  return true;
+}
+
+// A byte of a line.
+bool add_byte(Recogniser& r, char b, const Sink& sink, Refusal& refusal) {
+  if (b == '\0') {  // not text, however long the line
+    const int before = decode(reinterpret_cast<const unsigned char*>(r.text),
+                              r.length, r.decoded);
+    int at = 0;  // the first character that is not text, the NUL at last
+    while (at < before && !is_control(r.decoded[at])) ++at;
+    refusal.character = at < before ? r.decoded[at] : 0;
+    refuse(refusal, Problem::kNotText, r.line + 1, at + 1);
+    return refuse_rest(r, sink, refusal);
+  }
+  if (r.length == kMaxLine) {
+    refuse(refusal, Problem::kLineTooLong, r.line + 1, 1);
+    return refuse_rest(r, sink, refusal);
+  }
+  r.text[r.length++] = b;
+  return true;
+}
+
 }  // namespace
 
 bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
@@ -274,36 +314,10 @@ bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
     }
     if (b == '\n' || b == '\r') {
       r.swallow_lf = b == '\r';
-      if (r.skipping) {
-        r.skipping = false;
-        ++r.line;
-      } else if (!next_line(r, sink, refusal)) {
-        return false;
-      }
-      r.length = 0;
-      continue;
+      if (!end_of_line(r, sink, refusal)) return false;
+    } else if (!r.skipping && !add_byte(r, b, sink, refusal)) {
+      return false;
     }
-    if (r.skipping) continue;
-    if (b == '\0') {  // not text, however long the line
-      const int before = decode(reinterpret_cast<const unsigned char*>(r.text),
-                                r.length, r.decoded);
-      int at = 0;  // the first character that is not text, the NUL at last
-      while (at < before && !is_control(r.decoded[at])) ++at;
-      refusal.character = at < before ? r.decoded[at] : 0;
-      refuse(refusal, Problem::kNotText, r.line + 1, at + 1);
-      if (!pass_over(r, sink, refusal)) return false;
-      r.skipping = true;
-      r.length = 0;
-      continue;
-    }
-    if (r.length == kMaxLine) {
-      refuse(refusal, Problem::kLineTooLong, r.line + 1, 1);
-      if (!pass_over(r, sink, refusal)) return false;
-      r.skipping = true;
-      r.length = 0;
-      continue;
-    }
-    r.text[r.length++] = b;
   }
   return true;
 }

@@ -147,16 +147,19 @@ TEST(RecogniseRuleTest, ALineHoldsWholePuzzlesOnly) {
 // grid to another across a blank line or a rule.
 TEST(RecogniseRuleTest, GridsKeepToTheirFrame) {
   const std::string full = rows(kPuzzle);
-  const std::string short_band = put_in(full, 2 * 18, "------+------\n");
-  const std::string blank_inside = put_in(full, 5 * 18, "\n");
-  const std::string doubled = put_in(full, 4 * 18, full.substr(4 * 18, 18));
+  constexpr std::size_t kRow = 18;  // the bytes of a row of rows()
+  const std::string short_band = put_in(full, 2 * kRow, "------+------\n");
+  const std::string blank_inside = put_in(full, 5 * kRow, "\n");
+  const std::string doubled =
+      put_in(full, 4 * kRow, full.substr(4 * kRow, kRow));
   expect_refused({
       {short_band, Problem::kBandBroken, 3, 1},
       {blank_inside, Problem::kBandBroken, 6, 1},
       {doubled + "\nTitolo\n", Problem::kRepeatedRow, 6, 1},
       {rows(kPuzzle, "ABCDEFGH "), Problem::kRowLabels, 9, 3},
   });
-  const std::string banded = put_in(put_in(full, 6 * 18, "\n"), 3 * 18, "\n");
+  const std::string banded =
+      put_in(put_in(full, 6 * kRow, "\n"), 3 * kRow, "\n");
   EXPECT_EQ(read(banded).puzzles, std::vector<std::string>{kPuzzle});
 }
 
