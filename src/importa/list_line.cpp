@@ -107,15 +107,24 @@ bool refuse_run(const CellRun& run, long number, Refusal& refusal) {
                 run.start + 1);
 }
 
+// A character not allowed where it stands; a byte that is not UTF-8
+// makes the input not text.
+bool refuse_character(std::uint32_t c, long number, long column,
+                      Refusal& refusal) {
+  if (c >= kNotUtf8) {
+    refusal.byte = static_cast<int>(c - kNotUtf8);
+    return refuse(refusal, Problem::kNotText, number, column);
+  }
+  refusal.character = c;
+  return refuse(refusal, Problem::kBadCharacter, number, column);
+}
+
 // Two runs that one stray character splits into a puzzle's 80 cells:
 // that character is what is wrong (a letter O for a 0, a stray quote).
 bool refuse_split(const std::uint32_t* cp, const CellRun& before, long number,
                   Refusal& refusal) {
   const std::uint32_t c = cp[before.end];
-  refusal.character = c >= kNotUtf8 ? c - kNotUtf8 : c;
-  return refuse(refusal,
-                c >= kNotUtf8 ? Problem::kNotText : Problem::kBadCharacter,
-                number, before.end + 1);
+  return refuse_character(c, number, before.end + 1, refusal);
 }
 
 // Characters [from, to) of a line are no puzzle's: they may not hold a
@@ -218,10 +227,7 @@ bool no_puzzle(Recogniser& r, const std::uint32_t* cp, int n,
   if (!account(cp, kind.from, n, number, refusal)) return false;
   if (kind.stray >= 0) {
     const std::uint32_t c = cp[kind.stray];
-    refusal.character = c >= kNotUtf8 ? c - kNotUtf8 : c;
-    return refuse(refusal,
-                  c >= kNotUtf8 ? Problem::kNotText : Problem::kBadCharacter,
-                  number, kind.stray + 1);
+    return refuse_character(c, number, kind.stray + 1, refusal);
   }
   r.last_open = false;
   return end_grid(r, number, kind.from + 1, sink, refusal);  // text

@@ -172,7 +172,8 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
     add(text,
         "non e' un testo (byte di codice %u): si leggono solo testi ASCII o "
         "UTF-8, e un archivio compresso va prima decompresso",
-        static_cast<unsigned>(refusal.character));
+        refusal.byte >= 0 ? static_cast<unsigned>(refusal.byte)
+                          : static_cast<unsigned>(refusal.character));
     break;
   case Problem::kBadCharacter:
     add_bad_character(text, refusal.character);

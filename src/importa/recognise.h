@@ -48,8 +48,11 @@ struct Refusal {
   long line = 0;
   long column = 0;
   // kBadCharacter: the character's code point; kAmbiguousLine: the mark
-  // the line is drawn with; kNotText: the byte, or the control character.
+  // the line is drawn with; kNotText: the control character, when `byte`
+  // is -1.
   std::uint32_t character = 0;
+  // kNotText: a byte that starts no UTF-8 sequence, -1 for none.
+  int byte = -1;
   // kWrongCellCount, kBadListLine, kCellsInText: cells on the line or in
   // the run; kGridCutShort, kBandBroken: rows read; kOtherSize: the size.
   int count = 0;

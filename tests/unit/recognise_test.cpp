@@ -252,6 +252,10 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
     }
   }
   EXPECT_EQ(recognise("\u2502 1 2 3 \u2022 5\n").refusal.character, 0x2022U);
+  const importa::Refusal not_utf8 = recognise("123\xB7 56789\n").refusal;
+  EXPECT_EQ(not_utf8.byte, 0xB7);
+  EXPECT_EQ(recognise(std::string("1\x01")).refusal.byte, -1);
+  EXPECT_EQ(recognise(std::string("1\x01")).refusal.character, 1U);
   EXPECT_EQ(recognise(std::string(81, '-') + "\n").refusal.character,
             std::uint32_t{'-'});
 }
