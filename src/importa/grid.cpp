@@ -48,7 +48,10 @@ void emit_grid(Recogniser& r, const Sink& sink) {
     if (entry.rule) continue;
     if (line == 0) line = entry.line;
     for (unsigned c = 0; c < 9; ++c) puzzle[at++] = entry.cells[c];
+    r.previous_end = entry.line;
   }
+  r.previous_shape = r.row_shape;
+  r.previous_marks = r.marks;
   clear_grid(r);
   if (r.last_open && solves(puzzle, r.last)) return;  // its solution
   emit_puzzle(r, puzzle, line, sink);
@@ -217,6 +220,12 @@ bool grid_row(Recogniser& r, const GridEntry& row, unsigned marks,
 // else kept pending until they do.
 bool ambiguous_line(Recogniser& r, GridEntry line, const Sink& sink,
                     Refusal& refusal) {
+  const unsigned mark = 1U << empty_mark_bit(line.mark);
+  if (r.entry_count == 0 && line.line == r.previous_end + 1 &&
+      (r.previous_marks & mark) != 0 &&
+      same_shape(line.shape, r.previous_shape)) {
+    return grid_row(r, line, mark, line.shape, sink, refusal);  // a 10th row
+  }
   line.pending = true;
   if (!add_entry(r, line, refusal)) return false;
   resolve_pending(r);

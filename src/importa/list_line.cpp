@@ -219,7 +219,7 @@ bool no_puzzle(Recogniser& r, const std::uint32_t* cp, int n,
     refusal.count = 16;
     return refuse(refusal, Problem::kOtherSize, number, kind.from + 1);
   }
-  if (kind.cells >= 0) {
+  if (kind.cells >= 0 && (kind.cells < kLongRun || kind.cells > kMaxRun)) {
     refusal.count = kind.cells;
     return refuse(refusal, Problem::kWrongCellCount, number,
                   first_cell(cp, n, kind.from) + 1);
@@ -259,8 +259,7 @@ bool list_line(Recogniser& r, const std::uint32_t* cp, int n,
   for (int i = kind.from; i < n; ++i) {
     if (!is_cell(cp[i]) || (i > kind.from && is_cell(cp[i - 1]))) continue;
     const Take take = take_cells(cp, n, i);
-    if (take.count != kPuzzleCells || take.touching ||
-        (!take.regular && kind.cells != kPuzzleCells) ||
+    if (take.count != kPuzzleCells || take.touching || !take.regular ||
         goes_back(cp, kind.from, i, take)) {
       continue;
     }

@@ -187,6 +187,13 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
         "cifra\"): si puo' dare a vortel cosi' com'e'");
     break;
   case Problem::kBadListLine:
+    if (refusal.count == 81) {
+      add(text,
+          "81 caselle disposte in modo irregolare: in un gioco su una riga "
+          "le caselle sono di seguito, separate da uno spazio o in gruppi "
+          "uguali (un'etichetta va separata dalle caselle con uno spazio)");
+      break;
+    }
     add(text,
         "%d caselle di seguito, un gioco su una riga ne ha 81 (un'etichetta "
         "o un commento va separato dalle caselle con uno spazio)",

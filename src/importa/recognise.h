@@ -118,6 +118,12 @@ struct Recogniser {
   // the grid is whole anyway): where a refusal of the grid points.
   long repeated_row = 0;
   long repeated_column = 0;
+  // The grid last emitted: how its rows were drawn, the empty-cell marks
+  // they used, and the line of its last row. A line of nine marks right
+  // after it, drawn like its rows, is a row too many, not a rule.
+  Shape previous_shape;
+  unsigned previous_marks = 0;
+  long previous_end = 0;
   // A file of triples, read as one puzzle.
   bool triples = false;
   int last_cell = -1;

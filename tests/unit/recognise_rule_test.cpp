@@ -205,7 +205,7 @@ TEST(RecogniseRuleTest, OtherSizesAndFormatsAreRefusedAsWhatTheyAre) {
 TEST(RecogniseRuleTest, RefusalInCrLfFileNamesItsLine) {
   expect_refused({
       {"Titolo\r\n\r\n" + kPuzzle + "\r\n" + kPuzzle.substr(2) + "\r\n",
-       Problem::kWrongCellCount, 4, 1},
+       Problem::kBadListLine, 4, 1},
       {"a\rb\r\n123456789\r\n12345678\r\n", Problem::kWrongCellCount, 4, 1},
   });
 }

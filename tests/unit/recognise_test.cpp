@@ -227,7 +227,7 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
       {std::string("\x1F\x8B\x08\x00", 4), Problem::kNotText, 1, 1, -1},
       {"12345678\n", Problem::kWrongCellCount, 1, 1, 8},
       {"  1 2 3 4 5 6 7 8 9 1\n", Problem::kWrongCellCount, 1, 3, 10},
-      {kPuzzle + "1\n", Problem::kWrongCellCount, 1, 1, 82},
+      {kPuzzle + "1\n", Problem::kBadListLine, 1, 1, 82},
       {"\u00C8: " + kPuzzle.substr(1) + "\n", Problem::kBadListLine, 1, 4, 80},
       {kPuzzle + "#hard\n", Problem::kListTrailer, 1, 82, -1},
       {row9 + row9b + "Titolo\n", Problem::kGridCutShort, 3, 1, 2},
