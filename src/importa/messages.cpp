@@ -114,6 +114,21 @@ const char* rows_word(int count) {
   return count == 1 ? "riga" : "righe";
 }
 
+// A run of cells that should have been a list puzzle.
+void add_damaged_run(Text& text, const Refusal& refusal) {
+  if (refusal.count == 81) {
+    add(text,
+        "81 caselle disposte in modo irregolare: in un gioco su una riga "
+        "le caselle sono di seguito, separate da uno spazio o in gruppi "
+        "uguali (un'etichetta va separata dalle caselle con uno spazio)");
+    return;
+  }
+  add(text,
+      "%d caselle di seguito, un gioco su una riga ne ha 81 (un'etichetta "
+      "o un commento va separato dalle caselle con uno spazio)",
+      refusal.count);
+}
+
 // The problems of a row or a grid, and of inputs of another kind or size.
 void add_grid_problem(Text& text, const Refusal& refusal) {
   if (refusal.problem == Problem::kWrongCellCount) {
@@ -187,17 +202,7 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
         "cifra\"): si puo' dare a vortel cosi' com'e'");
     break;
   case Problem::kBadListLine:
-    if (refusal.count == 81) {
-      add(text,
-          "81 caselle disposte in modo irregolare: in un gioco su una riga "
-          "le caselle sono di seguito, separate da uno spazio o in gruppi "
-          "uguali (un'etichetta va separata dalle caselle con uno spazio)");
-      break;
-    }
-    add(text,
-        "%d caselle di seguito, un gioco su una riga ne ha 81 (un'etichetta "
-        "o un commento va separato dalle caselle con uno spazio)",
-        refusal.count);
+    add_damaged_run(text, refusal);
     break;
   case Problem::kListTrailer:
     add(text,
