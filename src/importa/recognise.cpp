@@ -166,10 +166,13 @@ bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
 }
 
 // "#12 " before a list puzzle: where its cells start, or -1 for a comment.
+// The number is shorter than a run of nine cells: "#<81 digits> ..." is a
+// puzzle commented out, whatever follows it.
 int hash_label_end(const std::uint32_t* cp, int n, int first) {
+  constexpr int kLongestNumber = 8;
   int i = first + 1;
   while (i < n && cp[i] >= '0' && cp[i] <= '9') ++i;
-  if (i == first + 1 || i == n) return -1;
+  if (i == first + 1 || i > first + 1 + kLongestNumber || i == n) return -1;
   if (!is_blank(cp[i]) && cp[i] != ':' && cp[i] != ')') return -1;
   ++i;
   while (i < n && is_blank(cp[i])) ++i;

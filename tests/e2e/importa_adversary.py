@@ -2,6 +2,7 @@
 """Adversarial inputs for vortel-importa.
 
     importa_adversary.py IMPORTA SCRATCH [--count N] [--seed S] [--verbose]
+                         [--only TRIAL]
 
 Builds valid inputs of every form vortel-importa reads (one to five puzzles,
 with labels, ratings, frames, column headers and empty-cell marks of every
@@ -285,7 +286,7 @@ def damage_label(rng, blocks):
     if line.startswith("#"):
         # a comment, whatever follows, unless a number and a blank, ':' or
         # ')' label a puzzle
-        if not re.match(r"#[0-9]+[ \t:)][ \t]*[" + re.escape(CELLS) + "]", line):
+        if not re.match(r"#[0-9]{1,8}[ \t:)][ \t]*[" + re.escape(CELLS) + "]", line):
             b["puzzles"] = []
         return blocks, "same"
     if label == "Sudoku x" and b["label"] == "":
@@ -450,6 +451,7 @@ def main():
     count = int(args[args.index("--count") + 1]) if "--count" in args else 300
     seed = int(args[args.index("--seed") + 1]) if "--seed" in args else 20261208
     verbose = "--verbose" in args
+    only = int(args[args.index("--only") + 1]) if "--only" in args else -1
     rng = random.Random(seed)
     tried = refused = failures = false_refusals = 0
     by_damage = {}
@@ -463,6 +465,8 @@ def main():
         if any(b["maybe"] for b in blocks) and expect == "same":
             expect = "either"
         text = render(blocks, rng)
+        if 0 <= only != trial:
+            continue  # made, to keep the sequence, but not run
         proc, left, written = run_one(importa, scratch, text)
         tried += 1
         stats = by_damage.setdefault(damage, [0, 0])

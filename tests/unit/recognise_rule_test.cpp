@@ -118,6 +118,11 @@ TEST(RecogniseRuleTest, LabelsNeverHideCells) {
   // A line starting with '#' is a comment, a puzzle glued to it included.
   EXPECT_EQ(read("#" + kPuzzle + "\n# " + kOther + "\n" + kOther).puzzles,
             std::vector<std::string>{kOther});
+  const std::string zeros =
+      "9000000601003009400502000080080000317000980000020"
+      "030000290600000007402000300000000";
+  EXPECT_EQ(read("#" + zeros + " " + kSolution + "\n" + kOther).puzzles,
+            std::vector<std::string>{kOther});
 }
 
 // A line is one puzzle or none; a second run of 81 is a second puzzle, or
