@@ -23,7 +23,7 @@ a column in two bands taken for one|src/solver/bands.cpp|             (columns[1
 -S drops solution 7777|src/front/report.cpp|print_board(g_sink, solution, g_title);|if (g_solution_count != 7777) print_board(g_sink, solution, g_title);
 -S progress line whatever the sink|src/front/report.cpp|if (g_sink != stdout) {|if (true) {
 importa: 9999.txt left at four digits|src/importa/output.cpp|for (long n = 1; n <= out.count; ++n) {|for (long n = 1; n < out.count; ++n) {
-importa: the LF of a CR LF counted as a line|src/importa/recognise.cpp|r.swallow_lf = b == '\r';|r.swallow_lf = false;
+importa: the LF of a CR LF counted as a line|src/importa/stream.cpp|r.swallow_lf = b == '\r';|r.swallow_lf = false;
 importa: a run of cells in a text line skipped|src/importa/list_line.cpp|constexpr int kRowRun = 9;|constexpr int kRowRun = 101;
 importa: a rule line inside a band passed|src/importa/grid.cpp|} else if (rows % 3 != 0) {|} else if (rows % 3 != 0 \&\& false) {
 importa: any second run taken for a solution|src/importa/list_line.cpp|if (second \&\& r.last_open \&\& solves(puzzle, r.last)) return true;|if (second) return true;

@@ -102,7 +102,7 @@ int rename_scratch_to_target(Output& out) {
 int check_earlier(const Output& out) {
   const int fd = dup(out.target_fd);
   DIR* directory = fd < 0 ? nullptr : fdopendir(fd);
-  if (directory == nullptr) return say_directory_error(out, errno);
+  if (directory == nullptr) return say_directory_error(out.target, errno);
   int status = kExitOk;
   while (const dirent* entry = readdir(directory)) {
     if (!is_numbered_name(entry->d_name)) continue;
@@ -120,9 +120,9 @@ int check_earlier(const Output& out) {
 // one ends, and found free of earlier conversions.
 int open_target(Output& out) {
   out.target_fd = open(out.target, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (out.target_fd < 0) return say_directory_error(out, errno);
+  if (out.target_fd < 0) return say_directory_error(out.target, errno);
   while (flock(out.target_fd, LOCK_EX) != 0) {
-    if (errno != EINTR) return say_directory_error(out, errno);
+    if (errno != EINTR) return say_directory_error(out.target, errno);
   }
   return check_earlier(out);
 }
@@ -132,7 +132,7 @@ int open_target(Output& out) {
 int move_files(Output& out) {
   char name[kNameSize];
   for (long n = 1; n <= out.count; ++n) {
-    final_name(out, n, name);
+    final_name(out.width, n, name);
     const int error = move_into_place(out, name);
     if (error == EEXIST) {
       char path[PATH_MAX + kNameSize];
@@ -140,7 +140,7 @@ int move_files(Output& out) {
       say_exists(path);
       return kExitFile;
     }
-    if (error != 0) return say_directory_error(out, error);
+    if (error != 0) return say_directory_error(out.target, error);
     ++out.moved;
   }
   return kExitOk;
@@ -152,8 +152,8 @@ int move_files(Output& out) {
 int say_written(const Output& out) {
   char first[kNameSize];
   char last[kNameSize];
-  final_name(out, 1, first);
-  final_name(out, out.count, last);
+  final_name(out.width, 1, first);
+  final_name(out.width, out.count, last);
   char text[PATH_MAX + 3 * kNameSize + 64];
   const int size =
       out.count == 1
@@ -188,13 +188,14 @@ int commit_directory(Output& out) {
         return status;
       }
     } else if (error == EINVAL || error == ENOSYS) {
-      if (mkdir(out.target, 0777) != 0) return say_directory_error(out, errno);
+      if (mkdir(out.target, 0777) != 0)
+        return say_directory_error(out.target, errno);
       out.made_target = true;
       if (const int status = open_target(out); status != kExitOk) {
         return status;
       }
     } else {
-      return say_directory_error(out, error);
+      return say_directory_error(out.target, error);
     }
   }
   return move_files(out);
@@ -208,7 +209,8 @@ int commit_output(const char* input_name, Output& out) {
 }
 
 void finish_output(Output& out) {
-  if (out.mode == Mode::kDirectory) remove_scratch(out);  // empty by now
+  if (out.mode == Mode::kDirectory)
+    remove_scratch(out.scratch, out.scratch_fd);  // empty by now
   if (interrupted()) {
     std::fputs(
         "vortel-importa: segnale ricevuto a conversione completa: i giochi "

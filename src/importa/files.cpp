@@ -60,10 +60,10 @@ void say_exists(const char* path) {
                path);
 }
 
-int say_directory_error(const Output& out, int error) {
+int say_directory_error(const char* target, int error) {
   std::fprintf(stderr,
                "vortel-importa: errore in apertura del direttorio %s: %s\n",
-               out.target, std::strerror(error));
+               target, std::strerror(error));
   return kExitFile;
 }
 
@@ -73,24 +73,24 @@ int digits_of(long n) {
   return digits;
 }
 
-void final_name(const Output& out, long n, char* name) {
+void final_name(int width, long n, char* name) {
   std::size_t zeros = 0;
-  for (int d = digits_of(n); d < out.width; ++d) name[zeros++] = '0';
+  for (int d = digits_of(n); d < width; ++d) name[zeros++] = '0';
   std::snprintf(name + zeros, kNameSize - zeros, "%ld.txt", n);
 }
 
-void remove_scratch(Output& out) {
-  if (out.scratch[0] == '\0') return;
-  const int fd = dup(out.scratch_fd);
+void remove_scratch(char* scratch, int scratch_fd) {
+  if (scratch[0] == '\0') return;
+  const int fd = dup(scratch_fd);
   DIR* directory = fd < 0 ? nullptr : fdopendir(fd);
   if (directory != nullptr) {
     while (const dirent* entry = readdir(directory)) {
-      if (entry->d_name[0] != '.') unlinkat(out.scratch_fd, entry->d_name, 0);
+      if (entry->d_name[0] != '.') unlinkat(scratch_fd, entry->d_name, 0);
     }
     closedir(directory);
   }
-  rmdir(out.scratch);
-  out.scratch[0] = '\0';
+  rmdir(scratch);
+  scratch[0] = '\0';
 }
 
 bool is_numbered_name(const char* name) {

@@ -6,7 +6,15 @@
 
 #include <cstddef>
 
-#include "importa/output.h"
+#include "importa/recognise.h"
+
+namespace importa {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitBadInput = 1;  // bad input, or a bad command line
+inline constexpr int kExitFile = 2;  // a file that cannot be read or written
+
+}  // namespace importa
 
 namespace importa::files {
 
@@ -24,17 +32,19 @@ bool exists(const char* path);
 bool is_directory(const char* path);
 void say_exists(const char* path);
 /// Says that the target directory cannot be used; returns kExitFile.
-int say_directory_error(const Output& out, int error);
+int say_directory_error(const char* target, int error);
 
 int digits_of(long n);
-/// The name of puzzle n at the present width: 0001.txt, ...
-void final_name(const Output& out, long n, char* name);
+/// The name of puzzle n at a width of `width` digits: 0001.txt, ...
+void final_name(int width, long n, char* name);
 
 /// A name this program gives its files: four digits or more, ".txt".
 bool is_numbered_name(const char* name);
 
-/// Removes the scratch directory with whatever it holds.
-void remove_scratch(Output& out);
+/// Removes the scratch directory `scratch` (open as `scratch_fd`) with
+/// whatever it holds, if it is there (`scratch` not empty); empties
+/// `scratch`.
+void remove_scratch(char* scratch, int scratch_fd);
 
 }  // namespace importa::files
 

@@ -57,10 +57,10 @@ int make_scratch(Output& out) {
   }
   if (mkdtemp(out.scratch) == nullptr) {
     out.scratch[0] = '\0';
-    return say_directory_error(out, errno);
+    return say_directory_error(out.target, errno);
   }
   out.scratch_fd = open(out.scratch, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (out.scratch_fd < 0) return say_directory_error(out, errno);
+  if (out.scratch_fd < 0) return say_directory_error(out.target, errno);
   return kExitOk;
 }
 
@@ -92,9 +92,9 @@ bool widen_names(Output& out) {
   char before[kNameSize];
   char after[kNameSize];
   for (long n = 1; n <= out.count; ++n) {
-    final_name(out, n, before);
+    final_name(out.width, n, before);
     ++out.width;
-    final_name(out, n, after);
+    final_name(out.width, n, after);
     --out.width;
     if (renameat(out.scratch_fd, before, out.scratch_fd, after) != 0) {
       return false;
@@ -142,7 +142,7 @@ int plan_output(const char* output, Output& out) {
   }
   out.mode = Mode::kDirectory;
   if (exists(output) && !is_directory(output))
-    return say_directory_error(out, ENOTDIR);
+    return say_directory_error(out.target, ENOTDIR);
   if (const int status = check_target(out); status != kExitOk) return status;
   return make_scratch(out);
 }
@@ -161,7 +161,7 @@ void keep_puzzle(const Puzzle& puzzle, void* context) {
     return;
   }
   char name[kNameSize];
-  final_name(out, n, name);
+  final_name(out.width, n, name);
   const int fd = openat(out.scratch_fd, name,
                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
@@ -186,10 +186,10 @@ void clean_up(Output& out) {
   if (out.mode != Mode::kDirectory) return;
   char name[kNameSize];
   for (long n = 1; n <= out.moved; ++n) {
-    final_name(out, n, name);
+    final_name(out.width, n, name);
     unlinkat(out.target_fd, name, 0);
   }
-  files::remove_scratch(out);
+  files::remove_scratch(out.scratch, out.scratch_fd);
   if (out.made_target) rmdir(out.target);
 }
 

@@ -20,13 +20,10 @@
 
 #include <climits>
 
+#include "importa/files.h"
 #include "importa/recognise.h"
 
 namespace importa {
-
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitBadInput = 1;  // bad input, or a bad command line
-inline constexpr int kExitFile = 2;  // a file that cannot be read or written
 
 /// SIGINT, SIGTERM and SIGHUP (those not ignored at start) only note
 /// themselves (without SA_RESTART, so that a read waiting on a pipe

@@ -1,5 +1,5 @@
-// The recogniser's parts, one file each: the line dispatcher with the
-// triple files (recognise.cpp), the grids (grid.cpp) and the list lines
+// The recogniser's parts, one file each: the stream of lines with the
+// triple files (stream.cpp), the grids (grid.cpp) and the list lines
 // with the accounting of every cell (list_line.cpp). Not for other users.
 #ifndef VORTEL_IMPORTA_RECOGNISE_PARTS_H_
 #define VORTEL_IMPORTA_RECOGNISE_PARTS_H_

@@ -1,5 +1,6 @@
-// The recogniser: each line, classified by its characters (characters.h),
-// is in this order:
+// The recogniser's stream: the bytes cut into lines, and each line,
+// classified by its characters (characters.h), sent on. A line is, in this
+// order:
 //  1. blank: between grids nothing, inside a grid the end of a band;
 //  2. a line of a file of vortel's triples, once its first line was one;
 //  3. a comment: '#' first, unless a number and a blank, ':' or ')' follow
