@@ -46,6 +46,12 @@ void emit_grid(Recogniser& r, const Sink& sink) {
   for (int i = 0; i < r.entry_count; ++i) {
     const GridEntry& entry = r.entries[i];
     if (entry.rule) continue;
+    if (line == 0 && is_header(entry) && r.suspect_line == 0) {
+      // Column numbers taken for the first row, if rows are left over.
+      r.suspect_line = entry.line;
+      r.suspect_column = entry.column;
+      r.suspect = Problem::kHeaderRow;
+    }
     if (line == 0) line = entry.line;
     for (unsigned c = 0; c < 9; ++c) puzzle[at++] = entry.cells[c];
     r.previous_end = entry.line;
@@ -98,9 +104,8 @@ void resolve_pending(Recogniser& r) {
 // what broke it.
 bool refuse_grid(const Recogniser& r, Problem problem, long line, long column,
                  Refusal& refusal) {
-  if (r.repeated_row != 0) {
-    return refuse(refusal, Problem::kRepeatedRow, r.repeated_row,
-                  r.repeated_column);
+  if (r.suspect_line != 0) {
+    return refuse(refusal, r.suspect, r.suspect_line, r.suspect_column);
   }
   return refuse(refusal, problem, line, column);
 }
@@ -159,9 +164,10 @@ bool check_row(Recogniser& r, const GridEntry& row, const Shape& shape,
   const GridEntry* before = last_row(r);
   if (before == nullptr) return true;
   if (before->line + 1 == row.line && before->cells == row.cells &&
-      row.cells != std::array<std::uint8_t, 9>{} && r.repeated_row == 0) {
-    r.repeated_row = row.line;
-    r.repeated_column = row.column;
+      row.cells != std::array<std::uint8_t, 9>{} && r.suspect_line == 0) {
+    r.suspect_line = row.line;
+    r.suspect_column = row.column;
+    r.suspect = Problem::kRepeatedRow;
   }
   if (before->labelled != row.labelled) {
     return refuse(refusal, Problem::kRowLabels, row.line, row.column);
@@ -251,7 +257,7 @@ bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
   const int lines = lines_of(r);
   if (lines == 0 || (rows == 0 && lines < 9)) {
     clear_grid(r);
-    r.repeated_row = 0;
+    r.suspect_line = 0;
     return true;
   }
   if (lines == 9) {
@@ -261,7 +267,7 @@ bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
     }
     if (!check_frame(r, refusal)) return false;
     emit_grid(r, sink);
-    r.repeated_row = 0;
+    r.suspect_line = 0;
     return true;
   }
   refusal.count = rows;

@@ -224,11 +224,11 @@ bool no_puzzle(Recogniser& r, const std::uint32_t* cp, int n,
     return refuse(refusal, Problem::kWrongCellCount, number,
                   first_cell(cp, n, kind.from) + 1);
   }
-  if (!account(cp, kind.from, n, number, refusal)) return false;
   if (kind.stray >= 0) {
     const std::uint32_t c = cp[kind.stray];
     return refuse_character(c, number, kind.stray + 1, refusal);
   }
+  if (!account(cp, kind.from, n, number, refusal)) return false;
   r.last_open = false;
   return end_grid(r, number, kind.from + 1, sink, refusal);  // text
 }

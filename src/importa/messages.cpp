@@ -166,6 +166,11 @@ void add_grid_problem(Text& text, const Refusal& refusal) {
     add(text,
         "riga diversa da \"riga colonna cifra\" in un archivio iniziato con "
         "terne: una tabella va scritta con una casella per ogni colonna");
+  } else if (refusal.problem == Problem::kHeaderRow) {
+    add(text,
+        "intestazione 1 2 3 4 5 6 7 8 9 letta come riga della tabella, che "
+        "cosi' ha una riga di troppo: disegnarla diversamente dalle righe "
+        "(per esempio senza i separatori) o toglierla");
   } else if (refusal.problem == Problem::kOtherSize) {
     add(text, "sembra un gioco %dx%d: si leggono solo giochi 9x9",
         refusal.count, refusal.count);
@@ -224,6 +229,7 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
   case Problem::kAmbiguousLine:
   case Problem::kNotTriples:
   case Problem::kOtherSize:
+  case Problem::kHeaderRow:
     add_grid_problem(text, refusal);
     break;
   }

@@ -38,6 +38,7 @@ enum class Problem {
   kRowLabels,       // some rows of a grid labelled and some not
   kNotTriples,      // a line that is not a triple in a file begun with them
   kOtherSize,       // a puzzle of another size than 9x9 (16x16, 6x6)
+  kHeaderRow,       // 1 2 3 4 5 6 7 8 9 read as a row, and the grid broken
 };
 
 /// Why and where the input was refused. Lines and columns count from 1;
@@ -114,10 +115,12 @@ struct Recogniser {
   // a grid that is its solution is not a puzzle of its own.
   Puzzle last{};
   bool last_open = false;
-  // A row repeated on the next line (a grid with a row too many, unless
-  // the grid is whole anyway): where a refusal of the grid points.
-  long repeated_row = 0;
-  long repeated_column = 0;
+  // A row repeated on the next line, or a header of column numbers taken
+  // for a row (drawn like the rows): what a refusal of the grid, or of the
+  // rows left over after it, points at.
+  long suspect_line = 0;
+  long suspect_column = 0;
+  Problem suspect = Problem::kNone;
   // The grid last emitted: how its rows were drawn, the empty-cell marks
   // they used, and the line of its last row. A line of nine marks right
   // after it, drawn like its rows, is a row too many, not a rule.

@@ -18,9 +18,8 @@
 // Anything else is refused where it stands. Every cell of an input that is
 // read whole is thus in a puzzle, a comment, a solution, a column header
 // or a label.
-#include "importa/recognise.h"
-
 #include "importa/characters.h"
+#include "importa/recognise.h"
 #include "importa/recognise_parts.h"
 
 namespace importa {
@@ -234,7 +233,7 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
 void forget(Recogniser& r) {
   parts::clear_grid(r);
   r.last_open = false;
-  r.repeated_row = 0;
+  r.suspect_line = 0;
   r.triples = false;
   r.triples_doubt = 0;
   r.last_cell = -1;

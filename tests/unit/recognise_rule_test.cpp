@@ -187,6 +187,14 @@ TEST(RecogniseRuleTest, SolutionsHeadersAndRowLabelsAreNoPuzzles) {
             spaced(kPuzzle.substr(9 * static_cast<std::size_t>(row), 9)) + "\n";
   }
   EXPECT_EQ(read(riga).puzzles, std::vector<std::string>{kPuzzle});
+  // A header drawn like the rows is a row, and the row left over after
+  // the grid points back at it.
+  expect_refused({{spaced("123456789") + "\n" + rows(kPuzzle) + "\nTitolo\n",
+                   Problem::kHeaderRow, 1, 1}});
+  // Invisible characters are named by code point.
+  EXPECT_EQ(read("Titolo\n\xEF\xBB\xBF" "1 2 3 4 5 6 7 8 9\n").refusal.character,
+            0xFEFFU);
+  EXPECT_EQ(read("1\u00A02 3 4 5 6 7 8 9\n").refusal.character, 0xA0U);
   // A header that is the first row, drawn like the others, stays a row.
   const std::string first = "123456789" + kPuzzle.substr(9);
   EXPECT_EQ(read(rows(first)).puzzles, std::vector<std::string>{first});
