@@ -192,7 +192,9 @@ TEST(RecogniseRuleTest, SolutionsHeadersAndRowLabelsAreNoPuzzles) {
   expect_refused({{spaced("123456789") + "\n" + rows(kPuzzle) + "\nTitolo\n",
                    Problem::kHeaderRow, 1, 1}});
   // Invisible characters are named by code point.
-  EXPECT_EQ(read("Titolo\n\xEF\xBB\xBF" "1 2 3 4 5 6 7 8 9\n").refusal.character,
+  EXPECT_EQ(read("Titolo\n\xEF\xBB\xBF"
+                 "1 2 3 4 5 6 7 8 9\n")
+                .refusal.character,
             0xFEFFU);
   EXPECT_EQ(read("1\u00A02 3 4 5 6 7 8 9\n").refusal.character, 0xA0U);
   // A header that is the first row, drawn like the others, stays a row.
