@@ -35,20 +35,6 @@ bool is_control(std::uint32_t c);
 /// Decodes `n` bytes into code points; returns how many.
 int decode(const unsigned char* s, std::size_t n, std::uint32_t* out);
 
-/// A run of cells in a line: [start, end) in characters, start -1 if none.
-struct Run {
-  int start = -1;
-  int end = -1;
-};
-
-/// The first run of exactly 81 cells, side by side or one blank apart,
-/// that no other cell touches. `longest` gets the longest run of either
-/// kind.
-Run find_list_run(const std::uint32_t* cp, int n, int& longest);
-
-/// Where the longest run of cells starts (for a refusal's column).
-int longest_run_start(const std::uint32_t* cp, int n);
-
 /// "r c d": three single digits 1-9 with blanks between them, nothing else.
 bool looks_like_triple(const std::uint32_t* cp, int n);
 

@@ -39,7 +39,9 @@ constexpr const char* kUsage =
     "    comprese le tabelle stampate da vortel.\n"
     "Le caselle date sono le cifre da 1 a 9; una casella vuota e' uno tra\n"
     ". 0 _ x X * - ?. Righe vuote, righe che iniziano con # e righe di testo\n"
-    "tra un gioco e l'altro sono saltate.\n"
+    "tra un gioco e l'altro sono saltate; una riga con nove caselle di\n"
+    "seguito o piu' deve invece finire in un gioco (o esserne la soluzione),\n"
+    "altrimenti l'ingresso e' rifiutato.\n"
     "\n"
     "Opzioni:\n"
     "  -o ARCHIVIO    scrive l'unico gioco nel nuovo archivio indicato\n"
@@ -66,21 +68,27 @@ int usage_error(const char* message, const char* argument) {
   return kExitBadInput;
 }
 
-int print_and_exit(const char* text) {
+// --help and --version: the status says whether the text was written.
+int print_text(const char* text) {
   std::fputs(text, stdout);
-  return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
+  if (std::fflush(stdout) == 0) return kExitOk;
+  std::fprintf(
+      stderr, "vortel-importa: errore in scrittura sullo standard output: %s\n",
+      std::strerror(errno));
+  return kExitFile;
 }
 
 // Returns -1 when the run goes on, else the exit status.
 int parse_arguments(int argc, char** argv, Arguments& args) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
-    if (std::strcmp(arg, "--help") == 0) return print_and_exit(kUsage);
+    if (std::strcmp(arg, "--help") == 0) return print_text(kUsage);
     if (std::strcmp(arg, "--version") == 0) {
-      return print_and_exit("vortel-importa 1.0\n");
+      return print_text("vortel-importa 1.0\n");
     }
     if (std::strcmp(arg, "-o") == 0) {
       if (i + 1 >= argc) return usage_error("manca il nome dopo", arg);
+      if (args.output != nullptr) return usage_error("opzione ripetuta", arg);
       args.output = argv[++i];
       if (args.output[0] == '\0') return usage_error("nome vuoto dopo", arg);
     } else if (arg[0] == '-' && arg[1] != '\0') {
@@ -102,7 +110,15 @@ struct Input {
 int open_input(const char* path, Input& in) {
   if (path != nullptr && std::strcmp(path, "-") != 0) {
     in.name = path;
-    in.fd = open(path, O_RDONLY | O_CLOEXEC);
+    // Opening a FIFO waits for a writer; a signal meanwhile ends the run by
+    // that signal, as at any other moment.
+    do {
+      in.fd = open(path, O_RDONLY | O_CLOEXEC);
+      if (in.fd < 0 && errno == EINTR && importa::interrupted()) {
+        Output nothing;
+        importa::end_by_signal(nothing);
+      }
+    } while (in.fd < 0 && errno == EINTR);
   }
   struct stat info;
   int error = 0;
@@ -143,115 +159,23 @@ int read_input(const Input& in, Output& out) {
                        importa::keep_puzzle, &out, refusal)) {
       return say_refusal(in, refusal);
     }
-    if (out.write_error != 0) return kExitOk;
+    if (out.write_error != 0) return importa::say_write_error(out);
   }
   if (!importa::finish(r, importa::keep_puzzle, &out, refusal))
     return say_refusal(in, refusal);
-  return kExitOk;
-}
-
-// The character as the user sees it: its UTF-8 bytes.
-void put_character(std::uint32_t c) {
-  char text[5] = {};
-  if (c < 0x80) {
-    text[0] = static_cast<char>(c);
-  } else if (c < 0x800) {
-    text[0] = static_cast<char>(0xC0 | (c >> 6));
-    text[1] = static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    text[0] = static_cast<char>(0xE0 | (c >> 12));
-    text[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    text[2] = static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    text[0] = static_cast<char>(0xF0 | (c >> 18));
-    text[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    text[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    text[3] = static_cast<char>(0x80 | (c & 0x3F));
-  }
-  std::fputs(text, stderr);
-}
-
-// What is wrong with the characters of a line, and what would make it
-// readable; false for a problem of another kind.
-bool say_character_problem(const importa::Refusal& refusal) {
-  using importa::Problem;
-  switch (refusal.problem) {
-  case Problem::kNotText:
-    std::fprintf(
-        stderr,
-        "non e' un testo (byte di codice %u): si leggono solo testi "
-        "ASCII o UTF-8, e un archivio compresso va prima decompresso\n",
-        static_cast<unsigned>(refusal.character));
-    return true;
-  case Problem::kBadCharacter:
-    std::fputs("carattere '", stderr);
-    put_character(refusal.character);
-    std::fputs(
-        "' non ammesso: le caselle sono le cifre da 1 a 9 e, per quelle "
-        "vuote, uno tra . 0 _ x X * - ?\n",
-        stderr);
-    return true;
-  case Problem::kLineTooLong:
-    std::fprintf(stderr, "riga piu' lunga di %zu byte\n", importa::kMaxLine);
-    return true;
-  case Problem::kTripleFile:
-    std::fputs(
-        "l'archivio e' gia' nel formato di vortel (righe \"riga colonna "
-        "cifra\"): si puo' dare a vortel cosi' com'e'\n",
-        stderr);
-    return true;
-  default:
-    return false;
-  }
-}
-
-// What is wrong with the cells of a line or the rows of a grid.
-void say_shape_problem(const importa::Refusal& refusal) {
-  using importa::Problem;
-  switch (refusal.problem) {
-  case Problem::kWrongCellCount:
-    std::fprintf(stderr,
-                 "riga di %d caselle, ne servono 9 (una riga della tabella) "
-                 "o 81 (un gioco intero)\n",
-                 refusal.count);
-    break;
-  case Problem::kBadListLine:
-    std::fprintf(stderr,
-                 "%d caselle di seguito, un gioco su una riga ne ha 81 "
-                 "(un'etichetta o un commento va separato dalle caselle con "
-                 "uno spazio)\n",
-                 refusal.count);
-    break;
-  case Problem::kListTrailer:
-    std::fputs(
-        "dopo le 81 caselle serve uno spazio, una tabulazione, ',' o ';' "
-        "prima del resto della riga (per esempio un commento)\n",
-        stderr);
-    break;
-  case Problem::kGridCutShort:
-    std::fprintf(stderr, "tabella interrotta dopo %d righe su 9\n",
-                 refusal.count);
-    break;
-  default:  // kAmbiguousLine
-    std::fprintf(stderr,
-                 "riga ambigua: puo' essere una riga di caselle vuote '%c' o "
-                 "una riga di separazione (per le caselle vuote usare un "
-                 "altro segno, per esempio '.')\n",
-                 static_cast<char>(refusal.count));
-    break;
-  }
+  return out.write_error != 0 ? importa::say_write_error(out) : kExitOk;
 }
 
 int say_refusal(const Input& in, const importa::Refusal& refusal) {
-  using importa::Problem;
-  if (refusal.problem == Problem::kNoPuzzle ||
-      refusal.problem == Problem::kNone) {
-    std::fprintf(stderr, "vortel-importa: %s: nessun gioco trovato\n", in.name);
-    return kExitBadInput;
+  char text[512];
+  importa::describe_refusal(refusal, text, sizeof text);
+  if (refusal.problem == importa::Problem::kNoPuzzle ||
+      refusal.problem == importa::Problem::kNone) {
+    std::fprintf(stderr, "vortel-importa: %s: %s\n", in.name, text);
+  } else {
+    std::fprintf(stderr, "vortel-importa: %s: riga %ld, colonna %ld: %s\n",
+                 in.name, refusal.line, refusal.column, text);
   }
-  std::fprintf(stderr, "vortel-importa: %s: riga %ld, colonna %ld: ", in.name,
-               refusal.line, refusal.column);
-  if (!say_character_problem(refusal)) say_shape_problem(refusal);
   return kExitBadInput;
 }
 
@@ -265,17 +189,15 @@ int main(int argc, char** argv) {
   Input in;
   if (const int status = open_input(args.input, in); status != kExitOk)
     return status;
-  Output out;
+  static Output out;  // large: kept out of the stack
   int status = importa::plan_output(args.output, out);
   if (status == kExitOk) status = read_input(in, out);
-  if (status == kExitOk && out.write_error != 0) {
-    status = importa::say_write_error(out);
-  }
   if (status == kExitOk) status = importa::commit_output(in.name, out);
-  if (importa::interrupted()) importa::end_by_signal(out);
   if (status != kExitOk) {
+    if (importa::interrupted()) importa::end_by_signal(out);
     importa::clean_up(out);
     return status;
   }
-  return importa::finish_output(out);
+  importa::finish_output(out);
+  return kExitOk;
 }

@@ -4,23 +4,26 @@
 // this run made is left behind when it fails or is interrupted.
 //  - One puzzle (to standard output or a new file) is held until the end.
 //  - For a directory, each puzzle goes to a file of a new scratch directory
-//    beside the target, under its final name (0001.txt, ...: one more
-//    digit for every file when the numbers outgrow them). At the end a
-//    target that does not exist yet is the scratch directory renamed; into
-//    an existing one the files are moved one by one with a rename that
-//    never replaces an existing name.
+//    under its final name (0001.txt, ...: one more digit for every file
+//    when the numbers outgrow them). The scratch directory is made inside
+//    an existing target and beside a new one, so that every move is a
+//    rename on one file system. A target that already holds numbered files
+//    (an earlier conversion) is refused.
+//  - The commit (commit.cpp): the summary line is written first; then a
+//    new target is the scratch directory renamed, and into an existing one
+//    the files are moved one by one with a rename that never replaces a
+//    name, under a lock on the target. From the summary line on, a signal
+//    is taken only once every file is in place: status 0 means every
+//    puzzle is there, any other status that nothing of this run is.
 #ifndef VORTEL_IMPORTA_OUTPUT_H_
 #define VORTEL_IMPORTA_OUTPUT_H_
 
 #include <climits>
 
+#include "importa/files.h"
 #include "importa/recognise.h"
 
 namespace importa {
-
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitBadInput = 1;  // bad input, or a bad command line
-inline constexpr int kExitFile = 2;  // a file that cannot be read or written
 
 /// SIGINT, SIGTERM and SIGHUP (those not ignored at start) only note
 /// themselves (without SA_RESTART, so that a read waiting on a pipe
@@ -65,9 +68,9 @@ int plan_output(const char* output, Output& out);
 void keep_puzzle(const Puzzle& puzzle, void* context);
 
 /// After the whole input was read and found good: the one puzzle written
-/// (refused when the input, named `input_name`, held more than one), or the
-/// directory's files moved into place. Returns kExitOk, or the exit status
-/// having said why.
+/// (refused when the input, named `input_name`, held more than one), or,
+/// for a directory, the summary line on standard output and the files
+/// moved into place. Returns kExitOk, or the exit status having said why.
 int commit_output(const char* input_name, Output& out);
 
 /// Reports a failed write of the scratch files; returns kExitFile.
@@ -83,10 +86,9 @@ void clean_up(Output& out);
 [[noreturn]] void end_by_signal(Output& out);
 
 /// After a successful commit: removes the empty scratch directory, if
-/// still there, and says on standard output how many puzzles were written
-/// where (directory mode). Returns kExitOk, or kExitFile when standard
-/// output fails.
-int finish_output(Output& out);
+/// still there, and says on standard error that a signal which arrived
+/// during the commit was taken once the output was complete.
+void finish_output(Output& out);
 
 }  // namespace importa
 

@@ -32,6 +32,13 @@ enum class Problem {
   kTripleFile,      // a file of vortel's triples not as vortel-importa writes
   kLineTooLong,     // longer than kMaxLine bytes
   kNoPuzzle,        // the input holds no puzzle at all
+  kCellsInText,     // a text line holding a run of nine or more cells
+  kBandBroken,      // a rule or blank line inside a grid, not between bands
+  kRepeatedRow,     // a grid row repeated on the next line
+  kRowLabels,       // some rows of a grid labelled and some not
+  kNotTriples,      // a line that is not a triple in a file begun with them
+  kOtherSize,       // a puzzle of another size than 9x9 (16x16, 6x6)
+  kHeaderRow,       // 1 2 3 4 5 6 7 8 9 read as a row, and the grid broken
 };
 
 /// Why and where the input was refused. Lines and columns count from 1;
@@ -41,13 +48,24 @@ struct Refusal {
   Problem problem = Problem::kNone;
   long line = 0;
   long column = 0;
-  // kBadCharacter: the character's code point; kNotText: the byte, or the
-  // control character.
+  // kBadCharacter: the character's code point; kAmbiguousLine: the mark
+  // the line is drawn with; kNotText: the control character, when `byte`
+  // is -1.
   std::uint32_t character = 0;
-  // kWrongCellCount, kBadListLine: cells on the line or in the run;
-  // kGridCutShort: rows read; kAmbiguousLine: the empty-cell mark.
+  // kNotText: a byte that starts no UTF-8 sequence, -1 for none.
+  int byte = -1;
+  // kWrongCellCount, kBadListLine, kCellsInText: cells on the line or in
+  // the run; kGridCutShort, kBandBroken: rows read; kOtherSize: the size.
   int count = 0;
 };
+
+/// The refusal in Italian, as vortel-importa prints it after
+/// "vortel-importa: FILE: riga L, colonna C: " (kNoPuzzle: after
+/// "vortel-importa: FILE: "), without that prefix and without a line end.
+/// Like snprintf: writes at most `size` bytes, the terminating NUL
+/// included, and returns the length of the whole text.
+std::size_t describe_refusal(const Refusal& refusal, char* out,
+                             std::size_t size);
 
 /// Called with each puzzle completed, in input order.
 using Emit = void (*)(const Puzzle& puzzle, void* context);
@@ -61,18 +79,23 @@ struct Shape {
   int length = -1;  // -1: none yet; kMaxShape + 1: too long to tell apart
 };
 
-/// One entry of the grid in progress: a row, or a line of nine rule-drawing
-/// marks ('-', '*' or '_') whose reading waits for the grid's context.
+/// One entry of the grid in progress: a row, a rule or blank line between
+/// rows, or a line of nine rule-drawing marks ('-', '*' or '_') whose
+/// reading waits for the grid's context.
 struct GridEntry {
   std::array<std::uint8_t, 9> cells{};
   bool pending = false;
+  bool rule = false;       // a rule or a blank line: bands end here
+  bool labelled = false;   // a row that carries a label (A, R1, Riga 1:)
+  bool header = false;     // 1 2 3 4 5 6 7 8 9 first: maybe column numbers
   std::uint32_t mark = 0;  // pending: the mark it is drawn with
   long line = 0;
   long column = 0;  // pending: its first mark
-  Shape shape;      // pending: how it is drawn
+  Shape shape;      // pending, header: how it is drawn
 };
 
-inline constexpr int kMaxEntries = 18;  // nine rows, nine lines pending
+// Nine rows, nine lines pending, a rule before each and one after.
+inline constexpr int kMaxEntries = 32;
 
 /// The recogniser's whole state. Value-initialise it to start.
 struct Recogniser {
@@ -80,6 +103,7 @@ struct Recogniser {
   char text[kMaxLine];
   std::size_t length = 0;
   bool swallow_lf = false;  // the last line ended in CR: a LF next is its end
+  bool skipping = false;    // a line too long, refused and being passed over
   long line = 0;            // lines completed so far
   std::uint32_t decoded[kMaxLine];  // the line's characters
   // The grid in progress.
@@ -87,11 +111,39 @@ struct Recogniser {
   int entry_count = 0;
   Shape row_shape;     // the shape of its first row
   unsigned marks = 0;  // the empty-cell marks its rows use, a bit each
+  // The puzzle last emitted, while only blank and rule lines followed it:
+  // a grid that is its solution is not a puzzle of its own.
+  Puzzle last{};
+  bool last_open = false;
+  // A row repeated on the next line, or a header of column numbers taken
+  // for a row (drawn like the rows): what a refusal of the grid, or of the
+  // rows left over after it, points at.
+  long suspect_line = 0;
+  long suspect_column = 0;
+  Problem suspect = Problem::kNone;
+  // The grid last emitted: how its rows were drawn, the empty-cell marks
+  // they used, and the line of its last row. A line of nine marks right
+  // after it, drawn like its rows, is a row too many, not a rule.
+  Shape previous_shape;
+  unsigned previous_marks = 0;
+  long previous_end = 0;
   // A file of triples, read as one puzzle.
   bool triples = false;
   int last_cell = -1;
+  long triples_from = 0;   // the line of the first triple
+  long triples_doubt = 0;  // the first triple not as vortel-importa writes
   Puzzle triple_puzzle{};
   long puzzles = 0;  // puzzles emitted
+  // During an Emit call: the line (from 1) where the puzzle being emitted
+  // starts, its list line or its grid's first row.
+  long emitted_line = 0;
+  // Unset (vortel-importa): feed and finish return false at the first
+  // refusal. Set, it is called with each refusal and the context of the
+  // feed or finish call; when it returns true the input goes on: the
+  // damaged entry (the refused line, with the grid in progress) is dropped,
+  // the grid state forgotten, and reading resumes at the next line. A grid
+  // cut short by a line is dropped without that line, which is read anew.
+  bool (*on_refusal)(const Refusal& refusal, void* context) = nullptr;
 };
 
 /// Takes the next `size` bytes of the input. Returns false, with `refusal`

@@ -185,10 +185,10 @@ TEST(RecogniseTest, DashLinesReadAsTheirGridSays) {
 // Many puzzles, in input order, in mixed forms; text between them skipped.
 TEST(RecogniseTest, ManyPuzzlesInInputOrder) {
   const std::string empty(81, '.');
-  const Result result =
-      recognise("# two\n" + kPuzzle + "\n\nTitolo\n" + empty + "\n" +
-                draw(kSolution, '.', boxed, "------+-------+------") +
-                "[Puzzle 4]\n" + kPuzzle);
+  const Result result = recognise(
+      "# two\n" + kPuzzle + "\n\nTitolo\n" + empty + "\n" + "[Puzzle 3]\n" +
+      draw(kSolution, '.', boxed, "------+-------+------") + "[Puzzle 4]\n" +
+      kPuzzle);
   EXPECT_TRUE(result.good);
   EXPECT_EQ(result.puzzles,
             (std::vector<std::string>{kPuzzle, empty, kSolution, kPuzzle}));
@@ -217,6 +217,7 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
     int count;  // -1: not checked
   };
   const std::string row9 = "123456789\n";
+  const std::string row9b = "456789123\n";
   const std::vector<Case> cases = {
       {"# x\n123456789\n12345/789\n", Problem::kBadCharacter, 3, 6, -1},
       {"\u2502 1 2 3 \u2022 5\n", Problem::kBadCharacter, 1, 9, -1},
@@ -226,15 +227,16 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
       {std::string("\x1F\x8B\x08\x00", 4), Problem::kNotText, 1, 1, -1},
       {"12345678\n", Problem::kWrongCellCount, 1, 1, 8},
       {"  1 2 3 4 5 6 7 8 9 1\n", Problem::kWrongCellCount, 1, 3, 10},
-      {kPuzzle + "1\n", Problem::kWrongCellCount, 1, 1, 82},
+      {kPuzzle + "1\n", Problem::kBadListLine, 1, 1, 82},
       {"\u00C8: " + kPuzzle.substr(1) + "\n", Problem::kBadListLine, 1, 4, 80},
       {kPuzzle + "#hard\n", Problem::kListTrailer, 1, 82, -1},
-      {row9 + row9 + "\nTitolo\n", Problem::kGridCutShort, 4, 1, 2},
+      {row9 + row9b + "Titolo\n", Problem::kGridCutShort, 3, 1, 2},
+      {row9 + row9b + "\n" + row9, Problem::kBandBroken, 3, 1, 2},
       {row9 + kPuzzle + "\n", Problem::kGridCutShort, 2, 1, 1},
-      {row9 + row9 + "123456789", Problem::kGridCutShort, 4, 1, 3},
+      {row9 + row9b + "123456789", Problem::kGridCutShort, 4, 1, 3},
       {"1 1 4\n1 2 3 \n", Problem::kTripleFile, 2, 1, -1},
       {"1 2 4\n1 1 3\n", Problem::kTripleFile, 2, 1, -1},
-      {std::string(81, '-') + "\n", Problem::kAmbiguousLine, 1, 1, '-'},
+      {std::string(81, '-') + "\n", Problem::kAmbiguousLine, 1, 1, -1},
       {std::string(importa::kMaxLine + 1, ' '), Problem::kLineTooLong, 1, 1,
        -1},
       {"# nothing\n\nTabella iniziale\n------\n", Problem::kNoPuzzle, 0, 0, -1},
@@ -250,6 +252,12 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
     }
   }
   EXPECT_EQ(recognise("\u2502 1 2 3 \u2022 5\n").refusal.character, 0x2022U);
+  const importa::Refusal not_utf8 = recognise("123\xB7 56789\n").refusal;
+  EXPECT_EQ(not_utf8.byte, 0xB7);
+  EXPECT_EQ(recognise(std::string("1\x01")).refusal.byte, -1);
+  EXPECT_EQ(recognise(std::string("1\x01")).refusal.character, 1U);
+  EXPECT_EQ(recognise(std::string(81, '-') + "\n").refusal.character,
+            std::uint32_t{'-'});
 }
 
 // Random puzzles drawn in random forms, several to an input with random
@@ -264,8 +272,7 @@ TEST(RecogniseTest, RandomFormsReadBackExactly) {
   const std::vector<std::string> labels = {"", "Golden Nugget: ", "1) ", "#12 ",
                                            "Gioco: "};
   const std::vector<std::string> trailers = {
-      "",     " nome",        "\tED=10.5/1.2/1.2", " 42", " # commento",
-      ";a;b", "," + kSolution};
+      "", " nome", "\tED=10.5/1.2/1.2", " 42", " # commento", ";a;b", ",0"};
   const std::vector<std::string> between = {"", "\n", "# commento\n",
                                             "[Puzzle]\n", "\u00C8 difficile\n"};
   const std::vector<std::string> rules = {

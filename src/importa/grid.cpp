@@ -1,0 +1,277 @@
+// Grids of nine rows of nine cells. The grid in progress is a list of
+// entries: its rows, the rule and blank lines between them, and lines of
+// nine '-', '*' or '_' marks that may be a row of empty cells or a rule
+// (pending until the grid's rows tell). Its frame is checked as it comes:
+// a rule or blank line between rows must end a band (three or six rows
+// before it), so that a grid with a row too many or too few is refused at
+// the line that shows it instead of being completed with the next grid's
+// rows. A first row reading 1 2 3 4 5 6 7 8 9 drawn otherwise than the
+// row after it is a header of column numbers, not a row.
+#include "importa/characters.h"
+#include "importa/recognise_parts.h"
+
+namespace importa::parts {
+
+namespace {
+
+constexpr std::uint32_t kCellMarker = 1;  // a cell, in a shape
+
+// Drawn alike, or too long to tell.
+bool same_shape(const Shape& a, const Shape& b) {
+  if (a.length > kMaxShape || b.length > kMaxShape) return true;
+  if (a.length != b.length) return false;
+  for (int i = 0; i < a.length; ++i) {
+    if (a.text[i] != b.text[i]) return false;
+  }
+  return true;
+}
+
+int lines_of(const Recogniser& r) {  // rows and pending lines
+  int lines = 0;
+  for (int i = 0; i < r.entry_count; ++i) lines += r.entries[i].rule ? 0 : 1;
+  return lines;
+}
+
+bool is_header(const GridEntry& row) {
+  for (unsigned c = 0; c < 9; ++c) {
+    if (row.cells[c] != c + 1) return false;
+  }
+  return true;
+}
+
+void emit_grid(Recogniser& r, const Sink& sink) {
+  Puzzle puzzle{};
+  unsigned at = 0;
+  long line = 0;
+  for (int i = 0; i < r.entry_count; ++i) {
+    const GridEntry& entry = r.entries[i];
+    if (entry.rule) continue;
+    if (line == 0 && is_header(entry) && r.suspect_line == 0) {
+      // Column numbers taken for the first row, if rows are left over.
+      r.suspect_line = entry.line;
+      r.suspect_column = entry.column;
+      r.suspect = Problem::kHeaderRow;
+    }
+    if (line == 0) line = entry.line;
+    for (unsigned c = 0; c < 9; ++c) puzzle[at++] = entry.cells[c];
+    r.previous_end = entry.line;
+  }
+  r.previous_shape = r.row_shape;
+  r.previous_marks = r.marks;
+  clear_grid(r);
+  if (r.last_open && solves(puzzle, r.last)) return;  // its solution
+  emit_puzzle(r, puzzle, line, sink);
+}
+
+bool refuse_grid(const Recogniser& r, Problem problem, long line, long column,
+                 Refusal& refusal);
+
+// Every rule or blank line between rows ends a band; checked up to the
+// first line whose reading is not decided yet.
+bool check_frame(const Recogniser& r, Refusal& refusal) {
+  int rows = 0;
+  for (int i = 0; i < r.entry_count; ++i) {
+    const GridEntry& entry = r.entries[i];
+    if (entry.pending || entry.header) return true;
+    if (!entry.rule) {
+      ++rows;
+    } else if (rows % 3 != 0) {
+      refusal.count = rows;
+      return refuse_grid(r, Problem::kBandBroken, entry.line, entry.column,
+                         refusal);
+    }
+  }
+  return true;
+}
+
+// Decides the pending lines that the grid's rows now explain: drawn
+// otherwise than its rows, a rule; drawn alike with the mark its rows use
+// for an empty cell, a row; alike with another mark, a rule.
+void resolve_pending(Recogniser& r) {
+  if (r.row_shape.length < 0) return;  // no row yet
+  for (int i = 0; i < r.entry_count; ++i) {
+    GridEntry& entry = r.entries[i];
+    if (!entry.pending) continue;
+    const bool row = same_shape(entry.shape, r.row_shape) &&
+                     ((r.marks >> empty_mark_bit(entry.mark)) & 1U) != 0;
+    const bool rule = !same_shape(entry.shape, r.row_shape) || r.marks != 0;
+    if (row || rule) entry.pending = false;
+    entry.rule = !row && rule;
+  }
+}
+
+// A grid refused: at the repeated row, if one came before, since that is
+// what broke it.
+bool refuse_grid(const Recogniser& r, Problem problem, long line, long column,
+                 Refusal& refusal) {
+  if (r.suspect_line != 0) {
+    return refuse(refusal, r.suspect, r.suspect_line, r.suspect_column);
+  }
+  return refuse(refusal, problem, line, column);
+}
+
+bool refuse_ambiguous(const GridEntry& entry, Refusal& refusal) {
+  refusal.character = entry.mark;
+  return refuse(refusal, Problem::kAmbiguousLine, entry.line, entry.column);
+}
+
+// After an entry: emits the grid when its nine rows are there. Nine rows
+// with lines still pending, or more than nine once pending lines became
+// rows, could be split into grids in two ways: refused at the first line
+// that could be read both ways.
+bool check_full(Recogniser& r, const Sink& sink, Refusal& refusal) {
+  if (!check_frame(r, refusal)) return false;
+  const int rows = rows_of(r);
+  if (rows < 9) return true;
+  if (rows == 9 && rows == lines_of(r)) {
+    emit_grid(r, sink);
+    return true;
+  }
+  for (int i = 0; i < r.entry_count; ++i) {
+    if (r.entries[i].pending) return refuse_ambiguous(r.entries[i], refusal);
+  }
+  return refuse_ambiguous(r.entries[0], refusal);  // not reached
+}
+
+bool add_entry(Recogniser& r, const GridEntry& entry, Refusal& refusal) {
+  if (r.entry_count == kMaxEntries) {
+    return refuse_ambiguous(r.entries[0], refusal);
+  }
+  r.entries[r.entry_count++] = entry;
+  return true;
+}
+
+const GridEntry* last_row(const Recogniser& r) {
+  for (int i = r.entry_count - 1; i >= 0; --i) {
+    if (!r.entries[i].rule && !r.entries[i].pending) return &r.entries[i];
+  }
+  return nullptr;
+}
+
+// What a new row says of the rows before it: a header of column numbers
+// goes; a row repeated on the next line, or a label on some rows only,
+// refuses the grid.
+bool check_row(Recogniser& r, const GridEntry& row, const Shape& shape,
+               Refusal& refusal) {
+  if (rows_of(r) == 1 && r.entries[0].header) {
+    GridEntry& first = r.entries[0];
+    if (first.labelled != row.labelled || !same_shape(first.shape, shape)) {
+      clear_grid(r);
+      return true;
+    }
+    first.header = false;
+  }
+  const GridEntry* before = last_row(r);
+  if (before == nullptr) return true;
+  if (before->line + 1 == row.line && before->cells == row.cells &&
+      row.cells != std::array<std::uint8_t, 9>{} && r.suspect_line == 0) {
+    r.suspect_line = row.line;
+    r.suspect_column = row.column;
+    r.suspect = Problem::kRepeatedRow;
+  }
+  if (before->labelled != row.labelled) {
+    return refuse(refusal, Problem::kRowLabels, row.line, row.column);
+  }
+  return true;
+}
+
+}  // namespace
+
+void shape_of(const std::uint32_t* cp, int n, Shape& shape) {
+  shape.length = 0;
+  for (int i = 0; i < n; ++i) {
+    if (is_blank(cp[i])) continue;
+    if (shape.length == kMaxShape) {
+      shape.length = kMaxShape + 1;
+      return;
+    }
+    shape.text[shape.length++] = is_cell(cp[i]) ? kCellMarker : cp[i];
+  }
+}
+
+void clear_grid(Recogniser& r) {
+  r.entry_count = 0;
+  r.row_shape.length = -1;
+  r.marks = 0;
+}
+
+int rows_of(const Recogniser& r) {
+  int rows = 0;
+  for (int i = 0; i < r.entry_count; ++i) {
+    rows += r.entries[i].pending || r.entries[i].rule ? 0 : 1;
+  }
+  return rows;
+}
+
+bool grid_begun(const Recogniser& r) {
+  return r.entry_count > 0;
+}
+
+bool grid_row(Recogniser& r, const GridEntry& row, unsigned marks,
+              const Shape& shape, const Sink& sink, Refusal& refusal) {
+  if (!check_row(r, row, shape, refusal)) return false;
+  GridEntry entry = row;
+  if (r.entry_count == 0 && is_header(row)) {
+    entry.header = true;
+    entry.shape = shape;
+  }
+  if (!add_entry(r, entry, refusal)) return false;
+  if (r.row_shape.length < 0 && !entry.header) r.row_shape = shape;
+  r.marks |= marks;
+  resolve_pending(r);
+  return check_full(r, sink, refusal);
+}
+
+// Decided at once when the grid's rows already tell (see resolve_pending),
+// else kept pending until they do.
+bool ambiguous_line(Recogniser& r, GridEntry line, const Sink& sink,
+                    Refusal& refusal) {
+  const unsigned mark = 1U << empty_mark_bit(line.mark);
+  if (r.entry_count == 0 && line.line == r.previous_end + 1 &&
+      (r.previous_marks & mark) != 0 &&
+      same_shape(line.shape, r.previous_shape)) {
+    return grid_row(r, line, mark, line.shape, sink, refusal);  // a 10th row
+  }
+  line.pending = true;
+  if (!add_entry(r, line, refusal)) return false;
+  resolve_pending(r);
+  return check_full(r, sink, refusal);
+}
+
+bool grid_break(Recogniser& r, long line, long column, Refusal& refusal) {
+  if (!grid_begun(r) || r.entries[r.entry_count - 1].rule) return true;
+  GridEntry rule;
+  rule.rule = true;
+  rule.line = line;
+  rule.column = column;
+  if (!add_entry(r, rule, refusal)) return false;
+  return check_frame(r, refusal);
+}
+
+// Pending lines with no row around them were rules; with rows, they are
+// rows if that makes the nine, since read as rules the grid would be cut
+// short.
+bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
+              Refusal& refusal) {
+  const int rows = rows_of(r);
+  const int lines = lines_of(r);
+  if (lines == 0 || (rows == 0 && lines < 9)) {
+    clear_grid(r);
+    r.suspect_line = 0;
+    return true;
+  }
+  if (lines == 9) {
+    for (int i = 0; i < r.entry_count; ++i) {
+      r.entries[i].pending = false;
+      r.entries[i].header = false;
+    }
+    if (!check_frame(r, refusal)) return false;
+    emit_grid(r, sink);
+    r.suspect_line = 0;
+    return true;
+  }
+  refusal.count = rows;
+  return refuse_grid(r, Problem::kGridCutShort, line, column, refusal);
+}
+
+}  // namespace importa::parts

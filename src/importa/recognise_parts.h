@@ -1,0 +1,74 @@
+// The recogniser's parts, one file each: the stream of lines with the
+// triple files (stream.cpp), the grids (grid.cpp) and the list lines
+// with the accounting of every cell (list_line.cpp). Not for other users.
+#ifndef VORTEL_IMPORTA_RECOGNISE_PARTS_H_
+#define VORTEL_IMPORTA_RECOGNISE_PARTS_H_
+
+#include <cstdint>
+
+#include "importa/recognise.h"
+
+namespace importa::parts {
+
+struct Sink {
+  Emit emit;
+  void* context;
+};
+
+/// Fills in the refusal's kind and place; returns false.
+bool refuse(Refusal& refusal, Problem problem, long line, long column);
+
+/// Hands a puzzle on, starting at `line`.
+void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
+                 const Sink& sink);
+
+/// A complete, valid grid that agrees with every given of `puzzle`.
+bool solves(const Puzzle& solution, const Puzzle& puzzle);
+
+// ---- grids (grid.cpp) ----
+
+/// A line's shape, for comparing how two lines are drawn.
+void shape_of(const std::uint32_t* cp, int n, Shape& shape);
+void clear_grid(Recogniser& r);
+/// Rows read of the grid in progress (pending lines not counted).
+int rows_of(const Recogniser& r);
+/// Whether a grid is in progress: a row or a pending line read.
+bool grid_begun(const Recogniser& r);
+/// A row of nine cells, `marks` its empty-cell marks.
+bool grid_row(Recogniser& r, const GridEntry& row, unsigned marks,
+              const Shape& shape, const Sink& sink, Refusal& refusal);
+/// Nine '-', '*' or '_' marks and decoration: a row or a rule.
+bool ambiguous_line(Recogniser& r, GridEntry line, const Sink& sink,
+                    Refusal& refusal);
+/// A rule or blank line: inside a grid, the end of a band.
+bool grid_break(Recogniser& r, long line, long column, Refusal& refusal);
+/// Something that is not part of a grid at (line, column): a grid begun
+/// must be whole by then.
+bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
+              Refusal& refusal);
+
+// ---- list lines and the cells of text lines (list_line.cpp) ----
+
+/// What the dispatcher knows of a line given to list_line.
+struct LineKind {
+  int from = 0;    // the first character to read (past a '#' label)
+  int cells = -1;  // only cells and decoration: how many cells; else -1
+  int stray = -1;  // a line that cannot be text: its first character
+                   // that is neither cell nor decoration; else -1
+};
+
+/// A line that is not only cells and decoration, or holds more cells than
+/// a row: its list puzzles are emitted. A line with none is text, which
+/// ends a grid, if it may be text and holds no run of nine cells or more;
+/// any other cell of the line refuses the input.
+bool list_line(Recogniser& r, const std::uint32_t* cp, int n,
+               const LineKind& kind, long number, const Sink& sink,
+               Refusal& refusal);
+
+/// A row with a label (A-I, R1, Riga 1:) before its nine cells: where the
+/// cells start, or -1 when the line is not such a row.
+int row_label_end(const std::uint32_t* cp, int n);
+
+}  // namespace importa::parts
+
+#endif  // VORTEL_IMPORTA_RECOGNISE_PARTS_H_

@@ -1,0 +1,118 @@
+// The recogniser as other programs use it: where each puzzle starts, going
+// on past a damaged entry, and the words of a refusal.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "importa/recognise.h"
+
+namespace {
+
+using importa::Problem;
+
+const std::string kPuzzle =
+    "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......";
+
+struct Reading {
+  importa::Recogniser* r = nullptr;
+  std::vector<long> lines;                 // emitted_line of each puzzle
+  std::vector<importa::Refusal> refusals;  // those passed over
+  bool good = false;
+};
+
+void note(const importa::Puzzle&, void* context) {
+  auto& run = *static_cast<Reading*>(context);
+  run.lines.push_back(run.r->emitted_line);
+}
+
+bool pass_over(const importa::Refusal& refusal, void* context) {
+  static_cast<Reading*>(context)->refusals.push_back(refusal);
+  return true;
+}
+
+Reading read_all(const std::string& input, bool go_on) {
+  Reading run;
+  auto r = std::make_unique<importa::Recogniser>();
+  run.r = r.get();
+  if (go_on) r->on_refusal = pass_over;
+  importa::Refusal refusal;
+  run.good =
+      importa::feed(*r, input.data(), input.size(), note, &run, refusal) &&
+      importa::finish(*r, note, &run, refusal);
+  return run;
+}
+
+std::string grid(const std::string& puzzle) {
+  std::string out;
+  for (std::size_t row = 0; row < 9; ++row)
+    out += puzzle.substr(9 * row, 9) + "\n";
+  return out;
+}
+
+TEST(RecogniserApiTest, EmittedLineIsWhereEachPuzzleStarts) {
+  const std::string input =
+      "# titolo\n" + kPuzzle + "\n\n+---+\n" + grid(kPuzzle) + "1 1 4\n";
+  const Reading run = read_all(kPuzzle + "\r\n\r\n" + grid(kPuzzle), false);
+  ASSERT_TRUE(run.good);
+  EXPECT_EQ(run.lines, (std::vector<long>{1, 3}));
+  const Reading triples = read_all("\n1 1 4\n1 2 3\n", false);
+  ASSERT_TRUE(triples.good);
+  EXPECT_EQ(triples.lines, std::vector<long>{2});
+}
+
+// Each damaged entry is reported once and the entries around it are read:
+// a bad line, a grid cut short by a list line (the list line is read), a
+// line too long, a grid cut short by the end.
+TEST(RecogniserApiTest, RefusalPassedOverDropsOnlyTheDamagedEntry) {
+  const std::string input = kPuzzle + "\n" + kPuzzle.substr(1) + "\n" +
+                            grid(kPuzzle).substr(0, 30) + kPuzzle + "\n" +
+                            std::string(importa::kMaxLine + 5, '1') + "\n" +
+                            kPuzzle + "\n123456789\n";
+  const Reading stop = read_all(input, false);
+  EXPECT_FALSE(stop.good);
+  EXPECT_EQ(stop.lines, std::vector<long>{1});
+  const Reading run = read_all(input, true);
+  ASSERT_TRUE(run.good);
+  EXPECT_EQ(run.lines, (std::vector<long>{1, 6, 8}));
+  ASSERT_EQ(run.refusals.size(), 4U);
+  EXPECT_EQ(run.refusals[0].line, 2);
+  EXPECT_EQ(run.refusals[1].problem, Problem::kGridCutShort);
+  EXPECT_EQ(run.refusals[1].line, 6);
+  EXPECT_EQ(run.refusals[2].problem, Problem::kLineTooLong);
+  EXPECT_EQ(run.refusals[2].line, 7);
+  EXPECT_EQ(run.refusals[3].problem, Problem::kGridCutShort);
+  EXPECT_EQ(run.refusals[3].line, 10);
+}
+
+TEST(RecogniserApiTest, DescribeRefusalIsSnprintfLike) {
+  importa::Refusal refusal;
+  refusal.problem = Problem::kGridCutShort;
+  refusal.count = 1;
+  char text[256];
+  const std::size_t length =
+      importa::describe_refusal(refusal, text, sizeof text);
+  EXPECT_STREQ(text, "tabella interrotta dopo 1 riga su 9");
+  EXPECT_EQ(length, std::string(text).size());
+  char small[8];
+  EXPECT_EQ(importa::describe_refusal(refusal, small, sizeof small), length);
+  EXPECT_STREQ(small, "tabella");
+  refusal.count = 2;
+  importa::describe_refusal(refusal, text, sizeof text);
+  EXPECT_STREQ(text, "tabella interrotta dopo 2 righe su 9");
+  refusal.problem = Problem::kBadCharacter;
+  refusal.character = 0xFEFF;
+  importa::describe_refusal(refusal, text, sizeof text);
+  EXPECT_EQ(std::string(text).rfind("carattere U+FEFF (BOM) non ammesso", 0),
+            0U);
+  refusal.character = 0xA0;
+  importa::describe_refusal(refusal, text, sizeof text);
+  EXPECT_EQ(std::string(text).rfind(
+                "carattere U+00A0 (spazio non separabile) non ammesso", 0),
+            0U);
+  EXPECT_EQ(importa::describe_refusal(refusal, nullptr, 0),
+            std::string(text).size());
+}
+
+}  // namespace
