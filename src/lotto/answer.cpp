@@ -164,8 +164,10 @@ void count_mode(const importa::Puzzle& puzzle, const Bands& bands,
   if (limit == 0) {
     count_exactly(puzzle, out);
   } else {
-    out.count = limit <= 2 ? (solver::has_two_completions(bands) ? 2 : 1)
-                           : count_up_to(bands, limit);
+    // Most puzzles have one solution: the search for two settles them,
+    // and only the others are counted further.
+    out.count = solver::has_two_completions(bands) ? 2 : 1;
+    if (out.count == 2 && limit > 2) out.count = count_up_to(bands, limit);
     if (out.count > limit) out.count = limit;
     out.at_least = out.count == limit;
   }
