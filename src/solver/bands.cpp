@@ -4,7 +4,6 @@
 #include <cassert>
 #include <cstring>
 
-#include "solver/seams.h"
 #include "solver/state.h"
 
 namespace solver {
@@ -392,10 +391,12 @@ unsigned digit_index(std::int32_t code) {
 }
 
 // A search for up to `limit` completions; the first is written to `first`.
+// `steps` counts its branchings.
 struct Finding {
   int limit;
   int found;
   Board* first;
+  std::int64_t steps;
 };
 
 // Whether the search may stop: `limit` completions found below `g`.
@@ -409,7 +410,7 @@ bool find_below(const Bands& g, Finding& f) {
   choose_cell(g, b, p);
   for (unsigned digits = digits_at(g, b, p); digits != 0;
        digits &= digits - 1) {
-    ++g_search_seams.band_steps;
+    ++f.steps;
     Bands child = g;
     Work work = {0, 0};
     if (place(child, static_cast<unsigned>(__builtin_ctz(digits)), b, 1U << p,
@@ -463,16 +464,18 @@ bool make_bands(const Board& board, Bands& g) {
   return settle(g, kEverything);
 }
 
-bool find_completion(const Bands& g, Board& completion) {
-  Finding f = {1, 0, &completion};
+bool find_completion(const Bands& g, Board& completion, std::int64_t& steps) {
+  Finding f = {1, 0, &completion, 0};
   find_below(g, f);
+  steps += f.steps;
   return f.found == 1;
 }
 
-bool has_two_completions(const Bands& g) {
+bool has_two_completions(const Bands& g, std::int64_t& steps) {
   Board scratch;
-  Finding f = {2, 0, &scratch};
+  Finding f = {2, 0, &scratch, 0};
   find_below(g, f);
+  steps += f.steps;
   return f.found == 2;
 }
 
@@ -489,6 +492,7 @@ enum class Dive { kFound, kNone, kGaveUp };
 // before it, so the descent need not ask about them while it follows the
 // same cells and digits.
 struct DivePath {
+  std::int64_t steps;  // branchings, of the dive and of the descent after it
   unsigned depth;
   std::array<std::uint8_t, kCells> cell;
   std::array<std::uint8_t, kCells> digit;
@@ -509,7 +513,7 @@ Dive dive(const Bands& g, Board& first, std::int64_t& budget, DivePath& path) {
     const unsigned d = static_cast<unsigned>(__builtin_ctz(digits));
     path.digit[level] = static_cast<std::uint8_t>(d);
     if (--budget < 0) return Dive::kGaveUp;
-    ++g_search_seams.band_steps;
+    ++path.steps;
     Bands child = g;
     Work work = {0, 0};
     if (!place(child, d, b, 1U << p, work) || !settle(child, work)) continue;
@@ -526,13 +530,13 @@ Dive dive(const Bands& g, Board& first, std::int64_t& budget, DivePath& path) {
 // `known`) is put to find_completion, whose "yes" becomes the known
 // completion; the known completion's own digit needs no question.
 unsigned take_smallest(Bands& g, unsigned i, unsigned digits, Board& first,
-                       bool& known) {
+                       bool& known, std::int64_t& steps) {
   const unsigned b = i / 27;
   const unsigned p = i % 27;
   const unsigned known_digit = known ? digit_index(first[i]) : 9;
   for (; digits != 0; digits &= digits - 1) {
     const unsigned d = static_cast<unsigned>(__builtin_ctz(digits));
-    ++g_search_seams.band_steps;
+    ++steps;
     Bands child = g;
     Work work = {0, 0};
     const bool settled =
@@ -542,7 +546,7 @@ unsigned take_smallest(Bands& g, unsigned i, unsigned digits, Board& first,
       g = child;  // the known completion is one of the child's
       return d;
     }
-    if (settled && find_completion(child, first)) {
+    if (settled && find_completion(child, first, steps)) {
       known = true;
       g = child;
       return d;
@@ -553,10 +557,13 @@ unsigned take_smallest(Bands& g, unsigned i, unsigned digits, Board& first,
 
 }  // namespace
 
-bool first_in_order(const Bands& root, Board& first, std::int64_t budget) {
+bool first_in_order(const Bands& root, Board& first, std::int64_t budget,
+                    std::int64_t& steps) {
   DivePath path;
+  path.steps = 0;
   path.depth = 0;
   const Dive quick = dive(root, first, budget, path);
+  steps += path.steps;
   if (quick != Dive::kGaveUp) return quick == Dive::kFound;
   Bands g = root;
   bool known = false;  // `first` holds a completion of g
@@ -567,7 +574,7 @@ bool first_in_order(const Bands& root, Board& first, std::int64_t budget) {
     // The digits below the one the ordered search reached here have none.
     const unsigned shown_none = on_path ? (1U << path.digit[level]) - 1 : 0;
     const unsigned taken = take_smallest(
-        g, i, digits_at(g, i / 27, i % 27) & ~shown_none, first, known);
+        g, i, digits_at(g, i / 27, i % 27) & ~shown_none, first, known, steps);
     if (taken == 9) return false;  // only at the first open cell
     level = on_path && taken == path.digit[level] ? level + 1 : kCells;
   }

@@ -46,12 +46,13 @@ bool make_bands(const Board& board, Bands& g);
 
 /// Whether `g` has a completion, searched for by branching on an open cell
 /// of two digits (or of the fewest) with the most open peers; the first one
-/// found is written to `completion`.
-bool find_completion(const Bands& g, Board& completion);
+/// found is written to `completion`. Each search over Bands adds its
+/// branchings (one placement and its deductions each) to `steps`.
+bool find_completion(const Bands& g, Board& completion, std::int64_t& steps);
 
 /// Whether `g` has more than one completion: a search for two, with the
 /// same branching as find_completion.
-bool has_two_completions(const Bands& g);
+bool has_two_completions(const Bands& g, std::int64_t& steps);
 
 /// The smallest completion of `root` in row-major order, digits upwards, into
 /// `first`; false when there is none. First the ordered search itself, for
@@ -62,7 +63,8 @@ bool has_two_completions(const Bands& g);
 /// find_completion, and a "yes" gives the new completion, so the descent never
 /// backtracks. Every completion it meets agrees with the cells already taken,
 /// and a digit below the one taken has none: the result is the smallest.
-bool first_in_order(const Bands& root, Board& first, std::int64_t budget);
+bool first_in_order(const Bands& root, Board& first, std::int64_t budget,
+                    std::int64_t& steps);
 
 }  // namespace solver
 

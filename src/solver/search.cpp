@@ -1,19 +1,18 @@
-// Backtracking search over pool boards that carry their derived masks.
+// Backtracking search over work boards that carry their derived masks.
 #include "solver/search.h"
 
+#include <array>
 #include <cassert>
+#include <cstdlib>
 
 #include "solver/bands.h"
 #include "solver/consistency.h"
 #include "solver/lister.h"
 #include "solver/propagate.h"
-#include "solver/seams.h"
 #include "solver/state.h"
 #include "solver/tuning.h"
 
 namespace solver {
-
-std::array<State*, kCells> g_pool = {};
 
 namespace {
 
@@ -36,15 +35,38 @@ struct Oracle {
   bool known;  // `completion` holds the last "yes"'s board
   Board completion;
 };
-Oracle g_oracle = {0, 0, 0, false, {}};
+
+// Everything one search works with, passed down by reference: nothing of
+// it outlives the call or is seen by another.
+struct Search {
+  const SolutionReporter* reporter;  // the caller's
+  // The ordered search's first solution was reported already, by
+  // first_in_order: it is passed over. Debug builds check that the two
+  // searches agree on it.
+  bool pass_over;
+  Board reported;
+  Oracle oracle;
+  // One work board per cell index, allocated the first time the search
+  // branches on that index and released when the search ends.
+  std::array<State*, kCells> pool;
+  State* (*allocate_board)();
+  std::int64_t trials;
+  std::int64_t small_steps;
+  std::int64_t band_steps;
+  SearchEnd end;
+  State root;  // the one board that has no masks yet
+};
+
+State* allocate_board() {
+  return static_cast<State*>(std::malloc(sizeof(State)));
+}
 
 // True when every determined cell of `work` agrees with the last known
 // completion.
-bool completion_known(const State& work) {
-  if (!g_oracle.known) return false;
+bool completion_known(const Oracle& oracle, const State& work) {
+  if (!oracle.known) return false;
   for (unsigned i = 0; i < kCells; ++i) {
-    if (is_determined(work.board[i]) &&
-        work.board[i] != g_oracle.completion[i]) {
+    if (is_determined(work.board[i]) && work.board[i] != oracle.completion[i]) {
       return false;
     }
   }
@@ -53,21 +75,22 @@ bool completion_known(const State& work) {
 
 // Whether the subtree of the trial `work` may be skipped: it has no
 // completion.
-bool holds_no_solution(const State& work) {
-  if (g_oracle.trials < kOracleAfterTrials) return false;
-  if (g_oracle.asked >= kOracleTrialAnswers &&
-      g_oracle.pruned * kOraclePrunesOneIn < g_oracle.asked) {
+bool holds_no_solution(Search& search, const State& work) {
+  Oracle& oracle = search.oracle;
+  if (oracle.trials < kOracleAfterTrials) return false;
+  if (oracle.asked >= kOracleTrialAnswers &&
+      oracle.pruned * kOraclePrunesOneIn < oracle.asked) {
     return false;
   }
-  if (completion_known(work)) return false;
-  ++g_oracle.asked;
+  if (completion_known(oracle, work)) return false;
+  ++oracle.asked;
   Bands bands;
   if (make_bands(work.board, bands) &&
-      find_completion(bands, g_oracle.completion)) {
-    g_oracle.known = true;
+      find_completion(bands, oracle.completion, search.band_steps)) {
+    oracle.known = true;
     return false;
   }
-  ++g_oracle.pruned;
+  ++oracle.pruned;
   return true;
 }
 
@@ -82,20 +105,33 @@ bool holds_no_solution(const State& work) {
          unknown == count_unknown(board);
 }
 
+// Hands a solution of the ordered search to the caller, except the first,
+// which was reported already.
+bool report_in_order(const Board& solution, void* context) {
+  Search& search = *static_cast<Search*>(context);
+  if (search.pass_over) {
+    assert(solution == search.reported &&
+           "the two searches' first solutions differ");
+    search.pass_over = false;
+    return true;
+  }
+  return search.reporter->on_solution(solution, search.reporter->context);
+}
+
 // The search proper. `unknown` equals the number of open cells of `parent`
 // on entry (every caller keeps the count in step with its board), so each
 // trial starts from that figure instead of counting the copy again.
 // Returns false when the search must end (stopped, or out of memory).
-bool search_state(const State& parent, int start, std::int32_t& unknown,
-                  const SolutionReporter& reporter, SearchEnd& end) {
+bool search_state(Search& search, const State& parent, int start,
+                  std::int32_t& unknown) {
   assert(state_is_propagated(parent) && "search from an unpropagated board");
   int k = start;
   while (is_determined(parent.board[static_cast<unsigned>(k)])) ++k;
-  State*& slot = g_pool[static_cast<unsigned>(k)];
+  State*& slot = search.pool[static_cast<unsigned>(k)];
   if (slot == nullptr) {
-    slot = g_search_seams.allocate_board();
+    slot = search.allocate_board();
     if (slot == nullptr) {
-      end = SearchEnd::kOutOfMemory;
+      search.end = SearchEnd::kOutOfMemory;
       return false;
     }
   }
@@ -107,8 +143,8 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
   while (candidates != 0) {
     const Digit digit = lowest_digit(candidates);
     candidates = static_cast<Mask>(candidates & (candidates - 1));
-    ++g_search_seams.trial_count;
-    ++g_oracle.trials;
+    ++search.trials;
+    ++search.oracle.trials;
     work = parent;
     unknown = parent_unknown;
     work.board[static_cast<unsigned>(k)] = code_of(digit);
@@ -122,55 +158,37 @@ bool search_state(const State& parent, int start, std::int32_t& unknown,
     assert(unknown == count_unknown(work.board) &&
            "unknown count out of step with the board");
     if (work.conflict || work.dead) continue;
-    if (unknown != 0 && holds_no_solution(work)) continue;
+    if (unknown != 0 && holds_no_solution(search, work)) continue;
     if (unknown != 0 && unknown <= kListSmallOpen) {
-      const SearchEnd listed = list_completions(work, reporter);
+      const SearchEnd listed = list_completions(
+          work, {report_in_order, &search}, search.small_steps);
       if (listed != SearchEnd::kExhausted) {
-        end = listed;
+        search.end = listed;
         return false;
       }
     } else if (unknown != 0) {
-      if (!search_state(work, k + 1, unknown, reporter, end)) return false;
-    } else if (!reporter.on_solution(work.board)) {
-      end = SearchEnd::kStopped;
+      if (!search_state(search, work, k + 1, unknown)) return false;
+    } else if (!report_in_order(work.board, &search)) {
+      search.end = SearchEnd::kStopped;
       return false;
     }
   }
   return true;
 }
 
-// The root of the search: the one board that has no masks yet.
-State g_root;
-
-// A listing goes on after the first solution with the ordered search,
-// whose first solution was reported already: it is passed over. Debug
-// builds check that the two searches agree on it.
-bool (*g_listing)(const Board& solution) = nullptr;
-bool g_pass_over = false;
-Board g_reported;
-
-bool list_after_first(const Board& solution) {
-  if (g_pass_over) {
-    assert(solution == g_reported &&
-           "the two searches' first solutions differ");
-    g_pass_over = false;
-    return true;
-  }
-  return g_listing(solution);
-}
-
-SearchEnd search_in_order(const Board& parent, int start, std::int32_t& unknown,
-                          const SolutionReporter& reporter) {
-  g_oracle.trials = 0;
-  g_oracle.asked = 0;
-  g_oracle.pruned = 0;
-  g_oracle.known = false;
-  g_root.board = parent;
-  derive_masks(g_root);
-  unknown = count_unknown(parent);
-  SearchEnd end = SearchEnd::kExhausted;
-  search_state(g_root, start, unknown, reporter, end);
-  return end;
+// The ordered search from `parent`, passing over its first solution.
+void search_in_order(Search& search, const Board& parent,
+                     std::int32_t unknown) {
+  search.oracle.trials = 0;
+  search.oracle.asked = 0;
+  search.oracle.pruned = 0;
+  search.oracle.known = false;
+  search.pool.fill(nullptr);
+  search.root.board = parent;
+  derive_masks(search.root);
+  search.end = SearchEnd::kExhausted;
+  search_state(search, search.root, 0, unknown);
+  for (State* board : search.pool) std::free(board);
 }
 
 }  // namespace
@@ -181,23 +199,41 @@ SearchEnd search_in_order(const Board& parent, int start, std::int32_t& unknown,
 // goes on past the first solution asks Bands whether a second exists (most
 // puzzles have one solution, and the ordered search would take far longer
 // to show it), and only then continues with the ordered search.
-SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
-                 const SolutionReporter& reporter) {
+SearchEnd search(const Board& parent, std::int32_t unknown,
+                 const SolutionReporter& reporter, SearchSeams* seams) {
   assert(check_consistency(parent) == 0 && "search from an inconsistent board");
   assert(unknown > 0 && is_propagated_board(parent, unknown) &&
          "search from an unpropagated board");
+  std::int64_t band_steps = 0;
   Bands bands;
   Board first;
-  if (!make_bands(parent, bands) ||
-      !first_in_order(bands, first, kDiveBudget)) {
-    return SearchEnd::kExhausted;
+  SearchEnd end = SearchEnd::kExhausted;
+  if (make_bands(parent, bands) &&
+      first_in_order(bands, first, kDiveBudget, band_steps)) {
+    if (!reporter.on_solution(first, reporter.context)) {
+      end = SearchEnd::kStopped;
+    } else if (has_two_completions(bands, band_steps)) {
+      Search search;
+      search.reporter = &reporter;
+      search.pass_over = true;
+      search.reported = first;
+      search.allocate_board = seams != nullptr && seams->allocate_board
+                                  ? seams->allocate_board
+                                  : allocate_board;
+      search.trials = 0;
+      search.small_steps = 0;
+      search.band_steps = 0;
+      search_in_order(search, parent, unknown);
+      end = search.end;
+      if (seams != nullptr) {
+        seams->trials += search.trials;
+        seams->small_steps += search.small_steps;
+      }
+      band_steps += search.band_steps;
+    }
   }
-  if (!reporter.on_solution(first)) return SearchEnd::kStopped;
-  if (!has_two_completions(bands)) return SearchEnd::kExhausted;
-  g_listing = reporter.on_solution;
-  g_pass_over = true;
-  g_reported = first;
-  return search_in_order(parent, start, unknown, {list_after_first});
+  if (seams != nullptr) seams->band_steps += band_steps;
+  return end;
 }
 
 }  // namespace solver
