@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "../reference/plain_solver.h"
+#include "solver/completion.h"
 #include "solver/consistency.h"
 #include "solver/propagate.h"
+#include "solver/search.h"
 #include "solver/tuning.h"
 #include "vortel_process.h"
 
