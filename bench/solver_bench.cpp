@@ -71,7 +71,7 @@ void on_loaded_boards(benchmark::State& state) {
 }
 
 void BM_candidate_pass(benchmark::State& state) {
-  on_loaded_boards<solver::candidate_pass>(state);
+  on_loaded_boards<support::candidate_pass>(state);
 }
 BENCHMARK(BM_candidate_pass)->DenseRange(0, 2);
 

@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "solver/propagate.h"
+
 namespace solver {
 
 namespace {
@@ -72,12 +74,35 @@ void* allocate_zeroed(std::size_t size) {
   return std::calloc(1, size);
 }
 
+// The open cell with the fewest candidates, the first such in row-major
+// order: the cells are the bits of `open` (cell i) and of `open_above`
+// (cell 64 + i), each with its mask in `masks`. An open cell has two
+// candidates at least, so the first pair ends the look.
+unsigned most_constrained(const Mask* masks, std::uint64_t open,
+                          std::uint64_t open_above) {
+  unsigned best = 0;
+  int fewest = 10;
+  for (unsigned base = 0; base < 128; base += 64, open = open_above) {
+    for (; open != 0; open &= open - 1) {
+      const unsigned i = base + static_cast<unsigned>(__builtin_ctzll(open));
+      const int n = bit_count(masks[i]);
+      if (n < fewest) {
+        fewest = n;
+        best = i;
+        if (n == 2) return best;
+      }
+    }
+  }
+  return best;
+}
+
 std::int64_t count_position(Counter& counter, const SmallState& position);
 
 // Branches on the open cell with the fewest candidates.
 std::int64_t count_branches(Counter& counter, const SmallState& position) {
   ++counter.branchings;
-  const unsigned best = most_constrained(position);
+  const unsigned best =
+      most_constrained(position.avail.data(), position.open, 0);
   std::int64_t found = 0;
   for (Mask m = position.avail[best]; m != 0;
        m = static_cast<Mask>(m & (m - 1))) {
@@ -137,7 +162,13 @@ void count_states(Counter& counter, const State& parent, std::int32_t unknown,
     count_position(counter, start);
     return;
   }
-  const int best = most_constrained_cell(parent);
+  // The open cells of a State are those with a candidate mask.
+  std::array<std::uint64_t, 2> open = {0, 0};
+  for (unsigned i = 0; i < kCells; ++i) {
+    if (parent.cand[i] != 0) open[i / 64] |= std::uint64_t{1} << (i % 64);
+  }
+  const int best =
+      static_cast<int>(most_constrained(parent.cand.data(), open[0], open[1]));
   assert(depth < kStateLevels && "the first phase deeper than its levels");
   State& work = counter.level[depth];
   for (Mask m = parent.cand[static_cast<unsigned>(best)]; m != 0;

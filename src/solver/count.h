@@ -1,8 +1,8 @@
 // Counting every solution of a board, in no particular order: the count
-// mode needs only the number (its first solution comes from the ordered
-// search), so the counter is free to branch on the most constrained cell,
-// to work on the small form of the open cells, and to remember the counts
-// of sub-problems it has met before.
+// mode needs only the number (its first solution comes from search,
+// search.h), so the counter is free to branch on the most constrained
+// cell, to work on the small form of the open cells, and to remember the
+// counts of sub-problems it has met before.
 #ifndef VORTEL_SOLVER_COUNT_H_
 #define VORTEL_SOLVER_COUNT_H_
 

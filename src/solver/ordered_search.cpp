@@ -11,10 +11,14 @@
 #include "solver/consistency.h"
 #include "solver/lister.h"
 #include "solver/propagate.h"
+#include "solver/small_problem.h"
 #include "solver/state.h"
 #include "solver/tuning.h"
 
 namespace solver {
+
+static_assert(kListSmallOpen <= kMaxSmallCells,
+              "the lister takes at most kMaxSmallCells open cells");
 
 namespace {
 
@@ -136,19 +140,15 @@ bool search_state(Search& search, const State& parent, int start,
     candidates = static_cast<Mask>(candidates & (candidates - 1));
     ++search.trials;
     ++search.oracle.trials;
-    work = parent;
     unknown = parent_unknown;
-    work.board[static_cast<unsigned>(k)] = code_of(digit);
-    mark_determined(work, k, digit);
-    --unknown;
-    propagate_after_assignment(work, k, digit, unknown);
+    const bool survives = try_digit(parent, work, k, digit, unknown);
     // The state's conflict flag is check_consistency's verdict, kept up to
     // date as cells became determined, so the board need not be scanned.
     assert(work.conflict == (check_consistency(work.board) != 0) &&
            "conflict flag out of step with the board");
     assert(unknown == count_unknown(work.board) &&
            "unknown count out of step with the board");
-    if (work.conflict || work.dead) continue;
+    if (!survives) continue;
     if (unknown != 0 && holds_no_solution(search, work)) continue;
     if (unknown != 0 && unknown <= kListSmallOpen) {
       const SearchEnd listed = list_completions(
