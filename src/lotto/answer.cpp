@@ -7,12 +7,12 @@
 // starts from a propagated board as vortel's count does.
 #include "lotto/answer.h"
 
-#include <mutex>
-
 #include "solver/bands.h"
+#include "solver/completion.h"
 #include "solver/consistency.h"
 #include "solver/count.h"
 #include "solver/propagate.h"
+#include "solver/search.h"
 #include "solver/tuning.h"
 
 namespace lotto {
@@ -54,6 +54,7 @@ std::int32_t digits_above(std::int32_t digit) {
 // the first k that allows such a completion gives the answer: the smallest
 // completion with first's digits before k and a larger one at k.
 bool second_in_order(const Board& start, const Board& first, Board& second) {
+  std::int64_t steps = 0;  // the searches' work counts, not needed here
   for (int k = solver::kCells - 1; k >= 0; --k) {
     const auto cell = static_cast<unsigned>(k);
     if (solver::is_determined(start[cell])) continue;  // a given
@@ -65,55 +66,38 @@ bool second_in_order(const Board& start, const Board& first, Board& second) {
     trial[cell] = digits_above(digit);
     Bands bands;
     if (solver::make_bands(trial, bands) &&
-        solver::first_in_order(bands, second, solver::kDiveBudget)) {
+        solver::first_in_order(bands, second, solver::kDiveBudget, steps)) {
       return true;
     }
   }
   return false;
 }
 
-// A board with every cell as a settled Bands has it: a placed cell its
-// digit, an open one the product of the codes it may still hold.
-Board board_of_bands(const Bands& g) {
-  Board board;
-  for (unsigned i = 0; i < solver::kCells; ++i) {
-    const unsigned b = i / 27;
-    const std::uint32_t bit = 1U << (i % 27);
-    std::int64_t product = 1;
-    for (unsigned d = 0; d < 9; ++d) {
-      if ((g.where[b][d] & bit) != 0) product *= solver::kCodeTable[d + 1];
-    }
-    board[i] = static_cast<std::int32_t>(product);
-  }
-  return board;
-}
-
 // Counts the completions of `g`, stopping once `limit` are found: branches
-// on an open cell with the fewest digits, each branch settled again by
-// make_bands.
+// on an open cell with the fewest digits.
 std::int64_t count_up_to(const Bands& g, std::int64_t limit) {
-  unsigned best = solver::kCells;
+  unsigned best_band = 3;
+  unsigned best_cell = 0;
   int fewest = 10;
-  for (unsigned i = 0; i < solver::kCells; ++i) {
-    const unsigned b = i / 27;
-    const std::uint32_t bit = 1U << (i % 27);
-    if ((g.open[b] & bit) == 0) continue;
-    int digits = 0;
-    for (unsigned d = 0; d < 9; ++d) digits += (g.where[b][d] & bit) != 0;
-    if (digits < fewest) {
-      fewest = digits;
-      best = i;
+  for (unsigned b = 0; b < 3; ++b) {
+    for (std::uint32_t open = g.open[b]; open != 0; open &= open - 1) {
+      const auto p = static_cast<unsigned>(__builtin_ctz(open));
+      const int digits = __builtin_popcount(solver::digits_at(g, b, p));
+      if (digits < fewest) {
+        fewest = digits;
+        best_band = b;
+        best_cell = p;
+      }
     }
   }
-  if (best == solver::kCells) return 1;  // complete
-  const Board board = board_of_bands(g);
+  if (best_band == 3) return 1;  // complete
   std::int64_t found = 0;
-  for (unsigned d = 0; d < 9 && found < limit; ++d) {
-    if ((g.where[best / 27][d] & (1U << (best % 27))) == 0) continue;
-    Board trial = board;
-    trial[best] = solver::kCodeTable[d + 1];
-    Bands child;
-    if (solver::make_bands(trial, child)) {
+  for (unsigned digits = solver::digits_at(g, best_band, best_cell);
+       digits != 0 && found < limit; digits &= digits - 1) {
+    Bands child = g;
+    if (solver::place_and_deduce(
+            child, static_cast<solver::BandDigit>(__builtin_ctz(digits)),
+            best_band, best_cell)) {
       found += count_up_to(child, limit - found);
     }
   }
@@ -136,10 +120,7 @@ void no_solution(const importa::Puzzle& puzzle, Answer& out) {
   out.at_least = false;
 }
 
-// The counter keeps its memory between calls: one count at a time.
-std::mutex g_counter_lock;
-
-void ignore_milestone(std::int64_t /*count*/) {}
+void ignore_milestone(std::int64_t /*count*/, void* /*context*/) {}
 
 // The exact count, as vortel -c makes it.
 void count_exactly(const importa::Puzzle& puzzle, Answer& out) {
@@ -151,8 +132,7 @@ void count_exactly(const importa::Puzzle& puzzle, Answer& out) {
     out.count = 1;
     return;
   }
-  const std::lock_guard<std::mutex> hold(g_counter_lock);
-  const solver::CountObserver quiet = {INT64_MAX, ignore_milestone};
+  const solver::CountObserver quiet = {INT64_MAX, ignore_milestone, nullptr};
   if (solver::count_solutions(board, unknown, quiet, out.count) ==
       solver::SearchEnd::kOutOfMemory) {
     out.verdict = Verdict::kNoMemory;
@@ -161,12 +141,13 @@ void count_exactly(const importa::Puzzle& puzzle, Answer& out) {
 
 void count_mode(const importa::Puzzle& puzzle, const Bands& bands,
                 std::int64_t limit, Answer& out) {
+  std::int64_t steps = 0;
   if (limit == 0) {
     count_exactly(puzzle, out);
   } else {
     // Most puzzles have one solution: the search for two settles them,
     // and only the others are counted further.
-    out.count = solver::has_two_completions(bands) ? 2 : 1;
+    out.count = solver::has_two_completions(bands, steps) ? 2 : 1;
     if (out.count == 2 && limit > 2) out.count = count_up_to(bands, limit);
     if (out.count > limit) out.count = limit;
     out.at_least = out.count == limit;
@@ -184,13 +165,14 @@ void find_redundant(const importa::Puzzle& puzzle, Answer& out) {
   out.redundant[0] = 0;
   out.redundant[1] = 0;
   const Board start = board_of(puzzle, solver::kAllCandidates);
+  std::int64_t steps = 0;
   for (unsigned i = 0; i < solver::kCells; ++i) {
     if (puzzle[i] == 0) continue;
     Board without = start;
     without[i] = solver::kAllCandidates;
     Bands bands;
     if (solver::make_bands(without, bands) &&
-        !solver::has_two_completions(bands)) {
+        !solver::has_two_completions(bands, steps)) {
       out.redundant[i / 64] |= std::uint64_t{1} << (i % 64);
     }
   }
@@ -211,8 +193,9 @@ void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
   }
   Bands bands;
   Board first;
+  std::int64_t steps = 0;
   if (!solver::make_bands(start, bands) ||
-      !solver::first_in_order(bands, first, solver::kDiveBudget)) {
+      !solver::first_in_order(bands, first, solver::kDiveBudget, steps)) {
     no_solution(puzzle, out);
     return;
   }
@@ -231,7 +214,7 @@ void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
     break;
   }
   Board second;
-  if (solver::has_two_completions(bands)) {
+  if (solver::has_two_completions(bands, steps)) {
     out.verdict = Verdict::kMultiple;
     out.count = 2;
     out.at_least = true;
