@@ -271,7 +271,8 @@ Outcome run(const Job& job) {
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, &previous);
-  std::thread* workers = new (std::nothrow) std::thread[job.threads];
+  std::thread* workers =
+      new (std::nothrow) std::thread[static_cast<std::size_t>(job.threads)];
   for (int i = 0; i < job.threads && workers != nullptr; ++i) {
     workers[i] = std::thread(work, std::ref(s));
   }

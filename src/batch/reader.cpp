@@ -59,12 +59,14 @@ bool take_refusal(const importa::Refusal& refusal, void* context) {
   if (reading.stopped) return false;
   reading.entry.kind = EntryKind::kDamaged;
   reading.entry.line = refusal.line;
+  reading.entry.puzzle = {};
   reading.entry.refusal = refusal;
   return deliver(reading);
 }
 
 void take_unreadable(Reading& reading, int error) {
   reading.entry.kind = EntryKind::kUnreadable;
+  reading.entry.puzzle = {};
   const importa::Recogniser* r = reading.r;
   reading.entry.line = r == nullptr ? 0 : r->line + (r->length > 0 ? 1 : 0);
   reading.entry.error = error;
@@ -82,11 +84,13 @@ bool between_puzzles(const importa::Recogniser& r) {
 void take_bytes(Reading& reading, const char* data, std::size_t size) {
   importa::Recogniser& r = *reading.r;
   importa::Refusal refusal;
+  importa::Puzzle fast;
   std::size_t at = 0;
   while (at < size && !reading.stopped) {
     std::size_t used = 0;
     if (reading.stream->fast_path && between_puzzles(r) &&
-        fast_line(data + at, size - at, reading.entry.puzzle, used)) {
+        fast_line(data + at, size - at, fast, used)) {
+      reading.entry.puzzle = fast;
       r.emitted_line = ++r.line;
       ++r.puzzles;
       reading.entry.kind = EntryKind::kPuzzle;

@@ -60,33 +60,26 @@ bool set_mode(Settings& settings, Mode mode, bool& chosen) {
   return true;
 }
 
-// One option; `i` moves past a separate value.
-ParseResult option(int argc, char** argv, int& i, Settings& s, bool& chosen) {
+// -j N or -jN; `i` moves past a separate value.
+ParseResult threads_option(int argc, char** argv, int& i, Settings& s) {
   const char* arg = argv[i];
-  Mode mode = Mode::kSolve;
-  if (std::strcmp(arg, "--help") == 0) return {Parse::kHelp};
-  if (std::strcmp(arg, "--version") == 0) return {Parse::kVersion};
-  if (std::strcmp(arg, "--json") == 0) {
-    s.style.json = true;
-  } else if (std::strcmp(arg, "--filtro") == 0) {
-    s.style.filter = true;
-  } else if (std::strcmp(arg, "-q") == 0 ||
-             std::strcmp(arg, "--silenzioso") == 0) {
-    s.quiet = true;
-  } else if (std::strncmp(arg, "-j", 2) == 0) {
-    const char* value = arg[2] != '\0' ? arg + 2 : nullptr;
-    if (value == nullptr && i + 1 < argc) value = argv[++i];
-    std::int64_t n = 0;
-    if (value == nullptr || !read_number(value, n) || n < 1 || n > 1024) {
-      return bad("numero di thread non valido (da 1 a 1024) in", arg);
-    }
-    s.threads = static_cast<int>(n);
-  } else if (std::strncmp(arg, "--conta", 7) == 0 &&
-             (arg[7] == '\0' || arg[7] == '=')) {
+  const char* value = arg[2] != '\0' ? arg + 2 : nullptr;
+  if (value == nullptr && i + 1 < argc) value = argv[++i];
+  std::int64_t n = 0;
+  if (value == nullptr || !read_number(value, n) || n < 1 || n > 1024) {
+    return bad("numero di thread non valido (da 1 a 1024) in", arg);
+  }
+  s.threads = static_cast<int>(n);
+  return {};
+}
+
+// The mode an argument names; false when it names none.
+bool mode_option(const char* arg, Settings& s, Mode& mode, bool& good) {
+  good = true;
+  if (std::strncmp(arg, "--conta", 7) == 0 &&
+      (arg[7] == '\0' || arg[7] == '=')) {
     s.limit = 2;
-    if (arg[7] == '=' && !read_number(arg + 8, s.limit)) {
-      return bad("limite non valido in", arg);
-    }
+    good = arg[7] == '\0' || read_number(arg + 8, s.limit);
     mode = Mode::kCount;
   } else if (std::strcmp(arg, "--risolvi") == 0) {
     mode = Mode::kSolve;
@@ -95,14 +88,31 @@ ParseResult option(int argc, char** argv, int& i, Settings& s, bool& chosen) {
   } else if (std::strcmp(arg, "--minimo") == 0) {
     mode = Mode::kMinimal;
   } else {
-    return bad("opzione illegale", arg);
+    return false;
   }
-  const bool is_mode = std::strncmp(arg, "--conta", 7) == 0 ||
-                       std::strcmp(arg, "--risolvi") == 0 ||
-                       std::strcmp(arg, "--verifica") == 0 ||
-                       std::strcmp(arg, "--minimo") == 0;
-  if (is_mode && !set_mode(s, mode, chosen)) {
-    return bad("un solo modo per volta:", arg);
+  return true;
+}
+
+// One option; `i` moves past a separate value.
+ParseResult option(int argc, char** argv, int& i, Settings& s, bool& chosen) {
+  const char* arg = argv[i];
+  Mode mode = Mode::kSolve;
+  bool good = true;
+  if (std::strcmp(arg, "--help") == 0) return {Parse::kHelp};
+  if (std::strcmp(arg, "--version") == 0) return {Parse::kVersion};
+  if (std::strncmp(arg, "-j", 2) == 0) return threads_option(argc, argv, i, s);
+  if (mode_option(arg, s, mode, good)) {
+    if (!good) return bad("limite non valido in", arg);
+    if (!set_mode(s, mode, chosen)) return bad("un solo modo per volta:", arg);
+  } else if (std::strcmp(arg, "--json") == 0) {
+    s.style.json = true;
+  } else if (std::strcmp(arg, "--filtro") == 0) {
+    s.style.filter = true;
+  } else if (std::strcmp(arg, "-q") == 0 ||
+             std::strcmp(arg, "--silenzioso") == 0) {
+    s.quiet = true;
+  } else {
+    return bad("opzione illegale", arg);
   }
   return {};
 }
