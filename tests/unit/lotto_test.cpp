@@ -192,7 +192,7 @@ std::string random_input(std::mt19937& rng) {
     std::string p = base[rng() % base.size()];
     const unsigned form = rng() % 12;
     if (form == 0) p += " # commento";
-    if (form == 1) p = "Gioco: " + p;
+    if (form == 1) p.insert(0, "Gioco: ");
     if (form == 2) p = p.substr(0, 80);  // damaged
     if (form == 3) p[rng() % 81] = static_cast<char>('a' + rng() % 3);
     if (form == 4) p = "";                                // blank
