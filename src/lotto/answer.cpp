@@ -73,37 +73,6 @@ bool second_in_order(const Board& start, const Board& first, Board& second) {
   return false;
 }
 
-// Counts the completions of `g`, stopping once `limit` are found: branches
-// on an open cell with the fewest digits.
-std::int64_t count_up_to(const Bands& g, std::int64_t limit) {
-  unsigned best_band = 3;
-  unsigned best_cell = 0;
-  int fewest = 10;
-  for (unsigned b = 0; b < 3; ++b) {
-    for (std::uint32_t open = g.open[b]; open != 0; open &= open - 1) {
-      const auto p = static_cast<unsigned>(__builtin_ctz(open));
-      const int digits = __builtin_popcount(solver::digits_at(g, b, p));
-      if (digits < fewest) {
-        fewest = digits;
-        best_band = b;
-        best_cell = p;
-      }
-    }
-  }
-  if (best_band == 3) return 1;  // complete
-  std::int64_t found = 0;
-  for (unsigned digits = solver::digits_at(g, best_band, best_cell);
-       digits != 0 && found < limit; digits &= digits - 1) {
-    Bands child = g;
-    if (solver::place_and_deduce(
-            child, static_cast<solver::BandDigit>(__builtin_ctz(digits)),
-            best_band, best_cell)) {
-      found += count_up_to(child, limit - found);
-    }
-  }
-  return found;
-}
-
 // vortel's own mathematical process on the puzzle: true when it finds the
 // contradiction itself (vortel's "dati incongruenti").
 bool contradiction_by_logic(const importa::Puzzle& puzzle) {
@@ -128,35 +97,27 @@ void count_exactly(const importa::Puzzle& puzzle, Answer& out) {
   std::int32_t unknown = solver::count_unknown(board);
   solver::propagate(board, unknown);
   out.at_least = false;
-  if (unknown == 0) {
-    out.count = 1;
+  if (unknown == 0 || solver::check_consistency(board) != 0) {
+    out.count = solver::check_consistency(board) == 0 ? 1 : 0;
     return;
   }
   const solver::CountObserver quiet = {INT64_MAX, ignore_milestone, nullptr};
   if (solver::count_solutions(board, unknown, quiet, out.count) ==
       solver::SearchEnd::kOutOfMemory) {
     out.verdict = Verdict::kNoMemory;
+    out.count = 0;
   }
 }
 
-void count_mode(const importa::Puzzle& puzzle, const Bands& bands,
-                std::int64_t limit, Answer& out) {
-  std::int64_t steps = 0;
-  if (limit == 0) {
-    count_exactly(puzzle, out);
-  } else {
-    // Most puzzles have one solution: the search for two settles them,
-    // and only the others are counted further.
-    out.count = solver::has_two_completions(bands, steps) ? 2 : 1;
-    if (out.count == 2 && limit > 2) out.count = count_up_to(bands, limit);
-    if (out.count > limit) out.count = limit;
-    out.at_least = out.count == limit;
-  }
-  if (out.verdict == Verdict::kNoMemory) return;
-  if (out.at_least && out.count == 1) {
+// The verdict of a count: `found` solutions, the search stopped at
+// `limit` (0: no limit).
+void count_verdict(std::int64_t found, std::int64_t limit, Answer& out) {
+  out.count = found;
+  out.at_least = limit != 0 && found == limit;
+  if (out.at_least && found == 1) {
     out.verdict = Verdict::kSolved;
   } else {
-    out.verdict = out.count == 1 ? Verdict::kUnique : Verdict::kMultiple;
+    out.verdict = found == 1 ? Verdict::kUnique : Verdict::kMultiple;
   }
 }
 
@@ -193,38 +154,43 @@ void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
   }
   Bands bands;
   Board first;
-  std::int64_t steps = 0;
-  if (!solver::make_bands(start, bands) ||
-      !solver::first_in_order(bands, first, solver::kDiveBudget, steps)) {
+  std::int64_t steps = 0;  // the searches' work counts, not needed here
+  // The solve mode wants the smallest solution; the others count first
+  // (up to two, or to the limit): one search that proves a solution unique
+  // also gives it, and only a puzzle with more asks for the smallest.
+  std::int64_t found = 1;
+  bool only = false;  // `first` holds the one solution there is
+  if (!solver::make_bands(start, bands)) {
+    found = 0;
+  } else if (mode == Mode::kCount && limit == 0) {
+    count_exactly(puzzle, out);
+    if (out.verdict == Verdict::kNoMemory) return;
+    found = out.count;
+  } else if (mode != Mode::kSolve) {
+    const std::int64_t stop = mode == Mode::kCount ? limit : 2;
+    found = solver::count_completions(bands, stop, first, steps);
+    only = found == 1 && stop > 1;
+  }
+  if (found == 0 || (!only && !solver::first_in_order(
+                                  bands, first, solver::kDiveBudget, steps))) {
     no_solution(puzzle, out);
     return;
   }
   digits_of(first, out.first);
-  out.count = 1;
-  switch (mode) {
-  case Mode::kSolve:
+  if (mode == Mode::kSolve) {
     out.verdict = Verdict::kSolved;
+    out.count = 1;
     out.at_least = true;
     return;
-  case Mode::kCount:
-    count_mode(puzzle, bands, limit, out);
-    return;
-  case Mode::kCheck:
-  case Mode::kMinimal:
-    break;
   }
-  Board second;
-  if (solver::has_two_completions(bands, steps)) {
-    out.verdict = Verdict::kMultiple;
-    out.count = 2;
-    out.at_least = true;
-    if (mode == Mode::kCheck && second_in_order(start, first, second)) {
-      digits_of(second, out.second);
-    }
-    return;
+  count_verdict(found, mode == Mode::kCount ? limit : 2, out);
+  if (mode == Mode::kCheck && out.verdict == Verdict::kMultiple) {
+    Board second;
+    if (second_in_order(start, first, second)) digits_of(second, out.second);
   }
-  out.verdict = Verdict::kUnique;
-  if (mode == Mode::kMinimal) find_redundant(puzzle, out);
+  if (mode == Mode::kMinimal && out.verdict == Verdict::kUnique) {
+    find_redundant(puzzle, out);
+  }
 }
 
 }  // namespace lotto

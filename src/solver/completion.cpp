@@ -53,8 +53,8 @@ void choose_cell(const Bands& bands, unsigned& band, unsigned& cell) {
 // A search for up to `limit` completions; the first is written to `first`.
 // `steps` counts its branchings.
 struct Finding {
-  int limit;
-  int found;
+  std::int64_t limit;
+  std::int64_t found;
   Board* first;
   std::int64_t steps;
 };
@@ -97,6 +97,14 @@ bool has_two_completions(const Bands& bands, std::int64_t& steps) {
   find_below(bands, f);
   steps += f.steps;
   return f.found == 2;
+}
+
+std::int64_t count_completions(const Bands& bands, std::int64_t limit,
+                               Board& completion, std::int64_t& steps) {
+  Finding f = {limit, 0, &completion, 0};
+  if (limit > 0) find_below(bands, f);
+  steps += f.steps;
+  return f.found;
 }
 
 }  // namespace solver

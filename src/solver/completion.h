@@ -23,6 +23,13 @@ bool find_completion(const Bands& bands, Board& completion,
 /// the same branching as find_completion.
 bool has_two_completions(const Bands& bands, std::int64_t& steps);
 
+/// The completions of `bands`, counted up to `limit` (the search stops
+/// there), with the same branching; the first one found is written to
+/// `completion`. One search both proves a solution unique and gives it,
+/// where has_two_completions and find_completion would search twice.
+std::int64_t count_completions(const Bands& bands, std::int64_t limit,
+                               Board& completion, std::int64_t& steps);
+
 }  // namespace solver
 
 #endif  // VORTEL_SOLVER_COMPLETION_H_
