@@ -223,8 +223,9 @@ bool deliver_entry(const Entry& entry, void* context) {
   return true;
 }
 
-void input_pauses(void* context) {
+bool input_pauses(void* context) {
   hand_over(*static_cast<Filling*>(context));
+  return g_signal == 0;
 }
 
 // Waits until every batch handed over is written or the run stopped.

@@ -110,13 +110,18 @@ void take_bytes(Reading& reading, const char* data, std::size_t size) {
   }
 }
 
+// The input waits: the caller hands on what it has. False to stop.
+bool pause(Reading& reading) {
+  if (!reading.stream->idle(reading.stream->context)) reading.stopped = true;
+  return !reading.stopped;
+}
+
 // Reads one open input to its end.
 void read_input(Reading& reading, int fd, char* buffer) {
   for (;;) {
     const ssize_t got = read(fd, buffer, kReadSize);
     if (got < 0 && errno == EINTR) {
-      reading.stream->idle(reading.stream->context);
-      if (reading.stopped) return;
+      if (!pause(reading)) return;
       continue;
     }
     if (got < 0) {
@@ -126,9 +131,7 @@ void read_input(Reading& reading, int fd, char* buffer) {
     if (got == 0) break;
     take_bytes(reading, buffer, static_cast<std::size_t>(got));
     if (reading.stopped) return;
-    if (static_cast<std::size_t>(got) < kReadSize) {
-      reading.stream->idle(reading.stream->context);
-    }
+    if (static_cast<std::size_t>(got) < kReadSize && !pause(reading)) return;
   }
   importa::Refusal refusal;
   importa::finish(*reading.r, take_puzzle, &reading, refusal);

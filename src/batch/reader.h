@@ -34,10 +34,11 @@ struct Entry {
 /// and returns false to stop the reading (an interrupted run). `idle` is
 /// called when the input has given all it has for now (a pipe or a
 /// terminal that would make the reader wait), so that the entries read so
-/// far need not wait for more.
+/// far need not wait for more, and when a signal broke a wait for input;
+/// it too returns false to stop the reading.
 struct Stream {
   bool (*deliver)(const Entry& entry, void* context);
-  void (*idle)(void* context);
+  bool (*idle)(void* context);
   void* context;
   bool fast_path = true;  // tests turn it off to compare with the recogniser
 };

@@ -357,6 +357,24 @@ def part_failures():
                                                           proc.returncode))
         check(out.endswith(b"\n") and full.startswith(out) and
               len(out) < len(full), "%s: not a prefix of whole lines" % sig)
+    interrupted_while_waiting()
+
+
+def interrupted_while_waiting():
+    """A run waiting for more input ends at once by SIGINT, after writing
+    what it has answered."""
+    proc = subprocess.Popen([LOTTO, "-q", "-j", "2"], stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE)
+    proc.stdin.write((sample_puzzles()[0] + "\n").encode())
+    proc.stdin.flush()
+    out = proc.stdout.readline() + proc.stdout.readline()
+    proc.send_signal(signal.SIGINT)
+    out += proc.stdout.read()
+    check(proc.wait(timeout=60) == -signal.SIGINT,
+          "waiting for input, SIGINT: %d" % proc.returncode)
+    check(out.count(b"\n") == 2 and b"\trisolta\t" in out,
+          "waiting for input: %s" % out)
+    proc.stdin.close()
 
 
 def main():

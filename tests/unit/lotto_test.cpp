@@ -160,7 +160,9 @@ bool collect(const batch::Entry& entry, void* context) {
   return true;
 }
 
-void no_pause(void* /*context*/) {}
+bool no_pause(void* /*context*/) {
+  return true;
+}
 
 std::string write_temporary(const std::string& bytes) {
   char name[] = "/tmp/lotto_test_XXXXXX";
