@@ -19,22 +19,23 @@ import re
 import shutil
 import subprocess
 import tempfile
-import time
 
 
-def timed(command, stdin_path=None, shell=False):
+def timed(command, stdin_path=None):
     """(wall s, CPU s, peak RSS KiB, standard error) of a command run to
-    its end with its output thrown away."""
+    its end with its output thrown away, measured by GNU time (Debian
+    package `time`): the peak memory of the program itself, not of the
+    forked script before it."""
     stdin = open(stdin_path, "rb") if stdin_path else subprocess.DEVNULL
-    start = time.monotonic()
-    proc = subprocess.Popen(command, stdin=stdin, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE, shell=shell)
-    err = proc.stderr.read().decode(errors="replace")
-    _, status, usage = os.wait4(proc.pid, 0)
-    wall = time.monotonic() - start
+    with tempfile.NamedTemporaryFile("r") as report:
+        run = subprocess.run(["/usr/bin/time", "-o", report.name, "-f",
+                              "%e %U %S %M"] + command, stdin=stdin,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        wall, user, system, rss = report.read().split()[-4:]
     if stdin_path:
         stdin.close()
-    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, err
+    return (float(wall), float(user) + float(system), int(rss),
+            run.stderr.decode(errors="replace"))
 
 
 def first_lines(path, count, directory):
