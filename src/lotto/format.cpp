@@ -129,7 +129,9 @@ void puzzle_detail(Text& t, const importa::Puzzle& puzzle, const Answer& a) {
     }
   };
   char cell[32];
-  for (unsigned i = 0; i < 81; ++i) {
+  const bool cells =
+      a.verdict == Verdict::kMultiple || a.verdict == Verdict::kNotMinimal;
+  for (unsigned i = 0; cells && i < 81; ++i) {
     const int row = static_cast<int>(i / 9) + 1;
     const int column = static_cast<int>(i % 9) + 1;
     if (a.verdict == Verdict::kMultiple && a.second[i] != 0 &&

@@ -277,6 +277,9 @@ bool make_bands(const Board& board, Bands& bands) {
   for (auto& band : bands.where) band = {};
   bands.open = {0, 0, 0};
   std::array<std::array<std::uint32_t, 9>, 3> placed = {};
+  // Cells open to every digit (a puzzle straight from its givens has
+  // mostly those) are gathered and given to the nine digits at once.
+  std::array<std::uint32_t, 3> any = {0, 0, 0};
   for (unsigned i = 0; i < kCells; ++i) {
     const unsigned b = i / 27;
     const std::uint32_t bit = 1U << (i % 27);
@@ -285,10 +288,17 @@ bool make_bands(const Board& board, Bands& bands) {
       continue;
     }
     bands.open[b] |= bit;
+    if (board[i] == kAllCandidates) {
+      any[b] |= bit;
+      continue;
+    }
     for (Mask m = mask_of(board[i]); m != 0;
          m = static_cast<Mask>(m & (m - 1))) {
       bands.where[b][static_cast<unsigned>(__builtin_ctz(m)) - 1] |= bit;
     }
+  }
+  for (unsigned b = 0; b < 3; ++b) {
+    for (std::uint32_t& cells : bands.where[b]) cells |= any[b];
   }
   // Each determined cell's digit leaves its peers (a propagated board has
   // done so already). Two of them in one unit take each other away, and
