@@ -148,10 +148,6 @@ void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
             Answer& out) {
   out = Answer{};
   const Board start = board_of(puzzle, solver::kAllCandidates);
-  if (solver::check_consistency(start) != 0) {
-    out.verdict = Verdict::kConflict;
-    return;
-  }
   Bands bands;
   Board first;
   std::int64_t steps = 0;  // the searches' work counts, not needed here
@@ -161,6 +157,12 @@ void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
   std::int64_t found = 1;
   bool only = false;  // `first` holds the one solution there is
   if (!solver::make_bands(start, bands)) {
+    // Givens that repeat a digit take each other's places away, so
+    // make_bands refuses them too: only then are they looked for.
+    if (solver::check_consistency(start) != 0) {
+      out.verdict = Verdict::kConflict;
+      return;
+    }
     found = 0;
   } else if (mode == Mode::kCount && limit == 0) {
     count_exactly(puzzle, out);
