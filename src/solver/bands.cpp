@@ -119,7 +119,10 @@ std::uint32_t alone_in_row(std::uint32_t cells) {
 // holds). False when a row or box is left without a place for it.
 bool settle_band(Bands& bands, BandDigit d, unsigned b, Work& work) {
   const std::uint32_t cells = bands.where[b][d];
-  if ((cells & bands.open[b]) == 0) return true;  // placed in the whole band
+  // Placed in the whole band: three cells, one a row. Fewer means a row
+  // lost its last place for the digit while the others were placed (a
+  // search from bare givens meets it), and the band has no completion.
+  if ((cells & bands.open[b]) == 0) return __builtin_popcount(cells) == 3;
   const unsigned segments = unsigned{kRowSegments[cells & kBandRowCells]} |
                             unsigned{kRowSegments[(cells >> 9) & kBandRowCells]}
                                 << 3 |
