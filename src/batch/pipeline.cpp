@@ -263,7 +263,10 @@ Outcome run(const Job& job) {
   }
   if (job.header != nullptr) {
     s.outcome.write_error = write_all(job.header, std::strlen(job.header));
-    if (s.outcome.write_error != 0) return s.outcome;
+    if (s.outcome.write_error != 0) {
+      delete[] s.slots;
+      return s.outcome;
+    }
   }
   // The workers leave the signals to the reader, whose waits they break.
   sigset_t signals;
