@@ -285,7 +285,7 @@ def part_parallel():
         sys.exit(77)
     rng = random.Random(7)
     # A filter's input: one entry a line (damaged ones included).
-    data = large_input(rng, 20000, names=QUICK_SETS)
+    data = large_input(rng, 8000, names=QUICK_SETS)
     data = b"".join(line + b"\n" for line in data.split(b"\n")
                     if line and not line.startswith((b"+", b"|")))
     for args in (["--verifica", "--filtro"], ["--risolvi", "--filtro",
