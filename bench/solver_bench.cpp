@@ -71,7 +71,7 @@ void on_loaded_boards(benchmark::State& state) {
 }
 
 void BM_candidate_pass(benchmark::State& state) {
-  on_loaded_boards<solver::candidate_pass>(state);
+  on_loaded_boards<support::candidate_pass>(state);
 }
 BENCHMARK(BM_candidate_pass)->DenseRange(0, 2);
 
@@ -120,7 +120,7 @@ void BM_search_trial(benchmark::State& state) {
 }
 BENCHMARK(BM_search_trial)->DenseRange(0, 2);
 
-bool go_on(const Board& /*solution*/) {
+bool go_on(const Board& /*solution*/, void* /*context*/) {
   return true;
 }
 
@@ -128,15 +128,14 @@ bool go_on(const Board& /*solution*/) {
 // real search. Reported per trial.
 void BM_search_count_all(benchmark::State& state) {
   const std::vector<Board> boards = propagated(load_set(kSets[state.range(0)]));
-  const solver::SolutionReporter reporter = {go_on};
+  const solver::SolutionReporter reporter = {go_on, nullptr};
   std::int64_t trials = 0;
   for (auto _ : state) {
-    solver::g_search_seams.trial_count = 0;
+    solver::SearchSeams seams;
     for (const Board& board : boards) {
-      std::int32_t unknown = solver::count_unknown(board);
-      solver::search(board, 0, unknown, reporter);
+      solver::search(board, solver::count_unknown(board), reporter, &seams);
     }
-    trials += solver::g_search_seams.trial_count;
+    trials += seams.trials;
   }
   state.counters["trials_per_s"] = benchmark::Counter(
       static_cast<double>(trials), benchmark::Counter::kIsRate);
@@ -147,7 +146,7 @@ void BM_search_count_all(benchmark::State& state) {
 }
 BENCHMARK(BM_search_count_all)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
-bool stop_at_first(const Board& /*solution*/) {
+bool stop_at_first(const Board& /*solution*/, void* /*context*/) {
   return false;
 }
 
@@ -159,16 +158,14 @@ void BM_first_solution(benchmark::State& state) {
   std::int64_t steps = 0;
   std::int64_t band_steps = 0;
   for (auto _ : state) {
-    solver::g_search_seams.trial_count = 0;
-    solver::g_search_seams.small_steps = 0;
-    solver::g_search_seams.band_steps = 0;
+    solver::SearchSeams seams;
     for (const Board& board : boards) {
-      std::int32_t unknown = solver::count_unknown(board);
-      solver::search(board, 0, unknown, {stop_at_first});
+      solver::search(board, solver::count_unknown(board),
+                     {stop_at_first, nullptr}, &seams);
     }
-    trials = solver::g_search_seams.trial_count;
-    steps = solver::g_search_seams.small_steps;
-    band_steps = solver::g_search_seams.band_steps;
+    trials = seams.trials;
+    steps = seams.small_steps;
+    band_steps = seams.band_steps;
   }
   const double n = static_cast<double>(boards.size());
   state.counters["us_per_puzzle"] = benchmark::Counter(
@@ -241,38 +238,37 @@ std::vector<std::pair<Board, long>> multi_puzzles() {
   return puzzles;
 }
 
-void no_milestone(std::int64_t /*count*/) {}
+void no_milestone(std::int64_t /*count*/, void* /*context*/) {}
 
 void BM_count(benchmark::State& state) {
   const auto [board, expected] =
       multi_puzzles()[static_cast<std::size_t>(state.range(0))];
   std::int64_t count = 0;
+  std::int64_t steps = 0;
   for (auto _ : state) {
-    solver::g_search_seams.small_steps = 0;
+    solver::SearchSeams seams;
     solver::count_solutions(board, solver::count_unknown(board),
-                            {10000, no_milestone}, count);
+                            {10000, no_milestone, nullptr}, count, &seams);
+    steps = seams.small_steps;
   }
   if (count != expected) state.SkipWithError("miscounted");
   state.counters["solutions"] = static_cast<double>(count);
-  state.counters["small_steps"] =
-      static_cast<double>(solver::g_search_seams.small_steps);
+  state.counters["small_steps"] = static_cast<double>(steps);
 }
 BENCHMARK(BM_count)->DenseRange(0, 11)->Unit(benchmark::kMillisecond);
 
 void BM_ordered_all(benchmark::State& state) {
   const auto [board, expected] =
       multi_puzzles()[static_cast<std::size_t>(state.range(0))];
+  solver::SearchSeams seams;
   for (auto _ : state) {
-    solver::g_search_seams.trial_count = 0;
-    solver::g_search_seams.small_steps = 0;
-    std::int32_t unknown = solver::count_unknown(board);
-    solver::search(board, 0, unknown, {go_on});
+    seams = solver::SearchSeams{};
+    solver::search(board, solver::count_unknown(board), {go_on, nullptr},
+                   &seams);
   }
   state.counters["solutions"] = static_cast<double>(expected);
-  state.counters["trials"] =
-      static_cast<double>(solver::g_search_seams.trial_count);
-  state.counters["small_steps"] =
-      static_cast<double>(solver::g_search_seams.small_steps);
+  state.counters["trials"] = static_cast<double>(seams.trials);
+  state.counters["small_steps"] = static_cast<double>(seams.small_steps);
 }
 BENCHMARK(BM_ordered_all)->DenseRange(0, 11)->Unit(benchmark::kMillisecond);
 

@@ -36,12 +36,12 @@ constexpr char kSolved[] =
 
 std::vector<solver::Board> g_found;
 
-bool keep(const solver::Board& solution) {
+bool keep(const solver::Board& solution, void* /*context*/) {
   g_found.push_back(solution);
   return g_found.size() <= kLimit;
 }
 
-void ignore(std::int64_t /*count*/) {}
+void ignore(std::int64_t /*count*/, void* /*context*/) {}
 
 int holes_of(const std::uint8_t* data, std::size_t size) {
   int holes = 0;
@@ -81,11 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   g_found.clear();
   std::int32_t shared = unknown;
-  solver::search(board, 0, shared, {keep});
+  solver::search(board, shared, {keep, nullptr});
   if (g_found != expected) std::abort();
 
   std::int64_t count = -1;
-  if (solver::count_solutions(board, unknown, {10, ignore}, count) !=
+  if (solver::count_solutions(board, unknown, {10, ignore, nullptr}, count) !=
           solver::SearchEnd::kExhausted ||
       count != static_cast<std::int64_t>(expected.size())) {
     std::abort();
@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     state.board = board;
     solver::derive_masks(state);
     g_found.clear();
-    solver::list_completions(state, {keep});
+    std::int64_t steps = 0;
+    solver::list_completions(state, {keep, nullptr}, steps);
     if (g_found != expected) std::abort();
   }
   return 0;

@@ -32,9 +32,8 @@ std::int64_t g_previous_ms = 0;
 
 constexpr std::int64_t kProgressEvery = 10000;
 
-// -c: the first solution on the screen only (the ordered search stops
-// there) ...
-bool show_first_of_count(const solver::Board& solution) {
+// -c: the first solution on the screen only (the search stops there) ...
+bool show_first_of_count(const solver::Board& solution, void* /*context*/) {
   print_board(stdout, solution, "Prima soluzione trovata");
   check_stdout();
   return false;
@@ -42,7 +41,7 @@ bool show_first_of_count(const solver::Board& solution) {
 
 // ... then the counter, which reports every multiple of 10000 it reaches:
 // a progress line with the elapsed time.
-void show_count_progress(std::int64_t count) {
+void show_count_progress(std::int64_t count, void* /*context*/) {
   std::fflush(stdout);
   update_cpu_time();
   std::printf("Soluzioni trovate: %ld  -  Tempo CPU = %.2f s\r",
@@ -53,21 +52,22 @@ void show_count_progress(std::int64_t count) {
   check_stdout();
 }
 
-// The count mode: the first solution is the ordered search's (the smallest
-// in row-major order, as the other modes find it); the count itself comes
+// The count mode: the first solution is the search's (the smallest in
+// row-major order, as the other modes find it); the count itself comes
 // from the counter, in whatever order is fastest. Returns the search's end.
-solver::SearchEnd count_mode(const solver::Board& board, std::int32_t unknown) {
+solver::SearchEnd count_mode(const solver::Board& board, std::int32_t unknown,
+                             solver::SearchSeams* seams) {
   const solver::SearchEnd end =
-      solver::search(board, 0, unknown, {show_first_of_count});
+      solver::search(board, unknown, {show_first_of_count, nullptr}, seams);
   if (end != solver::SearchEnd::kStopped) return end;  // none, or no memory
-  return solver::count_solutions(board, solver::count_unknown(board),
-                                 {kProgressEvery, show_count_progress},
-                                 g_solution_count);
+  return solver::count_solutions(board, unknown,
+                                 {kProgressEvery, show_count_progress, nullptr},
+                                 g_solution_count, seams);
 }
 
 // -S: every solution to the sink; when that is a file, a progress line
 // without time on the screen at every multiple of 10000.
-bool list_solution(const solver::Board& solution) {
+bool list_solution(const solver::Board& solution, void* /*context*/) {
   ++g_solution_count;
   set_solution_title(static_cast<long>(g_solution_count));
   print_board(g_sink, solution, g_title);
@@ -89,7 +89,7 @@ bool list_solution(const solver::Board& solution) {
 }
 
 // The default mode and -s: show the first solution and stop.
-bool show_first_solution(const solver::Board& solution) {
+bool show_first_solution(const solver::Board& solution, void* /*context*/) {
   ++g_solution_count;
   set_title("Tabella risolta con processo iterativo");
   show_board(solution);
@@ -110,15 +110,16 @@ void update_cpu_time() {
   g_previous_ms = now;
 }
 
-void iterative_process(const solver::Board& board, std::int32_t unknown) {
+void iterative_process(const solver::Board& board, std::int32_t unknown,
+                       solver::SearchSeams* seams) {
   std::printf("Processo iterativo in corso ...\n");
   solver::SearchEnd end;
   if (g_settings.count) {
-    end = count_mode(board, unknown);
+    end = count_mode(board, unknown, seams);
   } else {
-    end =
-        solver::search(board, 0, unknown,
-                       {g_settings.all ? list_solution : show_first_solution});
+    end = solver::search(
+        board, unknown,
+        {g_settings.all ? list_solution : show_first_solution, nullptr}, seams);
   }
   switch (end) {
   case solver::SearchEnd::kStopped:

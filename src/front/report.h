@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "solver/board.h"
+#include "solver/seams.h"
 
 namespace front {
 
@@ -27,9 +28,11 @@ void update_cpu_time();
 /// the first solution (status 0), every solution to the sink, or the count
 /// with progress lines. Ends the process: with the closing report and
 /// status 4 when the search ran to its end, with the out-of-memory message
-/// and status 3 when a work board could not be had.
+/// and status 3 when a work board could not be had. `seams` are the
+/// solver's test seams (solver/seams.h); the program passes none.
 [[noreturn]] void iterative_process(const solver::Board& board,
-                                    std::int32_t unknown);
+                                    std::int32_t unknown,
+                                    solver::SearchSeams* seams = nullptr);
 
 }  // namespace front
 

@@ -129,10 +129,7 @@ void candidate_pass(State& s, std::int32_t& unknown) {
     const unsigned u = static_cast<unsigned>(i);
     std::int32_t& cell = s.board[u];
     if (is_determined(cell)) continue;
-    // The digits no determined cell of the row, column or box holds.
-    const Mask m = static_cast<Mask>(
-        ~(s.rows[kRowOf[u]] | s.cols[kColOf[u]] | s.boxes[kBoxOf[u]]) &
-        kAllDigits);
+    const Mask m = candidate_digits(s, u);
     cell = kProductOfMask[m >> 1];
     if (!is_determined(cell)) {
       set_mask(s, u, m);

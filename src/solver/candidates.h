@@ -32,6 +32,15 @@ void eliminate_digit_in_column(State& s, int column, Digit digit,
 void eliminate_digit_in_box(State& s, int box, Digit digit,
                             std::int32_t& unknown);
 
+/// The digits that no determined cell of cell u's row, column or box
+/// holds: its candidates computed from scratch, as candidate_pass gives
+/// them.
+inline Mask candidate_digits(const State& s, unsigned u) {
+  return static_cast<Mask>(
+      ~(s.rows[kRowOf[u]] | s.cols[kColOf[u]] | s.boxes[kBoxOf[u]]) &
+      kAllDigits);
+}
+
 /// Gives every undetermined cell, in row-major order, its candidates from
 /// scratch (the digits that no determined cell of its row, column or box
 /// holds); a cell left with one digit (or none: the empty product) is

@@ -14,11 +14,11 @@
 // remembered count to the total as the branching would have.
 #include "solver/count.h"
 
+#include <cassert>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 
-#include "solver/seams.h"
+#include "solver/propagate.h"
 
 namespace solver {
 
@@ -39,19 +39,21 @@ std::int64_t saturating_add(std::int64_t a, std::int64_t b) {
   return sum;
 }
 
-// The counter's whole state, allocated once and set up by start_count.
+// The levels of the first phase: it branches while more than
+// kMaxSmallCells of the 81 cells are open, one cell a level.
+constexpr unsigned kStateLevels = kCells - kMaxSmallCells;
+
+// The counter's whole state, allocated for one count and set up by
+// start_count; it owns its memo.
 struct Counter {
   CountProgress progress;
-  MemoEntry* memo;                  // null until the count is long enough
-  bool memo_wanted;                 // take the table once it pays
-  std::int64_t branchings;          // small-form branchings so far
-  std::int64_t trials;              // assignments tried, both phases
-  SmallProblem problem;             // the small form of the current subtree
-  std::array<State, kCells> level;  // one State per level of the first phase
+  MemoEntry* memo;          // null until the count is long enough
+  bool memo_wanted;         // take the table once it pays
+  std::int64_t branchings;  // small-form branchings so far
+  std::int64_t trials;      // assignments tried, both phases
+  SmallProblem problem;     // the small form of the current subtree
+  std::array<State, kStateLevels> level;  // one State per first-phase level
 };
-
-Counter* g_counter = nullptr;
-MemoEntry* g_memo = nullptr;  // kept with the counter, once allocated
 
 void start_count(Counter& counter, const CountObserver& observer) {
   counter.progress = {&observer, 0, observer.every};
@@ -62,16 +64,36 @@ void start_count(Counter& counter, const CountObserver& observer) {
 }
 
 // The table, empty; null if its memory cannot be had (the count goes on
-// without it).
+// without it). Fresh from calloc it is all empty (cells 0 matches no key).
 MemoEntry* memo_table() {
-  if (g_memo == nullptr) {
-    // Fresh from calloc it is all empty (cells 0 matches no key).
-    g_memo = static_cast<MemoEntry*>(
-        std::calloc(std::size_t{1} << kMemoBits, sizeof(MemoEntry)));
-  } else {
-    std::memset(g_memo, 0, sizeof(MemoEntry) << kMemoBits);
+  return static_cast<MemoEntry*>(
+      std::calloc(std::size_t{1} << kMemoBits, sizeof(MemoEntry)));
+}
+
+void* allocate_zeroed(std::size_t size) {
+  return std::calloc(1, size);
+}
+
+// The open cell with the fewest candidates, the first such in row-major
+// order: the cells are the bits of `open` (cell i) and of `open_above`
+// (cell 64 + i), each with its mask in `masks`. An open cell has two
+// candidates at least, so the first pair ends the look.
+unsigned most_constrained(const Mask* masks, std::uint64_t open,
+                          std::uint64_t open_above) {
+  unsigned best = 0;
+  int fewest = 10;
+  for (unsigned base = 0; base < 128; base += 64, open = open_above) {
+    for (; open != 0; open &= open - 1) {
+      const unsigned i = base + static_cast<unsigned>(__builtin_ctzll(open));
+      const int n = bit_count(masks[i]);
+      if (n < fewest) {
+        fewest = n;
+        best = i;
+        if (n == 2) return best;
+      }
+    }
   }
-  return g_memo;
+  return best;
 }
 
 std::int64_t count_position(Counter& counter, const SmallState& position);
@@ -79,7 +101,8 @@ std::int64_t count_position(Counter& counter, const SmallState& position);
 // Branches on the open cell with the fewest candidates.
 std::int64_t count_branches(Counter& counter, const SmallState& position) {
   ++counter.branchings;
-  const unsigned best = most_constrained(position);
+  const unsigned best =
+      most_constrained(position.avail.data(), position.open, 0);
   std::int64_t found = 0;
   for (Mask m = position.avail[best]; m != 0;
        m = static_cast<Mask>(m & (m - 1))) {
@@ -139,7 +162,14 @@ void count_states(Counter& counter, const State& parent, std::int32_t unknown,
     count_position(counter, start);
     return;
   }
-  const int best = most_constrained_cell(parent);
+  // The open cells of a State are those with a candidate mask.
+  std::array<std::uint64_t, 2> open = {0, 0};
+  for (unsigned i = 0; i < kCells; ++i) {
+    if (parent.cand[i] != 0) open[i / 64] |= std::uint64_t{1} << (i % 64);
+  }
+  const int best =
+      static_cast<int>(most_constrained(parent.cand.data(), open[0], open[1]));
+  assert(depth < kStateLevels && "the first phase deeper than its levels");
   State& work = counter.level[depth];
   for (Mask m = parent.cand[static_cast<unsigned>(best)]; m != 0;
        m = static_cast<Mask>(m & (m - 1))) {
@@ -163,7 +193,7 @@ void add_to_count(CountProgress& progress, std::int64_t found) {
     const std::int64_t reached = progress.next_milestone;
     progress.next_milestone =
         saturating_add(progress.next_milestone, progress.observer->every);
-    progress.observer->milestone(reached);
+    progress.observer->milestone(reached, progress.observer->context);
     if (reached == std::numeric_limits<std::int64_t>::max()) break;
   }
 }
@@ -182,22 +212,22 @@ MemoKey memo_key(const SmallProblem& problem, const SmallState& position) {
 }
 
 SearchEnd count_solutions(const Board& board, std::int32_t unknown,
-                          const CountObserver& observer, std::int64_t& count) {
-  // Process-wide: the counter is large (its States), and the table is
-  // allocated once, on first use, and kept like the search's pool.
-  if (g_counter == nullptr) {
-    g_counter =
-        static_cast<Counter*>(g_search_seams.allocate_counter(sizeof(Counter)));
-  }
-  if (g_counter == nullptr) return SearchEnd::kOutOfMemory;
-  Counter& counter = *g_counter;
-  start_count(counter, observer);
+                          const CountObserver& observer, std::int64_t& count,
+                          SearchSeams* seams) {
+  void* (*allocate)(std::size_t) = seams != nullptr && seams->allocate_counter
+                                       ? seams->allocate_counter
+                                       : allocate_zeroed;
+  Counter* counter = static_cast<Counter*>(allocate(sizeof(Counter)));
+  if (counter == nullptr) return SearchEnd::kOutOfMemory;
+  start_count(*counter, observer);
   State root;
   root.board = board;
   derive_masks(root);
-  count_states(counter, root, unknown, 0);
-  g_search_seams.small_steps += counter.trials;
-  count = counter.progress.total;
+  count_states(*counter, root, unknown, 0);
+  if (seams != nullptr) seams->small_steps += counter->trials;
+  count = counter->progress.total;
+  std::free(counter->memo);
+  std::free(counter);
   return SearchEnd::kExhausted;
 }
 

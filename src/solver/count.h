@@ -1,8 +1,8 @@
 // Counting every solution of a board, in no particular order: the count
-// mode needs only the number (its first solution comes from the ordered
-// search), so the counter is free to branch on the most constrained cell,
-// to work on the small form of the open cells, and to remember the counts
-// of sub-problems it has met before.
+// mode needs only the number (its first solution comes from search,
+// search.h), so the counter is free to branch on the most constrained
+// cell, to work on the small form of the open cells, and to remember the
+// counts of sub-problems it has met before.
 #ifndef VORTEL_SOLVER_COUNT_H_
 #define VORTEL_SOLVER_COUNT_H_
 
@@ -10,16 +10,19 @@
 #include <cstdint>
 
 #include "solver/board.h"
+#include "solver/seams.h"
 #include "solver/small_problem.h"
 #include "solver/solution_report.h"
 #include "solver/tuning.h"
 
 namespace solver {
 
-/// Told each time the running count reaches a multiple of `every`.
+/// Told each time the running count reaches a multiple of `every`, with
+/// the caller's `context`.
 struct CountObserver {
   std::int64_t every;
-  void (*milestone)(std::int64_t count);
+  void (*milestone)(std::int64_t count, void* context);
+  void* context;
 };
 
 /// The number of completions of `board`, in `count`. The observer is
@@ -31,9 +34,13 @@ struct CountObserver {
 /// fixpoint of propagate, and `unknown` is its count of open cells, above 0.
 /// A count beyond INT64_MAX saturates (no board can be counted that far in
 /// practice). Returns kExhausted, or kOutOfMemory when the counter's memory
-/// could not be had (`count` is then left as it was).
+/// could not be had (`count` is then left as it was). Every piece of its
+/// state, the memo included, belongs to the call: counts on different
+/// threads share nothing. `seams`, when given, gets the call's small-form
+/// steps and may replace its allocator (seams.h).
 SearchEnd count_solutions(const Board& board, std::int32_t unknown,
-                          const CountObserver& observer, std::int64_t& count);
+                          const CountObserver& observer, std::int64_t& count,
+                          SearchSeams* seams = nullptr);
 
 // The counter's two exact bookkeepings, exposed so that tests can hold
 // them to their definitions directly.

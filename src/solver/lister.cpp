@@ -8,7 +8,6 @@
 // reorder a solution.
 #include "solver/lister.h"
 
-#include "solver/seams.h"
 #include "solver/small_problem.h"
 
 namespace solver {
@@ -20,6 +19,7 @@ struct Listing {
   const Board& base;  // the board the problem was made from
   Board out;          // each completion, handed to the reporter
   const SolutionReporter& reporter;
+  std::int64_t steps;
 };
 
 // Every completion of `position`, in order. False when the reporter asked
@@ -28,7 +28,7 @@ bool list_in_order(Listing& listing, const SmallState& position) {
   const int x = __builtin_ctzll(position.open);
   for (Mask m = position.avail[static_cast<unsigned>(x)]; m != 0;
        m = static_cast<Mask>(m & (m - 1))) {
-    ++g_search_seams.small_steps;
+    ++listing.steps;
     SmallState child = position;
     if (!assign(listing.problem, child, x, static_cast<Mask>(m & -m))) {
       continue;
@@ -38,20 +38,24 @@ bool list_in_order(Listing& listing, const SmallState& position) {
       continue;
     }
     write_completion(listing.problem, child, listing.base, listing.out);
-    if (!listing.reporter.on_solution(listing.out)) return false;
+    if (!listing.reporter.on_solution(listing.out, listing.reporter.context)) {
+      return false;
+    }
   }
   return true;
 }
 
 }  // namespace
 
-SearchEnd list_completions(const State& s, const SolutionReporter& reporter) {
+SearchEnd list_completions(const State& s, const SolutionReporter& reporter,
+                           std::int64_t& steps) {
   SmallProblem problem;
   SmallState start;
   make_small_problem(s, problem, start);
-  Listing listing{problem, s.board, {}, reporter};
-  return list_in_order(listing, start) ? SearchEnd::kExhausted
-                                       : SearchEnd::kStopped;
+  Listing listing{problem, s.board, {}, reporter, 0};
+  const bool exhausted = list_in_order(listing, start);
+  steps += listing.steps;
+  return exhausted ? SearchEnd::kExhausted : SearchEnd::kStopped;
 }
 
 }  // namespace solver

@@ -37,6 +37,22 @@ void propagate(Board& board, std::int32_t& unknown);
 void propagate_after_assignment(State& s, int k, Digit digit,
                                 std::int32_t& unknown);
 
+/// One trial over States, as the ordered search and the counter make
+/// them: `work` becomes `parent` with its open cell `cell` set to `digit`
+/// and propagated, `unknown` (the parent's open cells on entry) its open
+/// cells. False when the trial fails: a conflict, or a unit that can no
+/// longer be completed. The same precondition as
+/// propagate_after_assignment.
+inline bool try_digit(const State& parent, State& work, int cell, Digit digit,
+                      std::int32_t& unknown) {
+  work = parent;
+  work.board[static_cast<unsigned>(cell)] = code_of(digit);
+  mark_determined(work, cell, digit);
+  --unknown;
+  propagate_after_assignment(work, cell, digit, unknown);
+  return !work.conflict && !work.dead;
+}
+
 }  // namespace solver
 
 #endif  // VORTEL_SOLVER_PROPAGATE_H_

@@ -1,11 +1,13 @@
-// Test and benchmark seams, grouped so that nothing else mistakes them for
-// program state: the program never sets or prints them, and no decision of
-// the solver reads them. Tests replace the allocators to reach the
-// out-of-memory paths; tests and benchmarks read the search's trial count
-// (one State copy and one full propagation each) and the small-problem
-// steps (one assignment with naked singles each) that the counter takes and
-// that the search takes to list small subtrees, and the Bands branchings of
-// the first solution.
+// Test and benchmark seams of one call of the search or the counter,
+// grouped so that nothing mistakes them for program state: the program
+// passes none, and no decision of the solver reads them. Tests replace the
+// allocators to reach the out-of-memory paths; tests and benchmarks read
+// the work counts: the ordered search's trials (one State copy and one
+// full propagation each), the small-form steps (one assignment with naked
+// singles each) of the counter and of the lister, and the branchings of
+// the searches over Bands. Each call keeps its counts in its own state and
+// adds them here once, at its end, so the seams cost the hot loops nothing
+// and calls on several threads share nothing.
 #ifndef VORTEL_SOLVER_SEAMS_H_
 #define VORTEL_SOLVER_SEAMS_H_
 
@@ -16,23 +18,18 @@ namespace solver {
 
 struct State;
 
-/// Allocates one pool board of the search, or returns null.
-using BoardAllocator = State* (*)();
-
-/// Allocates `size` zeroed bytes, or returns null.
-using ZeroedAllocator = void* (*)(std::size_t size);
-
 struct SearchSeams {
-  BoardAllocator allocate_board;
-  /// The counter's memory (see count_solutions).
-  ZeroedAllocator allocate_counter;
-  std::int64_t trial_count;
-  std::int64_t small_steps;
-  /// Branchings of the searches over Bands (one placement and its
-  /// deductions each).
-  std::int64_t band_steps;
+  /// Allocates one work board of the ordered search, or returns null; the
+  /// search releases it with std::free. Null: std::malloc.
+  State* (*allocate_board)() = nullptr;
+  /// Allocates `size` zeroed bytes for the counter, or returns null; the
+  /// counter releases them with std::free. Null: std::calloc.
+  void* (*allocate_counter)(std::size_t size) = nullptr;
+  /// Added to by each call.
+  std::int64_t trials = 0;
+  std::int64_t small_steps = 0;
+  std::int64_t band_steps = 0;
 };
-extern SearchSeams g_search_seams;
 
 }  // namespace solver
 

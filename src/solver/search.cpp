@@ -1,74 +1,100 @@
-// Backtracking search over pool boards that carry their derived masks.
+// The first solution over Bands, and the search's order of events: make
+// the Bands, find the first solution, report it, ask whether a second
+// exists, and only then go on in order.
 #include "solver/search.h"
 
+#include <array>
 #include <cassert>
 
+#include "solver/band_tables.h"
 #include "solver/bands.h"
+#include "solver/completion.h"
 #include "solver/consistency.h"
-#include "solver/lister.h"
+#include "solver/digits.h"
+#include "solver/ordered_search.h"
 #include "solver/propagate.h"
-#include "solver/seams.h"
-#include "solver/state.h"
 #include "solver/tuning.h"
 
 namespace solver {
 
-std::array<State*, kCells> g_pool = {};
-
 namespace {
 
-// Past kOracleAfterTrials trials of one search, each trial that survives
-// propagation is first asked whether it has any completion at all (the
-// order-free search over Bands, find_completion); a subtree that has none is
-// skipped whole, where the row-major order could wander in it for thousands of
-// trials. The answer is exact, so nothing the search reports changes. The
-// question is kept only while it pays (see tuning.h).
-//
-// Each "yes" comes with a complete board, and a trial whose determined
-// cells all agree with the last such board has that board as a completion
-// too (propagation only deduces what every completion agrees with): it
-// needs no question. Along the path to the first solution that spares
-// asking again at every level.
-struct Oracle {
-  std::int64_t trials;  // trials of this search so far
-  std::int64_t asked;
-  std::int64_t pruned;
-  bool known;  // `completion` holds the last "yes"'s board
-  Board completion;
-};
-Oracle g_oracle = {0, 0, 0, false, {}};
+// The ordered search itself over Bands: the first open cell in row-major
+// order, its digits upwards, no question asked. Its first completion is
+// the smallest; it gives up after `budget` branchings.
+enum class Dive { kFound, kNone, kGaveUp };
 
-// True when every determined cell of `work` agrees with the last known
-// completion.
-bool completion_known(const State& work) {
-  if (!g_oracle.known) return false;
-  for (unsigned i = 0; i < kCells; ++i) {
-    if (is_determined(work.board[i]) &&
-        work.board[i] != g_oracle.completion[i]) {
-      return false;
-    }
+// Where the ordered search stood when it gave up: at each level, the cell
+// it branched on (board index) and the digit it was trying. Every smaller
+// digit there was shown to have no completion below the cells before it,
+// so the descent need not ask about them while it follows the same cells
+// and digits.
+struct DivePath {
+  std::int64_t steps;  // branchings, of the dive and of the descent after it
+  unsigned depth;
+  std::array<std::uint8_t, kCells> cell;
+  std::array<std::uint8_t, kCells> digit;  // BandDigit values
+};
+
+Dive dive(const Bands& bands, Board& first, std::int64_t& budget,
+          DivePath& path) {
+  unsigned b = 0;
+  while (b < 3 && bands.open[b] == 0) ++b;
+  if (b == 3) {
+    write_board(bands, first);
+    return Dive::kFound;
   }
-  return true;
+  const unsigned p = static_cast<unsigned>(__builtin_ctz(bands.open[b]));
+  const unsigned level = path.depth++;
+  path.cell[level] = static_cast<std::uint8_t>(27 * b + p);
+  for (unsigned digits = digits_at(bands, b, p); digits != 0;
+       digits &= digits - 1) {
+    const BandDigit d = static_cast<unsigned>(__builtin_ctz(digits));
+    path.digit[level] = static_cast<std::uint8_t>(d);
+    if (--budget < 0) return Dive::kGaveUp;
+    ++path.steps;
+    Bands child = bands;
+    if (!place_and_deduce(child, d, b, p)) continue;
+    const Dive below = dive(child, first, budget, path);
+    if (below != Dive::kNone) return below;
+  }
+  path.depth = level;
+  return Dive::kNone;
 }
 
-// Whether the subtree of the trial `work` may be skipped: it has no
-// completion.
-bool holds_no_solution(const State& work) {
-  if (g_oracle.trials < kOracleAfterTrials) return false;
-  if (g_oracle.asked >= kOracleTrialAnswers &&
-      g_oracle.pruned * kOraclePrunesOneIn < g_oracle.asked) {
-    return false;
+// The Bands index of a determined cell's digit.
+BandDigit band_digit(std::int32_t code) {
+  return index_of(digit_of_code(code)) - 1;
+}
+
+// The descent's step at the open cell i of `bands`: they take the smallest
+// digit of `digits` that has a completion, and that digit is returned;
+// kNoBandDigit when none has. A digit below the known completion's
+// (`first`, when `known`) is put to find_completion, whose "yes" becomes
+// the known completion; the known completion's own digit needs no
+// question.
+BandDigit take_smallest(Bands& bands, unsigned i, unsigned digits, Board& first,
+                        bool& known, std::int64_t& steps) {
+  const unsigned b = i / 27;
+  const unsigned p = i % 27;
+  const BandDigit known_digit = known ? band_digit(first[i]) : kNoBandDigit;
+  for (; digits != 0; digits &= digits - 1) {
+    const BandDigit d = static_cast<unsigned>(__builtin_ctz(digits));
+    ++steps;
+    Bands child = bands;
+    const bool settled = place_and_deduce(child, d, b, p);
+    if (d == known_digit) {
+      assert(settled && "the known completion lost");
+      bands = child;  // the known completion is one of the child's
+      return d;
+    }
+    if (settled && find_completion(child, first, steps)) {
+      known = true;
+      bands = child;
+      return d;
+    }
   }
-  if (completion_known(work)) return false;
-  ++g_oracle.asked;
-  Bands bands;
-  if (make_bands(work.board, bands) &&
-      find_completion(bands, g_oracle.completion)) {
-    g_oracle.known = true;
-    return false;
-  }
-  ++g_oracle.pruned;
-  return true;
+  return kNoBandDigit;
 }
 
 // True when propagating `board` again would change nothing: the search's
@@ -82,98 +108,33 @@ bool holds_no_solution(const State& work) {
          unknown == count_unknown(board);
 }
 
-// The search proper. `unknown` equals the number of open cells of `parent`
-// on entry (every caller keeps the count in step with its board), so each
-// trial starts from that figure instead of counting the copy again.
-// Returns false when the search must end (stopped, or out of memory).
-bool search_state(const State& parent, int start, std::int32_t& unknown,
-                  const SolutionReporter& reporter, SearchEnd& end) {
-  assert(state_is_propagated(parent) && "search from an unpropagated board");
-  int k = start;
-  while (is_determined(parent.board[static_cast<unsigned>(k)])) ++k;
-  State*& slot = g_pool[static_cast<unsigned>(k)];
-  if (slot == nullptr) {
-    slot = g_search_seams.allocate_board();
-    if (slot == nullptr) {
-      end = SearchEnd::kOutOfMemory;
-      return false;
-    }
+}  // namespace
+
+bool first_in_order(const Bands& root, Board& first, std::int64_t budget,
+                    std::int64_t& steps) {
+  DivePath path;
+  path.steps = 0;
+  path.depth = 0;
+  const Dive quick = dive(root, first, budget, path);
+  steps += path.steps;
+  if (quick != Dive::kGaveUp) return quick == Dive::kFound;
+  Bands bands = root;
+  bool known = false;  // `first` holds a completion of `bands`
+  unsigned level = 0;  // the next level of `path`, while the descent follows it
+  for (unsigned i = 0; i < kCells; ++i) {
+    if (((bands.open[i / 27] >> (i % 27)) & 1U) == 0) continue;
+    const bool on_path = level < path.depth && path.cell[level] == i;
+    // The digits below the one the ordered search reached here have none.
+    const unsigned shown_none = on_path ? (1U << path.digit[level]) - 1 : 0;
+    const BandDigit taken =
+        take_smallest(bands, i, digits_at(bands, i / 27, i % 27) & ~shown_none,
+                      first, known, steps);
+    if (taken == kNoBandDigit) return false;  // only at the first open cell
+    level = on_path && taken == path.digit[level] ? level + 1 : kCells;
   }
-  State& work = *slot;
-  const std::int32_t parent_unknown = unknown;
-  // The candidates of cell k, in increasing digit order: the digits whose
-  // codes divide its candidate product.
-  Mask candidates = parent.cand[static_cast<unsigned>(k)];
-  while (candidates != 0) {
-    const Digit digit = lowest_digit(candidates);
-    candidates = static_cast<Mask>(candidates & (candidates - 1));
-    ++g_search_seams.trial_count;
-    ++g_oracle.trials;
-    work = parent;
-    unknown = parent_unknown;
-    work.board[static_cast<unsigned>(k)] = code_of(digit);
-    mark_determined(work, k, digit);
-    --unknown;
-    propagate_after_assignment(work, k, digit, unknown);
-    // The state's conflict flag is check_consistency's verdict, kept up to
-    // date as cells became determined, so the board need not be scanned.
-    assert(work.conflict == (check_consistency(work.board) != 0) &&
-           "conflict flag out of step with the board");
-    assert(unknown == count_unknown(work.board) &&
-           "unknown count out of step with the board");
-    if (work.conflict || work.dead) continue;
-    if (unknown != 0 && holds_no_solution(work)) continue;
-    if (unknown != 0 && unknown <= kListSmallOpen) {
-      const SearchEnd listed = list_completions(work, reporter);
-      if (listed != SearchEnd::kExhausted) {
-        end = listed;
-        return false;
-      }
-    } else if (unknown != 0) {
-      if (!search_state(work, k + 1, unknown, reporter, end)) return false;
-    } else if (!reporter.on_solution(work.board)) {
-      end = SearchEnd::kStopped;
-      return false;
-    }
-  }
+  write_board(bands, first);  // no cell of `bands` is open now
   return true;
 }
-
-// The root of the search: the one board that has no masks yet.
-State g_root;
-
-// A listing goes on after the first solution with the ordered search,
-// whose first solution was reported already: it is passed over. Debug
-// builds check that the two searches agree on it.
-bool (*g_listing)(const Board& solution) = nullptr;
-bool g_pass_over = false;
-Board g_reported;
-
-bool list_after_first(const Board& solution) {
-  if (g_pass_over) {
-    assert(solution == g_reported &&
-           "the two searches' first solutions differ");
-    g_pass_over = false;
-    return true;
-  }
-  return g_listing(solution);
-}
-
-SearchEnd search_in_order(const Board& parent, int start, std::int32_t& unknown,
-                          const SolutionReporter& reporter) {
-  g_oracle.trials = 0;
-  g_oracle.asked = 0;
-  g_oracle.pruned = 0;
-  g_oracle.known = false;
-  g_root.board = parent;
-  derive_masks(g_root);
-  unknown = count_unknown(parent);
-  SearchEnd end = SearchEnd::kExhausted;
-  search_state(g_root, start, unknown, reporter, end);
-  return end;
-}
-
-}  // namespace
 
 // The first solution comes from first_in_order over Bands: its proofs
 // that a smaller digit has no completion search the most constrained cells
@@ -181,23 +142,25 @@ SearchEnd search_in_order(const Board& parent, int start, std::int32_t& unknown,
 // goes on past the first solution asks Bands whether a second exists (most
 // puzzles have one solution, and the ordered search would take far longer
 // to show it), and only then continues with the ordered search.
-SearchEnd search(const Board& parent, int start, std::int32_t& unknown,
-                 const SolutionReporter& reporter) {
+SearchEnd search(const Board& parent, std::int32_t unknown,
+                 const SolutionReporter& reporter, SearchSeams* seams) {
   assert(check_consistency(parent) == 0 && "search from an inconsistent board");
   assert(unknown > 0 && is_propagated_board(parent, unknown) &&
          "search from an unpropagated board");
+  std::int64_t band_steps = 0;
   Bands bands;
   Board first;
-  if (!make_bands(parent, bands) ||
-      !first_in_order(bands, first, kDiveBudget)) {
-    return SearchEnd::kExhausted;
+  SearchEnd end = SearchEnd::kExhausted;
+  if (make_bands(parent, bands) &&
+      first_in_order(bands, first, kDiveBudget, band_steps)) {
+    if (!reporter.on_solution(first, reporter.context)) {
+      end = SearchEnd::kStopped;
+    } else if (has_two_completions(bands, band_steps)) {
+      end = search_in_order(parent, unknown, first, reporter, seams);
+    }
   }
-  if (!reporter.on_solution(first)) return SearchEnd::kStopped;
-  if (!has_two_completions(bands)) return SearchEnd::kExhausted;
-  g_listing = reporter.on_solution;
-  g_pass_over = true;
-  g_reported = first;
-  return search_in_order(parent, start, unknown, {list_after_first});
+  if (seams != nullptr) seams->band_steps += band_steps;
+  return end;
 }
 
 }  // namespace solver

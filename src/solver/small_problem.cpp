@@ -71,54 +71,12 @@ bool assign(const SmallProblem& problem, SmallState& position, int i,
   return settle(problem, position, std::uint64_t{1} << i);
 }
 
-// An open cell has at least two candidates, so the first pair ends the look.
-unsigned most_constrained(const SmallState& position) {
-  unsigned best = 0;
-  int fewest = 10;
-  for (std::uint64_t open = position.open; open != 0; open &= open - 1) {
-    const unsigned i = static_cast<unsigned>(__builtin_ctzll(open));
-    const int n = bit_count(position.avail[i]);
-    if (n < fewest) {
-      fewest = n;
-      best = i;
-      if (n == 2) break;
-    }
-  }
-  return best;
-}
-
 void write_completion(const SmallProblem& problem, const SmallState& position,
                       const Board& base, Board& out) {
   out = base;
   for (unsigned a = 0; a < problem.cells; ++a) {
     out[problem.cell[a]] = code_of(lowest_digit(position.avail[a]));
   }
-}
-
-int most_constrained_cell(const State& s) {
-  int best = 0;
-  int fewest = 10;
-  for (int i = 0; i < kCells; ++i) {
-    const Mask m = s.cand[static_cast<unsigned>(i)];
-    if (m == 0) continue;
-    const int n = bit_count(m);
-    if (n < fewest) {
-      fewest = n;
-      best = i;
-      if (n == 2) break;
-    }
-  }
-  return best;
-}
-
-bool try_digit(const State& parent, State& work, int cell, Digit digit,
-               std::int32_t& unknown) {
-  work = parent;
-  --unknown;
-  work.board[static_cast<unsigned>(cell)] = code_of(digit);
-  mark_determined(work, cell, digit);
-  propagate_after_assignment(work, cell, digit, unknown);
-  return !work.conflict && !work.dead;
 }
 
 }  // namespace solver

@@ -11,9 +11,7 @@
 // open cells as missing digits, so the completions of the board are
 // exactly the assignments of the local cells in which peers differ.
 //
-// The lister and the counter each search this form in their own way; the
-// counter's first phase, while more cells are open, branches over States
-// with the helpers at the end.
+// The lister and the counter each search this form in their own way.
 #ifndef VORTEL_SOLVER_SMALL_PROBLEM_H_
 #define VORTEL_SOLVER_SMALL_PROBLEM_H_
 
@@ -55,25 +53,10 @@ void make_small_problem(const State& s, SmallProblem& problem,
 /// singles; false when some open cell is left without a candidate.
 bool assign(const SmallProblem& problem, SmallState& position, int i, Mask bit);
 
-/// The open local cell with the fewest candidates, the first such in
-/// row-major order.
-unsigned most_constrained(const SmallState& position);
-
 /// The complete board of a position with no open cell: its digits written
 /// over `base` (the board the problem was made from) into `out`.
 void write_completion(const SmallProblem& problem, const SmallState& position,
                       const Board& base, Board& out);
-
-/// The open cell of `s` with the fewest candidates, the first such in
-/// row-major order.
-int most_constrained_cell(const State& s);
-
-/// One trial over States: `work` becomes `parent` with the open cell
-/// `cell` set to `digit` and propagated, `unknown` (the parent's open
-/// cells on entry) its open cells. False when the trial fails: a conflict,
-/// or a unit that can no longer be completed.
-bool try_digit(const State& parent, State& work, int cell, Digit digit,
-               std::int32_t& unknown);
 
 }  // namespace solver
 

@@ -9,9 +9,14 @@ namespace solver {
 
 /// What a search does with each solution it finds.
 struct SolutionReporter {
-  /// Called with each complete board, in the search's order (see search).
-  /// Returns true to go on searching, false to end the search there.
-  bool (*on_solution)(const Board& solution);
+  /// Called with each complete board, in the search's order (see search),
+  /// and `context`. Returns true to go on searching, false to end the
+  /// search there.
+  bool (*on_solution)(const Board& solution, void* context);
+  /// The caller's own state, handed back untouched: a search keeps none of
+  /// its caller's state anywhere else, so searches on several threads
+  /// each report to their own.
+  void* context;
 };
 
 /// How a search (or a count) ended.

@@ -12,8 +12,9 @@
 //    mask stays exact as codes are divided out. Zero for determined cells,
 //    so a unit's OR of masks covers exactly its undetermined cells.
 //  - rows, cols, boxes: the digits held by the determined cells of each
-//    unit (the empty product holds none). compute_candidates for a cell is
-//    the product of the codes outside the union of its three unit masks.
+//    unit (the empty product holds none). A cell's candidates computed
+//    from scratch (candidate_digits, candidates.h) are the digits outside
+//    the union of its three unit masks.
 //  - conflict: set once a unit holds a digit twice or a cell holds the
 //    empty product, i.e. exactly when check_consistency would report 1;
 //    every cell that becomes determined passes through mark_determined,

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-#include "solver/small_problem.h"
-
 namespace solver {
 
 // --- the ordered search ------------------------------------------------------
@@ -17,10 +15,9 @@ namespace solver {
 /// is several times cheaper, and near the bottom of the tree, where most of
 /// the trials of a puzzle of many solutions are, the hidden singles that
 /// only States find prune little. Above about 40 the States' hidden singles
-/// save more trials than the cheaper steps gain.
+/// save more trials than the cheaper steps gain. At most kMaxSmallCells
+/// (small_problem.h), as ordered_search.cpp asserts.
 inline constexpr std::int32_t kListSmallOpen = 40;
-static_assert(kListSmallOpen <= kMaxSmallCells,
-              "the lister takes at most kMaxSmallCells open cells");
 
 /// The oracle (find_completion over Bands, asked whether a trial has any
 /// completion) is first asked after this many trials of one
@@ -46,8 +43,7 @@ inline constexpr std::int64_t kOraclePrunesOneIn = 4;
 /// of fcc7be1, 64 and more cost hard_for_search more.
 inline constexpr std::int64_t kDiveBudget = 32;
 
-// --- the counter
-// ---------------------------------------------------------------
+// --- the counter -------------------------------------------------------------
 
 /// The counter's memo: a direct-mapped table of 2^kMemoBits entries
 /// (2.5 MB in all, its pages paid for as they are first touched) for

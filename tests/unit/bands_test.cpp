@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "../reference/plain_solver.h"
+#include "solver/completion.h"
 #include "solver/consistency.h"
 #include "solver/propagate.h"
+#include "solver/search.h"
 #include "solver/tuning.h"
 #include "vortel_process.h"
 
@@ -108,12 +110,13 @@ TEST(BandsTest, DeductionsKeepEverySolutionAndTheSearchesAnswerRight) {
     ++by_solutions[std::min<std::size_t>(expected.size(), 2)];
     solver::Bands g;
     Board found;
+    std::int64_t steps = 0;
     if (!solver::make_bands(board, g)) {
       EXPECT_TRUE(expected.empty());
       continue;
     }
     for (const Board& solution : expected) ASSERT_TRUE(allows(g, solution));
-    ASSERT_EQ(solver::find_completion(g, found), !expected.empty());
+    ASSERT_EQ(solver::find_completion(g, found, steps), !expected.empty());
     if (expected.empty()) continue;
     // Beyond the listed ones: a whole, consistent board over the givens.
     const bool listed =
@@ -122,10 +125,10 @@ TEST(BandsTest, DeductionsKeepEverySolutionAndTheSearchesAnswerRight) {
                 (expected.size() == kListed &&
                  solver::check_consistency(found) == 0 &&
                  solver::count_unknown(found) == 0 && allows(g, found)));
-    EXPECT_EQ(solver::has_two_completions(g), expected.size() >= 2);
+    EXPECT_EQ(solver::has_two_completions(g, steps), expected.size() >= 2);
     // The descent alone, and after the ordered search's few branchings.
     for (const std::int64_t budget : {std::int64_t{0}, solver::kDiveBudget}) {
-      ASSERT_TRUE(solver::first_in_order(g, found, budget));
+      ASSERT_TRUE(solver::first_in_order(g, found, budget, steps));
       EXPECT_EQ(found, expected.front());
     }
   }

@@ -20,7 +20,7 @@ Board all_markers() {
 TEST(CandidatesTest, EmptyBoardGetsEveryCandidate) {
   Board board = all_markers();
   std::int32_t unknown = 81;
-  solver::candidate_pass(board, unknown);
+  support::candidate_pass(board, unknown);
   for (std::int32_t v : board) EXPECT_EQ(v, solver::kAllCandidates);
   EXPECT_EQ(unknown, 81);
 }
@@ -38,13 +38,13 @@ TEST(CandidatesTest, EightDigitsAroundACellLeaveOne) {
       "........."
       "........."
       ".........");
-  EXPECT_EQ(solver::compute_candidates(board, 0, 8), kCodeTable[9]);
+  EXPECT_EQ(support::compute_candidates(board, 0, 8), kCodeTable[9]);
   // The same cell with no neighbour at all would take every digit.
-  EXPECT_EQ(solver::compute_candidates(all_markers(), 4, 4),
+  EXPECT_EQ(support::compute_candidates(all_markers(), 4, 4),
             solver::kAllCandidates);
 
   std::int32_t unknown = solver::count_unknown(board);
-  solver::candidate_pass(board, unknown);
+  support::candidate_pass(board, unknown);
   EXPECT_EQ(board[8], kCodeTable[9]);
   EXPECT_EQ(unknown, solver::count_unknown(board));
   // 9 is gone from the rest of row 0, column 8 and the box.
@@ -64,7 +64,7 @@ TEST(CandidatesTest, AllDigitsAroundACellGiveTheEmptyProduct) {
       "........."
       "........."
       ".........");
-  EXPECT_EQ(solver::compute_candidates(board, 0, 8), solver::kEmptyProduct);
+  EXPECT_EQ(support::compute_candidates(board, 0, 8), solver::kEmptyProduct);
 }
 
 // (0,0) holds {1,2}, (0,1) holds {2,3}: removing 1 from row 0 leaves 2 in
@@ -75,7 +75,7 @@ TEST(CandidatesTest, EliminationCascadesThroughTheRow) {
   board[0] = 30;
   board[1] = 42;
   std::int32_t unknown = 81;
-  solver::eliminate_in_row(board, 0, kCodeTable[1], unknown);
+  support::eliminate_in_row(board, 0, kCodeTable[1], unknown);
   EXPECT_EQ(board[0], kCodeTable[2]);
   EXPECT_EQ(board[1], kCodeTable[3]);
   EXPECT_EQ(unknown, 79);
@@ -96,11 +96,11 @@ TEST(CandidatesTest, EliminationsWithoutEffect) {
   std::int32_t unknown = 1;
   // No undetermined cell of these units carries digit 3; determined cells
   // are never divided, even when they hold the code.
-  solver::eliminate_in_row(board, 0, kCodeTable[3], unknown);
-  solver::eliminate_in_column(board, 4, kCodeTable[6], unknown);
-  solver::eliminate_in_box(board, 8, 8, kCodeTable[7], unknown);
+  support::eliminate_in_row(board, 0, kCodeTable[3], unknown);
+  support::eliminate_in_column(board, 4, kCodeTable[6], unknown);
+  support::eliminate_in_box(board, 8, 8, kCodeTable[7], unknown);
   // Code 1 (the empty product) divides everything and changes nothing.
-  solver::eliminate_in_row(board, 0, solver::kEmptyProduct, unknown);
+  support::eliminate_in_row(board, 0, solver::kEmptyProduct, unknown);
   EXPECT_EQ(board, before);
   EXPECT_EQ(unknown, 1);
 }
@@ -114,14 +114,14 @@ TEST(CandidatesTest, ColumnAndBoxCascades) {
   board[36] = kCodeTable[4] * kCodeTable[5];  // (4,0) {4,5}
   board[10] = kCodeTable[5] * kCodeTable[1];  // (1,1) {1,5}
   std::int32_t unknown = 81;
-  solver::eliminate_in_column(board, 0, kCodeTable[1], unknown);
+  support::eliminate_in_column(board, 0, kCodeTable[1], unknown);
   // (0,0) is left with 4; its cascade removes 4 from column 0, which leaves
   // (4,0) with 5. (1,1) is in neither column and keeps {1,5}.
   EXPECT_EQ(board[0], kCodeTable[4]);
   EXPECT_EQ(board[36], kCodeTable[5]);
   EXPECT_EQ(board[10], kCodeTable[5] * kCodeTable[1]);
   EXPECT_EQ(unknown, solver::count_unknown(board));
-  solver::eliminate_in_box(board, 2, 2, kCodeTable[5], unknown);
+  support::eliminate_in_box(board, 2, 2, kCodeTable[5], unknown);
   EXPECT_EQ(board[10], kCodeTable[1]);
   EXPECT_EQ(unknown, solver::count_unknown(board));
 }

@@ -81,7 +81,7 @@ TEST(EquivalenceTest, EveryOperationOnRandomBoards) {
     for (int r = 0; r < 9; ++r) {
       for (int c = 0; c < 9; ++c) {
         if (solver::is_determined(start[9 * r + c])) continue;
-        ASSERT_EQ(solver::compute_candidates(start, r, c),
+        ASSERT_EQ(support::compute_candidates(start, r, c),
                   plain::compute_candidates(start, r, c))
             << where(n, "compute_candidates") << " cell " << 9 * r + c;
       }
@@ -96,15 +96,15 @@ TEST(EquivalenceTest, EveryOperationOnRandomBoards) {
     {
       Board fast = start, ref = start;
       std::int32_t uf = unknown0, ur = unknown0;
-      solver::eliminate_in_row(fast, r, code, uf);
+      support::eliminate_in_row(fast, r, code, uf);
       plain::eliminate_in_row(ref, r, code, ur);
       ASSERT_EQ(fast, ref) << where(n, "eliminate_in_row");
       ASSERT_EQ(uf, ur) << where(n, "eliminate_in_row");
-      solver::eliminate_in_column(fast, c, code, uf);
+      support::eliminate_in_column(fast, c, code, uf);
       plain::eliminate_in_column(ref, c, code, ur);
       ASSERT_EQ(fast, ref) << where(n, "eliminate_in_column");
       ASSERT_EQ(uf, ur) << where(n, "eliminate_in_column");
-      solver::eliminate_in_box(fast, r, c, code, uf);
+      support::eliminate_in_box(fast, r, c, code, uf);
       plain::eliminate_in_box(ref, r, c, code, ur);
       ASSERT_EQ(fast, ref) << where(n, "eliminate_in_box");
       ASSERT_EQ(uf, ur) << where(n, "eliminate_in_box");
@@ -114,7 +114,7 @@ TEST(EquivalenceTest, EveryOperationOnRandomBoards) {
     {
       Board ref = start;
       std::int32_t uf = unknown0, ur = unknown0;
-      solver::candidate_pass(passed, uf);
+      support::candidate_pass(passed, uf);
       plain::candidate_pass(ref, ur);
       ASSERT_EQ(passed, ref) << where(n, "candidate_pass");
       ASSERT_EQ(uf, ur) << where(n, "candidate_pass");
@@ -127,7 +127,7 @@ TEST(EquivalenceTest, EveryOperationOnRandomBoards) {
       if (solver::is_determined(passed[i])) continue;
       Board fast = passed, ref = passed;
       std::int32_t uf = unknown1, ur = unknown1;
-      const int hit_fast = solver::hidden_single(fast, i / 9, i % 9, uf);
+      const int hit_fast = support::hidden_single(fast, i / 9, i % 9, uf);
       const int hit_ref = plain::hidden_single(ref, i / 9, i % 9, ur);
       ASSERT_EQ(hit_fast, hit_ref)
           << where(n, "hidden_single") << " cell " << i;
@@ -137,7 +137,7 @@ TEST(EquivalenceTest, EveryOperationOnRandomBoards) {
     {
       Board fast = passed, ref = passed;
       std::int32_t uf = unknown1, ur = unknown1;
-      ASSERT_EQ(solver::hidden_single_sweep(fast, uf),
+      ASSERT_EQ(support::hidden_single_sweep(fast, uf),
                 plain::hidden_single_sweep(ref, ur))
           << where(n, "hidden_single_sweep");
       ASSERT_EQ(fast, ref) << where(n, "hidden_single_sweep");

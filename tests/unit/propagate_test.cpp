@@ -41,7 +41,7 @@ TEST(PropagateTest, HiddenSingleInEachUnit) {
     for (unsigned i : c.sevens) board[i] = with7;
     if (std::string(c.unit) == "row") board[31] = with7;
     std::int32_t unknown = 81;
-    EXPECT_EQ(solver::hidden_single(board, 4, 4, unknown), 1) << c.unit;
+    EXPECT_EQ(support::hidden_single(board, 4, 4, unknown), 1) << c.unit;
     EXPECT_EQ(board[40], kCodeTable[7]) << c.unit;
     EXPECT_EQ(unknown, 80) << c.unit;
     // The unit where 7 was unique has no other carrier; the other two
@@ -65,14 +65,14 @@ TEST(PropagateTest, SmallestHiddenDigitWins) {
   }
   board[40] = kCodeTable[2] * kCodeTable[5];
   std::int32_t unknown = 81;
-  EXPECT_EQ(solver::hidden_single(board, 4, 4, unknown), 1);
+  EXPECT_EQ(support::hidden_single(board, 4, 4, unknown), 1);
   EXPECT_EQ(board[40], kCodeTable[2]);
 }
 
 TEST(PropagateTest, NothingToFind) {
   Board board = uniform_board();
   std::int32_t unknown = 81;
-  EXPECT_EQ(solver::hidden_single_sweep(board, unknown), 0);
+  EXPECT_EQ(support::hidden_single_sweep(board, unknown), 0);
   EXPECT_EQ(board, uniform_board());
   EXPECT_EQ(unknown, 81);
 

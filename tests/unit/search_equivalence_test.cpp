@@ -34,14 +34,14 @@ Board loaded_board(const test::Grid& grid) {
 constexpr std::size_t kListLimit = 400;
 std::vector<Board> g_listed;
 
-bool list_until_limit(const Board& solution) {
+bool list_until_limit(const Board& solution, void* /*context*/) {
   g_listed.push_back(solution);
   return g_listed.size() < kListLimit;
 }
 
 std::vector<std::int64_t> g_milestones;
 
-void note_milestone(std::int64_t count) {
+void note_milestone(std::int64_t count, void* /*context*/) {
   g_milestones.push_back(count);
 }
 
@@ -139,12 +139,12 @@ TEST(SearchEquivalenceTest, ListingAndCountOnRandomAndHardPuzzles) {
     SCOPED_TRACE("puzzle " + std::to_string(n));
 
     g_listed.clear();
-    solver::search(board, 0, unknown, {list_until_limit});
+    solver::search(board, unknown, {list_until_limit, nullptr});
     ASSERT_EQ(g_listed, expected);
     if (expected.size() < kListLimit) {
       g_milestones.clear();
       ASSERT_EQ(test::count_of(board, solver::count_unknown(board),
-                               {50, note_milestone}),
+                               {50, note_milestone, nullptr}),
                 static_cast<std::int64_t>(expected.size()));
       ASSERT_EQ(g_milestones,
                 multiples(static_cast<std::int64_t>(expected.size()), 50));
@@ -160,7 +160,7 @@ TEST(SearchEquivalenceTest, ListingAndCountOnRandomAndHardPuzzles) {
 
 std::vector<Board> g_first_three;
 
-bool keep_three(const Board& solution) {
+bool keep_three(const Board& solution, void* /*context*/) {
   g_first_three.push_back(solution);
   return g_first_three.size() < 3;
 }
@@ -179,7 +179,7 @@ bool make_two_solutions(test::Grid& grid) {
     std::int32_t unknown;
     if (!propagated(board, unknown)) return false;
     g_first_three.clear();
-    solver::search(board, 0, unknown, {keep_three});
+    solver::search(board, unknown, {keep_three, nullptr});
     if (g_first_three.size() < 3) {
       grid = fewer;
       return g_first_three.size() == 2;
@@ -225,7 +225,7 @@ TEST(SearchEquivalenceTest, BenchmarkPuzzlesWithOneDigitChanged) {
         const std::vector<Board> expected =
             plain::solutions(loaded_board(variant), 3);
         g_listed.clear();
-        solver::search(board, 0, unknown, {list_until_limit});
+        solver::search(board, unknown, {list_until_limit, nullptr});
         ASSERT_EQ(g_listed, expected);
         ++by_solutions[std::min<std::size_t>(expected.size(), 2)];
       }
@@ -264,12 +264,12 @@ TEST(SearchEquivalenceTest, LargeCounts) {
     if (!propagated(board, unknown)) continue;
     SCOPED_TRACE("count " + std::to_string(expected));
     g_milestones.clear();
-    EXPECT_EQ(test::count_of(board, unknown, {10000, note_milestone}),
+    EXPECT_EQ(test::count_of(board, unknown, {10000, note_milestone, nullptr}),
               expected);
     EXPECT_EQ(g_milestones, multiples(expected, 10000));
     if (expected >= 10000) ++large;
     g_listed.clear();
-    solver::search(board, 0, unknown, {list_until_limit});
+    solver::search(board, unknown, {list_until_limit, nullptr});
     ASSERT_FALSE(g_listed.empty());
     EXPECT_EQ(g_listed.front(),
               plain::solutions(loaded_board(grid), 1).front());

@@ -30,11 +30,10 @@ void* no_counter_memory(std::size_t /*size*/) {
   return nullptr;
 }
 
-// Runs the iterative process on the empty board in a death-test child in
-// which `take_memory_away` has made an allocation fail: the run must end
-// with status 3. Returns what the child wrote on standard output.
-std::string shown_short_of_memory(const char* file,
-                                  void (*take_memory_away)()) {
+// Runs the iterative process on the empty board in a death-test child with
+// `seams` whose allocator fails: the run must end with status 3. Returns
+// what the child wrote on standard output.
+std::string shown_short_of_memory(const char* file, solver::SearchSeams seams) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   solver::Board board;
   board.fill(solver::kAllCandidates);
@@ -42,8 +41,7 @@ std::string shown_short_of_memory(const char* file,
       {
         test::end_child_if_it_hangs();
         test::redirect_stdout(file);
-        take_memory_away();
-        front::iterative_process(board, 81);
+        front::iterative_process(board, 81, &seams);
       },
       testing::ExitedWithCode(front::kExitFormatOrMemory), "");
   return test::stdout_of_child(file);
@@ -55,9 +53,10 @@ std::string shown_short_of_memory(const char* file,
 TEST(SearchDeathTest, OutOfMemory) {
   front::g_settings.all = true;
   front::g_sink = stdout;
-  const std::string shown = shown_short_of_memory("vortel_oom_stdout.txt", [] {
-    solver::g_search_seams.allocate_board = no_memory;
-  });
+  solver::SearchSeams seams;
+  seams.allocate_board = no_memory;
+  const std::string shown =
+      shown_short_of_memory("vortel_oom_stdout.txt", seams);
   front::g_settings.all = false;
   front::g_sink = nullptr;
   EXPECT_TRUE(shown.starts_with("Processo iterativo in corso ...\n")) << shown;
@@ -73,9 +72,10 @@ TEST(SearchDeathTest, OutOfMemory) {
 // or "no solutions".
 TEST(SearchDeathTest, CounterOutOfMemory) {
   front::g_settings.count = true;
-  const std::string shown = shown_short_of_memory(
-      "vortel_count_oom_stdout.txt",
-      [] { solver::g_search_seams.allocate_counter = no_counter_memory; });
+  solver::SearchSeams seams;
+  seams.allocate_counter = no_counter_memory;
+  const std::string shown =
+      shown_short_of_memory("vortel_count_oom_stdout.txt", seams);
   front::g_settings.count = false;
   EXPECT_TRUE(shown.starts_with(
       "Processo iterativo in corso ...\n\nPrima soluzione trovata\n\n"
@@ -92,12 +92,12 @@ namespace {
 
 std::vector<solver::Board> g_listed;
 
-bool list_one(const solver::Board& solution) {
+bool list_one(const solver::Board& solution, void* /*context*/) {
   g_listed.push_back(solution);
   return true;
 }
 
-void ignore_milestone(std::int64_t /*count*/) {}
+void ignore_milestone(std::int64_t /*count*/, void* /*context*/) {}
 
 // Well-known puzzles. The plain reference search must make exactly the
 // recorded number of trials (a property of its rules: first open cell in
@@ -131,12 +131,12 @@ TEST(SearchTest, KnownPuzzlesAgainstThePlainSearchAndItsTrialCounts) {
     solver::propagate(board, unknown);
     if (unknown > 0) {
       g_listed.clear();
-      solver::g_search_seams.trial_count = 0;
-      solver::search(board, 0, unknown, {list_one});
+      solver::SearchSeams seams;
+      solver::search(board, unknown, {list_one, nullptr}, &seams);
       EXPECT_EQ(g_listed, expected) << puzzle;
-      EXPECT_LE(solver::g_search_seams.trial_count, plain_trials) << puzzle;
+      EXPECT_LE(seams.trials, plain_trials) << puzzle;
       EXPECT_EQ(test::count_of(board, solver::count_unknown(board),
-                               {10000, ignore_milestone}),
+                               {10000, ignore_milestone, nullptr}),
                 static_cast<std::int64_t>(solutions))
           << puzzle;
     }
@@ -152,14 +152,14 @@ namespace {
 
 std::vector<std::int64_t> g_told;
 
-void tell(std::int64_t count) {
+void tell(std::int64_t count, void* /*context*/) {
   g_told.push_back(count);
 }
 
 // A remembered sub-count added in one go tells every multiple it passes,
 // in order, as counting one by one would.
 TEST(CountTest, OneAdditionTellsEveryMilestoneItPasses) {
-  const solver::CountObserver observer{10000, tell};
+  const solver::CountObserver observer{10000, tell, nullptr};
   solver::CountProgress progress{&observer, 0, observer.every};
   g_told.clear();
   solver::add_to_count(progress, 9999);

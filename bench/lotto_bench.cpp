@@ -1,0 +1,101 @@
+// vortel-lotto's answers in-process, per puzzle: --verifica (proof of
+// uniqueness) and --risolvi (the first solution, as vortel prints it), from
+// the givens as the program gets them; beside them the engine's first
+// solution as vortel's search makes it from the propagated board. Numbers
+// only, no judgement.
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "lotto/answer.h"
+#include "solver/consistency.h"
+#include "solver/propagate.h"
+#include "solver/search.h"
+
+namespace {
+
+const char* const kSets[] = {"bench_17clue.txt", "bench_top1465.txt",
+                             "bench_forum_hardest_1106.txt"};
+
+std::vector<importa::Puzzle> load_set(const char* name) {
+  std::ifstream in(std::string(VORTEL_BENCH_DATA) + "/" + name);
+  std::vector<importa::Puzzle> puzzles;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.size() < 81) continue;
+    importa::Puzzle p{};
+    for (unsigned i = 0; i < 81; ++i) {
+      p[i] = line[i] >= '1' && line[i] <= '9'
+                 ? static_cast<std::uint8_t>(line[i] - '0')
+                 : 0;
+    }
+    puzzles.push_back(p);
+  }
+  return puzzles;
+}
+
+void per_puzzle(benchmark::State& state, std::size_t puzzles) {
+  state.counters["us_per_puzzle"] =
+      benchmark::Counter(static_cast<double>(puzzles) * 1e-6,
+                         benchmark::Counter::kIsIterationInvariantRate |
+                             benchmark::Counter::kInvert);
+  state.SetLabel(kSets[state.range(0)]);
+}
+
+template <lotto::Mode kMode>
+void BM_lotto(benchmark::State& state) {
+  const std::vector<importa::Puzzle> puzzles = load_set(kSets[state.range(0)]);
+  lotto::Answer answer;
+  for (auto _ : state) {
+    for (const importa::Puzzle& p : puzzles) {
+      lotto::answer(p, kMode, 2, answer);
+      benchmark::DoNotOptimize(answer.verdict);
+    }
+  }
+  per_puzzle(state, puzzles.size());
+}
+BENCHMARK(BM_lotto<lotto::Mode::kCheck>)
+    ->Name("BM_lotto_verifica")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_lotto<lotto::Mode::kSolve>)
+    ->Name("BM_lotto_risolvi")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond);
+
+bool stop_at_first(const solver::Board& /*solution*/, void* /*context*/) {
+  return false;
+}
+
+// The engine's own figure: vortel's way to its first solution, from the
+// loaded board: the mathematical process, then the search where the
+// process leaves open cells.
+void BM_engine_first_solution(benchmark::State& state) {
+  std::vector<solver::Board> boards;
+  for (const importa::Puzzle& p : load_set(kSets[state.range(0)])) {
+    solver::Board board;
+    for (unsigned i = 0; i < 81; ++i) {
+      board[i] = p[i] != 0 ? solver::kCodeTable[p[i]] : solver::kLoadMarker;
+    }
+    boards.push_back(board);
+  }
+  for (auto _ : state) {
+    for (const solver::Board& loaded : boards) {
+      solver::Board board = loaded;
+      std::int32_t unknown = solver::count_unknown(board);
+      solver::propagate(board, unknown);
+      if (unknown > 0 && solver::check_consistency(board) == 0) {
+        solver::search(board, unknown, {stop_at_first, nullptr});
+      }
+      benchmark::DoNotOptimize(board);
+    }
+  }
+  per_puzzle(state, boards.size());
+}
+BENCHMARK(BM_engine_first_solution)
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,65 @@
+// A batch run: the entries of the inputs (reader.h), answered by worker
+// threads, their answers written to standard output strictly in input
+// order, each batch as soon as it and all before it are done. The memory
+// is bounded whatever the input's size: the reader waits while a fixed
+// number of batches are in flight.
+//
+// SIGINT and SIGTERM end the run after the batches already written, each
+// whole: no further batch is written, and the process ends by the same
+// signal. A standard output whose reader has gone ends the process by
+// SIGPIPE, as any filter; when SIGPIPE is ignored or blocked, the failed
+// write ends the run and is reported in the outcome, as any other write
+// error.
+#ifndef VORTEL_BATCH_PIPELINE_H_
+#define VORTEL_BATCH_PIPELINE_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "batch/reader.h"
+
+namespace batch {
+
+inline constexpr int kMaxKinds = 16;
+
+/// The room an answer has: its text is cut there.
+inline constexpr std::size_t kAnswerRoom = 65536;
+
+/// Writes the answer to `entry` (whole lines) into `text`, at most `room`
+/// bytes, and returns its length; sets `kind` (0 .. kMaxKinds - 1), which
+/// the run counts. Called from the worker threads, many at once.
+using AnswerFunction = std::size_t (*)(const Entry& entry, char* text,
+                                       std::size_t room, int& kind,
+                                       void* context);
+
+struct Job {
+  const char* const* names = nullptr;  // the inputs (none: standard input)
+  int name_count = 0;
+  int threads = 1;
+  AnswerFunction answer = nullptr;
+  void* context = nullptr;
+  const char* header = nullptr;  // written first, when not null
+  /// Called after each batch written, with the number of entries written
+  /// so far, by the thread that wrote it (one at a time).
+  void (*written)(std::int64_t entries, void* context) = nullptr;
+  bool fast_path = true;  // see Stream
+};
+
+struct Outcome {
+  std::int64_t entries = 0;  // entries read, answered and written
+  std::int64_t kinds[kMaxKinds] = {};
+  int write_error = 0;  // errno of a failed write to standard output
+  bool no_memory = false;
+};
+
+/// Catches SIGINT and SIGTERM for run (call once, before it).
+void install_signals();
+
+/// Runs `job` to its end. Returns after the last answer was written, or
+/// after a failed write (the entries past it are then not answered). A
+/// caught signal does not return: the process ends by it.
+Outcome run(const Job& job);
+
+}  // namespace batch
+
+#endif  // VORTEL_BATCH_PIPELINE_H_

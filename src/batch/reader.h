@@ -1,0 +1,60 @@
+// The stream of a batch run's entries: the puzzles of the named inputs (or
+// of standard input), in input order, each one an entry; what cannot be
+// read is an entry too, so that nothing is dropped in silence. Every form
+// vortel-importa reads is read, through its recogniser; a line of exactly
+// 81 cells ('1'-'9', '.', '0') between puzzles, the usual form of large
+// collections, is taken without it. The memory is fixed: one read buffer
+// and the recogniser.
+#ifndef VORTEL_BATCH_READER_H_
+#define VORTEL_BATCH_READER_H_
+
+#include <cstdint>
+
+#include "importa/recognise.h"
+
+namespace batch {
+
+enum class EntryKind {
+  kPuzzle,
+  kDamaged,     // refused by the recogniser: `refusal` says why and where
+  kUnreadable,  // the input could not be opened or read: `error` is errno
+};
+
+struct Entry {
+  std::int64_t number = 0;  // from 1, across all the inputs
+  int input = 0;            // which input (index into the names given)
+  long line = 0;            // the line where it starts, from 1 (0: none)
+  EntryKind kind = EntryKind::kPuzzle;
+  importa::Puzzle puzzle{};  // kPuzzle
+  importa::Refusal refusal;  // kDamaged
+  int error = 0;             // kUnreadable
+};
+
+/// Where the entries go. `deliver` is called with each one in input order
+/// and returns false to stop the reading (an interrupted run). `idle` is
+/// called when the input has given all it has for now (a pipe or a
+/// terminal that would make the reader wait), so that the entries read so
+/// far need not wait for more, and when a signal broke a wait for input;
+/// it too returns false to stop the reading.
+struct Stream {
+  bool (*deliver)(const Entry& entry, void* context);
+  bool (*idle)(void* context);
+  void* context;
+  bool fast_path = true;  // tests turn it off to compare with the recogniser
+};
+
+/// Reads `count` inputs named by `names` in turn ("-" is standard input;
+/// no names at all: standard input). Returns false when `deliver` stopped
+/// it; an input that cannot be opened or read is a kUnreadable entry and
+/// the others are read all the same.
+bool read_inputs(const char* const* names, int count, const Stream& stream);
+
+/// Whether the `size` bytes at `line` are exactly 81 cells of the fast path
+/// ending in LF or CR LF; if so the puzzle is written to `puzzle` and the
+/// bytes that the line takes, its end included, to `used`.
+bool fast_line(const char* line, std::size_t size, importa::Puzzle& puzzle,
+               std::size_t& used);
+
+}  // namespace batch
+
+#endif  // VORTEL_BATCH_READER_H_

@@ -1,0 +1,198 @@
+// Each mode over the engine's searches. The givens go to the order-free
+// searches over digit bands as they are (every empty cell open to the nine
+// digits): their deductions include all that vortel's mathematical process
+// makes, and a completion does not depend on where the search starts. So
+// vortel's own process runs only to tell why a puzzle has no solution
+// (vortel tells the two cases apart) and before the exact counter, which
+// starts from a propagated board as vortel's count does.
+#include "lotto/answer.h"
+
+#include "solver/bands.h"
+#include "solver/completion.h"
+#include "solver/consistency.h"
+#include "solver/count.h"
+#include "solver/propagate.h"
+#include "solver/search.h"
+#include "solver/tuning.h"
+
+namespace lotto {
+
+namespace {
+
+using solver::Bands;
+using solver::Board;
+
+// The puzzle as a board: givens as their codes, empty cells as `empty`.
+Board board_of(const importa::Puzzle& puzzle, std::int32_t empty) {
+  Board board;
+  for (unsigned i = 0; i < solver::kCells; ++i) {
+    board[i] = puzzle[i] != 0 ? solver::kCodeTable[puzzle[i]] : empty;
+  }
+  return board;
+}
+
+void digits_of(const Board& board, importa::Puzzle& out) {
+  for (unsigned i = 0; i < solver::kCells; ++i) {
+    out[i] = static_cast<std::uint8_t>(
+        solver::kDigitTable[static_cast<unsigned>(board[i])]);
+  }
+}
+
+// The product of the codes of the digits above `digit` (1..9): the cell
+// value that allows exactly those digits.
+std::int32_t digits_above(std::int32_t digit) {
+  std::int64_t product = 1;
+  for (std::int32_t d = digit + 1; d <= 9; ++d) {
+    product *= solver::kCodeTable[static_cast<unsigned>(d)];
+  }
+  return static_cast<std::int32_t>(product);
+}
+
+// The next solution after `first` in row-major order. A solution above
+// `first` agrees with it up to some cell k and has a larger digit there;
+// the larger k, the smaller the solution. So from the last cell backwards,
+// the first k that allows such a completion gives the answer: the smallest
+// completion with first's digits before k and a larger one at k.
+bool second_in_order(const Board& start, const Board& first, Board& second) {
+  std::int64_t steps = 0;  // the searches' work counts, not needed here
+  for (int k = solver::kCells - 1; k >= 0; --k) {
+    const auto cell = static_cast<unsigned>(k);
+    if (solver::is_determined(start[cell])) continue;  // a given
+    const std::int32_t digit =
+        solver::kDigitTable[static_cast<unsigned>(first[cell])];
+    if (digit == 9) continue;
+    Board trial = start;
+    for (unsigned j = 0; j < cell; ++j) trial[j] = first[j];
+    trial[cell] = digits_above(digit);
+    Bands bands;
+    if (solver::make_bands(trial, bands) &&
+        solver::first_in_order(bands, second, solver::kDiveBudget, steps)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// vortel's own mathematical process on the puzzle: true when it finds the
+// contradiction itself (vortel's "dati incongruenti").
+bool contradiction_by_logic(const importa::Puzzle& puzzle) {
+  Board board = board_of(puzzle, solver::kLoadMarker);
+  std::int32_t unknown = solver::count_unknown(board);
+  solver::propagate(board, unknown);
+  return solver::check_consistency(board) != 0;
+}
+
+void no_solution(const importa::Puzzle& puzzle, Answer& out) {
+  out.verdict = Verdict::kNone;
+  out.by_logic = contradiction_by_logic(puzzle);
+  out.count = 0;
+  out.at_least = false;
+}
+
+void ignore_milestone(std::int64_t /*count*/, void* /*context*/) {}
+
+// The exact count, as vortel -c makes it.
+void count_exactly(const importa::Puzzle& puzzle, Answer& out) {
+  Board board = board_of(puzzle, solver::kLoadMarker);
+  std::int32_t unknown = solver::count_unknown(board);
+  solver::propagate(board, unknown);
+  out.at_least = false;
+  if (unknown == 0 || solver::check_consistency(board) != 0) {
+    out.count = solver::check_consistency(board) == 0 ? 1 : 0;
+    return;
+  }
+  const solver::CountObserver quiet = {INT64_MAX, ignore_milestone, nullptr};
+  if (solver::count_solutions(board, unknown, quiet, out.count) ==
+      solver::SearchEnd::kOutOfMemory) {
+    out.verdict = Verdict::kNoMemory;
+    out.count = 0;
+  }
+}
+
+// The verdict of a count: `found` solutions, the search stopped at
+// `limit` (0: no limit).
+void count_verdict(std::int64_t found, std::int64_t limit, Answer& out) {
+  out.count = found;
+  out.at_least = limit != 0 && found == limit;
+  if (out.at_least && found == 1) {
+    out.verdict = Verdict::kSolved;
+  } else {
+    out.verdict = found == 1 ? Verdict::kUnique : Verdict::kMultiple;
+  }
+}
+
+// The givens whose removal leaves the solution unique.
+void find_redundant(const importa::Puzzle& puzzle, Answer& out) {
+  out.redundant[0] = 0;
+  out.redundant[1] = 0;
+  const Board start = board_of(puzzle, solver::kAllCandidates);
+  std::int64_t steps = 0;
+  for (unsigned i = 0; i < solver::kCells; ++i) {
+    if (puzzle[i] == 0) continue;
+    Board without = start;
+    without[i] = solver::kAllCandidates;
+    Bands bands;
+    if (solver::make_bands(without, bands) &&
+        !solver::has_two_completions(bands, steps)) {
+      out.redundant[i / 64] |= std::uint64_t{1} << (i % 64);
+    }
+  }
+  out.verdict = (out.redundant[0] | out.redundant[1]) != 0
+                    ? Verdict::kNotMinimal
+                    : Verdict::kMinimal;
+}
+
+}  // namespace
+
+void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
+            Answer& out) {
+  out = Answer{};
+  const Board start = board_of(puzzle, solver::kAllCandidates);
+  Bands bands;
+  Board first;
+  std::int64_t steps = 0;  // the searches' work counts, not needed here
+  // The solve mode wants the smallest solution; the others count first
+  // (up to two, or to the limit): one search that proves a solution unique
+  // also gives it, and only a puzzle with more asks for the smallest.
+  std::int64_t found = 1;
+  bool only = false;  // `first` holds the one solution there is
+  if (!solver::make_bands(start, bands)) {
+    // Givens that repeat a digit take each other's places away, so
+    // make_bands refuses them too: only then are they looked for.
+    if (solver::check_consistency(start) != 0) {
+      out.verdict = Verdict::kConflict;
+      return;
+    }
+    found = 0;
+  } else if (mode == Mode::kCount && limit == 0) {
+    count_exactly(puzzle, out);
+    if (out.verdict == Verdict::kNoMemory) return;
+    found = out.count;
+  } else if (mode != Mode::kSolve) {
+    const std::int64_t stop = mode == Mode::kCount ? limit : 2;
+    found = solver::count_completions(bands, stop, first, steps);
+    only = found == 1 && stop > 1;
+  }
+  if (found == 0 || (!only && !solver::first_in_order(
+                                  bands, first, solver::kDiveBudget, steps))) {
+    no_solution(puzzle, out);
+    return;
+  }
+  digits_of(first, out.first);
+  if (mode == Mode::kSolve) {
+    out.verdict = Verdict::kSolved;
+    out.count = 1;
+    out.at_least = true;
+    return;
+  }
+  count_verdict(found, mode == Mode::kCount ? limit : 2, out);
+  if (mode == Mode::kCheck && out.verdict == Verdict::kMultiple) {
+    Board second;
+    if (second_in_order(start, first, second)) digits_of(second, out.second);
+  }
+  if (mode == Mode::kMinimal && out.verdict == Verdict::kUnique) {
+    find_redundant(puzzle, out);
+  }
+}
+
+}  // namespace lotto

@@ -1,0 +1,53 @@
+// The answer to one puzzle of a collection, in each of vortel-lotto's
+// modes. Pure and reentrant: every call works on its own boards, so the
+// workers of a batch call it at once on different puzzles.
+#ifndef VORTEL_LOTTO_ANSWER_H_
+#define VORTEL_LOTTO_ANSWER_H_
+
+#include <cstdint>
+
+#include "importa/recognise.h"
+
+namespace lotto {
+
+enum class Mode {
+  kSolve,    // the first solution, as vortel prints it
+  kCheck,    // none, one or more than one, with the first two
+  kCount,    // the number of solutions, up to a limit or exact
+  kMinimal,  // a unique puzzle: which givens could go
+};
+
+enum class Verdict {
+  kSolved,      // a solution; whether others exist was not asked
+  kUnique,      // exactly one solution
+  kMultiple,    // more than one
+  kNone,        // no solution
+  kConflict,    // the givens repeat a digit in a row, column or box
+  kMinimal,     // unique, and every given is needed
+  kNotMinimal,  // unique, and some given could go
+  kNoMemory,    // the exact counter's memory could not be had
+};
+
+/// Which cells: bit i % 64 of word i / 64 for cell i.
+using CellSet = std::uint64_t[2];
+
+struct Answer {
+  Verdict verdict = Verdict::kNone;
+  // kNone: vortel's mathematical process finds the contradiction itself
+  // (vortel then ends with "dati incongruenti"); otherwise the search does.
+  bool by_logic = false;
+  std::int64_t count = 0;    // solutions counted
+  bool at_least = false;     // `count` is a lower bound (the limit was reached)
+  importa::Puzzle first{};   // the smallest solution, when there is one
+  importa::Puzzle second{};  // kMultiple in kCheck: the next one in order
+  CellSet redundant = {0, 0};  // kNotMinimal: the givens that could go
+};
+
+/// What the mode asks of `puzzle`. `limit` (kCount only) is the count at
+/// which counting stops, 0 for an exact count with vortel's own counter.
+void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
+            Answer& out);
+
+}  // namespace lotto
+
+#endif  // VORTEL_LOTTO_ANSWER_H_

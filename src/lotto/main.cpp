@@ -1,0 +1,155 @@
+// vortel-lotto: a whole collection of puzzles in one process, on every
+// core: one answer line per entry, in input order (batch/pipeline.h does
+// the reading, the threads and the ordered writing; answer.h the solving;
+// format.h the lines).
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "batch/pipeline.h"
+#include "lotto/answer.h"
+#include "lotto/format.h"
+#include "lotto/options.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitDamaged = 1;  // damaged entries, or a bad command line
+constexpr int kExitFile = 2;     // an input unreadable, the output unwritable
+constexpr int kExitMemory = 3;
+
+double seconds_now() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) +
+         1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+struct Run {
+  lotto::Settings settings;
+  double start = 0;
+  double last_progress = 0;
+  bool progress_shown = false;
+  bool terminal = false;  // standard error is a terminal
+};
+
+std::size_t answer_entry(const batch::Entry& entry, char* text,
+                         std::size_t room, int& kind, void* context) {
+  const Run& run = *static_cast<const Run*>(context);
+  lotto::Answer answer;
+  if (entry.kind == batch::EntryKind::kPuzzle) {
+    lotto::answer(entry.puzzle, run.settings.mode, run.settings.limit, answer);
+    kind = static_cast<int>(answer.verdict);
+  } else {
+    kind = entry.kind == batch::EntryKind::kDamaged ? lotto::kKindDamaged
+                                                    : lotto::kKindUnreadable;
+  }
+  return lotto::format_line(entry, answer, run.settings.style, text, room);
+}
+
+// On a terminal, for runs longer than a second: how far the run has got.
+void show_progress(std::int64_t entries, void* context) {
+  Run& run = *static_cast<Run*>(context);
+  if (!run.terminal) return;
+  const double now = seconds_now();
+  if (now - run.start < 1.0 || now - run.last_progress < 0.25) return;
+  run.last_progress = now;
+  run.progress_shown = true;
+  std::fprintf(stderr, "\rvortel-lotto: %lld giochi, %.0f al secondo ",
+               static_cast<long long>(entries),
+               static_cast<double>(entries) / (now - run.start));
+}
+
+void show_summary(const Run& run, const batch::Outcome& outcome) {
+  if (run.progress_shown) std::fprintf(stderr, "\r%60s\r", "");
+  const double elapsed = seconds_now() - run.start;
+  std::fprintf(
+      stderr, "vortel-lotto: %lld giochi in %.2f s (%.0f al secondo)",
+      static_cast<long long>(outcome.entries), elapsed,
+      elapsed > 0 ? static_cast<double>(outcome.entries) / elapsed : 0.0);
+  const char* separator = ": ";
+  for (int kind = 0; kind < lotto::kKinds; ++kind) {
+    // The three kinds of error lines are counted as one.
+    std::int64_t count = outcome.kinds[kind];
+    if (kind == lotto::kKindDamaged) {
+      count += outcome.kinds[lotto::kKindUnreadable] +
+               outcome.kinds[static_cast<int>(lotto::Verdict::kNoMemory)];
+    }
+    if (kind == static_cast<int>(lotto::Verdict::kNoMemory) ||
+        kind == lotto::kKindUnreadable || count == 0) {
+      continue;
+    }
+    std::fprintf(stderr, "%s%s %lld", separator, lotto::status_word(kind),
+                 static_cast<long long>(count));
+    separator = ", ";
+  }
+  std::fprintf(stderr, "\n");
+}
+
+int online_cpus() {
+  const long n = sysconf(_SC_NPROCESSORS_ONLN);
+  return n < 1 ? 1 : (n > 1024 ? 1024 : static_cast<int>(n));
+}
+
+int final_status(const batch::Outcome& outcome) {
+  if (outcome.write_error != 0) {
+    std::fprintf(stderr,
+                 "vortel-lotto: errore in scrittura dello standard output: "
+                 "%s\n",
+                 std::strerror(outcome.write_error));
+    return kExitFile;
+  }
+  if (outcome.no_memory ||
+      outcome.kinds[static_cast<int>(lotto::Verdict::kNoMemory)] != 0) {
+    if (outcome.no_memory) {
+      std::fprintf(stderr, "vortel-lotto: memoria insufficiente\n");
+    }
+    return kExitMemory;
+  }
+  if (outcome.kinds[lotto::kKindUnreadable] != 0) return kExitFile;
+  if (outcome.kinds[lotto::kKindDamaged] != 0) return kExitDamaged;
+  return kExitOk;
+}
+
+int print_text(const char* text) {
+  std::fputs(text, stdout);
+  return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  static Run run;
+  const lotto::ParseResult parsed =
+      lotto::parse_options(argc, argv, run.settings);
+  switch (parsed.parse) {
+  case lotto::Parse::kHelp:
+    return print_text(lotto::kUsage);
+  case lotto::Parse::kVersion:
+    return print_text("vortel-lotto 1.0\n");
+  case lotto::Parse::kBad:
+    std::fprintf(stderr, "vortel-lotto: %s '%s'\n", parsed.message,
+                 parsed.argument);
+    std::fprintf(stderr, "Per l'uso: vortel-lotto --help\n");
+    return kExitDamaged;
+  case lotto::Parse::kRun:
+    break;
+  }
+  lotto::Settings& s = run.settings;
+  batch::Job job;
+  job.names = s.names;
+  job.name_count = s.name_count;
+  job.threads = s.threads > 0 ? s.threads : online_cpus();
+  job.answer = answer_entry;
+  job.context = &run;
+  job.header = lotto::header_line(s.style);
+  job.written = s.quiet ? nullptr : show_progress;
+  run.terminal = isatty(STDERR_FILENO) != 0;
+  run.start = seconds_now();
+  batch::install_signals();
+  const batch::Outcome outcome = batch::run(job);
+  if (!s.quiet) show_summary(run, outcome);
+  return final_status(outcome);
+}

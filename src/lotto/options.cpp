@@ -1,0 +1,146 @@
+// Options first or among the names, in any order; "--" ends them; one mode
+// a run.
+#include "lotto/options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace lotto {
+
+const char* const kUsage =
+    "Uso: vortel-lotto [MODO] [OPZIONI] [ARCHIVIO...]\n"
+    "\n"
+    "Risponde per ogni gioco di una raccolta, una riga per gioco, nell'ordine\n"
+    "dei giochi. Legge gli archivi indicati, uno dopo l'altro, o lo standard\n"
+    "input (anche \"-\"), in tutte le forme che legge vortel-importa.\n"
+    "\n"
+    "Modi (uno per volta):\n"
+    "  --risolvi        la prima soluzione, la stessa di vortel (predefinito)\n"
+    "  --verifica       nessuna, unica o multipla, con le prime due soluzioni\n"
+    "  --conta[=LIMITE] le soluzioni fino a LIMITE (2 se manca; 0: tutte)\n"
+    "  --minimo         se un gioco unico e' minimo, e quali dati sono superflui\n"
+    "\n"
+    "Opzioni:\n"
+    "  -j N             N thread (predefinito: tutte le CPU in linea)\n"
+    "  --json           righe JSON invece delle colonne separate da tabulazioni\n"
+    "  --filtro         senza intestazione, numero e riga: una riga esce per\n"
+    "                   ogni riga che entra, per dividere il lavoro (parallel)\n"
+    "  -q, --silenzioso senza riepilogo ne' avanzamento sullo standard error\n"
+    "  --help           mostra questo testo\n"
+    "  --version        mostra la versione\n"
+    "\n"
+    "Colonne: numero, riga, griglia, stato (risolta, unica, multipla, nessuna,\n"
+    "conflitto, minima, non-minima, errore), soluzioni (\"2+\": almeno 2),\n"
+    "soluzione, dettaglio.\n"
+    "\n"
+    "Stato di uscita: 0 fatto; 1 voci danneggiate o comando errato; 2 archivio\n"
+    "non leggibile o uscita non scrivibile; 3 memoria insufficiente.\n";
+
+namespace {
+
+// A decimal number of at most 18 digits, nothing else.
+bool read_number(const char* text, std::int64_t& value) {
+  if (*text == '\0' || std::strlen(text) > 18) return false;
+  value = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    value = 10 * value + (*p - '0');
+  }
+  return true;
+}
+
+ParseResult bad(const char* message, const char* argument) {
+  return {Parse::kBad, message, argument};
+}
+
+bool set_mode(Settings& settings, Mode mode, bool& chosen) {
+  if (chosen && settings.mode != mode) return false;
+  settings.mode = mode;
+  chosen = true;
+  return true;
+}
+
+// -j N or -jN; `i` moves past a separate value.
+ParseResult threads_option(int argc, char** argv, int& i, Settings& s) {
+  const char* arg = argv[i];
+  const char* value = arg[2] != '\0' ? arg + 2 : nullptr;
+  if (value == nullptr && i + 1 < argc) value = argv[++i];
+  std::int64_t n = 0;
+  if (value == nullptr || !read_number(value, n) || n < 1 || n > 1024) {
+    return bad("numero di thread non valido (da 1 a 1024) in", arg);
+  }
+  s.threads = static_cast<int>(n);
+  return {};
+}
+
+// The mode an argument names; false when it names none.
+bool mode_option(const char* arg, Settings& s, Mode& mode, bool& good) {
+  good = true;
+  if (std::strncmp(arg, "--conta", 7) == 0 &&
+      (arg[7] == '\0' || arg[7] == '=')) {
+    s.limit = 2;
+    good = arg[7] == '\0' || read_number(arg + 8, s.limit);
+    mode = Mode::kCount;
+  } else if (std::strcmp(arg, "--risolvi") == 0) {
+    mode = Mode::kSolve;
+  } else if (std::strcmp(arg, "--verifica") == 0) {
+    mode = Mode::kCheck;
+  } else if (std::strcmp(arg, "--minimo") == 0) {
+    mode = Mode::kMinimal;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// One option; `i` moves past a separate value.
+ParseResult option(int argc, char** argv, int& i, Settings& s, bool& chosen) {
+  const char* arg = argv[i];
+  Mode mode = Mode::kSolve;
+  bool good = true;
+  if (std::strcmp(arg, "--help") == 0) return {Parse::kHelp};
+  if (std::strcmp(arg, "--version") == 0) return {Parse::kVersion};
+  if (std::strncmp(arg, "-j", 2) == 0) return threads_option(argc, argv, i, s);
+  if (mode_option(arg, s, mode, good)) {
+    if (!good) return bad("limite non valido in", arg);
+    if (!set_mode(s, mode, chosen)) return bad("un solo modo per volta:", arg);
+  } else if (std::strcmp(arg, "--json") == 0) {
+    s.style.json = true;
+  } else if (std::strcmp(arg, "--filtro") == 0) {
+    s.style.filter = true;
+  } else if (std::strcmp(arg, "-q") == 0 ||
+             std::strcmp(arg, "--silenzioso") == 0) {
+    s.quiet = true;
+  } else {
+    return bad("opzione illegale", arg);
+  }
+  return {};
+}
+
+}  // namespace
+
+ParseResult parse_options(int argc, char** argv, Settings& settings) {
+  // The names are gathered at the front of argv's tail, in order.
+  char** names = argv + 1;
+  int count = 0;
+  bool chosen = false;
+  bool options_end = false;
+  for (int i = 1; i < argc; ++i) {
+    char* arg = argv[i];
+    if (!options_end && std::strcmp(arg, "--") == 0) {
+      options_end = true;
+    } else if (!options_end && arg[0] == '-' && arg[1] != '\0') {
+      const ParseResult result = option(argc, argv, i, settings, chosen);
+      if (result.parse != Parse::kRun) return result;
+    } else {
+      names[count++] = arg;
+    }
+  }
+  settings.names = names;
+  settings.name_count = count;
+  settings.style.names = names;
+  settings.style.name_count = count;
+  return {};
+}
+
+}  // namespace lotto

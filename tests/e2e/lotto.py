@@ -1,0 +1,402 @@
+#!/usr/bin/env python3
+"""vortel-lotto end to end, one part per run:
+
+  lotto.py LOTTO VORTEL DATA SCRATCH PART
+
+equivalence  every mode's answers against vortel's own, run puzzle by puzzle,
+             on the sample puzzle sets and on puzzles made from them with no
+             solution (by logic and by search), conflicting givens, and two
+             or many solutions;
+threads      -j 1 and -j N byte for byte on a large generated input with
+             every form and damaged entries; --json and the columns carry
+             the same facts;
+parallel     a run split by GNU parallel (--pipe --keep-order) equals one run
+             (skipped, status 77, where parallel is not installed);
+failures     damaged and unreadable input, statuses, a gone reader, SIGPIPE
+             ignored, a full disk, SIGINT and SIGTERM mid-run.
+"""
+import json
+import os
+import random
+import re
+import shutil
+import signal
+import subprocess
+import sys
+
+LOTTO, VORTEL, DATA, SCRATCH, PART = sys.argv[1:6]
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message)
+
+
+def lotto(args, data=None, **kwargs):
+    return subprocess.run([LOTTO, "-q"] + args, input=data,
+                          capture_output=True, **kwargs)
+
+
+def rows(output):
+    """The tab-separated lines as dictionaries, header first."""
+    lines = output.decode().split("\n")
+    assert lines[-1] == ""
+    names = lines[0].split("\t")
+    return [dict(zip(names, line.split("\t"))) for line in lines[1:-1]]
+
+
+def sample_puzzles(names=None):
+    puzzles = []
+    for name in names or sorted(os.listdir(DATA)):
+        with open(os.path.join(DATA, name)) as f:
+            puzzles += [line[:81] for line in f if len(line) > 81]
+    return puzzles
+
+
+def made_puzzles(puzzles, rng):
+    """No solution, conflicts, two or many solutions, solved by logic."""
+    made = []
+    for p in puzzles[:40]:
+        cells = list(p)
+        givens = [i for i, c in enumerate(cells) if c != "."]
+        i = rng.choice(givens)
+        other = list(cells)
+        other[i] = str((int(cells[i]) + rng.randrange(1, 9) - 1) % 9 + 1)
+        made.append("".join(other))  # most often none, by logic or search
+        empty = [j for j, c in enumerate(cells) if c == "."]
+        j = next(j for j in empty if j // 9 == i // 9)
+        clash = list(cells)
+        clash[j] = cells[i]
+        made.append("".join(clash))  # conflicting givens
+        fewer = list(cells)
+        fewer[rng.choice(givens)] = "."
+        made.append("".join(fewer))  # usually several solutions
+        more = list(cells)
+        more[rng.choice(empty)] = str(rng.randrange(1, 10))
+        made.append("".join(more))  # often none, found only by the search
+    return made
+
+
+def vortel_board(text, title):
+    """The 81 digits of the board printed after `title`."""
+    lines = text.split("\n")
+    start = lines.index(title)
+    digits = ""
+    for line in lines[start + 1:]:
+        if line.startswith("   ") and len(digits) < 81:
+            digits += line.replace(" ", "").replace("-", ".")
+    return digits
+
+
+def vortel_facts(puzzle, work):
+    """vortel -c on the puzzle: (status, first solution, count)."""
+    path = os.path.join(work, "p.txt")
+    with open(path, "w") as f:
+        for i, c in enumerate(puzzle):
+            if c != ".":
+                f.write("%d %d %s\n" % (i // 9 + 1, i % 9 + 1, c))
+    run = subprocess.run([VORTEL, path, "-c"], capture_output=True)
+    text = run.stdout.decode()
+    first, count = None, 0
+    for title in ("Prima soluzione trovata",
+                  "Tabella risolta con solo processo matematico"):
+        if title in text:
+            first = vortel_board(text, title)
+    found = re.search(r"Il problema ammette (\d+) soluzion", text)
+    if found:
+        count = int(found.group(1))
+    return run.returncode, first, count
+
+
+def vortel_second(puzzle, work):
+    """The second solution of vortel -S, read from its screen listing."""
+    path = os.path.join(work, "p.txt")
+    proc = subprocess.Popen([VORTEL, path, "-S"], stdout=subprocess.PIPE)
+    text = ""
+    while "Soluzione N. 3\n" not in text:
+        chunk = proc.stdout.read1(65536).decode()
+        if not chunk:
+            break
+        text += chunk
+    proc.kill()
+    proc.wait()
+    return vortel_board(text, "Soluzione N. 2")
+
+
+def expected_solve(status, first, count):
+    if status == 1:
+        return ("conflitto", "0", "", "dati inconsistenti")
+    if status == 2:
+        return ("nessuna", "0", "", "dati incongruenti")
+    if first is None:
+        return ("nessuna", "0", "", "privo di soluzioni")
+    return ("risolta", "1+", first, "")
+
+
+def differences(first, second):
+    return ",".join("r%dc%d=%s/%s" % (i // 9 + 1, i % 9 + 1, a, b)
+                    for i, (a, b) in enumerate(zip(first, second)) if a != b)
+
+
+def part_equivalence():
+    rng = random.Random(25)
+    puzzles = sample_puzzles()
+    puzzles += made_puzzles(puzzles, rng)
+    data = "".join(p + "\n" for p in puzzles).encode()
+    answers = {mode: rows(lotto([mode], data).stdout)
+               for mode in ("--risolvi", "--verifica", "--conta=0",
+                            "--conta=5", "--minimo")}
+    work = os.path.join(SCRATCH, "vortel")
+    os.makedirs(work, exist_ok=True)
+    kinds = set()
+    for n, p in enumerate(puzzles):
+        status, first, count = vortel_facts(p, work)
+        kinds.add((status, min(count, 3)))
+        solve = answers["--risolvi"][n]
+        got = (solve["stato"], solve["soluzioni"], solve["soluzione"],
+               solve["dettaglio"])
+        check(got == expected_solve(status, first, count),
+              "--risolvi %s: %s, vortel %d %s" % (p, got, status, first))
+        exact = answers["--conta=0"][n]
+        limited = answers["--conta=5"][n]
+        check(exact["soluzioni"] == str(count),
+              "--conta=0 %s: %s, vortel %d" % (p, exact["soluzioni"], count))
+        check(limited["soluzioni"] ==
+              ("5+" if count >= 5 else str(count)),
+              "--conta=5 %s: %s, vortel %d" % (p, limited["soluzioni"], count))
+        verify = answers["--verifica"][n]
+        minimal = answers["--minimo"][n]
+        if count == 1:
+            check(verify["stato"] == "unica" and verify["soluzione"] == first,
+                  "--verifica %s: %s" % (p, verify))
+            check(minimal["stato"] in ("minima", "non-minima"),
+                  "--minimo %s: %s" % (p, minimal))
+        elif count > 1:
+            second = vortel_second(p, work)
+            check((verify["stato"], verify["soluzioni"], verify["soluzione"],
+                   verify["dettaglio"]) ==
+                  ("multipla", "2+", first, differences(first, second)),
+                  "--verifica %s: %s, vortel %s %s" % (p, verify, first,
+                                                       second))
+            check(minimal["stato"] == "multipla", "--minimo %s" % p)
+        else:
+            check(verify["stato"] == solve["stato"] == minimal["stato"],
+                  "--verifica/--minimo %s" % p)
+    # The inputs cover every kind of answer.
+    for kind in ((0, 1), (1, 0), (2, 0), (4, 0), (4, 1), (4, 3)):
+        check(kind in kinds, "no puzzle with vortel status/count %s" % (kind,))
+
+
+def drawn(puzzle):
+    """The puzzle as a drawn grid of nine rows with rules."""
+    lines = []
+    for r in range(9):
+        if r % 3 == 0:
+            lines.append("+-------+-------+-------+")
+        row = puzzle[9 * r:9 * r + 9]
+        lines.append("| %s | %s | %s |" % (" ".join(row[0:3]),
+                                           " ".join(row[3:6]),
+                                           " ".join(row[6:9])))
+    lines.append("+-------+-------+-------+")
+    return "\n".join(lines) + "\n"
+
+
+# The sets of the large inputs: quick ones, so that a sanitizer build runs
+# the many passes over them in minutes (the hard sets are in equivalence).
+QUICK_SETS = ["bench_17clue.txt", "bench_top1465.txt", "bench_serg_multi.txt",
+              "multi_solution.txt"]
+
+
+def large_input(rng, count, damaged=True, names=None):
+    puzzles = sample_puzzles(names)
+    out = []
+    for n in range(count):
+        p = list(rng.choice(puzzles))
+        digits = list("123456789")
+        rng.shuffle(digits)
+        p = "".join(digits[int(c) - 1] if c != "." else "." for c in p)
+        form = n % 50
+        if form == 7:
+            out.append("%s,%s\n" % (p, "comment"))
+        elif form == 13:
+            out.append("Gioco %d: %s ED=1.2\r\n" % (n, p.replace(".", "0")))
+        elif form == 29:
+            out.append(drawn(p))
+        elif form == 31 and damaged:
+            out.append(p[:80] + "\n")  # a damaged entry
+        elif form == 41 and damaged:
+            out.append(p + "x\n")  # a damaged entry: cells run on
+        else:
+            out.append(p + "\n")
+    return "".join(out).encode()
+
+
+def part_threads():
+    rng = random.Random(2025)
+    data = large_input(rng, 10000, names=QUICK_SETS)
+    path = os.path.join(SCRATCH, "large.txt")
+    with open(path, "wb") as f:
+        f.write(data)
+    # --minimo and --conta=20 cost several searches a puzzle: a smaller
+    # input keeps a sanitizer build's run short.
+    small = os.path.join(SCRATCH, "small.txt")
+    with open(small, "wb") as f:
+        f.write(large_input(rng, 2000, names=QUICK_SETS))
+    for mode, counts, name in (("--verifica", "238", path),
+                               ("--minimo", "3", small),
+                               ("--conta=20", "3", small)):
+        one = lotto([mode, "-j", "1", name])
+        check(one.returncode == 1, "%s: status %d" % (mode, one.returncode))
+        for threads in counts:
+            many = lotto([mode, "-j", threads, name])
+            check(many.stdout == one.stdout and many.returncode == 1,
+                  "%s -j %s differs from -j 1" % (mode, threads))
+    # From a pipe, in pieces, the same.
+    piped = lotto(["--verifica", "-j", "2"], data)
+    check(piped.stdout.replace(b"(standard input)", path.encode()) ==
+          lotto(["--verifica", "-j", "1", path]).stdout,
+          "standard input differs from the named file")
+    table = rows(lotto(["--verifica", path]).stdout)
+    check(len(table) == 10000, "%d lines for 10000 entries" % len(table))
+    statuses = {r["stato"] for r in table}
+    check(statuses == {"unica", "multipla", "errore"},
+          "statuses %s" % statuses)
+    # The JSON lines carry the same facts.
+    lines = lotto(["--verifica", "--json", path]).stdout.decode()
+    objects = [json.loads(line) for line in lines.split("\n")[:-1]]
+    check(len(objects) == len(table), "JSON line count")
+    for row, obj in zip(table, objects):
+        count = str(obj["soluzioni"]) if obj["soluzioni"] is not None else ""
+        count += "+" if obj["almeno"] else ""
+        facts = (str(obj["numero"]), str(obj["riga"]), obj["griglia"] or "",
+                 obj["stato"], count, obj["soluzione"] or "",
+                 obj["dettaglio"])
+        if facts != (row["numero"], row["riga"], row["griglia"], row["stato"],
+                     row["soluzioni"], row["soluzione"], row["dettaglio"]):
+            check(False, "JSON %s against %s" % (obj, row))
+            break
+
+
+def part_parallel():
+    if shutil.which("parallel") is None:
+        print("GNU parallel is not installed: skipped")
+        sys.exit(77)
+    rng = random.Random(7)
+    # A filter's input: one entry a line (damaged ones included).
+    data = large_input(rng, 8000, names=QUICK_SETS)
+    data = b"".join(line + b"\n" for line in data.split(b"\n")
+                    if line and not line.startswith((b"+", b"|")))
+    for args in (["--verifica", "--filtro"], ["--risolvi", "--filtro",
+                                              "--json"]):
+        whole = lotto(args + ["-j", "1"], data)
+        split = subprocess.run(
+            ["parallel", "--will-cite", "--pipe", "--keep-order",
+             "--block", "50k", "-j", "3", LOTTO, "-q", "-j", "1"] + args,
+            input=data, capture_output=True)
+        check(split.stdout == whole.stdout and len(whole.stdout) > 0,
+              "parallel %s differs from one run" % args)
+        # parallel's own status is the number of jobs that failed.
+        check(split.returncode != 0 and whole.returncode == 1,
+              "statuses %d %d" % (split.returncode, whole.returncode))
+
+
+def part_failures():
+    puzzle = sample_puzzles()[0]
+    good = (puzzle + "\n").encode()
+    # Each kind of damaged entry: its line, the others all answered.
+    damaged = ("%s\n"  # 1 puzzle
+               "1.2.3\n"  # 2 cells neither 9 nor 81
+               "%s\x00\n"  # 3 not text
+               "%sx\n"  # 4 cells run on
+               "Gioco: %s\n"  # 5 a label: fine
+               "1 2 3 4 5 6 7 8 9\n"  # 6 a grid row ...
+               "abc\n"  # 7 ... cut short by text
+               "%s\n"  # 8 puzzle
+               "%s\n") % ((puzzle,) * 5 + ("9" * 70 + "é" * 11,))  # 9
+    result = lotto(["--verifica"], damaged.encode())
+    table = rows(result.stdout)
+    got = [(r["riga"], r["stato"]) for r in table]
+    check(got == [("1", "unica"), ("2", "errore"), ("3", "errore"),
+                  ("4", "errore"), ("5", "unica"), ("7", "errore"),
+                  ("8", "unica"), ("9", "errore")],
+          "damaged entries: %s" % got)
+    check(result.returncode == 1, "damaged: status %d" % result.returncode)
+    check("riga 2, colonna 1: riga di 5 caselle" in table[1]["dettaglio"],
+          "message: %s" % table[1]["dettaglio"])
+    # An input that cannot be opened: its line, the others read; status 2.
+    missing = lotto(["-", os.path.join(SCRATCH, "missing.txt")], good)
+    check(missing.returncode == 2 and
+          [r["stato"] for r in rows(missing.stdout)] == ["risolta", "errore"],
+          "missing input: %d %s" % (missing.returncode, missing.stdout))
+    check(lotto(["--conta=x"]).returncode == 1, "bad limit accepted")
+    check(lotto(["--verifica", "--minimo"]).returncode == 1, "two modes")
+    # A full disk.
+    with open("/dev/full", "wb") as full:
+        run = subprocess.run([LOTTO, "-q"], input=good, stdout=full,
+                             stderr=subprocess.PIPE)
+    check(run.returncode == 2 and b"errore in scrittura" in run.stderr,
+          "/dev/full: %d %s" % (run.returncode, run.stderr))
+    path = os.path.join(SCRATCH, "big.txt")
+    with open(path, "wb") as f:
+        f.write(large_input(random.Random(3), 100000, damaged=False,
+                            names=["bench_17clue.txt"]))
+    # A reader that goes: the run ends by SIGPIPE; with SIGPIPE ignored, by
+    # a reported write error.
+    for ignore, expected in ((False, -signal.SIGPIPE), (True, 2)):
+        proc = subprocess.Popen(
+            [LOTTO, "--verifica", "-j", "2", path], stdout=subprocess.PIPE,
+            stderr=subprocess.PIPE,
+            preexec_fn=(lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN))
+            if ignore else None)
+        proc.stdout.readline()
+        proc.stdout.close()
+        err = proc.stderr.read()
+        check(proc.wait(timeout=120) == expected,
+              "gone reader (ignored %s): %d" % (ignore, proc.returncode))
+        check(ignore == (b"errore in scrittura" in err), "message: %s" % err)
+    # SIGINT and SIGTERM: whole lines, a prefix of the full output, the
+    # process ended by the signal.
+    full = lotto(["--verifica", "-j", "2", path]).stdout
+    for sig in (signal.SIGINT, signal.SIGTERM):
+        proc = subprocess.Popen([LOTTO, "-q", "--verifica", "-j", "2", path],
+                                stdout=subprocess.PIPE)
+        head = proc.stdout.read1(4096)
+        proc.send_signal(sig)
+        out = head + proc.stdout.read()
+        check(proc.wait(timeout=120) == -sig, "%s: %d" % (sig,
+                                                          proc.returncode))
+        check(out.endswith(b"\n") and full.startswith(out) and
+              len(out) < len(full), "%s: not a prefix of whole lines" % sig)
+    interrupted_while_waiting()
+
+
+def interrupted_while_waiting():
+    """A run waiting for more input ends at once by SIGINT, after writing
+    what it has answered."""
+    proc = subprocess.Popen([LOTTO, "-q", "-j", "2"], stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE)
+    proc.stdin.write((sample_puzzles()[0] + "\n").encode())
+    proc.stdin.flush()
+    out = proc.stdout.readline() + proc.stdout.readline()
+    proc.send_signal(signal.SIGINT)
+    out += proc.stdout.read()
+    check(proc.wait(timeout=60) == -signal.SIGINT,
+          "waiting for input, SIGINT: %d" % proc.returncode)
+    check(out.count(b"\n") == 2 and b"\trisolta\t" in out,
+          "waiting for input: %s" % out)
+    proc.stdin.close()
+
+
+def main():
+    shutil.rmtree(SCRATCH, ignore_errors=True)
+    os.makedirs(SCRATCH)
+    globals()["part_" + PART]()
+    if failures:
+        print("%d failures" % len(failures))
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()
