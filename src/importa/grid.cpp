@@ -104,6 +104,7 @@ void resolve_pending(Recogniser& r) {
 // what broke it.
 bool refuse_grid(const Recogniser& r, Problem problem, long line, long column,
                  Refusal& refusal) {
+  if (problem == Problem::kGridCutShort) refusal.cut_by = line;
   if (r.suspect_line != 0) {
     return refuse(refusal, r.suspect, r.suspect_line, r.suspect_column);
   }

@@ -57,6 +57,11 @@ struct Refusal {
   // kWrongCellCount, kBadListLine, kCellsInText: cells on the line or in
   // the run; kGridCutShort, kBandBroken: rows read; kOtherSize: the size.
   int count = 0;
+  // A grid cut short by a line that is no part of it: that line, whatever
+  // line the refusal points at (a repeated row, a header). A caller that
+  // passes over the refusal has that line read anew, so that no puzzle on
+  // it is lost with the grid.
+  long cut_by = 0;
 };
 
 /// The refusal in Italian, as vortel-importa prints it after

@@ -256,8 +256,7 @@ bool next_line(Recogniser& r, const Sink& sink, Refusal& refusal) {
   for (;;) {
     if (take_line(r, sink, refusal, r.decoded)) return true;
     if (!pass_over(r, sink, refusal)) return false;
-    const bool anew =
-        refusal.problem == Problem::kGridCutShort && refusal.line == r.line;
+    const bool anew = refusal.cut_by != 0 && refusal.cut_by == r.line;
     if (!anew) return true;
     --r.line;
     refusal = Refusal{};

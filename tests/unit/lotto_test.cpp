@@ -243,11 +243,11 @@ TEST(ReaderTest, EachRefusalIsAnEntryAtItsLine) {
       + "Gioco " + p + "7\n"                      // 4 run of 82
       + p + "#\n"                                 // 5 no separator
       + std::string("ab\x01\n")                   // 6 control character
-      + "1 2 3 4 5 6 7 8 9\n1 2 3 4 5 6 7 8 9\n"  // 7-8 grid rows ...
-      + p + "\n"                                  // 9 ... cut short
-      + std::string(81, '-') + "\n"               // 10 a rule or a puzzle
-      + std::string(70000, '1') + "\n"            // 11 too long
-      + p + "\n";                                 // 12
+      + "1 2 3 4 5 6 7 8 9\n1 2 3 4 5 6 7 8 9\n"  // 7-8 a repeated row ...
+      + p + "\n"  // 9 ... cuts the grid short, and is read anew
+      + std::string(81, '-') + "\n"     // 10 a rule or a puzzle
+      + std::string(70000, '1') + "\n"  // 11 too long
+      + p + "\n";                       // 12
   const std::string name = write_temporary(text);
   const std::string empty = write_temporary("# nothing\n");
   const std::vector<batch::Entry> entries =
@@ -260,7 +260,7 @@ TEST(ReaderTest, EachRefusalIsAnEntryAtItsLine) {
       {K::kDamaged, 4, Problem::kBadListLine},
       {K::kDamaged, 5, Problem::kListTrailer},
       {K::kDamaged, 6, Problem::kNotText},
-      {K::kDamaged, 9, Problem::kGridCutShort},
+      {K::kDamaged, 8, Problem::kRepeatedRow},
       {K::kPuzzle, 9, Problem::kNone},
       {K::kDamaged, 10, Problem::kAmbiguousLine},
       {K::kDamaged, 11, Problem::kLineTooLong},
