@@ -1,0 +1,23 @@
+#include "logic/step.h"
+
+namespace logic {
+
+bool eliminates(const Step& step) {
+  for (const DigitSet gone : step.removed) {
+    if (gone != 0) return true;
+  }
+  return false;
+}
+
+void apply(Grid& g, const Step& step) {
+  if (step.cell >= 0) {
+    place(g, step.cell, step.digit);
+    return;
+  }
+  for (int cell = 0; cell < 81; ++cell) {
+    g.candidates[cell] =
+        static_cast<DigitSet>(g.candidates[cell] & ~step.removed[cell]);
+  }
+}
+
+}  // namespace logic
