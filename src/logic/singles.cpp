@@ -2,8 +2,8 @@
 // or column (1.5), naked single (2.3), and the direct forms, which place a
 // digit without pencil marks: a locked digit (pointing 1.7, claiming 1.9)
 // or a hidden pair (2.0) or triple (2.5) whose eliminations would leave a
-// hidden single. A direct step places that single only: the eliminations
-// that led to it are what a solver sees, not what they write down.
+// hidden single. A direct step places that single and makes the
+// eliminations that led to it as well.
 #include "logic/patterns.h"
 #include "logic/techniques.h"
 
@@ -66,8 +66,8 @@ bool single_after(const Grid& g, Step& step, int within) {
   return false;
 }
 
-// A direct step: the pattern's eliminations stay in step.removed for the
-// notation; the step places its single and nothing else.
+// A direct step: the pattern's eliminations in step.removed, and the single
+// they leave.
 bool offer_direct(const Grid& g, Step& step, int within, Sink& sink) {
   if (!single_after(g, step, within)) return false;
   step.rating = sink.floor;

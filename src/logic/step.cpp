@@ -10,10 +10,9 @@ bool eliminates(const Step& step) {
 }
 
 void apply(Grid& g, const Step& step) {
-  if (step.cell >= 0) {
-    place(g, step.cell, step.digit);
-    return;
-  }
+  // A direct step places its single and keeps the eliminations that led
+  // to it: the path goes on from what the solver has seen.
+  if (step.cell >= 0) place(g, step.cell, step.digit);
   for (int cell = 0; cell < 81; ++cell) {
     g.candidates[cell] =
         static_cast<DigitSet>(g.candidates[cell] & ~step.removed[cell]);

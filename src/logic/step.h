@@ -24,10 +24,10 @@ inline constexpr int kMaxChain = 64;
 struct Step {
   int technique = -1;  // the ladder's row that found it
   int rating = 0;      // tenths
-  // A placement (cell = -1: none) ...
+  // A placement (cell = -1: none), and eliminations: the digits removed
+  // from each cell (a direct form has both).
   int cell = -1;
   int digit = 0;
-  // ... or eliminations: the digits removed from each cell.
   DigitSet removed[81]{};
   // What the step is made of, for the notation: the pattern's digits, its
   // cells, the units it lives in (bit u), and for a direct form the unit of
@@ -44,7 +44,7 @@ struct Step {
 /// Whether the step eliminates anything.
 bool eliminates(const Step& step);
 
-/// Applies a step to the grid: its placement, or its eliminations.
+/// Applies a step to the grid: its placement and its eliminations.
 void apply(Grid& g, const Step& step);
 
 /// Where a technique hands the steps it finds. The ladder wants the easiest

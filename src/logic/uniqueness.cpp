@@ -8,7 +8,10 @@
 // (4.6): two corners hold just ab, the other two abc with the same c, so
 // one of those holds c: it goes from their common peers. Type 4 (4.6): two
 // corners hold just ab and in a unit of the other two, a has no other
-// place: one of them is a, the other cannot be b.
+// place: one of them is a, the other cannot be b (4.5). Type 3: the other
+// two, sharing a unit, hold one of their extra digits; taken as one cell of
+// those digits, they make a naked set with m more cells of the unit, whose
+// digits go from the unit's other cells (4.5 + 0.1 m).
 //
 // BUG (bivalue universal grave): every open cell with two digits and every
 // digit twice in each unit would have two solutions. One cell with three
@@ -23,7 +26,8 @@ namespace {
 
 constexpr int kType1 = 45;
 constexpr int kType2 = 46;
-constexpr int kType4 = 46;
+constexpr int kType3 = 45;  // plus 0.1 a cell of the naked set
+constexpr int kType4 = 45;
 
 struct Rectangle {
   int corner[4]{};  // r1c1, r1c2, r2c1, r2c2
@@ -73,6 +77,50 @@ bool type_4(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
   return false;
 }
 
+// Type 3 in unit u: the extra digits of e1 and e2 as one more cell of a
+// naked set with other open cells of u.
+bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
+               Sink& sink) {
+  const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+  const DigitSet extra = static_cast<DigitSet>(
+      (g.candidates[e1] | g.candidates[e2]) & ~ab);
+  int others[9];
+  int n = 0;
+  for (const int cell : geometry().unit_cells[u]) {
+    if (cell != e1 && cell != e2 && g.candidates[cell] != 0) {
+      others[n++] = cell;
+    }
+  }
+  for (unsigned chosen = 1; chosen < (1U << n); ++chosen) {
+    const int m = __builtin_popcount(chosen);
+    if (m > 3) continue;
+    DigitSet digits = extra;
+    for (int k = 0; k < n; ++k) {
+      if ((chosen >> k) & 1U) digits |= g.candidates[others[k]];
+    }
+    if (digit_count(digits) != m + 1) continue;
+    Step step;
+    bool removes = false;
+    for (int k = 0; k < n; ++k) {
+      if ((chosen >> k) & 1U) continue;
+      step.removed[others[k]] = g.candidates[others[k]] & digits;
+      removes = removes || step.removed[others[k]] != 0;
+    }
+    if (removes && offer_rectangle(r, step, kType3 + m, sink)) return true;
+  }
+  return false;
+}
+
+bool type_3(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
+  const Geometry& geo = geometry();
+  for (const int u : geo.cell_units[e1]) {
+    if (has(geo.unit_set[u], e2) && type_3_in(g, r, e1, e2, u, sink)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool rectangle(const Grid& g, Rectangle& r, Sink& sink) {
   const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
   int extra[4]{};
@@ -86,8 +134,9 @@ bool rectangle(const Grid& g, Rectangle& r, Sink& sink) {
     return offer_rectangle(r, step, kType1, sink);
   }
   if (extras != 2) return false;
-  return type_2(g, r, extra[0], extra[1], sink) ||
-         type_4(g, r, extra[0], extra[1], sink);
+  return type_4(g, r, extra[0], extra[1], sink) ||
+         type_2(g, r, extra[0], extra[1], sink) ||
+         type_3(g, r, extra[0], extra[1], sink);
 }
 
 bool rectangles_at(const Grid& g, int r1, int r2, int c1, int c2, Sink& sink) {
