@@ -39,16 +39,18 @@ void hidden_singles(const Grid& g, Sink& sink, int first_unit, int last_unit) {
 
 // The hidden single that the step's eliminations leave, if any: a digit
 // removed from a cell of some unit, with one place left in that unit. The
-// direct forms look where a solver without pencil marks looks: a locked
-// digit leaves a single in a box it crosses out of; a hidden set in its own
-// unit (`within`), whose other digits lose the set's cells.
-bool single_after(const Grid& g, Step& step, int within) {
+// direct forms look where a solver without pencil marks looks, in units of
+// the pattern's own kind (`kind`: 0 rows, 1 columns, 2 boxes): a box's
+// digit locked on a line leaves a single in another box along the line; a
+// row's digit locked in a box, in another row through the box; a hidden
+// set, in its own unit, whose other digits lose the set's cells.
+bool single_after(const Grid& g, Step& step, int kind) {
   const Geometry& geo = geometry();
   for (int cell = 0; cell < 81; ++cell) {
     const DigitSet gone = step.removed[cell];
     if (gone == 0) continue;
     for (const int u : geo.cell_units[cell]) {
-      if (within >= 0 ? u != within : u < kBoxUnit) continue;
+      if (u / 9 != kind) continue;
       for (DigitSet rest = gone; rest != 0; rest &= rest - 1) {
         const int d = lowest_digit(rest);
         CellSet left = positions(g, u, d);
@@ -68,8 +70,8 @@ bool single_after(const Grid& g, Step& step, int within) {
 
 // A direct step: the pattern's eliminations in step.removed, and the single
 // they leave.
-bool offer_direct(const Grid& g, Step& step, int within, Sink& sink) {
-  if (!single_after(g, step, within)) return false;
+bool offer_direct(const Grid& g, Step& step, int kind, Sink& sink) {
+  if (!single_after(g, step, kind)) return false;
   step.rating = sink.floor;
   return sink.offer(step);
 }
@@ -81,7 +83,7 @@ bool direct_locked(const Grid& g, const Locked& lock, void* ctx) {
   step.units = (1U << lock.base) | (1U << lock.cover);
   CellSet removed = lock.removed;
   while (!empty(removed)) step.removed[take_first(removed)] = step.digits;
-  return offer_direct(g, step, -1, *static_cast<Sink*>(ctx));
+  return offer_direct(g, step, lock.base / 9, *static_cast<Sink*>(ctx));
 }
 
 bool direct_hidden(const Grid& g, const DigitCellSet& set, void* ctx) {
@@ -90,7 +92,7 @@ bool direct_hidden(const Grid& g, const DigitCellSet& set, void* ctx) {
   step.digits = set.digits;
   step.cells = set.cells;
   step.units = 1U << set.unit;
-  return offer_direct(g, step, set.unit, *static_cast<Sink*>(ctx));
+  return offer_direct(g, step, set.unit / 9, *static_cast<Sink*>(ctx));
 }
 
 }  // namespace

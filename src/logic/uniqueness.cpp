@@ -82,8 +82,8 @@ bool type_4(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
 bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
                Sink& sink) {
   const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
-  const DigitSet extra = static_cast<DigitSet>(
-      (g.candidates[e1] | g.candidates[e2]) & ~ab);
+  const DigitSet extra =
+      static_cast<DigitSet>((g.candidates[e1] | g.candidates[e2]) & ~ab);
   int others[9];
   int n = 0;
   for (const int cell : geometry().unit_cells[u]) {
