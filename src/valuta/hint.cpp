@@ -85,18 +85,30 @@ void append_step(Text& t, const logic::Step& step, int n, bool json) {
 }
 
 int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells) {
-  int n = 0;
+  // Taken away, the wrong digit leaves the puzzle as it was: one solution.
+  // Taking away a right one leaves the wrong digit in, and seldom a grid
+  // with one solution; only when no cell leaves one are the cells that
+  // leave several given.
+  logic::CellSet several;
+  int one = 0;
+  int many = 0;
   for (int cell = 0; cell < 81; ++cell) {
     if (grid.cell[cell] == 0) continue;
     logic::Digits without = grid;
     without.cell[cell] = 0;
     logic::Digits solution{};
-    if (logic::solve(without, solution) != logic::Solutions::kNone) {
+    const logic::Solutions found = logic::solve(without, solution);
+    if (found == logic::Solutions::kOne) {
       logic::add(cells, cell);
-      ++n;
+      ++one;
+    } else if (found == logic::Solutions::kMany) {
+      logic::add(several, cell);
+      ++many;
     }
   }
-  return n;
+  if (one > 0) return one;
+  cells = several;
+  return many;
 }
 
 int hint(const logic::Digits& grid, const Options& options, Text& t) {

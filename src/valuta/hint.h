@@ -18,9 +18,10 @@ void append_step(logic::Text& t, const logic::Step& step, int n, bool json);
 /// when a step was given, kExitUnrated otherwise.
 int hint(const logic::Digits& grid, const Options& options, logic::Text& t);
 
-/// The filled cells whose digit, taken away, leaves a grid with a solution:
-/// where the error of a grid without any lies. Returns how many (bit i of
-/// `cells` for cell i).
+/// The filled cells whose digit, taken away, leaves a grid with one
+/// solution (or, when no cell does, with several): where the error of a
+/// grid without any solution lies. Returns how many (bit i of `cells` for
+/// cell i).
 int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells);
 
 }  // namespace valuta

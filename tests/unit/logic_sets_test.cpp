@@ -154,7 +154,7 @@ TEST(LadderSetsTest, HintReportsTheWrongDigitFirst) {
       if (d != solution.cell[wrong] && !logic::find_repeat(grid, a, b)) break;
     }
     logic::CellSet cells;
-    ASSERT_GE(valuta::find_wrong_digits(grid, cells), 1) << puzzles[i];
+    ASSERT_EQ(valuta::find_wrong_digits(grid, cells), 1) << puzzles[i];
     EXPECT_TRUE(logic::has(cells, wrong)) << puzzles[i];
     char text[512];
     logic::Text t{text, sizeof text};
