@@ -88,12 +88,17 @@ void pattern_sentence(Text& t, Kind kind, const Step& step) {
            " non possono avere coppie di cifre uguali o che svuotino"
            " una casella che vedono entrambe");
     break;
-  default:
-    append(t,
-           "supponendo vero l'inizio della catena si arriva al suo"
-           " contrario lungo ");
-    append_format(t, "%d anelli", step.chain_length);
+  default: {
+    // A chain starts from its assumption and ends in its opposite.
+    const Node& start = step.chain[0];
+    append_format(t,
+                  "se r%dc%d %s %d, la catena di %d anelli porterebbe al"
+                  " contrario",
+                  row_of(start.cell) + 1, column_of(start.cell) + 1,
+                  start.on ? "fosse" : "non fosse", start.digit,
+                  step.chain_length);
     break;
+  }
   }
 }
 
