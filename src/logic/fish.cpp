@@ -8,12 +8,13 @@ namespace logic {
 
 namespace {
 
-// Lines of the base (rows when `by_rows`) as 9-bit sets of the cross lines
-// where digit d may stand.
-bool fish(const Grid& g, int d, int size, bool by_rows, Sink& sink) {
-  unsigned cross[9]{};
+// The cross lines where digit d may stand in each base line (rows when
+// `by_rows`), as 9-bit sets; returns the base lines with 2 to `size`.
+unsigned cross_lines(const Grid& g, int d, int size, bool by_rows,
+                     unsigned (&cross)[9]) {
   unsigned eligible = 0;
   for (int line = 0; line < 9; ++line) {
+    cross[line] = 0;
     for (int k = 0; k < 9; ++k) {
       const int cell = by_rows ? 9 * line + k : 9 * k + line;
       if ((g.candidates[cell] >> d) & 1U) cross[line] |= 1U << k;
@@ -21,6 +22,38 @@ bool fish(const Grid& g, int d, int size, bool by_rows, Sink& sink) {
     const int n = __builtin_popcount(cross[line]);
     if (n >= 2 && n <= size) eligible |= 1U << line;
   }
+  return eligible;
+}
+
+// The fish of base lines `base` and cover lines `cover`: its cells, and d
+// removed from the cover lines outside the base. False when nothing goes.
+bool fish_step(const Grid& g, int d, unsigned base, unsigned cover,
+               bool by_rows, Step& step) {
+  bool removes = false;
+  for (int line = 0; line < 9; ++line) {
+    const bool in_base = ((base >> line) & 1U) != 0;
+    if (in_base) {
+      step.units |= 1U << ((by_rows ? kRowUnit : kColumnUnit) + line);
+    }
+    for (int k = 0; k < 9; ++k) {
+      const int cell = by_rows ? 9 * line + k : 9 * k + line;
+      if (!((cover >> k) & 1U) || !((g.candidates[cell] >> d) & 1U)) {
+        continue;
+      }
+      if (in_base) {
+        add(step.cells, cell);
+      } else {
+        step.removed[cell] = static_cast<DigitSet>(1U << d);
+        removes = true;
+      }
+    }
+  }
+  return removes;
+}
+
+bool fish(const Grid& g, int d, int size, bool by_rows, Sink& sink) {
+  unsigned cross[9];
+  const unsigned eligible = cross_lines(g, d, size, by_rows, cross);
   const Combinations& table = combinations();
   for (int i = 0; i < table.count[size]; ++i) {
     const unsigned base = table.sets[size][i];
@@ -31,25 +64,7 @@ bool fish(const Grid& g, int d, int size, bool by_rows, Sink& sink) {
     }
     if (__builtin_popcount(cover) != size) continue;
     Step step;
-    bool removes = false;
-    for (int line = 0; line < 9; ++line) {
-      const bool in_base = ((base >> line) & 1U) != 0;
-      for (int k = 0; k < 9; ++k) {
-        if (!((cover >> k) & 1U)) continue;
-        const int cell = by_rows ? 9 * line + k : 9 * k + line;
-        if (!((g.candidates[cell] >> d) & 1U)) continue;
-        if (in_base) {
-          add(step.cells, cell);
-        } else {
-          step.removed[cell] = static_cast<DigitSet>(1U << d);
-          removes = true;
-        }
-      }
-      if (in_base) {
-        step.units |= 1U << ((by_rows ? kRowUnit : kColumnUnit) + line);
-      }
-    }
-    if (!removes) continue;
+    if (!fish_step(g, d, base, cover, by_rows, step)) continue;
     step.rating = sink.floor;
     step.digits = static_cast<DigitSet>(1U << d);
     if (sink.offer(step)) return true;

@@ -33,14 +33,16 @@ void for_each_locked(const Grid& g, bool pointing, LockedVisit visit,
       // diagonal; a line meets three boxes, through its cells 0, 3 and 6.
       for (int k = 0; k < 3; ++k) {
         if (pointing) {
-          const int cell = geo.unit_cells[base][4 * k];
+          const int diagonal = 4 * k;
+          const int cell = geo.unit_cells[base][diagonal];
           if (visit_pair(g, d, base, kRowUnit + row_of(cell), visit, ctx) ||
               visit_pair(g, d, base, kColumnUnit + column_of(cell), visit,
                          ctx)) {
             return;
           }
         } else {
-          const int cell = geo.unit_cells[base][3 * k];
+          const int slot = 3 * k;
+          const int cell = geo.unit_cells[base][slot];
           if (visit_pair(g, d, base, kBoxUnit + box_of(cell), visit, ctx)) {
             return;
           }

@@ -36,6 +36,37 @@ void placement(Text& t, const Step& step) {
   }
 }
 
+void other_sentence(Text& t, Kind kind, const Step& step) {
+  switch (kind) {
+  case Kind::kRectangle:
+  case Kind::kGrave:
+    append(t, "le caselle ");
+    cells_and_digits(t, step);
+    append(t,
+           " formerebbero uno schema con due soluzioni, che un gioco"
+           " a soluzione unica non ammette");
+    break;
+  case Kind::kExclusion:
+    append(t, "le caselle ");
+    cells_and_digits(t, step);
+    append(t,
+           " non possono avere coppie di cifre uguali o che svuotino"
+           " una casella che vedono entrambe");
+    break;
+  default: {
+    // A chain starts from its assumption and ends in its opposite.
+    const Node& start = step.chain[0];
+    append_format(t,
+                  "se r%dc%d %s %d, la catena di %d anelli porterebbe al"
+                  " contrario",
+                  row_of(start.cell) + 1, column_of(start.cell) + 1,
+                  start.on ? "fosse" : "non fosse", start.digit,
+                  step.chain_length);
+    break;
+  }
+  }
+}
+
 void pattern_sentence(Text& t, Kind kind, const Step& step) {
   switch (kind) {
   case Kind::kLocked:
@@ -73,32 +104,9 @@ void pattern_sentence(Text& t, Kind kind, const Step& step) {
     cells_and_digits(t, step);
     append(t, " ha l'ultima cifra, che lascia chi le vede tutte");
     break;
-  case Kind::kRectangle:
-  case Kind::kGrave:
-    append(t, "le caselle ");
-    cells_and_digits(t, step);
-    append(t,
-           " formerebbero uno schema con due soluzioni, che un gioco"
-           " a soluzione unica non ammette");
+  default:
+    other_sentence(t, kind, step);
     break;
-  case Kind::kExclusion:
-    append(t, "le caselle ");
-    cells_and_digits(t, step);
-    append(t,
-           " non possono avere coppie di cifre uguali o che svuotino"
-           " una casella che vedono entrambe");
-    break;
-  default: {
-    // A chain starts from its assumption and ends in its opposite.
-    const Node& start = step.chain[0];
-    append_format(t,
-                  "se r%dc%d %s %d, la catena di %d anelli porterebbe al"
-                  " contrario",
-                  row_of(start.cell) + 1, column_of(start.cell) + 1,
-                  start.on ? "fosse" : "non fosse", start.digit,
-                  step.chain_length);
-    break;
-  }
   }
 }
 

@@ -66,18 +66,26 @@ bool naked_in_unit(const Grid& g, int u, int size, SetVisit visit, void* ctx) {
   return false;
 }
 
-// Hidden: `size` digits not yet placed in the unit whose places together
-// are `size` slots; one of those slots carries another digit.
-bool hidden_in_unit(const Grid& g, int u, int size, SetVisit visit, void* ctx) {
+// The slots of unit u where each digit may stand; returns the digits that
+// have any, as a 9-bit set (bit d - 1 for digit d).
+unsigned digit_slots(const Grid& g, int u, unsigned (&slots_of)[10]) {
   const auto& cells = geometry().unit_cells[u];
-  unsigned slots_of[10]{};
-  unsigned open_digits = 0;  // as a 9-bit set: bit d - 1 for digit d
+  unsigned open_digits = 0;
   for (int d = 1; d <= 9; ++d) {
     for (int k = 0; k < 9; ++k) {
       if ((g.candidates[cells[k]] >> d) & 1U) slots_of[d] |= 1U << k;
     }
     if (slots_of[d] != 0) open_digits |= 1U << (d - 1);
   }
+  return open_digits;
+}
+
+// Hidden: `size` digits not yet placed in the unit whose places together
+// are `size` slots; one of those slots carries another digit.
+bool hidden_in_unit(const Grid& g, int u, int size, SetVisit visit, void* ctx) {
+  const auto& cells = geometry().unit_cells[u];
+  unsigned slots_of[10]{};
+  const unsigned open_digits = digit_slots(g, u, slots_of);
   const Combinations& table = combinations();
   for (int i = 0; i < table.count[size]; ++i) {
     const unsigned chosen = table.sets[size][i];

@@ -31,6 +31,24 @@ bool offer_wing(const Grid& g, int pivot, int a, int b, int z, CellSet seen,
   return sink.offer(step);
 }
 
+// The open peers of the pivot with two digits that may be pincers: for an
+// XY-Wing sharing one digit with the pivot, for an XYZ-Wing two of its.
+int pincers_of(const Grid& g, int pivot, bool with_pivot, int (&pincers)[20]) {
+  const DigitSet p = g.candidates[pivot];
+  CellSet peers = geometry().peers[pivot];
+  int n = 0;
+  while (!empty(peers)) {
+    const int cell = take_first(peers);
+    const DigitSet c = g.candidates[cell];
+    if (digit_count(c) != 2) continue;
+    const DigitSet shared = c & p;
+    if (with_pivot ? shared == c : digit_count(shared) == 1) {
+      pincers[n++] = cell;
+    }
+  }
+  return n;
+}
+
 // The pincers of `pivot`: open peers with two digits that share exactly one
 // digit with each other outside `core`, and whose union with the pivot's
 // digits is `wing` (three digits). With `with_pivot`, the cells eliminated
@@ -38,19 +56,8 @@ bool offer_wing(const Grid& g, int pivot, int a, int b, int z, CellSet seen,
 bool wings_at(const Grid& g, int pivot, bool with_pivot, Sink& sink) {
   const Geometry& geo = geometry();
   const DigitSet p = g.candidates[pivot];
-  CellSet peers = geo.peers[pivot];
   int pincers[20]{};
-  int n = 0;
-  while (!empty(peers)) {
-    const int cell = take_first(peers);
-    const DigitSet c = g.candidates[cell];
-    if (digit_count(c) != 2) continue;
-    // XY: shares one digit with the pivot; XYZ: both digits are the pivot's.
-    const DigitSet shared = c & p;
-    if (with_pivot ? shared == c : digit_count(shared) == 1) {
-      pincers[n++] = cell;
-    }
-  }
+  const int n = pincers_of(g, pivot, with_pivot, pincers);
   for (int i = 0; i < n; ++i) {
     for (int j = i + 1; j < n; ++j) {
       const DigitSet a = g.candidates[pincers[i]];

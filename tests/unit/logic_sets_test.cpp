@@ -35,11 +35,12 @@ std::vector<std::string> lines_of(const std::string& path) {
 }
 
 TEST(LadderSetsTest, EveryStepAgreesWithTheSolution) {
-  const std::string sets[] = {VORTEL_TEST_DATA "/bench_17clue.txt",
-                              VORTEL_BENCH_DATA "/bench_top1465.txt",
-                              VORTEL_BENCH_DATA "/bench_forum_hardest_1106.txt",
-                              VORTEL_BENCH_DATA "/hard_for_search.txt",
-                              VORTEL_BENCH_DATA "/hard_named.txt"};
+  const std::string tests = VORTEL_TEST_DATA;
+  const std::string bench = VORTEL_BENCH_DATA;
+  const std::string sets[] = {
+      tests + "/bench_17clue.txt", bench + "/bench_top1465.txt",
+      bench + "/bench_forum_hardest_1106.txt", bench + "/hard_for_search.txt",
+      bench + "/hard_named.txt"};
   int rated = 0;
   for (const std::string& set : sets) {
     const std::vector<std::string> puzzles = lines_of(set);
