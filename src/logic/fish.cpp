@@ -19,7 +19,7 @@ unsigned cross_lines(const Grid& g, int d, int size, bool by_rows,
       const int cell = by_rows ? 9 * line + k : 9 * k + line;
       if ((g.candidates[cell] >> d) & 1U) cross[line] |= 1U << k;
     }
-    const int n = __builtin_popcount(cross[line]);
+    const int n = bits(cross[line]);
     if (n >= 2 && n <= size) eligible |= 1U << line;
   }
   return eligible;
@@ -62,7 +62,7 @@ bool fish(const Grid& g, int d, int size, bool by_rows, Sink& sink) {
     for (int line = 0; line < 9; ++line) {
       if ((base >> line) & 1U) cover |= cross[line];
     }
-    if (__builtin_popcount(cover) != size) continue;
+    if (bits(cover) != size) continue;
     Step step;
     if (!fish_step(g, d, base, cover, by_rows, step)) continue;
     step.rating = sink.floor;

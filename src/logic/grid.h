@@ -25,6 +25,16 @@ struct CellSet {
   std::uint64_t high = 0;  // cells 64..80
 };
 
+/// The number of set bits, without the C runtime's helper: the target has
+/// no population-count instruction by default, and the helper's call costs
+/// more than these few operations.
+inline int bits(std::uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555ULL);
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
 inline bool has(const CellSet& s, int cell) {
   return cell < 64 ? ((s.low >> cell) & 1U) != 0
                    : ((s.high >> (cell - 64)) & 1U) != 0;
@@ -59,7 +69,7 @@ inline bool empty(const CellSet& s) {
   return (s.low | s.high) == 0;
 }
 inline int count(const CellSet& s) {
-  return __builtin_popcountll(s.low) + __builtin_popcountll(s.high);
+  return bits(s.low) + bits(s.high);
 }
 /// The lowest cell of a non-empty set.
 inline int first(const CellSet& s) {
@@ -73,7 +83,7 @@ inline int take_first(CellSet& s) {
 }
 
 inline int digit_count(DigitSet d) {
-  return __builtin_popcount(d);
+  return bits(d);
 }
 inline int lowest_digit(DigitSet d) {
   return __builtin_ctz(d);

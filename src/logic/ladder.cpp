@@ -55,6 +55,11 @@ constexpr Technique kLadder[] = {
     {"X-Chain", "x-chain", 66, false, find_x_chain, Kind::kChain},
     {"Forcing Chain", "forcing-chain", 70, false, find_forcing_chain,
      Kind::kChain},
+    {"Nishio Forcing Chain", "nishio", 75, false, find_nishio, Kind::kChain},
+    {"Multiple Forcing Chain", "multiple-forcing-chain", 80, false,
+     find_multiple_chain, Kind::kChain},
+    {"Dynamic Forcing Chain", "dynamic-forcing-chain", 85, false,
+     find_dynamic_chain, Kind::kChain},
 };
 
 constexpr int kLadderSize = sizeof(kLadder) / sizeof(kLadder[0]);

@@ -114,12 +114,19 @@ void append_units(Text& t, std::uint32_t units) {
 namespace {
 
 void append_chain(Text& t, const Step& step) {
+  // A chain of one branch is written link by link; the assumptions of a
+  // chain of many are written side by side, with the nodes they take.
+  const bool branches = step.nodes != 0;
   for (int k = 0; k < step.chain_length; ++k) {
     const Node& node = step.chain[k];
-    append_format(t, "%sr%dc%d%s%d", k == 0 ? "" : " -> ",
+    append_format(t, "%sr%dc%d%s%d",
+                  k == 0     ? ""
+                  : branches ? " | "
+                             : " -> ",
                   row_of(node.cell) + 1, column_of(node.cell) + 1,
                   node.on ? "=" : "<>", node.digit);
   }
+  if (branches) append_format(t, " (%d nodes)", step.nodes);
 }
 
 // What makes the step, between the technique's name and "=>".

@@ -36,6 +36,24 @@ void placement(Text& t, const Step& step) {
   }
 }
 
+void branches_sentence(Text& t, const Step& step) {
+  if (step.chain_length == 1) {
+    const Node& start = step.chain[0];
+    append_format(t, "se r%dc%d %s %d, ne seguirebbe una contraddizione",
+                  row_of(start.cell) + 1, column_of(start.cell) + 1,
+                  start.on ? "fosse" : "non fosse", start.digit);
+  } else {
+    append(t, "ognuna delle ipotesi");
+    for (int k = 0; k < step.chain_length; ++k) {
+      const Node& node = step.chain[k];
+      append_format(t, " r%dc%d%s%d", row_of(node.cell) + 1,
+                    column_of(node.cell) + 1, node.on ? "=" : "<>", node.digit);
+    }
+    append(t, " porta allo stesso risultato");
+  }
+  append_format(t, " (%d nodi)", step.nodes);
+}
+
 void other_sentence(Text& t, Kind kind, const Step& step) {
   switch (kind) {
   case Kind::kRectangle:
@@ -54,8 +72,13 @@ void other_sentence(Text& t, Kind kind, const Step& step) {
            " una casella che vedono entrambe");
     break;
   default: {
-    // A chain starts from its assumption and ends in its opposite.
+    // A chain starts from its assumption and ends in its opposite; a
+    // chain of many branches has an assumption for each.
     const Node& start = step.chain[0];
+    if (step.nodes != 0) {
+      branches_sentence(t, step);
+      break;
+    }
     append_format(t,
                   "se r%dc%d %s %d, la catena di %d anelli porterebbe al"
                   " contrario",

@@ -36,8 +36,11 @@ struct Step {
   CellSet cells;
   std::uint32_t units = 0;
   int single_unit = -1;
-  // A chain, from its start to the end that makes the deduction.
+  // A chain, from its start to the end that makes the deduction; for the
+  // forcing chains of many branches, their assumptions. `nodes`: the size
+  // the chain is rated by.
   int chain_length = 0;
+  int nodes = 0;
   Node chain[kMaxChain]{};
 };
 

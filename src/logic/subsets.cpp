@@ -15,7 +15,7 @@ const Combinations& combinations() {
   static const Combinations kTable = [] {
     Combinations t;
     for (int s = 0; s < 512; ++s) {
-      const int n = __builtin_popcount(static_cast<unsigned>(s));
+      const int n = bits(static_cast<unsigned>(s));
       if (n >= 2 && n <= 4) {
         t.sets[n][t.count[n]++] = static_cast<std::uint16_t>(s);
       }
@@ -51,7 +51,7 @@ bool naked_in_unit(const Grid& g, int u, int size, SetVisit visit, void* ctx) {
     for (int k = 0; k < 9; ++k) {
       if ((slots >> k) & 1U) digits |= g.candidates[cells[k]];
     }
-    if (__builtin_popcount(digits) != size) continue;
+    if (bits(digits) != size) continue;
     bool removes = false;
     for (int k = 0; k < 9; ++k) {
       if (!((slots >> k) & 1U) && (g.candidates[cells[k]] & digits) != 0) {
@@ -94,7 +94,7 @@ bool hidden_in_unit(const Grid& g, int u, int size, SetVisit visit, void* ctx) {
     for (int d = 1; d <= 9; ++d) {
       if ((chosen >> (d - 1)) & 1U) slots |= slots_of[d];
     }
-    if (__builtin_popcount(slots) != size) continue;
+    if (bits(slots) != size) continue;
     const auto digits = static_cast<DigitSet>(chosen << 1);
     bool removes = false;
     for (int k = 0; k < 9; ++k) {

@@ -43,6 +43,10 @@ void find_aligned_pair_exclusion(const Grid& g, Sink& sink);
 // chains.cpp
 void find_x_chain(const Grid& g, Sink& sink);
 void find_forcing_chain(const Grid& g, Sink& sink);
+// forcing.cpp
+void find_nishio(const Grid& g, Sink& sink);
+void find_multiple_chain(const Grid& g, Sink& sink);
+void find_dynamic_chain(const Grid& g, Sink& sink);
 /// What a chain of `nodes` nodes adds to its technique's base rating, in
 /// tenths.
 int length_modifier(int nodes);

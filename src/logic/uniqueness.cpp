@@ -92,7 +92,7 @@ bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
     }
   }
   for (unsigned chosen = 1; chosen < (1U << n); ++chosen) {
-    const int m = __builtin_popcount(chosen);
+    const int m = bits(chosen);
     if (m > 3) continue;
     DigitSet digits = extra;
     for (int k = 0; k < n; ++k) {

@@ -41,11 +41,19 @@ TEST(LadderSetsTest, EveryStepAgreesWithTheSolution) {
       tests + "/bench_17clue.txt", bench + "/bench_top1465.txt",
       bench + "/bench_forum_hardest_1106.txt", bench + "/hard_for_search.txt",
       bench + "/hard_named.txt"};
+  // Every puzzle in a Release build; one in five under the sanitizers,
+  // whose checks make the forcing chains some ten times slower.
+#ifdef NDEBUG
+  constexpr std::size_t kStride = 1;
+#else
+  constexpr std::size_t kStride = 5;
+#endif
   int rated = 0;
   for (const std::string& set : sets) {
     const std::vector<std::string> puzzles = lines_of(set);
     ASSERT_FALSE(puzzles.empty()) << set;
-    for (const std::string& line : puzzles) {
+    for (std::size_t i = 0; i < puzzles.size(); i += kStride) {
+      const std::string& line = puzzles[i];
       const logic::Digits puzzle = digits_of(line);
       logic::Digits solution{};
       if (logic::solve(puzzle, solution) != logic::Solutions::kOne) continue;
@@ -55,7 +63,7 @@ TEST(LadderSetsTest, EveryStepAgreesWithTheSolution) {
       ++rated;
     }
   }
-  EXPECT_GT(rated, 900);
+  EXPECT_GT(rated, 900 / static_cast<int>(kStride));
 }
 
 // Tenths of "ED=7.1/1.2/1.2"'s three numbers.

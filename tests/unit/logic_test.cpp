@@ -134,6 +134,15 @@ constexpr Example kExamples[] = {
      "................12..3.45.................63.417.2........1...7..8.......3.4...6..",
      44,
      "Forcing Chain: r1c1=5 -> r1c1<>8 -> r2c3=8 -> r2c5<>8 -> r7c5=8 -> r7c5<>5 -> r7c1=5 -> r1c1<>5 => r1c1<>5"},
+    {"nishio",
+     "...9.31..6.7....8.2.........5....4......6..2..1.......8...7.......3..5.....4....9",
+     28, "Nishio Forcing Chain: r8c9=1 (12 nodes) => r8c9<>1"},
+    {"multiple-forcing-chain",
+     "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
+     24, "Multiple Forcing Chain: r1c6=9 (14 nodes) => r1c6<>9"},
+    {"dynamic-forcing-chain",
+     "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
+     28, "Dynamic Forcing Chain: r2c6=1 (24 nodes) => r2c6<>1"},
 };
 
 TEST(LadderTest, EachTechniqueIsTheEasiestStepWhereExpected) {
