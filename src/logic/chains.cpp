@@ -32,10 +32,15 @@ struct Graph {
   std::uint16_t target[kMaxEdges];
 };
 
-// The links out of node (cell, d, on); with `one_digit`, only those that
-// keep the digit.
-int links(const Grid& g, int cell, int d, bool on, bool one_digit,
+// Which links a graph has: those on one digit (X-chains and X-cycles);
+// the strong links of two-digit cells only, with every weak link (Y-cycles);
+// or all.
+enum class Links { kOneDigit, kBivalue, kAll };
+
+// The links out of node (cell, d, on) that the graph has.
+int links(const Grid& g, int cell, int d, bool on, Links kind,
           std::uint16_t* out) {
+  const bool one_digit = kind == Links::kOneDigit;
   const Geometry& geo = geometry();
   int n = 0;
   const DigitSet bit = static_cast<DigitSet>(1U << d);
@@ -59,6 +64,7 @@ int links(const Grid& g, int cell, int d, bool on, bool one_digit,
         static_cast<std::uint16_t>(node_of(cell, lowest_digit(others), true));
   }
   for (const int u : geo.cell_units[cell]) {
+    if (kind == Links::kBivalue) break;
     const CellSet places = positions(g, u, d);
     if (count(places) != 2) continue;
     CellSet rest = places;
@@ -69,15 +75,14 @@ int links(const Grid& g, int cell, int d, bool on, bool one_digit,
   return n;
 }
 
-void build(const Grid& g, bool one_digit, Graph& graph) {
+void build(const Grid& g, Links kind, Graph& graph) {
   int edges = 0;
   for (int node = 0; node < kNodes; ++node) {
     graph.first[node] = static_cast<std::uint16_t>(edges);
     const int cell = node / 18;
     const int d = (node / 2) % 9 + 1;
     if (((g.candidates[cell] >> d) & 1U) == 0) continue;
-    edges +=
-        links(g, cell, d, (node & 1) != 0, one_digit, graph.target + edges);
+    edges += links(g, cell, d, (node & 1) != 0, kind, graph.target + edges);
   }
   graph.first[kNodes] = static_cast<std::uint16_t>(edges);
 }
@@ -103,9 +108,10 @@ struct Search {
 };
 
 // The shortest chain from `from` to `to` in nodes (0: none), its nodes
-// left in search.parent.
+// left in search.parent; the link from `from` straight to `skip` is not
+// taken (a loop must not close on the link it starts with).
 int shortest(const Graph& graph, int from, int to, int max_nodes,
-             Search& search) {
+             Search& search, int skip = -1) {
   for (std::int16_t& p : search.parent) p = -1;
   std::uint8_t depth[kNodes];
   int head = 0;
@@ -118,7 +124,9 @@ int shortest(const Graph& graph, int from, int to, int max_nodes,
     if (depth[node] >= max_nodes) return 0;
     for (int e = graph.first[node]; e < graph.first[node + 1]; ++e) {
       const int next = graph.target[e];
-      if (search.parent[next] >= 0) continue;
+      if (search.parent[next] >= 0 || (node == from && next == skip)) {
+        continue;
+      }
       search.parent[next] = static_cast<std::int16_t>(node);
       depth[next] = static_cast<std::uint8_t>(depth[node] + 1);
       if (next == to) return depth[next];
@@ -147,10 +155,10 @@ void record_chain(const Search& search, int from, int to, int nodes,
 
 // The easiest chain that ends in its start's opposite, of rating below
 // `best`; offered to the sink.
-void find_chains(const Grid& g, bool one_digit, int base, Sink& sink) {
+void find_chains(const Grid& g, Links kind, int base, Sink& sink) {
   static thread_local Graph graph;
   static thread_local Search search;
-  build(g, one_digit, graph);
+  build(g, kind, graph);
   int best = 1000;
   for (int cell = 0; cell < 81; ++cell) {
     for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
@@ -180,14 +188,109 @@ void find_chains(const Grid& g, bool one_digit, int base, Sink& sink) {
   }
 }
 
+// A loop's eliminations: each weak link of the loop (a node true, the next
+// false) has exactly one of its two candidates true, both ways round the
+// loop; so a cell that sees both (same digit) loses the digit, and a cell
+// holding both (two digits) loses its others.
+bool loop_removals(const Grid& g, const Step& loop, Step& step) {
+  bool removes = false;
+  for (int k = 0; k + 1 < loop.chain_length; ++k) {
+    const Node& x = loop.chain[k];
+    const Node& y = loop.chain[k + 1];
+    if (!x.on || y.on) continue;
+    if (x.cell == y.cell) {
+      const auto keep =
+          static_cast<DigitSet>((1U << x.digit) | (1U << y.digit));
+      step.removed[x.cell] |=
+          static_cast<DigitSet>(g.candidates[x.cell] & ~keep);
+      removes = removes || step.removed[x.cell] != 0;
+      continue;
+    }
+    CellSet seen = geometry().peers[x.cell] & geometry().peers[y.cell];
+    while (!empty(seen)) {
+      const int cell = take_first(seen);
+      if (carries(g.candidates[cell], x.digit)) {
+        step.removed[cell] |= static_cast<DigitSet>(1U << x.digit);
+        removes = true;
+      }
+    }
+  }
+  return removes;
+}
+
+// The nodes "false" that force candidate (cell, d) true: the cell's other
+// digit when it has two, and the digit's other place in a unit that has two.
+int strong_partners(const Grid& g, int cell, int d, Links kind, int* out) {
+  int n = 0;
+  const auto others = static_cast<DigitSet>(g.candidates[cell] & ~(1U << d));
+  if (kind != Links::kOneDigit && digit_count(others) == 1) {
+    out[n++] = node_of(cell, lowest_digit(others), false);
+  }
+  if (kind == Links::kBivalue) return n;
+  for (const int u : geometry().cell_units[cell]) {
+    CellSet places = positions(g, u, d);
+    if (count(places) != 2) continue;
+    remove(places, cell);
+    out[n++] = node_of(first(places), d, false);
+  }
+  return n;
+}
+
+// The easiest loop that brings a candidate back to itself, with
+// eliminations, offered to the sink: a chain from the candidate true to a
+// node that forces it true, not by the link the chain starts with.
+void find_cycles(const Grid& g, Links kind, int base, Sink& sink) {
+  static thread_local Graph graph;
+  static thread_local Search search;
+  build(g, kind, graph);
+  int best = 1000;
+  for (int cell = 0; cell < 81; ++cell) {
+    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest);
+      const int from = node_of(cell, d, true);
+      int partners[4];
+      const int n = strong_partners(g, cell, d, kind, partners);
+      for (int k = 0; k < n; ++k) {
+        const int nodes = shortest(graph, from, partners[k], kMaxChain - 1,
+                                   search, partners[k]);
+        if (nodes < 4) continue;
+        const int rating = base + length_modifier(nodes);
+        if (rating >= best) continue;
+        Step step;
+        record_chain(search, from, partners[k], nodes, step);
+        step.chain[nodes] = step.chain[0];
+        step.chain_length = nodes + 1;
+        if (!loop_removals(g, step, step)) continue;
+        best = rating;
+        step.rating = rating;
+        step.digits = static_cast<DigitSet>(1U << d);
+        add(step.cells, cell);
+        if (sink.offer(step)) return;
+      }
+    }
+  }
+}
+
 }  // namespace
 
+void find_x_cycle(const Grid& g, Sink& sink) {
+  find_cycles(g, Links::kOneDigit, 65, sink);
+}
+
+void find_y_cycle(const Grid& g, Sink& sink) {
+  find_cycles(g, Links::kBivalue, 66, sink);
+}
+
+void find_cycle(const Grid& g, Sink& sink) {
+  find_cycles(g, Links::kAll, 70, sink);
+}
+
 void find_x_chain(const Grid& g, Sink& sink) {
-  find_chains(g, true, 66, sink);
+  find_chains(g, Links::kOneDigit, 66, sink);
 }
 
 void find_forcing_chain(const Grid& g, Sink& sink) {
-  find_chains(g, false, 70, sink);
+  find_chains(g, Links::kAll, 70, sink);
 }
 
 }  // namespace logic

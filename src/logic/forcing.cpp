@@ -115,7 +115,7 @@ void on_true(const Context& c, Propagation& p, int cell, int d) {
   CellSet peers = geometry().peers[cell];
   while (!empty(peers)) {
     const int peer = take_first(peers);
-    if ((p.g.candidates[peer] >> d) & 1U) {
+    if (carries(p.g.candidates[peer], d)) {
       derive(p, node_of(peer, d, false), &node, 1);
     }
   }
@@ -149,7 +149,7 @@ void unit_single(const Context& c, Propagation& p, int u, int d) {
   int parents[kMaxParents];
   int n = 0;
   for (const int cell : geo.unit_cells[u]) {
-    if ((p.g.candidates[cell] >> d) & 1U) {
+    if (carries(p.g.candidates[cell], d)) {
       place = cell;
       ++places;
     } else if (p.derived[node_of(cell, d, false)] != 0 && n < kMaxParents) {
@@ -174,7 +174,7 @@ void on_false(const Context& c, Propagation& p, int cell, int d) {
   for (const int u : geometry().cell_units[cell]) {
     if (p.contradiction_size != 0) return;
     const int left = --p.places.count[u][d];
-    if (left <= 1 && ((p.places.settled[u] >> d) & 1U) == 0) {
+    if (left <= 1 && !carries(p.places.settled[u], d)) {
       unit_single(c, p, u, d);
     }
   }

@@ -82,6 +82,10 @@ inline int take_first(CellSet& s) {
   return cell;
 }
 
+/// Whether digit d is in the set.
+inline bool carries(DigitSet set, int d) {
+  return ((static_cast<unsigned>(set) >> d) & 1U) != 0;
+}
 inline int digit_count(DigitSet d) {
   return bits(d);
 }

@@ -40,13 +40,13 @@ struct Technique {
   Kind kind;
 };
 
-inline constexpr int kMaxTechniques = 32;
+inline constexpr int kMaxTechniques = 64;
 
 /// The ladder, easiest first.
 const Technique* ladder(int& size);
 
 /// A set of the ladder's rows, bit t for row t.
-using TechniqueMask = std::uint32_t;
+using TechniqueMask = std::uint64_t;
 inline constexpr TechniqueMask kAllTechniques = ~TechniqueMask{0};
 
 /// The easiest step the allowed techniques find (the first of equal ones),

@@ -55,7 +55,7 @@ bool single_after(const Grid& g, Step& step, int kind) {
         const int d = lowest_digit(rest);
         CellSet left = positions(g, u, d);
         for (const int other : geo.unit_cells[u]) {
-          if ((step.removed[other] >> d) & 1U) remove(left, other);
+          if (carries(step.removed[other], d)) remove(left, other);
         }
         if (count(left) != 1) continue;
         step.cell = first(left);

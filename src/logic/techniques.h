@@ -38,10 +38,15 @@ void find_xyz_wing(const Grid& g, Sink& sink);
 // uniqueness.cpp
 void find_unique_rectangle(const Grid& g, Sink& sink);
 void find_bug(const Grid& g, Sink& sink);
+// loops.cpp
+void find_unique_loop(const Grid& g, Sink& sink);
 // exclusion.cpp
 void find_aligned_pair_exclusion(const Grid& g, Sink& sink);
 // chains.cpp
+void find_x_cycle(const Grid& g, Sink& sink);
 void find_x_chain(const Grid& g, Sink& sink);
+void find_y_cycle(const Grid& g, Sink& sink);
+void find_cycle(const Grid& g, Sink& sink);
 void find_forcing_chain(const Grid& g, Sink& sink);
 // forcing.cpp
 void find_nishio(const Grid& g, Sink& sink);
