@@ -15,13 +15,41 @@ namespace {
 
 constexpr int kMaxLoop = 10;
 
+// The cells tried at most per pair of digits: a grid of many cells with
+// both digits would otherwise take the search through every path.
+constexpr int kBudget = 20000;
+
 struct Loop {
   int cells[kMaxLoop];
   int length = 0;
   int a = 0;
   int b = 0;
   CellSet set;
+  // The cells with digits besides a and b, and those digits: a loop is of
+  // use only with one such cell (type 1), or with one same extra digit in
+  // each (type 2), so a path that can be neither is not followed.
+  int extra_cells = 0;
+  DigitSet extra_digits = 0;
+  int budget = kBudget;
 };
+
+// Whether the loop may take `cell` and still become type 1 or type 2.
+bool may_take(const Grid& g, const Loop& loop, int cell) {
+  const auto ab = static_cast<DigitSet>((1U << loop.a) | (1U << loop.b));
+  const auto more = static_cast<DigitSet>(g.candidates[cell] & ~ab);
+  if (more == 0) return true;
+  if (loop.extra_cells == 0) return true;
+  return digit_count(more) == 1 && loop.extra_digits == more;
+}
+
+void take(const Grid& g, Loop& loop, int cell, int sign) {
+  const auto ab = static_cast<DigitSet>((1U << loop.a) | (1U << loop.b));
+  const auto more = static_cast<DigitSet>(g.candidates[cell] & ~ab);
+  if (more == 0) return;
+  loop.extra_cells += sign;
+  if (sign > 0) loop.extra_digits |= more;
+  if (loop.extra_cells == 0) loop.extra_digits = 0;
+}
 
 bool boxes_hold_pairs(const Loop& loop) {
   int in_box[9] = {};
@@ -91,12 +119,16 @@ bool extend(const Grid& g, const CellSet& carriers, Loop& loop, bool by_row,
   const int unit =
       by_row ? kRowUnit + row_of(last) : kColumnUnit + column_of(last);
   CellSet next = minus(geometry().unit_set[unit] & carriers, loop.set);
-  while (!empty(next)) {
+  while (!empty(next) && loop.budget > 0) {
     const int cell = take_first(next);
-    if (cell < start) continue;  // each loop found from its lowest cell
+    // Each loop is found from its lowest cell.
+    if (cell < start || !may_take(g, loop, cell)) continue;
+    --loop.budget;
     loop.cells[loop.length++] = cell;
     add(loop.set, cell);
+    take(g, loop, cell, 1);
     const bool done = extend(g, carriers, loop, !by_row, sink);
+    take(g, loop, cell, -1);
     remove(loop.set, cell);
     --loop.length;
     if (done) return true;
@@ -107,14 +139,18 @@ bool extend(const Grid& g, const CellSet& carriers, Loop& loop, bool by_row,
 bool loops_of(const Grid& g, int a, int b, Sink& sink) {
   CellSet carriers = positions(g, a) & positions(g, b);
   if (count(carriers) < 6) return false;
-  for (CellSet rest = carriers; !empty(rest);) {
+  int budget = kBudget;
+  for (CellSet rest = carriers; !empty(rest) && budget > 0;) {
     Loop loop;
     loop.a = a;
     loop.b = b;
+    loop.budget = budget;
     loop.cells[0] = take_first(rest);
     loop.length = 1;
     add(loop.set, loop.cells[0]);
+    take(g, loop, loop.cells[0], 1);
     if (extend(g, carriers, loop, true, sink)) return true;
+    budget = loop.budget;
   }
   return false;
 }
