@@ -5,18 +5,16 @@
 //
 // An assumption (a candidate true or false) is propagated: a digit true in
 // a cell makes its other digits and the digit in its peers false; a digit
-// false leaves a cell with one digit, or a unit with one place for it, and
-// that digit is true there. Dynamic chains read those singles from the grid
-// as the assumption has left it; multiple chains only from the grid as it
-// stands (two digits in a cell, two places in a unit); Nishio follows one
-// digit only. A contradiction (a cell or unit with nothing left, a
-// candidate both true and false) makes the assumption false; a candidate
-// that every digit of a cell, or every place of a digit in a unit, or both
-// truths of one candidate make true or false is so.
-//
-// A node's parents are the nodes that forced it; the chains' size, which
-// the length modifier rates, is the number of distinct nodes a conclusion
-// rests on, the assumptions included.
+// false leaves a cell with one digit, or a unit with one place, and that
+// digit is true there: read from the grid as the assumption left it
+// (dynamic), as it stands (multiple), or for one digit only (Nishio). A
+// contradiction (nothing left in a cell or unit, a candidate both true and
+// false) makes the assumption false; what every digit of a cell, every
+// place of a digit in a unit, or both truths of a candidate make true or
+// false is so. A node's parents are the nodes that forced it; a
+// conclusion's size, which the length modifier rates, adds up the distinct
+// nodes each of its chains rests on (a contradiction: the chains to a node
+// and to its opposite).
 #include <cstdint>
 
 #include "logic/techniques.h"
@@ -261,20 +259,6 @@ bool is_progress(const Grid& g, int node) {
          ((node & 1) == 0 || digit_count(g.candidates[cell]) > 1);
 }
 
-void conclude(int node, int rating, Step& step) {
-  step.rating = rating;
-  const int cell = cell_of_node(node);
-  const int d = digit_of_node(node);
-  step.digits = static_cast<DigitSet>(1U << d);
-  add(step.cells, cell);
-  if ((node & 1) != 0) {
-    step.cell = cell;
-    step.digit = d;
-  } else {
-    step.removed[cell] = step.digits;
-  }
-}
-
 struct Best {
   Step step;
   bool found = false;
@@ -283,19 +267,30 @@ struct Best {
   bool done() const { return found && step.rating <= base; }
 };
 
+// Keeps the conclusion `node` (true: a placement; false: an elimination)
+// when it rates below the best so far.
 void keep(Best& best, int node, int base, int size, const int* premises,
           int n) {
   const int rating = base + length_modifier(size);
   if (best.found && best.step.rating <= rating) return;
-  best.step = Step{};
-  conclude(node, rating, best.step);
-  best.step.nodes = size;
-  best.step.chain_length = n;
+  Step& step = best.step;
+  step = Step{};
+  step.rating = rating;
+  const int cell = cell_of_node(node);
+  step.digits = static_cast<DigitSet>(1U << digit_of_node(node));
+  add(step.cells, cell);
+  if ((node & 1) != 0) {
+    step.cell = cell;
+    step.digit = digit_of_node(node);
+  } else {
+    step.removed[cell] = step.digits;
+  }
+  step.nodes = size;
+  step.chain_length = n;
   for (int k = 0; k < n; ++k) {
-    best.step.chain[k] =
-        Node{static_cast<std::uint8_t>(cell_of_node(premises[k])),
-             static_cast<std::uint8_t>(digit_of_node(premises[k])),
-             (premises[k] & 1) != 0};
+    step.chain[k] = Node{static_cast<std::uint8_t>(cell_of_node(premises[k])),
+                         static_cast<std::uint8_t>(digit_of_node(premises[k])),
+                         (premises[k] & 1) != 0};
   }
   best.found = true;
 }
@@ -373,36 +368,31 @@ void cell_and_region_chains(const Context& c, int base, Best& best) {
   }
 }
 
-void offer_best(Best& best, Sink& sink) {
+// The easiest step of the mode's chains, offered to the sink: the
+// contradictions, then (but for Nishio) the chains of many branches.
+void find_forcing(const Grid& g, Mode mode, int base, Sink& sink) {
+  const Context c{&g, mode, places_of(g)};
+  Best best;
+  best.base = base;
+  contradictions(c, base, best);
+  if (mode != Mode::kNishio && !best.done()) {
+    cell_and_region_chains(c, base, best);
+  }
   if (best.found) sink.offer(best.step);
 }
 
 }  // namespace
 
 void find_nishio(const Grid& g, Sink& sink) {
-  const Context c{&g, Mode::kNishio, places_of(g)};
-  Best best;
-  best.base = 75;
-  contradictions(c, 75, best);
-  offer_best(best, sink);
+  find_forcing(g, Mode::kNishio, 75, sink);
 }
 
 void find_multiple_chain(const Grid& g, Sink& sink) {
-  const Context c{&g, Mode::kStatic, places_of(g)};
-  Best best;
-  best.base = 80;
-  contradictions(c, 80, best);
-  if (!best.done()) cell_and_region_chains(c, 80, best);
-  offer_best(best, sink);
+  find_forcing(g, Mode::kStatic, 80, sink);
 }
 
 void find_dynamic_chain(const Grid& g, Sink& sink) {
-  const Context c{&g, Mode::kDynamic, places_of(g)};
-  Best best;
-  best.base = 85;
-  contradictions(c, 85, best);
-  if (!best.done()) cell_and_region_chains(c, 85, best);
-  offer_best(best, sink);
+  find_forcing(g, Mode::kDynamic, 85, sink);
 }
 
 }  // namespace logic
