@@ -11,7 +11,8 @@ find_program(GZIP_PROGRAM gzip)
 set(deb_staging ${CMAKE_CURRENT_BINARY_DIR}/deb-files)
 add_custom_command(
   OUTPUT ${deb_staging}/vortel.1.gz ${deb_staging}/vortel-importa.1.gz
-         ${deb_staging}/vortel-lotto.1.gz ${deb_staging}/changelog.gz
+         ${deb_staging}/vortel-lotto.1.gz ${deb_staging}/vortel-valuta.1.gz
+         ${deb_staging}/changelog.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${deb_staging}
   COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/man/vortel.1
           > ${deb_staging}/vortel.1.gz
@@ -19,14 +20,18 @@ add_custom_command(
           > ${deb_staging}/vortel-importa.1.gz
   COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/man/vortel-lotto.1
           > ${deb_staging}/vortel-lotto.1.gz
+  COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/man/vortel-valuta.1
+          > ${deb_staging}/vortel-valuta.1.gz
   COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog
           > ${deb_staging}/changelog.gz
   DEPENDS man/vortel.1 man/vortel-importa.1 man/vortel-lotto.1
+          man/vortel-valuta.1
           packaging/changelog
   COMMENT "Compressing the manual page and the changelog for the package")
 add_custom_target(deb_files ALL DEPENDS ${deb_staging}/vortel.1.gz
                                         ${deb_staging}/vortel-importa.1.gz
                                         ${deb_staging}/vortel-lotto.1.gz
+                                        ${deb_staging}/vortel-valuta.1.gz
                                         ${deb_staging}/changelog.gz)
 
 # In man1 as well as it/man1: man looks in it/ only where an Italian locale
@@ -35,6 +40,7 @@ add_custom_target(deb_files ALL DEPENDS ${deb_staging}/vortel.1.gz
 foreach(section man1 it/man1)
   install(FILES ${deb_staging}/vortel.1.gz ${deb_staging}/vortel-importa.1.gz
                 ${deb_staging}/vortel-lotto.1.gz
+                ${deb_staging}/vortel-valuta.1.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/${section} COMPONENT deb
           EXCLUDE_FROM_ALL)
 endforeach()
@@ -68,5 +74,7 @@ progress lines and the elapsed time. All its messages are in Italian.
 The companion vortel-importa converts puzzles shared as lists of
 81-character lines, drawn grids or vortel's own boards into vortel's
 format. vortel-lotto solves, checks or counts whole collections in one
-process on every core, one answer line per puzzle, in input order.")
+process on every core, one answer line per puzzle, in input order;
+vortel-valuta rates puzzles on the scale solvers quote, shows the
+steps of the rating and gives the next step as a hint.")
 include(CPack)

@@ -1,0 +1,296 @@
+// Forcing chains: a candidate assumed true (or false) forces others, link
+// by link, until it forces its own opposite; then it is false (or true).
+//
+// The links are the plain ones, read from the grid as it stands: a digit
+// true in a cell makes the cell's other digits false, and the digit false
+// in the cell's peers (weak links); a digit false in a cell makes true the
+// cell's other digit when the cell has two, and the digit's other place in
+// a unit where it has two (strong links). Every link holds in every
+// solution, so every deduction is sound.
+//
+// Nodes are numbered 2 * (9 * cell + digit - 1) + on. The rating is the
+// base (6.6 for a chain on one digit, an X-chain; 7.0 otherwise) plus the
+// length modifier: 0.1 for each threshold of a geometric ladder (4, 6, 8,
+// 12, 16, 24, ...) that the chain's length, its nodes less two, exceeds.
+#include <cstdint>
+
+#include "logic/techniques.h"
+
+namespace logic {
+
+namespace {
+
+constexpr int kNodes = 2 * 9 * 81;
+constexpr int kMaxEdges = 81 * 9 * 32;
+
+constexpr int node_of(int cell, int d, bool on) {
+  return 2 * (9 * cell + d - 1) + (on ? 1 : 0);
+}
+
+struct Graph {
+  std::uint16_t first[kNodes + 1];
+  std::uint16_t target[kMaxEdges];
+};
+
+// Which links a graph has: those on one digit (X-chains and X-cycles);
+// the strong links of two-digit cells only, with every weak link (Y-cycles);
+// or all.
+enum class Links { kOneDigit, kBivalue, kAll };
+
+// The links out of node (cell, d, on) that the graph has.
+int links(const Grid& g, int cell, int d, bool on, Links kind,
+          std::uint16_t* out) {
+  const bool one_digit = kind == Links::kOneDigit;
+  const Geometry& geo = geometry();
+  int n = 0;
+  const DigitSet bit = static_cast<DigitSet>(1U << d);
+  const DigitSet others = static_cast<DigitSet>(g.candidates[cell] & ~bit);
+  if (on) {
+    for (DigitSet rest = one_digit ? 0 : others; rest != 0; rest &= rest - 1) {
+      out[n++] =
+          static_cast<std::uint16_t>(node_of(cell, lowest_digit(rest), false));
+    }
+    CellSet peers = geo.peers[cell];
+    while (!empty(peers)) {
+      const int p = take_first(peers);
+      if ((g.candidates[p] & bit) != 0) {
+        out[n++] = static_cast<std::uint16_t>(node_of(p, d, false));
+      }
+    }
+    return n;
+  }
+  if (!one_digit && digit_count(others) == 1) {
+    out[n++] =
+        static_cast<std::uint16_t>(node_of(cell, lowest_digit(others), true));
+  }
+  for (const int u : geo.cell_units[cell]) {
+    if (kind == Links::kBivalue) break;
+    const CellSet places = positions(g, u, d);
+    if (count(places) != 2) continue;
+    CellSet rest = places;
+    remove(rest, cell);
+    const int other = first(rest);
+    out[n++] = static_cast<std::uint16_t>(node_of(other, d, true));
+  }
+  return n;
+}
+
+void build(const Grid& g, Links kind, Graph& graph) {
+  int edges = 0;
+  for (int node = 0; node < kNodes; ++node) {
+    graph.first[node] = static_cast<std::uint16_t>(edges);
+    const int cell = node / 18;
+    const int d = (node / 2) % 9 + 1;
+    if (((g.candidates[cell] >> d) & 1U) == 0) continue;
+    edges += links(g, cell, d, (node & 1) != 0, kind, graph.target + edges);
+  }
+  graph.first[kNodes] = static_cast<std::uint16_t>(edges);
+}
+
+}  // namespace
+
+int length_modifier(int nodes) {
+  int added = 0;
+  int ceiling = 4;
+  bool odd = false;
+  for (int length = nodes - 2; length > ceiling; odd = !odd) {
+    ++added;
+    ceiling = odd ? ceiling * 4 / 3 : ceiling * 3 / 2;
+  }
+  return added;
+}
+
+namespace {
+
+struct Search {
+  std::int16_t parent[kNodes];
+  std::uint16_t queue[kNodes];
+};
+
+// The shortest chain from `from` to `to` in nodes (0: none), its nodes
+// left in search.parent; the link from `from` straight to `skip` is not
+// taken (a loop must not close on the link it starts with).
+int shortest(const Graph& graph, int from, int to, int max_nodes,
+             Search& search, int skip = -1) {
+  for (std::int16_t& p : search.parent) p = -1;
+  std::uint8_t depth[kNodes];
+  int head = 0;
+  int tail = 0;
+  search.queue[tail++] = static_cast<std::uint16_t>(from);
+  search.parent[from] = static_cast<std::int16_t>(from);
+  depth[from] = 1;
+  while (head < tail) {
+    const int node = search.queue[head++];
+    if (depth[node] >= max_nodes) return 0;
+    for (int e = graph.first[node]; e < graph.first[node + 1]; ++e) {
+      const int next = graph.target[e];
+      if (search.parent[next] >= 0 || (node == from && next == skip)) {
+        continue;
+      }
+      search.parent[next] = static_cast<std::int16_t>(node);
+      depth[next] = static_cast<std::uint8_t>(depth[node] + 1);
+      if (next == to) return depth[next];
+      search.queue[tail++] = static_cast<std::uint16_t>(next);
+    }
+  }
+  return 0;
+}
+
+void record_chain(const Search& search, int from, int to, int nodes,
+                  Step& step) {
+  // The path is read backwards from `to`; it is stored from its start.
+  int at = to;
+  const int kept = nodes < kMaxChain ? nodes : kMaxChain;
+  step.chain_length = kept;
+  for (int k = nodes - 1; k >= 0; --k) {
+    if (k < kMaxChain) {
+      step.chain[k] =
+          Node{static_cast<std::uint8_t>(at / 18),
+               static_cast<std::uint8_t>((at / 2) % 9 + 1), (at & 1) != 0};
+    }
+    if (at == from) break;
+    at = search.parent[at];
+  }
+}
+
+// The easiest chain that ends in its start's opposite, of rating below
+// `best`; offered to the sink.
+void find_chains(const Grid& g, Links kind, int base, Sink& sink) {
+  static thread_local Graph graph;
+  static thread_local Search search;
+  build(g, kind, graph);
+  int best = 1000;
+  for (int cell = 0; cell < 81; ++cell) {
+    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest);
+      for (const bool assume_on : {true, false}) {
+        const int from = node_of(cell, d, assume_on);
+        const int to = node_of(cell, d, !assume_on);
+        const int nodes = shortest(graph, from, to, 250, search);
+        if (nodes == 0) continue;
+        const int rating = base + length_modifier(nodes);
+        if (rating >= best) continue;
+        best = rating;
+        Step step;
+        step.rating = rating;
+        step.digits = static_cast<DigitSet>(1U << d);
+        add(step.cells, cell);
+        if (assume_on) {
+          step.removed[cell] = step.digits;
+        } else {
+          step.cell = cell;
+          step.digit = d;
+        }
+        record_chain(search, from, to, nodes, step);
+        if (sink.offer(step)) return;
+      }
+    }
+  }
+}
+
+// A loop's eliminations: each weak link of the loop (a node true, the next
+// false) has exactly one of its two candidates true, both ways round the
+// loop; so a cell that sees both (same digit) loses the digit, and a cell
+// holding both (two digits) loses its others.
+bool loop_removals(const Grid& g, const Step& loop, Step& step) {
+  bool removes = false;
+  for (int k = 0; k + 1 < loop.chain_length; ++k) {
+    const Node& x = loop.chain[k];
+    const Node& y = loop.chain[k + 1];
+    if (!x.on || y.on) continue;
+    if (x.cell == y.cell) {
+      const auto keep =
+          static_cast<DigitSet>((1U << x.digit) | (1U << y.digit));
+      step.removed[x.cell] |=
+          static_cast<DigitSet>(g.candidates[x.cell] & ~keep);
+      removes = removes || step.removed[x.cell] != 0;
+      continue;
+    }
+    CellSet seen = geometry().peers[x.cell] & geometry().peers[y.cell];
+    while (!empty(seen)) {
+      const int cell = take_first(seen);
+      if (carries(g.candidates[cell], x.digit)) {
+        step.removed[cell] |= static_cast<DigitSet>(1U << x.digit);
+        removes = true;
+      }
+    }
+  }
+  return removes;
+}
+
+// The nodes "false" that force candidate (cell, d) true: the cell's other
+// digit when it has two, and the digit's other place in a unit that has two.
+int strong_partners(const Grid& g, int cell, int d, Links kind, int* out) {
+  int n = 0;
+  const auto others = static_cast<DigitSet>(g.candidates[cell] & ~(1U << d));
+  if (kind != Links::kOneDigit && digit_count(others) == 1) {
+    out[n++] = node_of(cell, lowest_digit(others), false);
+  }
+  if (kind == Links::kBivalue) return n;
+  for (const int u : geometry().cell_units[cell]) {
+    CellSet places = positions(g, u, d);
+    if (count(places) != 2) continue;
+    remove(places, cell);
+    out[n++] = node_of(first(places), d, false);
+  }
+  return n;
+}
+
+// The easiest loop that brings a candidate back to itself, with
+// eliminations, offered to the sink: a chain from the candidate true to a
+// node that forces it true, not by the link the chain starts with.
+void find_cycles(const Grid& g, Links kind, int base, Sink& sink) {
+  static thread_local Graph graph;
+  static thread_local Search search;
+  build(g, kind, graph);
+  int best = 1000;
+  for (int cell = 0; cell < 81; ++cell) {
+    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest);
+      const int from = node_of(cell, d, true);
+      int partners[4];
+      const int n = strong_partners(g, cell, d, kind, partners);
+      for (int k = 0; k < n; ++k) {
+        const int nodes = shortest(graph, from, partners[k], kMaxChain - 1,
+                                   search, partners[k]);
+        if (nodes < 4) continue;
+        const int rating = base + length_modifier(nodes);
+        if (rating >= best) continue;
+        Step step;
+        record_chain(search, from, partners[k], nodes, step);
+        step.chain[nodes] = step.chain[0];
+        step.chain_length = nodes + 1;
+        if (!loop_removals(g, step, step)) continue;
+        best = rating;
+        step.rating = rating;
+        step.digits = static_cast<DigitSet>(1U << d);
+        add(step.cells, cell);
+        if (sink.offer(step)) return;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void find_x_cycle(const Grid& g, Sink& sink) {
+  find_cycles(g, Links::kOneDigit, 65, sink);
+}
+
+void find_y_cycle(const Grid& g, Sink& sink) {
+  find_cycles(g, Links::kBivalue, 66, sink);
+}
+
+void find_cycle(const Grid& g, Sink& sink) {
+  find_cycles(g, Links::kAll, 70, sink);
+}
+
+void find_x_chain(const Grid& g, Sink& sink) {
+  find_chains(g, Links::kOneDigit, 66, sink);
+}
+
+void find_forcing_chain(const Grid& g, Sink& sink) {
+  find_chains(g, Links::kAll, 70, sink);
+}
+
+}  // namespace logic

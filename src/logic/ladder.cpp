@@ -1,0 +1,145 @@
+#include "logic/ladder.h"
+
+#include <cassert>
+
+#include "logic/techniques.h"
+
+namespace logic {
+
+namespace {
+
+// The ladder, one line a technique, by its lowest rating. Techniques whose
+// steps rate more than that (rectangles, BUG, chains) offer their easiest
+// step; next_step asks the techniques after them only while those could
+// still rate lower.
+constexpr Technique kLadder[] = {
+    {"Full House", "full-house", 10, false, find_full_house, Kind::kFullHouse},
+    {"Hidden Single (box)", "hidden-single-box", 12, false,
+     find_hidden_single_box, Kind::kHiddenSingle},
+    {"Hidden Single (row/column)", "hidden-single-line", 15, false,
+     find_hidden_single_line, Kind::kHiddenSingle},
+    {"Direct Pointing", "direct-pointing", 17, false, find_direct_pointing,
+     Kind::kDirect},
+    {"Direct Claiming", "direct-claiming", 19, false, find_direct_claiming,
+     Kind::kDirect},
+    {"Direct Hidden Pair", "direct-hidden-pair", 20, false,
+     find_direct_hidden_pair, Kind::kDirect},
+    {"Naked Single", "naked-single", 23, false, find_naked_single,
+     Kind::kNakedSingle},
+    {"Direct Hidden Triple", "direct-hidden-triple", 25, false,
+     find_direct_hidden_triple, Kind::kDirect},
+    {"Locked Candidates (pointing)", "pointing", 26, false, find_pointing,
+     Kind::kLocked},
+    {"Locked Candidates (claiming)", "claiming", 28, false, find_claiming,
+     Kind::kLocked},
+    {"Naked Pair", "naked-pair", 30, false, find_naked_pair, Kind::kNakedSet},
+    {"X-Wing", "x-wing", 32, false, find_x_wing, Kind::kFish},
+    {"Hidden Pair", "hidden-pair", 34, false, find_hidden_pair,
+     Kind::kHiddenSet},
+    {"Naked Triple", "naked-triple", 36, false, find_naked_triple,
+     Kind::kNakedSet},
+    {"Swordfish", "swordfish", 38, false, find_swordfish, Kind::kFish},
+    {"Hidden Triple", "hidden-triple", 40, false, find_hidden_triple,
+     Kind::kHiddenSet},
+    {"XY-Wing", "xy-wing", 42, false, find_xy_wing, Kind::kWing},
+    {"XYZ-Wing", "xyz-wing", 44, false, find_xyz_wing, Kind::kWing},
+    {"Unique Rectangle", "unique-rectangle", 45, true, find_unique_rectangle,
+     Kind::kRectangle},
+    {"Unique Loop", "unique-loop", 45, true, find_unique_loop,
+     Kind::kRectangle},
+    {"Naked Quad", "naked-quad", 50, false, find_naked_quad, Kind::kNakedSet},
+    {"Jellyfish", "jellyfish", 52, false, find_jellyfish, Kind::kFish},
+    {"Hidden Quad", "hidden-quad", 54, false, find_hidden_quad,
+     Kind::kHiddenSet},
+    {"Bivalue Universal Grave", "bug", 56, true, find_bug, Kind::kGrave},
+    {"Aligned Pair Exclusion", "aligned-pair-exclusion", 62, false,
+     find_aligned_pair_exclusion, Kind::kExclusion},
+    {"X-Cycle", "x-cycle", 65, false, find_x_cycle, Kind::kChain},
+    {"X-Chain", "x-chain", 66, false, find_x_chain, Kind::kChain},
+    {"Y-Cycle", "y-cycle", 66, false, find_y_cycle, Kind::kChain},
+    {"Bidirectional Cycle", "cycle", 70, false, find_cycle, Kind::kChain},
+    {"Forcing Chain", "forcing-chain", 70, false, find_forcing_chain,
+     Kind::kChain},
+    {"Nishio Forcing Chain", "nishio", 75, false, find_nishio, Kind::kChain},
+    {"Multiple Forcing Chain", "multiple-forcing-chain", 80, false,
+     find_multiple_chain, Kind::kChain},
+    {"Dynamic Forcing Chain", "dynamic-forcing-chain", 85, false,
+     find_dynamic_chain, Kind::kChain},
+};
+
+constexpr int kLadderSize = sizeof(kLadder) / sizeof(kLadder[0]);
+static_assert(kLadderSize <= kMaxTechniques);
+
+}  // namespace
+
+const Technique* ladder(int& size) {
+  size = kLadderSize;
+  return kLadder;
+}
+
+bool next_step(const Grid& g, TechniqueMask allowed, Step& step) {
+  Sink sink;
+  for (int t = 0; t < kLadderSize; ++t) {
+    if (!((allowed >> t) & 1U)) continue;
+    if (sink.found && sink.best.rating <= kLadder[t].rating) break;
+    sink.technique = t;
+    sink.floor = kLadder[t].rating;
+    kLadder[t].find(g, sink);
+  }
+  if (sink.found) step = sink.best;
+  return sink.found;
+}
+
+bool is_sound(const Step& step, const Digits& solution) {
+  if (step.cell >= 0 && solution.cell[step.cell] != step.digit) return false;
+  for (int cell = 0; cell < 81; ++cell) {
+    if ((step.removed[cell] >> solution.cell[cell]) & 1U) return false;
+  }
+  return true;
+}
+
+namespace {
+
+void record(Rating& r, const Step& step, bool& placed) {
+  ++r.steps;
+  ++r.counts[step.technique];
+  if (step.rating > r.er) {
+    r.er = step.rating;
+    r.hardest = step.technique;
+  }
+  if (r.steps == 1) r.ed = r.er;
+  if (!placed && step.cell >= 0) {
+    placed = true;
+    r.ep = r.er;
+  }
+}
+
+}  // namespace
+
+Rating rate(Grid g, const Digits& solution, const RateOptions& options) {
+  Rating r;
+  bool placed = false;
+  while (g.open > 0) {
+    Step step;
+    if (!next_step(g, options.allowed, step)) {
+      r.outcome = Outcome::kStuck;
+      break;
+    }
+    if (!is_sound(step, solution)) {
+      assert(!"a step disagrees with the solution");
+      ++r.unsound;
+      r.outcome = Outcome::kStuck;
+      break;
+    }
+    if (options.on_step != nullptr) options.on_step(g, step, options.context);
+    record(r, step, placed);
+    apply(g, step);
+    if (options.limit > 0 && r.er > options.limit && g.open > 0) {
+      r.outcome = Outcome::kStopped;
+      break;
+    }
+  }
+  return r;
+}
+
+}  // namespace logic

@@ -1,0 +1,168 @@
+// Unique loops: the unique rectangle's deadly pattern over more cells. Six,
+// eight or ten open cells that all carry digits a and b, joined in a cycle
+// that goes along a row, then a column, and so on, with two of its cells
+// in each box it meets: were they left with a and b only, a and b could
+// trade places along the cycle in a second solution. Type 1: all cells but
+// one hold just ab, so that one is not a or b. Type 2: the others hold ab
+// and one same extra digit c, so one of them holds c: it goes from their
+// common peers. Rated 4.5 (four or six cells), 4.6 (eight), 4.7 (ten or
+// more), and 0.1 more for type 2.
+#include "logic/techniques.h"
+
+namespace logic {
+
+namespace {
+
+constexpr int kMaxLoop = 10;
+
+// The cells tried at most per pair of digits: a grid of many cells with
+// both digits would otherwise take the search through every path.
+constexpr int kBudget = 20000;
+
+struct Loop {
+  int cells[kMaxLoop];
+  int length = 0;
+  int a = 0;
+  int b = 0;
+  CellSet set;
+  // The cells with digits besides a and b, and those digits: a loop is of
+  // use only with one such cell (type 1), or with one same extra digit in
+  // each (type 2), so a path that can be neither is not followed.
+  int extra_cells = 0;
+  DigitSet extra_digits = 0;
+  int budget = kBudget;
+};
+
+// Whether the loop may take `cell` and still become type 1 or type 2.
+bool may_take(const Grid& g, const Loop& loop, int cell) {
+  const auto ab = static_cast<DigitSet>((1U << loop.a) | (1U << loop.b));
+  const auto more = static_cast<DigitSet>(g.candidates[cell] & ~ab);
+  if (more == 0) return true;
+  if (loop.extra_cells == 0) return true;
+  return digit_count(more) == 1 && loop.extra_digits == more;
+}
+
+void take(const Grid& g, Loop& loop, int cell, int sign) {
+  const auto ab = static_cast<DigitSet>((1U << loop.a) | (1U << loop.b));
+  const auto more = static_cast<DigitSet>(g.candidates[cell] & ~ab);
+  if (more == 0) return;
+  loop.extra_cells += sign;
+  if (sign > 0) loop.extra_digits |= more;
+  if (loop.extra_cells == 0) loop.extra_digits = 0;
+}
+
+bool boxes_hold_pairs(const Loop& loop) {
+  int in_box[9] = {};
+  for (int k = 0; k < loop.length; ++k) ++in_box[box_of(loop.cells[k])];
+  for (const int n : in_box) {
+    if (n != 0 && n != 2) return false;
+  }
+  return true;
+}
+
+int loop_rating(int length) {
+  return length <= 6 ? 45 : length == 8 ? 46 : 47;
+}
+
+bool offer_loop(const Grid& g, const Loop& loop, Sink& sink) {
+  const auto ab = static_cast<DigitSet>((1U << loop.a) | (1U << loop.b));
+  CellSet extras;
+  DigitSet extra_digits = 0;
+  bool one_extra_each = true;
+  for (int k = 0; k < loop.length; ++k) {
+    const int cell = loop.cells[k];
+    const auto more = static_cast<DigitSet>(g.candidates[cell] & ~ab);
+    if (more == 0) continue;
+    add(extras, cell);
+    extra_digits |= more;
+    one_extra_each = one_extra_each && digit_count(more) == 1;
+  }
+  Step step;
+  step.digits = ab;
+  step.cells = loop.set;
+  if (count(extras) == 1) {
+    step.removed[first(extras)] = ab;
+    step.rating = loop_rating(loop.length);
+    return sink.offer(step);
+  }
+  if (!one_extra_each || digit_count(extra_digits) != 1) return false;
+  CellSet seen = {~std::uint64_t{0}, ~std::uint64_t{0}};
+  for (CellSet rest = extras; !empty(rest);) {
+    seen = seen & geometry().peers[take_first(rest)];
+  }
+  seen = minus(seen, loop.set);
+  bool removes = false;
+  while (!empty(seen)) {
+    const int cell = take_first(seen);
+    if ((g.candidates[cell] & extra_digits) != 0) {
+      step.removed[cell] = extra_digits;
+      removes = true;
+    }
+  }
+  step.rating = loop_rating(loop.length) + 1;
+  return removes && sink.offer(step);
+}
+
+// Extends the loop from its last cell along a row (`by_row`) or a column;
+// closes it when the last cell meets the first along the other kind.
+bool extend(const Grid& g, const CellSet& carriers, Loop& loop, bool by_row,
+            Sink& sink) {
+  const int last = loop.cells[loop.length - 1];
+  const int start = loop.cells[0];
+  if (loop.length >= 6 && loop.length % 2 == 0 &&
+      (by_row ? row_of(last) == row_of(start)
+              : column_of(last) == column_of(start)) &&
+      boxes_hold_pairs(loop) && offer_loop(g, loop, sink)) {
+    return true;
+  }
+  if (loop.length == kMaxLoop) return false;
+  const int unit =
+      by_row ? kRowUnit + row_of(last) : kColumnUnit + column_of(last);
+  CellSet next = minus(geometry().unit_set[unit] & carriers, loop.set);
+  while (!empty(next) && loop.budget > 0) {
+    const int cell = take_first(next);
+    // Each loop is found from its lowest cell.
+    if (cell < start || !may_take(g, loop, cell)) continue;
+    --loop.budget;
+    loop.cells[loop.length++] = cell;
+    add(loop.set, cell);
+    take(g, loop, cell, 1);
+    const bool done = extend(g, carriers, loop, !by_row, sink);
+    take(g, loop, cell, -1);
+    remove(loop.set, cell);
+    --loop.length;
+    if (done) return true;
+  }
+  return false;
+}
+
+bool loops_of(const Grid& g, int a, int b, Sink& sink) {
+  CellSet carriers = positions(g, a) & positions(g, b);
+  if (count(carriers) < 6) return false;
+  int budget = kBudget;
+  for (CellSet rest = carriers; !empty(rest) && budget > 0;) {
+    Loop loop;
+    loop.a = a;
+    loop.b = b;
+    loop.budget = budget;
+    loop.cells[0] = take_first(rest);
+    loop.length = 1;
+    add(loop.set, loop.cells[0]);
+    take(g, loop, loop.cells[0], 1);
+    if (extend(g, carriers, loop, true, sink)) return true;
+    budget = loop.budget;
+  }
+  return false;
+}
+
+}  // namespace
+
+void find_unique_loop(const Grid& g, Sink& sink) {
+  for (int a = 1; a <= 9; ++a) {
+    for (int b = a + 1; b <= 9; ++b) {
+      if (loops_of(g, a, b, sink)) return;
+    }
+  }
+}
+
+}  // namespace logic

@@ -1,0 +1,184 @@
+#include "logic/notation.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "logic/ladder.h"
+
+namespace logic {
+
+void append(Text& t, const char* s) {
+  append_format(t, "%s", s);
+}
+
+void append_format(Text& t, const char* format, ...) {
+  if (t.length + 1 >= t.size) return;
+  va_list args;
+  va_start(args, format);
+  const int n =
+      std::vsnprintf(t.data + t.length, t.size - t.length, format, args);
+  va_end(args);
+  if (n > 0) {
+    t.length += static_cast<std::size_t>(n);
+    if (t.length >= t.size) t.length = t.size - 1;
+  }
+}
+
+void append_unit(Text& t, int unit) {
+  const char kind = unit < kColumnUnit ? 'r' : unit < kBoxUnit ? 'c' : 'b';
+  append_format(t, "%c%d", kind, unit % 9 + 1);
+}
+
+namespace {
+
+// The cells of `cells` in row `r` (or column, with `by_rows` false), as
+// "r4c15" ("r46c9" for a column): one line of a group.
+void append_line(Text& t, unsigned lines, unsigned cross, bool by_rows) {
+  append(t, by_rows ? "r" : "");
+  if (!by_rows) append(t, "r");
+  const unsigned first_set = by_rows ? lines : cross;
+  const unsigned second_set = by_rows ? cross : lines;
+  for (int k = 0; k < 9; ++k) {
+    if ((first_set >> k) & 1U) append_format(t, "%d", k + 1);
+  }
+  append(t, "c");
+  for (int k = 0; k < 9; ++k) {
+    if ((second_set >> k) & 1U) append_format(t, "%d", k + 1);
+  }
+}
+
+}  // namespace
+
+void append_cells(Text& t, const CellSet& cells) {
+  // Rows that hold the same columns are written together (r46c9); so are
+  // the groups that cannot merge further, one after the other.
+  unsigned columns_of_row[9]{};
+  for (int cell = 0; cell < 81; ++cell) {
+    if (has(cells, cell)) columns_of_row[row_of(cell)] |= 1U << column_of(cell);
+  }
+  unsigned done = 0;
+  bool first_group = true;
+  for (int r = 0; r < 9; ++r) {
+    if (columns_of_row[r] == 0 || ((done >> r) & 1U)) continue;
+    unsigned rows = 0;
+    for (int other = r; other < 9; ++other) {
+      if (columns_of_row[other] == columns_of_row[r]) rows |= 1U << other;
+    }
+    done |= rows;
+    if (!first_group) append(t, ",");
+    first_group = false;
+    append_line(t, rows, columns_of_row[r], true);
+  }
+}
+
+void append_digits(Text& t, DigitSet digits) {
+  bool first_digit = true;
+  for (DigitSet rest = digits; rest != 0; rest &= rest - 1) {
+    append_format(t, first_digit ? "%d" : ",%d", lowest_digit(rest));
+    first_digit = false;
+  }
+}
+
+void append_result(Text& t, const Step& step) {
+  if (step.cell >= 0) {
+    append_format(t, "r%dc%d=%d", row_of(step.cell) + 1,
+                  column_of(step.cell) + 1, step.digit);
+    return;
+  }
+  bool first_digit = true;
+  for (int d = 1; d <= 9; ++d) {
+    CellSet cells;
+    for (int cell = 0; cell < 81; ++cell) {
+      if ((step.removed[cell] >> d) & 1U) add(cells, cell);
+    }
+    if (empty(cells)) continue;
+    if (!first_digit) append(t, ", ");
+    first_digit = false;
+    append_cells(t, cells);
+    append_format(t, "<>%d", d);
+  }
+}
+
+namespace {}  // namespace
+
+void append_units(Text& t, std::uint32_t units) {
+  bool first_unit = true;
+  for (int u = 0; u < 27; ++u) {
+    if (!((units >> u) & 1U)) continue;
+    if (!first_unit) append(t, ",");
+    first_unit = false;
+    append_unit(t, u);
+  }
+}
+
+namespace {
+
+void append_chain(Text& t, const Step& step) {
+  // A chain of one branch is written link by link; the assumptions of a
+  // chain of many are written side by side, with the nodes they take.
+  const bool branches = step.nodes != 0;
+  for (int k = 0; k < step.chain_length; ++k) {
+    const Node& node = step.chain[k];
+    append_format(t, "%sr%dc%d%s%d",
+                  k == 0     ? ""
+                  : branches ? " | "
+                             : " -> ",
+                  row_of(node.cell) + 1, column_of(node.cell) + 1,
+                  node.on ? "=" : "<>", node.digit);
+  }
+  if (branches) append_format(t, " (%d nodes)", step.nodes);
+}
+
+// What makes the step, between the technique's name and "=>".
+void append_cause(Text& t, const Technique& tech, const Step& step) {
+  switch (tech.kind) {
+  case Kind::kFullHouse:
+    append_unit(t, step.single_unit);
+    break;
+  case Kind::kNakedSingle:
+    append_cells(t, step.cells);
+    break;
+  case Kind::kHiddenSingle:
+  case Kind::kLocked:
+    append_digits(t, step.digits);
+    append(t, " in ");
+    append_units(t, step.units);
+    break;
+  case Kind::kChain:
+    append_chain(t, step);
+    break;
+  default:
+    append_digits(t, step.digits);
+    append(t, " in ");
+    append_cells(t, step.cells);
+    break;
+  }
+}
+
+}  // namespace
+
+void write_step(Text& t, const Step& step) {
+  int size = 0;
+  const Technique& tech = ladder(size)[step.technique];
+  if (tech.kind == Kind::kHiddenSingle) {
+    append(t, "Hidden Single");
+    append(t, step.single_unit >= kBoxUnit      ? " (box)"
+              : step.single_unit >= kColumnUnit ? " (column)"
+                                                : " (row)");
+  } else {
+    append(t, tech.name);
+  }
+  append(t, ": ");
+  append_cause(t, tech, step);
+  if (tech.kind == Kind::kDirect) {
+    Step pattern = step;
+    pattern.cell = -1;
+    append(t, " (");
+    append_result(t, pattern);
+    append(t, ")");
+  }
+  append(t, " => ");
+  append_result(t, step);
+}
+
+}  // namespace logic

@@ -1,0 +1,46 @@
+// Steps written as people read them: cells as r4c7 (several as r46c9 or
+// r4c15), units as r4, c7, b6, a placement r4c7=8, eliminations r46c9<>8;
+// a step as its technique, what makes it, "=>" and its result. And the same
+// step told in an Italian sentence.
+#ifndef VORTEL_LOGIC_NOTATION_H_
+#define VORTEL_LOGIC_NOTATION_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "logic/grid.h"
+#include "logic/step.h"
+
+namespace logic {
+
+/// A text being written into a fixed buffer; what does not fit is cut.
+struct Text {
+  char* data;
+  std::size_t size;
+  std::size_t length = 0;
+};
+
+void append(Text& t, const char* s);
+void append_format(Text& t, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+/// A unit's name: r4, c7 or b6.
+void append_unit(Text& t, int unit);
+/// A set of cells, grouped by rows or columns: r46c9, r4c15, r1c1,r5c7.
+void append_cells(Text& t, const CellSet& cells);
+/// Unit names as r4,b6 (bit u of `units` for unit u).
+void append_units(Text& t, std::uint32_t units);
+/// Digits as 2,7.
+void append_digits(Text& t, DigitSet digits);
+/// The step's result: r4c7=8, or r46c9<>8, r5c1<>3.
+void append_result(Text& t, const Step& step);
+
+/// "Locked Candidates (pointing): 8 in b3 => r46c9<>8".
+void write_step(Text& t, const Step& step);
+
+/// The step in an Italian sentence for a person.
+void write_sentence(Text& t, const Step& step);
+
+}  // namespace logic
+
+#endif  // VORTEL_LOGIC_NOTATION_H_

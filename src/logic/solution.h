@@ -1,0 +1,22 @@
+// The puzzle's solutions, from the engine: whether it has none, one or more,
+// and the one it has.
+#ifndef VORTEL_LOGIC_SOLUTION_H_
+#define VORTEL_LOGIC_SOLUTION_H_
+
+#include "logic/grid.h"
+
+namespace logic {
+
+enum class Solutions { kNone, kOne, kMany };
+
+/// The cells of the first pair of givens that repeat a digit in a unit, or
+/// false when there is none.
+bool find_repeat(const Digits& puzzle, int& a, int& b);
+
+/// How many solutions the puzzle has (none, one, more), and the solution
+/// when it has one. Givens that repeat a digit have none.
+Solutions solve(const Digits& puzzle, Digits& solution);
+
+}  // namespace logic
+
+#endif  // VORTEL_LOGIC_SOLUTION_H_

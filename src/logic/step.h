@@ -1,0 +1,81 @@
+// A step of the solving path: what a technique found, what it places or
+// eliminates, and what it is made of (for the notation).
+//
+// Ratings are kept in tenths (2.6 is 26), so that they compare exactly.
+#ifndef VORTEL_LOGIC_STEP_H_
+#define VORTEL_LOGIC_STEP_H_
+
+#include <array>
+#include <cstdint>
+
+#include "logic/grid.h"
+
+namespace logic {
+
+/// A chain's node: a candidate (cell, digit) taken as true ("on") or false.
+struct Node {
+  std::uint8_t cell = 0;
+  std::uint8_t digit = 0;
+  bool on = false;
+};
+
+inline constexpr int kMaxChain = 64;
+
+struct Step {
+  int technique = -1;  // the ladder's row that found it
+  int rating = 0;      // tenths
+  // A placement (cell = -1: none), and eliminations: the digits removed
+  // from each cell (a direct form has both).
+  int cell = -1;
+  int digit = 0;
+  DigitSet removed[81]{};
+  // What the step is made of, for the notation: the pattern's digits, its
+  // cells, the units it lives in (bit u), and for a direct form the unit of
+  // the single it leads to.
+  DigitSet digits = 0;
+  CellSet cells;
+  std::uint32_t units = 0;
+  int single_unit = -1;
+  // A chain, from its start to the end that makes the deduction; for the
+  // forcing chains of many branches, their assumptions. `nodes`: the size
+  // the chain is rated by.
+  int chain_length = 0;
+  int nodes = 0;
+  Node chain[kMaxChain]{};
+};
+
+/// Whether the step eliminates anything.
+bool eliminates(const Step& step);
+
+/// Applies a step to the grid: its placement and its eliminations.
+void apply(Grid& g, const Step& step);
+
+/// Where a technique hands the steps it finds. The ladder wants the easiest
+/// step of all: the sink keeps the lowest rated one offered (the first of
+/// equal ones), and `offer` answers true when the technique may stop,
+/// because nothing it could still find would rate lower.
+struct Sink {
+  Step best;
+  bool found = false;
+  int technique = -1;        // stamped on the steps offered
+  int floor = 0;             // the lowest rating the technique running can give
+  bool collect_all = false;  // listing every step: never stop early
+  int offered = 0;
+
+  bool offer(Step& step) {
+    step.technique = technique;
+    ++offered;
+    if (!found || step.rating < best.rating) {
+      best = step;
+      found = true;
+    }
+    return !collect_all && best.rating <= floor;
+  }
+};
+
+/// A technique: looks at the grid and offers the steps it finds.
+using Finder = void (*)(const Grid& g, Sink& sink);
+
+}  // namespace logic
+
+#endif  // VORTEL_LOGIC_STEP_H_

@@ -1,0 +1,61 @@
+// Every technique of the ladder: each looks at a grid and offers the steps
+// it finds to the sink (step.h). ladder.cpp orders them, with their
+// ratings; a new technique is one function here and one line there.
+#ifndef VORTEL_LOGIC_TECHNIQUES_H_
+#define VORTEL_LOGIC_TECHNIQUES_H_
+
+#include "logic/grid.h"
+#include "logic/step.h"
+
+namespace logic {
+
+// singles.cpp
+void find_full_house(const Grid& g, Sink& sink);
+void find_hidden_single_box(const Grid& g, Sink& sink);
+void find_hidden_single_line(const Grid& g, Sink& sink);
+void find_direct_pointing(const Grid& g, Sink& sink);
+void find_direct_claiming(const Grid& g, Sink& sink);
+void find_direct_hidden_pair(const Grid& g, Sink& sink);
+void find_naked_single(const Grid& g, Sink& sink);
+void find_direct_hidden_triple(const Grid& g, Sink& sink);
+// intersections.cpp
+void find_pointing(const Grid& g, Sink& sink);
+void find_claiming(const Grid& g, Sink& sink);
+// subsets.cpp
+void find_naked_pair(const Grid& g, Sink& sink);
+void find_naked_triple(const Grid& g, Sink& sink);
+void find_naked_quad(const Grid& g, Sink& sink);
+void find_hidden_pair(const Grid& g, Sink& sink);
+void find_hidden_triple(const Grid& g, Sink& sink);
+void find_hidden_quad(const Grid& g, Sink& sink);
+// fish.cpp
+void find_x_wing(const Grid& g, Sink& sink);
+void find_swordfish(const Grid& g, Sink& sink);
+void find_jellyfish(const Grid& g, Sink& sink);
+// wings.cpp
+void find_xy_wing(const Grid& g, Sink& sink);
+void find_xyz_wing(const Grid& g, Sink& sink);
+// uniqueness.cpp
+void find_unique_rectangle(const Grid& g, Sink& sink);
+void find_bug(const Grid& g, Sink& sink);
+// loops.cpp
+void find_unique_loop(const Grid& g, Sink& sink);
+// exclusion.cpp
+void find_aligned_pair_exclusion(const Grid& g, Sink& sink);
+// chains.cpp
+void find_x_cycle(const Grid& g, Sink& sink);
+void find_x_chain(const Grid& g, Sink& sink);
+void find_y_cycle(const Grid& g, Sink& sink);
+void find_cycle(const Grid& g, Sink& sink);
+void find_forcing_chain(const Grid& g, Sink& sink);
+// forcing.cpp
+void find_nishio(const Grid& g, Sink& sink);
+void find_multiple_chain(const Grid& g, Sink& sink);
+void find_dynamic_chain(const Grid& g, Sink& sink);
+/// What a chain of `nodes` nodes adds to its technique's base rating, in
+/// tenths.
+int length_modifier(int nodes);
+
+}  // namespace logic
+
+#endif  // VORTEL_LOGIC_TECHNIQUES_H_

@@ -1,0 +1,251 @@
+// Techniques that assume the puzzle has one solution: a pattern that would
+// let two digits swap places (a "deadly pattern") cannot be the end state.
+//
+// Unique rectangle: four open cells at the corners of two rows and two
+// columns, in two boxes, all carrying digits a and b. Were they left with
+// a and b only, a and b could trade places in a second solution. Type 1
+// (4.5): three corners hold just ab, so the fourth is not a or b. Type 2
+// (4.6): two corners hold just ab, the other two abc with the same c, so
+// one of those holds c: it goes from their common peers. Type 4 (4.6): two
+// corners hold just ab and in a unit of the other two, a has no other
+// place: one of them is a, the other cannot be b (4.5). Type 3: the other
+// two, sharing a unit, hold one of their extra digits; taken as one cell of
+// those digits, they make a naked set with m more cells of the unit, whose
+// digits go from the unit's other cells (4.5 + 0.1 m).
+//
+// BUG (bivalue universal grave): every open cell with two digits and every
+// digit twice in each unit would have two solutions. One cell with three
+// digits (5.6): its digit that stands three times in its units is the
+// one it holds. Several cells with three digits sharing the extra digit
+// (5.7): one of them holds it, so it goes from their common peers.
+#include "logic/techniques.h"
+
+namespace logic {
+
+namespace {
+
+constexpr int kType1 = 45;
+constexpr int kType2 = 46;
+constexpr int kType3 = 45;  // plus 0.1 a cell of the naked set
+constexpr int kType4 = 45;
+
+struct Rectangle {
+  int corner[4]{};  // r1c1, r1c2, r2c1, r2c2
+  int a = 0;
+  int b = 0;
+};
+
+bool offer_rectangle(const Rectangle& r, Step& step, int rating, Sink& sink) {
+  step.rating = rating;
+  step.digits = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+  for (const int cell : r.corner) add(step.cells, cell);
+  return sink.offer(step);
+}
+
+bool type_2(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
+  const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+  const DigitSet c1 = g.candidates[e1];
+  if (c1 != g.candidates[e2] || digit_count(c1) != 3) return false;
+  const DigitSet c = static_cast<DigitSet>(c1 & ~ab);
+  CellSet seen = geometry().peers[e1] & geometry().peers[e2];
+  Step step;
+  bool removes = false;
+  while (!empty(seen)) {
+    const int cell = take_first(seen);
+    if ((g.candidates[cell] & c) != 0) {
+      step.removed[cell] = c;
+      removes = true;
+    }
+  }
+  return removes && offer_rectangle(r, step, kType2, sink);
+}
+
+bool type_4(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
+  const Geometry& geo = geometry();
+  for (int k = 0; k < 3; ++k) {
+    const int u = geo.cell_units[e1][k];
+    if (!has(geo.unit_set[u], e2)) continue;
+    for (const int locked : {r.a, r.b}) {
+      const int other = locked == r.a ? r.b : r.a;
+      if (count(positions(g, u, locked)) != 2) continue;
+      Step step;
+      step.removed[e1] = static_cast<DigitSet>(1U << other);
+      step.removed[e2] = step.removed[e1];
+      if (offer_rectangle(r, step, kType4, sink)) return true;
+    }
+  }
+  return false;
+}
+
+// Type 3 in unit u: the extra digits of e1 and e2 as one more cell of a
+// naked set with other open cells of u.
+bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
+               Sink& sink) {
+  const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+  const DigitSet extra =
+      static_cast<DigitSet>((g.candidates[e1] | g.candidates[e2]) & ~ab);
+  int others[9];
+  int n = 0;
+  for (const int cell : geometry().unit_cells[u]) {
+    if (cell != e1 && cell != e2 && g.candidates[cell] != 0) {
+      others[n++] = cell;
+    }
+  }
+  for (unsigned chosen = 1; chosen < (1U << n); ++chosen) {
+    const int m = bits(chosen);
+    if (m > 3) continue;
+    DigitSet digits = extra;
+    for (int k = 0; k < n; ++k) {
+      if ((chosen >> k) & 1U) digits |= g.candidates[others[k]];
+    }
+    if (digit_count(digits) != m + 1) continue;
+    Step step;
+    bool removes = false;
+    for (int k = 0; k < n; ++k) {
+      if ((chosen >> k) & 1U) continue;
+      step.removed[others[k]] = g.candidates[others[k]] & digits;
+      removes = removes || step.removed[others[k]] != 0;
+    }
+    if (removes && offer_rectangle(r, step, kType3 + m, sink)) return true;
+  }
+  return false;
+}
+
+bool type_3(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
+  const Geometry& geo = geometry();
+  for (const int u : geo.cell_units[e1]) {
+    if (has(geo.unit_set[u], e2) && type_3_in(g, r, e1, e2, u, sink)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool rectangle(const Grid& g, Rectangle& r, Sink& sink) {
+  const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+  int extra[4]{};
+  int extras = 0;
+  for (const int cell : r.corner) {
+    if (g.candidates[cell] != ab) extra[extras++] = cell;
+  }
+  if (extras == 1) {
+    Step step;
+    step.removed[extra[0]] = ab;
+    return offer_rectangle(r, step, kType1, sink);
+  }
+  if (extras != 2) return false;
+  return type_4(g, r, extra[0], extra[1], sink) ||
+         type_2(g, r, extra[0], extra[1], sink) ||
+         type_3(g, r, extra[0], extra[1], sink);
+}
+
+bool rectangles_at(const Grid& g, int r1, int r2, int c1, int c2, Sink& sink) {
+  Rectangle r{{9 * r1 + c1, 9 * r1 + c2, 9 * r2 + c1, 9 * r2 + c2}, 0, 0};
+  DigitSet common = kAllDigits;
+  for (const int cell : r.corner) common &= g.candidates[cell];
+  if (digit_count(common) < 2) return false;
+  for (DigitSet x = common; x != 0; x &= x - 1) {
+    for (DigitSet y = x & (x - 1); y != 0; y &= y - 1) {
+      r.a = lowest_digit(x);
+      r.b = lowest_digit(y);
+      if (rectangle(g, r, sink)) return true;
+    }
+  }
+  return false;
+}
+
+// Whether the grid, without the digits `without` of each cell, is a BUG:
+// every open cell with two digits, every digit twice or not at all in each
+// unit.
+bool is_grave(const Grid& g, const DigitSet (&without)[81]) {
+  const Geometry& geo = geometry();
+  for (int cell = 0; cell < 81; ++cell) {
+    if (g.digit[cell] == 0 && digit_count(static_cast<DigitSet>(
+                                  g.candidates[cell] & ~without[cell])) != 2) {
+      return false;
+    }
+  }
+  for (int u = 0; u < 27; ++u) {
+    int seen[10]{};
+    for (const int cell : geo.unit_cells[u]) {
+      const DigitSet left =
+          static_cast<DigitSet>(g.candidates[cell] & ~without[cell]);
+      for (DigitSet rest = left; rest != 0; rest &= rest - 1) {
+        ++seen[lowest_digit(rest)];
+      }
+    }
+    for (int d = 1; d <= 9; ++d) {
+      if (seen[d] != 0 && seen[d] != 2) return false;
+    }
+  }
+  return true;
+}
+
+// The BUG with extra digit d in every cell of `extra` (open cells with three
+// digits): one cell places d, several eliminate it from their common peers.
+bool grave_with(const Grid& g, const CellSet& extra, int d, Sink& sink) {
+  DigitSet without[81]{};
+  CellSet seen = {~std::uint64_t{0}, ~std::uint64_t{0}};
+  for (CellSet rest = extra; !empty(rest);) {
+    const int cell = take_first(rest);
+    if (!((g.candidates[cell] >> d) & 1U)) return false;
+    without[cell] = static_cast<DigitSet>(1U << d);
+    seen = seen & geometry().peers[cell];
+  }
+  if (!is_grave(g, without)) return false;
+  Step step;
+  step.digits = static_cast<DigitSet>(1U << d);
+  step.cells = extra;
+  if (count(extra) == 1) {
+    step.rating = 56;
+    step.cell = first(extra);
+    step.digit = d;
+    return sink.offer(step);
+  }
+  bool removes = false;
+  while (!empty(seen)) {
+    const int cell = take_first(seen);
+    if ((g.candidates[cell] >> d) & 1U) {
+      step.removed[cell] = static_cast<DigitSet>(1U << d);
+      removes = true;
+    }
+  }
+  step.rating = 57;
+  return removes && sink.offer(step);
+}
+
+}  // namespace
+
+void find_bug(const Grid& g, Sink& sink) {
+  CellSet extra;
+  DigitSet shared = kAllDigits;
+  for (int cell = 0; cell < 81; ++cell) {
+    const int n = digit_count(g.candidates[cell]);
+    if (n == 2 || g.digit[cell] != 0) continue;
+    if (n != 3) return;
+    add(extra, cell);
+    shared &= g.candidates[cell];
+  }
+  if (empty(extra)) return;
+  for (DigitSet rest = shared; rest != 0; rest &= rest - 1) {
+    if (grave_with(g, extra, lowest_digit(rest), sink)) return;
+  }
+}
+
+void find_unique_rectangle(const Grid& g, Sink& sink) {
+  for (int r1 = 0; r1 < 9; ++r1) {
+    for (int r2 = r1 + 1; r2 < 9; ++r2) {
+      const bool same_band = r1 / 3 == r2 / 3;
+      for (int c1 = 0; c1 < 9; ++c1) {
+        for (int c2 = c1 + 1; c2 < 9; ++c2) {
+          // Two boxes exactly: rows in one band or columns in one stack,
+          // not both.
+          if (same_band == (c1 / 3 == c2 / 3)) continue;
+          if (rectangles_at(g, r1, r2, c1, c2, sink)) return;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace logic

@@ -1,0 +1,29 @@
+// A step told to a person (--passi) and the hint (--suggerimento): the first
+// step from a puzzle or a partly filled grid, after any digit that
+// contradicts the solution.
+#ifndef VORTEL_VALUTA_HINT_H_
+#define VORTEL_VALUTA_HINT_H_
+
+#include "logic/notation.h"
+#include "logic/solution.h"
+#include "valuta/options.h"
+
+namespace valuta {
+
+/// One line for the step numbered `n`: its rating, its notation and its
+/// Italian sentence (a JSON object with `json`).
+void append_step(logic::Text& t, const logic::Step& step, int n, bool json);
+
+/// The hint for a grid: the error to fix, or the first step. Returns kExitOk
+/// when a step was given, kExitUnrated otherwise.
+int hint(const logic::Digits& grid, const Options& options, logic::Text& t);
+
+/// The filled cells whose digit, taken away, leaves a grid with one
+/// solution (or, when no cell does, with several): where the error of a
+/// grid without any solution lies. Returns how many (bit i of `cells` for
+/// cell i).
+int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells);
+
+}  // namespace valuta
+
+#endif  // VORTEL_VALUTA_HINT_H_

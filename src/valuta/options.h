@@ -1,0 +1,42 @@
+// vortel-valuta's command line.
+#ifndef VORTEL_VALUTA_OPTIONS_H_
+#define VORTEL_VALUTA_OPTIONS_H_
+
+#include "logic/ladder.h"
+
+namespace valuta {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 1;    // bad command line, input refused
+inline constexpr int kExitFile = 2;     // a file unreadable, a failed write
+inline constexpr int kExitUnrated = 3;  // a puzzle without one solution
+
+enum class Mode { kRate, kSteps, kHint };
+
+struct Options {
+  Mode mode = Mode::kRate;
+  bool json = false;
+  logic::TechniqueMask allowed = logic::kAllTechniques;
+  int limit = 0;    // --fino, in tenths (0: none)
+  int threads = 1;  // -j
+  bool help = false;
+  bool version = false;
+  const char* const* files = nullptr;  // the input files ("-": stdin)
+  int file_count = 0;
+};
+
+/// Parses the arguments; false, with the reason printed to standard error,
+/// when they are not valid.
+bool parse_options(int argc, const char* const* argv, Options& options);
+
+/// Parses a technique list: names (or "unicita") allowed, or "-name"
+/// denied; with any name allowed, only the names given are. False when a
+/// name is unknown.
+bool parse_techniques(const char* list, logic::TechniqueMask& mask);
+
+/// Parses a rating such as 6.2 into tenths; false when it is not one.
+bool parse_rating(const char* text, int& tenths);
+
+}  // namespace valuta
+
+#endif  // VORTEL_VALUTA_OPTIONS_H_

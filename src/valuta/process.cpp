@@ -1,0 +1,182 @@
+#include "valuta/process.h"
+
+#include "logic/ladder.h"
+#include "valuta/hint.h"
+
+namespace valuta {
+
+namespace {
+
+using logic::append;
+using logic::append_format;
+using logic::Outcome;
+using logic::Rating;
+using logic::Text;
+
+void append_tenths(Text& t, int tenths) {
+  append_format(t, "%d.%d", tenths / 10, tenths % 10);
+}
+
+// The highest rating that the path is known to be above when it stopped:
+// the limit given, or, when no technique applied, the highest rating met,
+// and at least the top of the techniques built without gaps when all of
+// those were allowed (each of them was tried and none applied).
+int bound_of(const Rating& r, const Options& options) {
+  if (r.outcome == Outcome::kStopped) return options.limit;
+  int size = 0;
+  const logic::Technique* table = logic::ladder(size);
+  int built = 0;
+  for (int t = 0; t < size; ++t) {
+    if (!((options.allowed >> t) & 1U)) break;
+    built = table[t].rating;
+  }
+  return r.er > built ? r.er : built;
+}
+
+const char* status_word(const Rating& r) {
+  if (r.unsound != 0) return "passo-errato";
+  switch (r.outcome) {
+  case Outcome::kSolved:
+    return "valutato";
+  case Outcome::kStuck:
+    return "oltre";
+  default:
+    return "oltre-limite";
+  }
+}
+
+void append_puzzle(Text& t, const logic::Digits& puzzle) {
+  char line[82];
+  for (int cell = 0; cell < 81; ++cell) {
+    line[cell] = puzzle.cell[cell] == 0
+                     ? '.'
+                     : static_cast<char>('0' + puzzle.cell[cell]);
+  }
+  line[81] = '\0';
+  append(t, line);
+}
+
+void append_counts(Text& t, const Rating& r, bool json) {
+  int size = 0;
+  const logic::Technique* table = logic::ladder(size);
+  bool first = true;
+  for (int s = 0; s < size; ++s) {
+    if (r.counts[s] == 0) continue;
+    append(t, first ? "" : (json ? "," : " "));
+    append(t, json ? "\"" : "");
+    append(t, table[s].slug);
+    append_format(t, json ? "\":%d" : ":%d", r.counts[s]);
+    first = false;
+  }
+}
+
+const char* hardest_name(const Rating& r) {
+  int size = 0;
+  return r.hardest >= 0 ? logic::ladder(size)[r.hardest].name : "-";
+}
+
+void append_line(Text& t, const logic::Digits& puzzle, const Rating& r,
+                 const Options& options) {
+  const int bound = bound_of(r, options);
+  if (!options.json) {
+    append_puzzle(t, puzzle);
+    append(t, "\t");
+    append_rating(t, r, bound);
+    append_format(t, "\t%s\t", hardest_name(r));
+    append_counts(t, r, false);
+    append_format(t, "\t%s\n", status_word(r));
+    return;
+  }
+  append(t, "{\"gioco\":\"");
+  append_puzzle(t, puzzle);
+  append(t, "\",\"valutazione\":\"");
+  append_rating(t, r, bound);
+  append(t, "\",\"er\":");
+  append_tenths(t, r.outcome == Outcome::kSolved ? r.er : bound);
+  append(t, ",\"ep\":");
+  append_tenths(t, r.ep != 0 ? r.ep : bound);
+  append(t, ",\"ed\":");
+  append_tenths(t, r.ed != 0 ? r.ed : bound);
+  append_format(t, ",\"oltre\":%s,\"tecnica\":\"%s\",\"passi\":{",
+                r.outcome == Outcome::kSolved ? "false" : "true",
+                hardest_name(r));
+  append_counts(t, r, true);
+  append_format(t, "},\"stato\":\"%s\"}\n", status_word(r));
+}
+
+void append_unrated(Text& t, const logic::Digits& puzzle, const char* status,
+                    bool json) {
+  if (json) {
+    append(t, "{\"gioco\":\"");
+    append_puzzle(t, puzzle);
+    append_format(t, "\",\"stato\":\"%s\"}\n", status);
+  } else {
+    append_puzzle(t, puzzle);
+    append_format(t, "\t-\t-\t-\t%s\n", status);
+  }
+}
+
+struct PathContext {
+  Text* out;
+  bool json;
+  int n;
+};
+
+void on_step(const logic::Grid& /*before*/, const logic::Step& step,
+             void* ctx) {
+  auto& path = *static_cast<PathContext*>(ctx);
+  append_step(*path.out, step, ++path.n, path.json);
+}
+
+}  // namespace
+
+void append_rating(Text& t, const Rating& r, int bound) {
+  if (r.outcome == Outcome::kSolved) {
+    append(t, "ED=");
+    append_tenths(t, r.er);
+  } else {
+    append(t, "ED>");
+    append_tenths(t, bound);
+  }
+  const int parts[2] = {r.ep, r.ed};
+  for (const int part : parts) {
+    append(t, part != 0 ? "/" : "/>");
+    append_tenths(t, part != 0 ? part : bound);
+  }
+}
+
+int process(const logic::Digits& puzzle, const Options& options, Text& out) {
+  if (options.mode == Mode::kHint) return hint(puzzle, options, out);
+  logic::Digits solution{};
+  const logic::Solutions solutions = logic::solve(puzzle, solution);
+  if (solutions != logic::Solutions::kOne) {
+    int a = 0;
+    int b = 0;
+    const char* status = logic::find_repeat(puzzle, a, b) ? "cifre-ripetute"
+                         : solutions == logic::Solutions::kNone
+                             ? "nessuna-soluzione"
+                             : "piu-soluzioni";
+    append_unrated(out, puzzle, status, options.json);
+    return kExitUnrated;
+  }
+  logic::RateOptions rate_options;
+  rate_options.allowed = options.allowed;
+  rate_options.limit = options.limit;
+  PathContext path{&out, options.json, 0};
+  if (options.mode == Mode::kSteps) {
+    if (!options.json) {
+      append(out, "Gioco: ");
+      append_puzzle(out, puzzle);
+      append(out, "\n");
+    }
+    rate_options.on_step = on_step;
+    rate_options.context = &path;
+  }
+  const Rating r =
+      logic::rate(logic::make_grid(puzzle), solution, rate_options);
+  append_line(out, puzzle, r, options);
+  if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
+  return r.unsound != 0 ? kExitUnrated : kExitOk;
+}
+
+}  // namespace valuta

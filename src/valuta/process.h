@@ -1,0 +1,30 @@
+// One puzzle, start to end: its solutions, its rating, path or hint, and
+// the text that reports them. Pure (no output, no globals), so that any
+// number of puzzles can be processed at once and their texts written in
+// input order.
+#ifndef VORTEL_VALUTA_PROCESS_H_
+#define VORTEL_VALUTA_PROCESS_H_
+
+#include "logic/notation.h"
+#include "logic/solution.h"
+#include "valuta/options.h"
+
+namespace valuta {
+
+/// The room a puzzle's text may need: a whole path told step by step.
+inline constexpr std::size_t kMaxText = 1 << 16;
+
+/// Processes the puzzle as the options ask and appends its report to `out`.
+/// Returns kExitOk, or kExitUnrated when the puzzle could not be rated (no
+/// solution, more than one, a wrong digit) or has a step that disagrees
+/// with its solution.
+int process(const logic::Digits& puzzle, const Options& options,
+            logic::Text& out);
+
+/// The rating as people write it: ED=2.6/1.5/1.5, or ED>6.2/1.2/1.2 when
+/// the path stopped above what was rated (`bound` in tenths).
+void append_rating(logic::Text& t, const logic::Rating& r, int bound);
+
+}  // namespace valuta
+
+#endif  // VORTEL_VALUTA_PROCESS_H_

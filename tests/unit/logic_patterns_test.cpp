@@ -1,0 +1,135 @@
+// The techniques on grids made for them: every cell open with every digit,
+// then a pattern carved out by removing candidates. What must fire, with
+// its exact step, and the near misses that must not.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "logic/ladder.h"
+#include "logic/notation.h"
+#include "logic/techniques.h"
+
+namespace {
+
+using logic::Grid;
+using logic::Sink;
+using logic::Step;
+
+Grid open_grid() {
+  Grid g;
+  for (auto& c : g.candidates) c = logic::kAllDigits;
+  return g;
+}
+
+// Removes digit d from row r outside the columns in `keep` (a 9-bit set).
+void keep_in_row(Grid& g, int d, int r, unsigned keep) {
+  for (int c = 0; c < 9; ++c) {
+    if (!((keep >> c) & 1U)) g.candidates[9 * r + c] &= ~(1U << d);
+  }
+}
+
+std::string easiest(const Grid& g) {
+  Step step;
+  if (!logic::next_step(g, logic::kAllTechniques, step)) return "none";
+  char buffer[2048];
+  logic::Text t{buffer, sizeof buffer};
+  logic::write_step(t, step);
+  return std::string(buffer, t.length);
+}
+
+bool fires(logic::Finder find, const Grid& g) {
+  Sink sink;
+  find(g, sink);
+  return sink.found;
+}
+
+TEST(LadderPatternTest, NothingFiresOnTheOpenGrid) {
+  EXPECT_EQ(easiest(open_grid()), "none");
+}
+
+TEST(LadderPatternTest, Jellyfish) {
+  Grid g = open_grid();
+  for (const int r : {0, 2, 4, 6}) keep_in_row(g, 5, r, 0x55);  // c1357
+  EXPECT_EQ(easiest(g), "Jellyfish: 5 in r1357c1357 => r24689c1357<>5");
+  // A fifth column in one of the rows: no fish of any size.
+  g.candidates[1] |= 1U << 5;
+  EXPECT_FALSE(fires(logic::find_jellyfish, g));
+  EXPECT_FALSE(fires(logic::find_swordfish, g));
+}
+
+TEST(LadderPatternTest, HiddenQuad) {
+  Grid g = open_grid();
+  for (int d = 1; d <= 4; ++d) keep_in_row(g, d, 0, 0x0F);  // c1234
+  EXPECT_EQ(easiest(g),
+            "Hidden Quad: 1,2,3,4 in r1c1234 => r1c1234<>5, r1c1234<>6, "
+            "r1c1234<>7, r1c1234<>8, r1c1234<>9");
+  // Three of the digits only: no quad.
+  g = open_grid();
+  for (int d = 1; d <= 3; ++d) keep_in_row(g, d, 0, 0x0F);
+  EXPECT_FALSE(fires(logic::find_hidden_quad, g));
+}
+
+TEST(LadderPatternTest, DirectPointingLooksForItsSingleInBoxesOnly) {
+  // 1 of b1 on row 1; column 4 has its 1 in r1c4 and r5c4 only. Pointing
+  // takes r1c4: column 4's single r5c4 is not the box single a direct
+  // pointing needs, so the easiest step is the plain pointing.
+  Grid g = open_grid();
+  for (const int cell : {9, 10, 11, 18, 19, 20}) g.candidates[cell] &= ~2U;
+  for (int r = 1; r < 9; ++r) {
+    if (r != 4) g.candidates[9 * r + 3] &= ~2U;
+  }
+  EXPECT_FALSE(fires(logic::find_direct_pointing, g));
+  EXPECT_EQ(easiest(g),
+            "Locked Candidates (pointing): 1 in b1 => r1c456789<>1");
+  // With box 2's 1 left in row 1 and r2c4 alone, the same pointing leaves
+  // a box single: direct.
+  for (const int cell : {12, 13, 14, 21, 22, 23}) g.candidates[cell] &= ~2U;
+  g.candidates[12] |= 2U;
+  EXPECT_TRUE(fires(logic::find_direct_pointing, g));
+}
+
+TEST(LadderPatternTest, UniqueRectangleNeedsTwoBoxes) {
+  Grid g = open_grid();
+  // r1c1, r1c2, r4c1 hold 1,2; r4c2 holds 1,2,3: type 1 in boxes 1 and 4.
+  for (const int cell : {0, 1, 27}) g.candidates[cell] = 0x6;
+  g.candidates[28] = 0xE;
+  Sink sink;
+  logic::find_unique_rectangle(g, sink);
+  ASSERT_TRUE(sink.found);
+  EXPECT_EQ(sink.best.removed[28], 0x6);
+  EXPECT_EQ(sink.best.rating, 45);
+  // The same corners spread over four boxes: r1c1, r1c4, r4c1, r4c4.
+  Grid four = open_grid();
+  for (const int cell : {0, 3, 27}) four.candidates[cell] = 0x6;
+  four.candidates[30] = 0xE;
+  EXPECT_FALSE(fires(logic::find_unique_rectangle, four));
+}
+
+TEST(LadderPatternTest, XyWingNeedsThreeDigits) {
+  Grid g = open_grid();
+  g.candidates[0] = 0x6;   // r1c1 pivot 1,2
+  g.candidates[5] = 0xA;   // r1c6 1,3
+  g.candidates[18] = 0xC;  // r3c1 2,3
+  Sink sink;
+  logic::find_xy_wing(g, sink);
+  ASSERT_TRUE(sink.found);
+  // r3c1 and r1c6 both see r1c2, r1c3 (box and row) and r3c4..6 (row, box).
+  EXPECT_EQ(sink.best.removed[1], 0x8);
+  EXPECT_EQ(sink.best.removed[23], 0x8);
+  EXPECT_EQ(sink.best.removed[40], 0);
+  // The pincers sharing the pivot's digit 1 instead: no wing.
+  g.candidates[18] = 0xA;
+  EXPECT_FALSE(fires(logic::find_xy_wing, g));
+}
+
+TEST(LadderPatternTest, LengthModifierFollowsTheGeometricLadder) {
+  // Nodes less two against the thresholds 4, 6, 8, 12, 16, 24.
+  const int expected[][2] = {{6, 0},  {7, 1},  {8, 1},  {9, 2},
+                             {10, 2}, {11, 3}, {14, 3}, {15, 4},
+                             {18, 4}, {19, 5}, {26, 5}, {27, 6}};
+  for (const auto& [nodes, added] : expected) {
+    EXPECT_EQ(logic::length_modifier(nodes), added) << nodes;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// The ladder's techniques, one by one: a state of a real puzzle's path
+// where the technique is the easiest step, with the step expected to the
+// letter; and grids where it must not fire.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "logic/ladder.h"
+#include "logic/notation.h"
+#include "logic/solution.h"
+#include "logic/techniques.h"
+
+namespace {
+
+using logic::Grid;
+using logic::Step;
+
+logic::Digits digits_of(const char* text) {
+  logic::Digits p{};
+  for (int i = 0; i < 81; ++i) {
+    p.cell[i] = text[i] >= '1' && text[i] <= '9' ? text[i] - '0' : 0;
+  }
+  return p;
+}
+
+std::string text_of(const Step& step) {
+  char buffer[2048];
+  logic::Text t{buffer, sizeof buffer};
+  logic::write_step(t, step);
+  return std::string(buffer, t.length);
+}
+
+// The grid after the first `steps` steps of the puzzle's path.
+Grid after(const char* puzzle, int steps) {
+  Grid g = logic::make_grid(digits_of(puzzle));
+  for (int s = 0; s < steps; ++s) {
+    Step step;
+    EXPECT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
+    logic::apply(g, step);
+  }
+  return g;
+}
+
+int row_of_slug(const char* slug) {
+  int size = 0;
+  const logic::Technique* table = logic::ladder(size);
+  for (int t = 0; t < size; ++t) {
+    if (std::strcmp(table[t].slug, slug) == 0) return t;
+  }
+  return -1;
+}
+
+struct Example {
+  const char* slug;
+  const char* puzzle;
+  int steps;
+  const char* expected;
+};
+
+// Each technique the first time it is the easiest step on the path of a
+// puzzle of the 17-clue or top1465 sets.
+constexpr Example kExamples[] = {
+    {"full-house",
+     ".................1.....2.3......3.2...1.4......5....6..3......4.7..8...962...7...",
+     27, "Full House: c9 => r6c9=8"},
+    {"hidden-single-box",
+     ".................1.....2.3......3.2...1.4......5....6..3......4.7..8...962...7...",
+     7, "Hidden Single (box): 6 in b5 => r5c4=6"},
+    {"hidden-single-line",
+     ".................1.....2.3......3.2...1.4......5....6..3......4.7..8...962...7...",
+     0, "Hidden Single (column): 2 in c9 => r1c9=2"},
+    {"direct-pointing",
+     ".................1..2.34........2.4..1....3...5.6..........5.....4...27..86.1....",
+     21, "Direct Pointing: 6 in r45c9 (r137c9<>6) => r7c7=6"},
+    {"direct-hidden-pair",
+     ".................1.....2.3......3.2...1.4......5....6..3......4.7..8...962...7...",
+     6,
+     "Direct Hidden Pair: 2,3 in r8c47 (r8c47<>1, r8c4<>4, r8c47<>5, r8c47<>6) => r8c6=6"},
+    {"naked-single",
+     ".................1..2.34........5.2..6.....7..8.6........1..9.8..3.....67.4......",
+     4, "Naked Single: r3c7 => r3c7=5"},
+    {"direct-hidden-triple",
+     ".................1..2.34........5.2..6.....7..8.6........1..9.8..3.....67.4......",
+     16,
+     "Direct Hidden Triple: 3,4,5 in r124c2 (r124c2<>7, r124c2<>9) => r3c2=7"},
+    {"pointing",
+     ".................1.....2.3......3.2...1.4......5....6..3......4.7..8...962...7...",
+     32, "Locked Candidates (pointing): 1 in b6 => r9c7<>1"},
+    {"claiming",
+     "................12..3.45...............1...6..45...3.......46..1...7....2.8....9.",
+     41, "Locked Candidates (claiming): 9 in r2 => r1c5<>9"},
+    {"naked-pair",
+     "................12..3..4...........5....4.36.78..1.........5..4.1...3....2.....8.",
+     44, "Naked Pair: 6,7 in r3c29 => r3c5<>6, r3c5<>7"},
+    {"x-wing",
+     "................12..3..4................435..16..2..7.........8.....94..71.6.....",
+     11, "X-Wing: 1 in r47c67 => r4c459,r7c5<>1"},
+    {"hidden-pair",
+     ".................1..2.34.................245.16.........47..5...3.1...76.8.......",
+     20, "Hidden Pair: 2,4 in r4c12 => r4c1<>3, r4c12<>5, r4c1<>8, r4c12<>9"},
+    {"naked-triple",
+     "................12..3.45.......674...18....2..9..........1........8..3..4.......6",
+     37, "Naked Triple: 4,5,6 in r8c269 => r8c8<>4, r8c8<>5"},
+    {"swordfish",
+     "........1.......23..4..5...........2.....6....35.7.......3.......81..4..6.7....5.",
+     46, "Swordfish: 9 in r1c56,r4c58,r8c68 => r4c7<>9"},
+    {"hidden-triple",
+     "3.7..4.2....1..5..9............3..9..5.8......4.6...........8.12...7..........6..",
+     10, "Hidden Triple: 1,6,8 in r8c236 => r8c26<>3, r8c3<>4, r8c6<>5"},
+    {"xy-wing",
+     "................12....345..............1..67..23............2.8..5.....36.4..5...",
+     47, "XY-Wing: 1,7,9 in r14c3,r3c1 => r6c1<>1"},
+    {"xyz-wing",
+     "................12..3.45...............1...6..45...3.......46..1...7....2.8....9.",
+     39, "XYZ-Wing: 5,8,9 in r1c17,r2c2 => r1c2<>5"},
+    {"unique-rectangle",
+     "................12..3..4...........5....4.36.78..1.........5..4.1...3....2.....8.",
+     45, "Unique Rectangle: 5,9 in r13c58 => r1c5<>5, r1c5<>9"},
+    {"naked-quad",
+     ".23..6.....67....3.8....5......9.......8...4....2379.55..9..3.2.....2..8.7.....5.",
+     6, "Naked Quad: 1,4,6,8 in r4c2,r6c123 => r45c13<>1, r45c1<>6, r4c13<>8"},
+    {"bug",
+     "................12..3..4...........5....4.36.78..1.........5..4.1...3....2.....8.",
+     53, "Bivalue Universal Grave: 7 in r8c37,r9c4 => r8c4<>7"},
+    {"aligned-pair-exclusion",
+     "........5.4.....7..761.43...85.6...........51.6.2.......2.....9...4.8.....37...1.",
+     38, "Aligned Pair Exclusion: 1,2,3,5,9 in r12c1 => r1c1<>2"},
+    {"x-chain",
+     "................12....345..............1..67..23............2.8..5.....36.4..5...",
+     46,
+     "X-Chain: r3c1=7 -> r3c4<>7 -> r2c6=7 -> r6c6<>7 -> r6c1=7 -> r3c1<>7 => r3c1<>7"},
+    {"forcing-chain",
+     "................12..3.45.................63.417.2........1...7..8.......3.4...6..",
+     44,
+     "Forcing Chain: r1c1=5 -> r1c1<>8 -> r2c3=8 -> r2c5<>8 -> r7c5=8 -> r7c5<>5 -> r7c1=5 -> r1c1<>5 => r1c1<>5"},
+    {"unique-loop",
+     "..............1..2..3.4..5......26....7....4..8.7.9.......6..7..2.......19.......",
+     46, "Unique Loop: 3,5 in r4c25,r5c29,r6c59 => r4c8,r5c6<>8"},
+    {"x-cycle",
+     "..............1..2..3.4..5........3..1...6...7....2.4....53.....2....1.8.8.......",
+     50,
+     "X-Cycle: r3c6=9 -> r3c9<>9 -> r5c9=9 -> r5c5<>9 -> r8c5=9 -> r9c6<>9 -> r3c6=9 => r8c4<>9"},
+    {"y-cycle",
+     "................12..3.45.................63.417.2........1...7..8.......3.4...6..",
+     49,
+     "Y-Cycle: r5c8=5 -> r5c1<>5 -> r5c1=8 -> r1c1<>8 -> r1c1=9 -> r1c2<>9 -> r1c2=5 -> r1c7<>5 -> r1c7=8 -> r6c7<>8 -> r6c7=9 -> r5c8<>9 -> r5c8=5 => r5c3<>5, r6c89<>9"},
+    {"cycle",
+     "................12..3.45.................63.417.2........1...7..8.......3.4...6..",
+     46,
+     "Bidirectional Cycle: r1c1=8 -> r1c7<>8 -> r6c7=8 -> r6c9<>8 -> r7c9=8 -> r7c9<>9 -> r7c1=9 -> r1c1<>9 -> r1c1=8 => r5c1<>9"},
+    {"nishio",
+     "...9.31..6.7....8.2.........5....4......6..2..1.......8...7.......3..5.....4....9",
+     28, "Nishio Forcing Chain: r8c9=1 (12 nodes) => r8c9<>1"},
+    {"multiple-forcing-chain",
+     "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
+     24, "Multiple Forcing Chain: r1c6=9 (14 nodes) => r1c6<>9"},
+    {"dynamic-forcing-chain",
+     "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
+     28, "Dynamic Forcing Chain: r2c6=1 (24 nodes) => r2c6<>1"},
+};
+
+TEST(LadderTest, EachTechniqueIsTheEasiestStepWhereExpected) {
+  for (const Example& e : kExamples) {
+    SCOPED_TRACE(e.slug);
+    const Grid g = after(e.puzzle, e.steps);
+    Step step;
+    ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
+    EXPECT_EQ(step.technique, row_of_slug(e.slug));
+    EXPECT_EQ(text_of(step), e.expected);
+    // Its rating is the technique's own, but for the techniques whose
+    // steps rate by their make.
+    int size = 0;
+    EXPECT_GE(step.rating, logic::ladder(size)[step.technique].rating);
+  }
+}
+
+TEST(LadderTest, EveryTechniqueHasAnExample) {
+  int size = 0;
+  const logic::Technique* table = logic::ladder(size);
+  for (int t = 0; t < size; ++t) {
+    bool found = false;
+    for (const Example& e : kExamples)
+      found = found || row_of_slug(e.slug) == t;
+    for (const char* other : {"direct-claiming", "jellyfish", "hidden-quad"}) {
+      found = found || std::strcmp(table[t].slug, other) == 0;
+    }
+    EXPECT_TRUE(found) << table[t].slug;
+  }
+}
+
+}  // namespace
