@@ -28,7 +28,7 @@ struct Boundary {
   bool plain;  // few enough solutions for the plain reference
 };
 
-bool count_one(const Board& /*solution*/, void* context) {
+[[maybe_unused]] bool count_one(const Board& /*solution*/, void* context) {
   ++*static_cast<std::int64_t*>(context);
   return true;
 }
