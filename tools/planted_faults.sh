@@ -4,22 +4,42 @@
 # Each fault is a one-line edit of a source file (FILE|TEXT|REPLACEMENT,
 # the text taken literally). The build directory (default build, a Release
 # build with the tests) is rebuilt for each fault and the whole suite run;
-# the source is restored afterwards, and once more at the end. A fault that
-# no test catches is a blind spot of the suite. It prints a Markdown table:
-# fault, the failing tests (or SURVIVED), and the suite's time.
+# the source is restored afterwards, and once more at the end; an interrupt
+# (Ctrl-C, SIGTERM, SIGHUP) restores it too before the script ends. A fault
+# that no test catches is a blind spot of the suite. It prints a Markdown
+# table: fault, the failing tests (or SURVIVED), and the suite's time.
 set -u
 cd "$(dirname "$0")/.."
 build=${1:-build}
+
+# Puts back every source that a fault has replaced; the copies are named
+# FILE.planted-fault-original.
+restore() {
+  for original in $(find src -name '*.planted-fault-original'); do
+    mv "$original" "${original%.planted-fault-original}"
+    touch "${original%.planted-fault-original}"
+  done
+}
+trap 'restore; trap - EXIT; exit 130' INT
+trap 'restore; trap - EXIT; exit 143' TERM
+trap 'restore; trap - EXIT; exit 129' HUP
+trap restore EXIT
 faults=$(cat <<'LIST'
 memo key without the cell index|src/solver/count.cpp|(static_cast<std::uint64_t>(problem.cell[i]) << 9)|(static_cast<std::uint64_t>(problem.cell[i] * 0) << 9)
 one milestone per addition|src/solver/count.cpp|while (progress.total >= progress.next_milestone) {|for (int once = 0; once < 1 \&\& progress.total >= progress.next_milestone; ++once) {
 memo hit not added to the total|src/solver/count.cpp|add_to_count(counter.progress, entry.count);|(void)entry;
+the small form of 64 open cells has none open|src/solver/small_problem.cpp|start.open = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;|start.open = (std::uint64_t{1} << (n \& 63)) - 1;
+the counter's first phase on one State for every level|src/solver/count.cpp|State\& work = counter.level[depth];|State\& work = counter.level[0];
+the count's sum wraps instead of saturating|src/solver/count.cpp|    return std::numeric_limits<std::int64_t>::max();|    return sum;
 lister branches on the last open cell|src/solver/lister.cpp|const int x = __builtin_ctzll(position.open);|const int x = 63 - __builtin_clzll(position.open);
-search tries digits downwards|src/solver/search.cpp|const Digit digit = lowest_digit(candidates);|const Digit digit = make_digit(31 - __builtin_clz(candidates));
-first solution takes the known digit unasked|src/solver/bands.cpp|  for (; digits != 0; digits \&= digits - 1) {|  for (digits = known ? 1U << known_digit : digits; digits != 0; digits \&= digits - 1) {
-the first try branches on a band's last open cell|src/solver/bands.cpp|const unsigned p = static_cast<unsigned>(__builtin_ctz(g.open[b]));|const unsigned p = static_cast<unsigned>(31 - __builtin_clz(g.open[b]));
-the descent skips the digit the first try reached|src/solver/bands.cpp|(1U << path.digit[level]) - 1|(2U << path.digit[level]) - 1
+search tries digits downwards|src/solver/ordered_search.cpp|const Digit digit = lowest_digit(candidates);|const Digit digit = make_digit(31 - __builtin_clz(candidates));
+one search state shared by every call|src/solver/ordered_search.cpp|  Search search;|  static Search search;
+first solution takes the known digit unasked|src/solver/search.cpp|  for (; digits != 0; digits \&= digits - 1) {|  for (digits = known ? 1U << known_digit : digits; digits != 0; digits \&= digits - 1) {
+the first try branches on a band's last open cell|src/solver/search.cpp|const unsigned p = static_cast<unsigned>(__builtin_ctz(bands.open[b]));|const unsigned p = static_cast<unsigned>(31 - __builtin_clz(bands.open[b]));
+the descent skips the digit the first try reached|src/solver/search.cpp|(1U << path.digit[level]) - 1|(2U << path.digit[level]) - 1
 a column in two bands taken for one|src/solver/bands.cpp|             (columns[1] \& columns[2]);|             (columns[1] \& columns[2] \& 0);
+a wrong neighbour band|src/solver/band_tables.h|  return b == 2 ? 0 : b + 1;|  return b == 2 ? 1 : b + 1;
+a box mask missing a cell|src/solver/band_tables.h|kBandBoxCells = 0x1C0E07;|kBandBoxCells = 0x1C0E03;
 -S drops solution 7777|src/front/report.cpp|print_board(g_sink, solution, g_title);|if (g_solution_count != 7777) print_board(g_sink, solution, g_title);
 -S progress line whatever the sink|src/front/report.cpp|if (g_sink != stdout) {|if (true) {
 signals past SIGTERM not caught|src/front/signals.cpp|for (const int number : kStopSignals) catch_one(number, stop);|for (const int number : kStopSignals) if (number <= SIGTERM) catch_one(number, stop);
@@ -63,8 +83,7 @@ PY
     caught=$(ctest --test-dir "$build" -j2 2>&1 | sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (.*/\1/p' | tr '\n' ' ')
     seconds=$(( $(date +%s) - start ))
   fi
-  mv "$file.planted-fault-original" "$file"
-  touch "$file"  # newer than the faulty build, so that it is rebuilt
+  restore  # newer than the faulty build, so that it is rebuilt
   printf '| %s | %s | %s |\n' "$name" "${caught:-SURVIVED}" "$seconds"
 done
 cmake --build "$build" > /dev/null 2>&1

@@ -323,18 +323,12 @@ bool make_bands(const Board& board, Bands& bands) {
           (bands.where[b][d] | placed[b][d]) & ~peers[b] & ~elsewhere;
     }
   }
-  if (!settle(bands, kEverything)) return false;
-  VORTEL_ASSERT_BANDS(bands);
-  return true;
+  return settle(bands, kEverything);
 }
 
 bool place_and_deduce(Bands& bands, BandDigit d, unsigned b, unsigned p) {
   Work work = {0, 0};
-  if (!place(bands, d, b, 1U << p, work) || !settle(bands, work)) {
-    return false;
-  }
-  VORTEL_ASSERT_BANDS(bands);
-  return true;
+  return place(bands, d, b, 1U << p, work) && settle(bands, work);
 }
 
 void write_board(const Bands& bands, Board& out) {

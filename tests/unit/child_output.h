@@ -4,6 +4,7 @@
 #define VORTEL_TESTS_UNIT_CHILD_OUTPUT_H_
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -28,17 +29,25 @@ inline void end_child_if_it_hangs() {
   }).detach();
 }
 
+/// The scratch file `name` of the test process `owner`: named by its
+/// process id, so that two test runs at once (two builds' suites, or
+/// parallel CTest entries) never share one. A death-test child is a child
+/// of the test process, so both find the file by the parent's id.
+inline std::string scratch_path(const std::string& name, pid_t owner) {
+  return testing::TempDir() + std::to_string(owner) + "_" + name;
+}
+
 /// In the child: standard output goes to the file `name` of the test
 /// scratch directory.
 inline void redirect_stdout(const std::string& name) {
-  const std::string path = testing::TempDir() + name;
+  const std::string path = scratch_path(name, getppid());
   if (std::freopen(path.c_str(), "w", stdout) == nullptr) std::abort();
 }
 
 /// In the parent: what the child printed to the file `name`, which is
 /// then removed.
 inline std::string stdout_of_child(const std::string& name) {
-  const std::string path = testing::TempDir() + name;
+  const std::string path = scratch_path(name, getpid());
   std::string text;
   if (std::FILE* f = std::fopen(path.c_str(), "r")) {
     char buffer[512];

@@ -131,6 +131,7 @@ TEST(ThreadsTest, EightThreadsAnswerAsOneDoes) {
   const std::vector<Task> all = tasks();
   ASSERT_GE(all.size(), 60U);
   std::vector<Answer> expected;
+  expected.reserve(all.size());
   for (const Task& task : all) expected.push_back(run(task));
   for (std::size_t i = 0; i < all.size(); ++i) {
     ASSERT_TRUE(all[i].job == Job::kCount ? expected[i].count > 1
@@ -143,6 +144,7 @@ TEST(ThreadsTest, EightThreadsAnswerAsOneDoes) {
   // that different puzzles and different jobs run side by side.
   std::vector<int> mismatches(kThreads, 0);
   std::vector<std::thread> threads;
+  threads.reserve(kThreads);
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&all, &expected, &mismatches, t] {
       const std::size_t n = all.size();
