@@ -323,12 +323,18 @@ bool make_bands(const Board& board, Bands& bands) {
           (bands.where[b][d] | placed[b][d]) & ~peers[b] & ~elsewhere;
     }
   }
-  return settle(bands, kEverything);
+  if (!settle(bands, kEverything)) return false;
+  VORTEL_ASSERT_BANDS(bands);
+  return true;
 }
 
 bool place_and_deduce(Bands& bands, BandDigit d, unsigned b, unsigned p) {
   Work work = {0, 0};
-  return place(bands, d, b, 1U << p, work) && settle(bands, work);
+  if (!place(bands, d, b, 1U << p, work) || !settle(bands, work)) {
+    return false;
+  }
+  VORTEL_ASSERT_BANDS(bands);
+  return true;
 }
 
 void write_board(const Bands& bands, Board& out) {

@@ -78,8 +78,8 @@ void write_board(const Bands& bands, Board& out);
 /// digits or more; every row, column and box has a place for every digit;
 /// and `pairs` holds exactly the open cells of two digits. Computed from
 /// the board's geometry, not from band_tables.h, so that a wrong table
-/// entry shows. Tests check it; it is not yet asserted after every
-/// placement (one of its clauses does not hold at every fixpoint).
+/// entry shows. Debug builds assert it after each placement with its
+/// deductions (make_bands, place_and_deduce).
 bool bands_are_settled(const Bands& bands);
 
 #define VORTEL_ASSERT_BANDS(bands)             \
