@@ -156,8 +156,8 @@ void record_chain(const Search& search, int from, int to, int nodes,
 // The easiest chain that ends in its start's opposite, of rating below
 // `best`; offered to the sink.
 void find_chains(const Grid& g, Links kind, int base, Sink& sink) {
-  static thread_local Graph graph;
-  static thread_local Search search;
+  Graph graph;  // filled whole by build; the search resets what it reads
+  Search search;
   build(g, kind, graph);
   int best = 1000;
   for (int cell = 0; cell < 81; ++cell) {
@@ -240,8 +240,8 @@ int strong_partners(const Grid& g, int cell, int d, Links kind, int* out) {
 // eliminations, offered to the sink: a chain from the candidate true to a
 // node that forces it true, not by the link the chain starts with.
 void find_cycles(const Grid& g, Links kind, int base, Sink& sink) {
-  static thread_local Graph graph;
-  static thread_local Search search;
+  Graph graph;  // filled whole by build; the search resets what it reads
+  Search search;
   build(g, kind, graph);
   int best = 1000;
   for (int cell = 0; cell < 81; ++cell) {

@@ -60,10 +60,18 @@ struct Propagation {
   bool conflict = false;  // [0] derived, the rest forced its opposite
 };
 
+// The propagations of one search's branches, owned by its caller (too
+// large to copy, and no state kept between searches).
+struct Workspace {
+  Propagation branch[9];
+  std::uint8_t seen[kNodes];
+};
+
 struct Context {
   const Grid* start;
   Mode mode;
   Places places;  // in the grid as it stands
+  Workspace* work;
 };
 
 Places places_of(const Grid& g) {
@@ -241,16 +249,6 @@ int contradiction_size(const Propagation& p, std::uint8_t (&seen)[kNodes]) {
   return size;
 }
 
-struct Workspace {
-  Propagation branch[9];
-  std::uint8_t seen[kNodes];
-};
-
-Workspace& workspace() {
-  static thread_local Workspace w;
-  return w;
-}
-
 // Whether the node, made true or false in the grid, is progress: a digit
 // placed in an open cell, or a candidate removed.
 bool is_progress(const Grid& g, int node) {
@@ -298,7 +296,7 @@ void keep(Best& best, int node, int base, int size, const int* premises,
 // Assumptions that contradict themselves: a candidate true (false too in
 // dynamic mode) whose propagation meets a contradiction.
 void contradictions(const Context& c, int base, Best& best) {
-  Workspace& w = workspace();
+  Workspace& w = *c.work;
   Propagation& p = w.branch[0];
   for (int cell = 0; cell < 81 && !best.done(); ++cell) {
     for (DigitSet rest = c.start->candidates[cell]; rest != 0;
@@ -320,7 +318,7 @@ void contradictions(const Context& c, int base, Best& best) {
 // and that is progress, holds.
 void common_conclusions(const Context& c, const int* premises, int n, int base,
                         Best& best) {
-  Workspace& w = workspace();
+  Workspace& w = *c.work;
   for (int b = 0; b < n; ++b) {
     propagate(c, w.branch[b], premises[b]);
     if (w.branch[b].contradiction_size != 0) return;  // a contradiction's
@@ -371,7 +369,8 @@ void cell_and_region_chains(const Context& c, int base, Best& best) {
 // The easiest step of the mode's chains, offered to the sink: the
 // contradictions, then (but for Nishio) the chains of many branches.
 void find_forcing(const Grid& g, Mode mode, int base, Sink& sink) {
-  const Context c{&g, mode, places_of(g)};
+  Workspace work;  // each propagation and count resets what it reads
+  const Context c{&g, mode, places_of(g), &work};
   Best best;
   best.base = base;
   contradictions(c, base, best);
