@@ -23,8 +23,6 @@ namespace batch {
 
 namespace {
 
-constexpr int kBatch = 256;  // entries a batch
-
 volatile std::sig_atomic_t g_signal = 0;  // the signal caught, 0 if none
 
 void catch_signal(int signal_number) {
@@ -37,8 +35,8 @@ struct Slot {
   std::int64_t sequence = -1;
   SlotState state = SlotState::kEmpty;
   int count = 0;
-  Entry entries[kBatch];
-  unsigned char kinds[kBatch] = {};
+  Entry entries[kMaxBatch];
+  unsigned char kinds[kMaxBatch] = {};
   char* text = nullptr;
   std::size_t length = 0;
   std::size_t capacity = 0;
@@ -46,6 +44,7 @@ struct Slot {
 
 struct Shared {
   const Job* job = nullptr;
+  int batch = kMaxBatch;  // entries a batch
   std::mutex lock;
   std::condition_variable changed;  // any slot changed state
   Slot* slots = nullptr;
@@ -101,9 +100,9 @@ bool answer_slot(const Job& job, Slot& slot, char* scratch) {
   slot.length = 0;
   for (int i = 0; i < slot.count; ++i) {
     int kind = 0;
-    std::size_t size =
-        job.answer(slot.entries[i], scratch, kAnswerRoom, kind, job.context);
-    if (size > kAnswerRoom - 1) size = kAnswerRoom - 1;
+    std::size_t size = job.answer(slot.entries[i], scratch, job.answer_room,
+                                  kind, job.context);
+    if (size > job.answer_room - 1) size = job.answer_room - 1;
     slot.kinds[i] = static_cast<unsigned char>(kind);
     if (!append(slot, scratch, size)) return false;
   }
@@ -138,7 +137,7 @@ void write_ready(Shared& s, std::unique_lock<std::mutex>& held) {
 }
 
 void work(Shared& s) {
-  char* scratch = static_cast<char*>(std::malloc(kAnswerRoom));
+  char* scratch = static_cast<char*>(std::malloc(s.job->answer_room));
   std::unique_lock<std::mutex> held(s.lock);
   for (;;) {
     s.changed.wait(held, [&s] {
@@ -219,7 +218,7 @@ bool deliver_entry(const Entry& entry, void* context) {
   if (g_signal != 0) return false;
   if (f.slot == nullptr && !begin_batch(f)) return false;
   f.slot->entries[f.slot->count++] = entry;
-  if (f.slot->count == kBatch) hand_over(f);
+  if (f.slot->count >= f.s->batch) hand_over(f);
   return true;
 }
 
@@ -255,6 +254,7 @@ void install_signals() {
 Outcome run(const Job& job) {
   Shared s;
   s.job = &job;
+  s.batch = job.batch < 1 ? 1 : (job.batch > kMaxBatch ? kMaxBatch : job.batch);
   s.slot_count = 2 * static_cast<std::int64_t>(job.threads) + 2;
   s.slots = new (std::nothrow) Slot[static_cast<std::size_t>(s.slot_count)];
   if (s.slots == nullptr) {

@@ -22,7 +22,11 @@ namespace batch {
 
 inline constexpr int kMaxKinds = 16;
 
-/// The room an answer has: its text is cut there.
+/// The most entries a batch holds.
+inline constexpr int kMaxBatch = 256;
+
+/// The room an answer has by default (Job::answer_room): its text is cut
+/// there.
 inline constexpr std::size_t kAnswerRoom = 65536;
 
 /// Writes the answer to `entry` (whole lines) into `text`, at most `room`
@@ -43,6 +47,13 @@ struct Job {
   /// so far, by the thread that wrote it (one at a time).
   void (*written)(std::int64_t entries, void* context) = nullptr;
   bool fast_path = true;  // see Stream
+  /// Entries a batch (1 .. kMaxBatch): many for answers of microseconds,
+  /// so that the threads seldom meet; a few for answers of milliseconds,
+  /// so that a short input is still shared among all the threads.
+  int batch = kMaxBatch;
+  /// The room of each answer's text, in bytes: the answer function is
+  /// handed that much, and never more is written of one entry.
+  std::size_t answer_room = kAnswerRoom;
 };
 
 struct Outcome {

@@ -138,7 +138,8 @@ struct Recogniser {
   long triples_from = 0;   // the line of the first triple
   long triples_doubt = 0;  // the first triple not as vortel-importa writes
   Puzzle triple_puzzle{};
-  long puzzles = 0;  // puzzles emitted
+  long puzzles = 0;      // puzzles emitted
+  long passed_over = 0;  // refusals passed over (see on_refusal)
   // During an Emit call: the line (from 1) where the puzzle being emitted
   // starts, its list line or its grid's first row.
   long emitted_line = 0;

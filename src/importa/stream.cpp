@@ -246,6 +246,7 @@ bool pass_over(Recogniser& r, const Sink& sink, const Refusal& refusal) {
   if (r.on_refusal == nullptr || !r.on_refusal(refusal, sink.context)) {
     return false;
   }
+  ++r.passed_over;
   forget(r);
   return true;
 }
@@ -346,7 +347,9 @@ bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal) {
       !pass_over(r, sink, refusal)) {
     return false;
   }
-  if (r.puzzles == 0) {
+  // An input whose every entry was damaged has had each reported: that
+  // it holds no puzzle is no news.
+  if (r.puzzles == 0 && r.passed_over == 0) {
     refuse(refusal, Problem::kNoPuzzle, 0, 0);
     return pass_over(r, sink, refusal);
   }

@@ -5,11 +5,16 @@
 // The input is read as a stream, in any form vortel-importa reads (lists of
 // one puzzle a line, drawn grids, vortel's boards and triple files); each
 // puzzle is rated as soon as it is read, and its line written in input
-// order, so memory stays the same whatever the input's size.
-#include <cerrno>
+// order, so memory stays the same whatever the input's size. Puzzles are
+// rated on every core (-j), by the batch pipeline vortel-lotto uses; an
+// entry that cannot be read is reported on its own line and on standard
+// error, and the others are rated all the same.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
+#include "batch/pipeline.h"
 #include "importa/recognise.h"
 #include "valuta/process.h"
 
@@ -17,6 +22,7 @@ namespace {
 
 using valuta::kExitFile;
 using valuta::kExitOk;
+using valuta::kExitUnrated;
 using valuta::kExitUsage;
 using valuta::Options;
 
@@ -29,7 +35,8 @@ constexpr const char* kUsage =
     "del primo passo. Per ogni gioco una riga separata da tabulazioni: il\n"
     "gioco, la valutazione, la tecnica piu' difficile, i passi per tecnica e\n"
     "lo stato (valutato, oltre, oltre-limite, nessuna-soluzione,\n"
-    "piu-soluzioni, cifre-ripetute). ED>X indica un gioco oltre X.\n"
+    "piu-soluzioni, cifre-ripetute, illeggibile). ED>X indica un gioco\n"
+    "oltre X.\n"
     "\n"
     "ARCHIVIO (o lo standard input, se manca o e' \"-\") contiene i giochi in\n"
     "ogni forma letta da vortel-importa.\n"
@@ -42,7 +49,7 @@ constexpr const char* kUsage =
     "                   \"unicita\" indica quelle che presumono una sola\n"
     "                   soluzione\n"
     "  --fino=R         smette di valutare un gioco appena supera R\n"
-    "  -j N             numero di thread (per ora uno solo)\n"
+    "  -j N             numero di thread (predefinito: tutte le CPU in linea)\n"
     "  --help           mostra questo testo\n"
     "  --version        mostra la versione\n"
     "\n"
@@ -50,62 +57,77 @@ constexpr const char* kUsage =
     "2 archivio non leggibile o errore di scrittura; 3 qualche gioco non\n"
     "valutato (nessuna o piu' soluzioni, cifra sbagliata).\n";
 
-struct Run {
-  const Options* options;
-  char text[valuta::kMaxText];
-  int status = kExitOk;
-};
+// What the run counts of each line, for its exit status.
+enum Kind { kRated, kUnrated, kDamaged, kUnreadable };
 
-void on_puzzle(const importa::Puzzle& puzzle, void* context) {
-  auto& run = *static_cast<Run*>(context);
-  logic::Text out{run.text, sizeof run.text};
-  logic::Digits digits{};
-  for (int cell = 0; cell < 81; ++cell)
-    digits.cell[cell] = puzzle[static_cast<unsigned>(cell)];
-  const int status = valuta::process(digits, *run.options, out);
-  if (status != kExitOk && run.status == kExitOk) run.status = status;
-  std::fwrite(run.text, 1, out.length, stdout);
+const char* name_of(const Options& options, int input) {
+  if (options.file_count == 0) return "standard input";
+  const char* name = options.files[input];
+  return std::strcmp(name, "-") == 0 ? "standard input" : name;
 }
 
-// Reads one input through the recogniser; false after a refusal or a read
-// error, reported.
-bool read_input(const char* name, Run& run) {
-  static importa::Recogniser recogniser;
-  recogniser = importa::Recogniser{};
-  const bool is_stdin = std::strcmp(name, "-") == 0;
-  std::FILE* in = is_stdin ? stdin : std::fopen(name, "rb");
-  const char* shown = is_stdin ? "standard input" : name;
-  if (in == nullptr) {
-    std::fprintf(stderr, "vortel-valuta: %s: %s\n", shown,
-                 std::strerror(errno));
-    run.status = kExitFile;
-    return false;
+// Where and why an entry holds no puzzle, in the importer's words.
+void describe(const batch::Entry& entry, const Options& options, char* text,
+              std::size_t size) {
+  const char* name = name_of(options, entry.input);
+  if (entry.kind == batch::EntryKind::kUnreadable) {
+    char reason[256];
+    std::snprintf(text, size, "%s: errore di lettura: %s", name,
+                  strerror_r(entry.error, reason, sizeof reason));
+    return;
   }
-  static char buffer[1 << 16];
-  importa::Refusal refusal;
-  bool good = true;
-  std::size_t n = 0;
-  while (good && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-    good = importa::feed(recogniser, buffer, n, on_puzzle, &run, refusal);
+  char message[1024];
+  importa::describe_refusal(entry.refusal, message, sizeof message);
+  if (entry.refusal.problem == importa::Problem::kNoPuzzle) {
+    std::snprintf(text, size, "%s: %s", name, message);
+  } else {
+    std::snprintf(text, size, "%s: riga %ld, colonna %ld: %s", name,
+                  entry.refusal.line, entry.refusal.column, message);
   }
-  const bool read_error = std::ferror(in) != 0;
-  if (good && !read_error) {
-    good = importa::finish(recogniser, on_puzzle, &run, refusal);
+}
+
+// Called by the worker threads, many at once: process() is pure.
+std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
+                   int& kind, void* context) {
+  const Options& options = *static_cast<const Options*>(context);
+  logic::Text out{text, room};
+  if (entry.kind == batch::EntryKind::kPuzzle) {
+    logic::Digits digits{};
+    for (int cell = 0; cell < 81; ++cell)
+      digits.cell[cell] = entry.puzzle[static_cast<unsigned>(cell)];
+    kind = valuta::process(digits, options, out) == kExitOk ? kRated : kUnrated;
+    return out.length;
   }
-  if (!is_stdin) std::fclose(in);
-  if (read_error) {
-    std::fprintf(stderr, "vortel-valuta: %s: errore di lettura\n", shown);
-    run.status = kExitFile;
-    return false;
+  char detail[2048];
+  describe(entry, options, detail, sizeof detail);
+  // One call, one line: the lines of several threads do not mix.
+  std::fprintf(stderr, "vortel-valuta: %s\n", detail);
+  valuta::append_unreadable(detail, options, out);
+  kind = entry.kind == batch::EntryKind::kDamaged ? kDamaged : kUnreadable;
+  return out.length;
+}
+
+int online_cpus() {
+  const long n = sysconf(_SC_NPROCESSORS_ONLN);
+  return n < 1 ? 1 : (n > 1024 ? 1024 : static_cast<int>(n));
+}
+
+// The most serious of what happened: an input or the output failed, then
+// damaged data, then puzzles not rated.
+int final_status(const batch::Outcome& outcome) {
+  if (outcome.write_error != 0) {
+    std::fprintf(stderr, "vortel-valuta: errore di scrittura: %s\n",
+                 std::strerror(outcome.write_error));
+    return kExitFile;
   }
-  if (!good) {
-    std::fprintf(stderr,
-                 "vortel-valuta: %s: riga %ld, colonna %ld: dati non "
-                 "leggibili come gioco\n",
-                 shown, refusal.line, refusal.column);
-    run.status = kExitUsage;
+  if (outcome.no_memory) {
+    std::fprintf(stderr, "vortel-valuta: memoria insufficiente\n");
+    return kExitFile;
   }
-  return good;
+  if (outcome.kinds[kUnreadable] != 0) return kExitFile;
+  if (outcome.kinds[kDamaged] != 0) return kExitUsage;
+  if (outcome.kinds[kUnrated] != 0) return kExitUnrated;
+  return kExitOk;
 }
 
 }  // namespace
@@ -120,16 +142,16 @@ int main(int argc, char** argv) {
     std::fputs(options.help ? kUsage : "vortel-valuta 1.0\n", stdout);
     return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
   }
-  static Run run;
-  run.options = &options;
-  const char* standard[] = {"-"};
-  const char* const* files = options.file_count > 0 ? options.files : standard;
-  const int count = options.file_count > 0 ? options.file_count : 1;
-  for (int i = 0; i < count; ++i) read_input(files[i], run);
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    std::fprintf(stderr, "vortel-valuta: errore di scrittura: %s\n",
-                 std::strerror(errno));
-    return kExitFile;
-  }
-  return run.status;
+  batch::Job job;
+  job.names = options.files;
+  job.name_count = options.file_count;
+  job.threads = options.threads > 0 ? options.threads : online_cpus();
+  job.answer = answer;
+  job.context = &options;
+  // A puzzle takes from half a millisecond to a second: small batches keep
+  // every thread busy to the end of a short input.
+  job.batch = 4;
+  job.answer_room = valuta::kMaxText;
+  batch::install_signals();
+  return final_status(batch::run(job));
 }

@@ -18,7 +18,7 @@ struct Options {
   bool json = false;
   logic::TechniqueMask allowed = logic::kAllTechniques;
   int limit = 0;    // --fino, in tenths (0: none)
-  int threads = 1;  // -j
+  int threads = 0;  // -j (0: one per online CPU)
   bool help = false;
   bool version = false;
   const char* const* files = nullptr;  // the input files ("-": stdin)

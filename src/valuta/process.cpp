@@ -116,6 +116,24 @@ void append_unrated(Text& t, const logic::Digits& puzzle, const char* status,
   }
 }
 
+// A detail's text, escaped for JSON, or with its control characters as
+// blanks on a line of text: details quote file names and characters,
+// which may hold anything.
+void append_string(Text& t, const char* text, bool json) {
+  for (const char* p = text; *p != '\0'; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (!json) {
+      append_format(t, "%c", c < 0x20 ? ' ' : *p);
+    } else if (c == '"' || c == '\\') {
+      append_format(t, "\\%c", *p);
+    } else if (c < 0x20) {
+      append_format(t, "\\u%04x", static_cast<unsigned>(c));
+    } else {
+      append_format(t, "%c", *p);
+    }
+  }
+}
+
 struct PathContext {
   Text* out;
   bool json;
@@ -129,6 +147,21 @@ void on_step(const logic::Grid& /*before*/, const logic::Step& step,
 }
 
 }  // namespace
+
+void append_unreadable(const char* detail, const Options& options, Text& t) {
+  if (options.mode == Mode::kHint) {
+    append(t, options.json ? "{\"errore\":\"" : "Errore: ");
+    append_string(t, detail, options.json);
+    append(t, options.json ? "\"}\n" : "\n");
+  } else if (options.json) {
+    append(t, "{\"gioco\":null,\"stato\":\"illeggibile\",\"dettaglio\":\"");
+    append_string(t, detail, true);
+    append(t, "\"}\n");
+  } else {
+    append(t, "-\t-\t-\t-\tilleggibile\n");
+    if (options.mode == Mode::kSteps) append(t, "\n");
+  }
+}
 
 void append_rating(Text& t, const Rating& r, int bound) {
   if (r.outcome == Outcome::kSolved) {

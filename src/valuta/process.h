@@ -11,8 +11,11 @@
 
 namespace valuta {
 
-/// The room a puzzle's text may need: a whole path told step by step.
-inline constexpr std::size_t kMaxText = 1 << 16;
+/// The room a puzzle's text may need: a whole path told step by step. A
+/// path has at most 729 steps (each takes at least one candidate away),
+/// and a step's line stays under 7 KB (its JSON fields are cut at 2 KB
+/// each), so 8 MiB holds any path; the pages are only touched as written.
+inline constexpr std::size_t kMaxText = std::size_t{8} << 20;
 
 /// Processes the puzzle as the options ask and appends its report to `out`.
 /// Returns kExitOk, or kExitUnrated when the puzzle could not be rated (no
@@ -20,6 +23,13 @@ inline constexpr std::size_t kMaxText = 1 << 16;
 /// with its solution.
 int process(const logic::Digits& puzzle, const Options& options,
             logic::Text& out);
+
+/// The report of an entry that holds no puzzle to process: a damaged one,
+/// or an input that could not be read. `detail` says where and why
+/// ("FILE: riga L, colonna C: ..."); it is the error of a hint, and in a
+/// rating's line the status "illeggibile" (its detail in JSON).
+void append_unreadable(const char* detail, const Options& options,
+                       logic::Text& out);
 
 /// The rating as people write it: ED=2.6/1.5/1.5, or ED>6.2/1.2/1.2 when
 /// the path stopped above what was rated (`bound` in tenths).

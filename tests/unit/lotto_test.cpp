@@ -250,8 +250,11 @@ TEST(ReaderTest, EachRefusalIsAnEntryAtItsLine) {
       + p + "\n";                       // 12
   const std::string name = write_temporary(text);
   const std::string empty = write_temporary("# nothing\n");
+  // Damaged and nothing else: its entry says so, and "no puzzle" would be
+  // a second report of the same line.
+  const std::string damaged = write_temporary("123\n");
   const std::vector<batch::Entry> entries =
-      read_files({name, "/nonexistent/lotto", empty}, true);
+      read_files({name, "/nonexistent/lotto", empty, damaged}, true);
   using K = batch::EntryKind;
   const std::vector<std::tuple<K, long, Problem>> expected = {
       {K::kPuzzle, 1, Problem::kNone},
@@ -267,6 +270,7 @@ TEST(ReaderTest, EachRefusalIsAnEntryAtItsLine) {
       {K::kPuzzle, 12, Problem::kNone},
       {K::kUnreadable, 0, Problem::kNone},
       {K::kDamaged, 0, Problem::kNoPuzzle},
+      {K::kDamaged, 1, Problem::kWrongCellCount},
   };
   ASSERT_EQ(entries.size(), expected.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -282,6 +286,7 @@ TEST(ReaderTest, EachRefusalIsAnEntryAtItsLine) {
   EXPECT_EQ(entries[12].input, 2);
   std::remove(name.c_str());
   std::remove(empty.c_str());
+  std::remove(damaged.c_str());
 }
 
 TEST(FormatTest, FieldsAreEscapedForEachForm) {
