@@ -4,6 +4,7 @@
 // against a plain reading of its rule on the paths' states.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -121,74 +122,95 @@ TEST(LadderSetsTest, SeventeenCluePuzzlesAgainstTheReference) {
 
 // Aligned triple exclusion read plainly: each three open cells of one
 // unit (once) that some common open peer could empty (at most three
-// candidates, all among the triple's), every combination of
-// three distinct digits of theirs, a combination out when it holds every
-// candidate of a common open peer. Answers how many triples eliminate, and
-// the first such (units in order, cells in the unit's order).
-int triples_eliminating(const logic::Grid& g, logic::Step& first) {
-  const logic::Geometry& geo = logic::geometry();
-  int found = 0;
-  for (int u = 0; u < 27; ++u) {
-    std::vector<int> cells;
-    for (const int cell : geo.unit_cells[u]) {
-      if (logic::digit_count(g.candidates[cell]) >= 2) cells.push_back(cell);
-    }
-    const std::size_t n = cells.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      for (std::size_t j = i + 1; j < n; ++j) {
-        for (std::size_t k = j + 1; k < n; ++k) {
-          const int t[3] = {cells[i], cells[j], cells[k]};
-          const auto same = [&](int (*of)(int)) {
-            return of(t[0]) == of(t[1]) && of(t[1]) == of(t[2]);
-          };
-          if (u >= 18 && (same(logic::row_of) || same(logic::column_of))) {
-            continue;
-          }
-          const unsigned held =
-              g.candidates[t[0]] | g.candidates[t[1]] | g.candidates[t[2]];
-          std::vector<unsigned> peers;
-          bool asked = false;
-          for (int q = 0; q < 81; ++q) {
-            if (g.candidates[q] == 0 || !logic::has(geo.peers[t[0]], q) ||
-                !logic::has(geo.peers[t[1]], q) ||
-                !logic::has(geo.peers[t[2]], q)) {
-              continue;
-            }
-            peers.push_back(g.candidates[q]);
-            asked = asked || ((g.candidates[q] & ~held) == 0 &&
-                              logic::digit_count(g.candidates[q]) <= 3);
-          }
-          if (!asked) continue;
-          unsigned used[3] = {};
-          for (int a = 1; a <= 9; ++a) {
-            for (int b = 1; b <= 9; ++b) {
-              for (int c = 1; c <= 9; ++c) {
-                if (a == b || b == c || a == c) continue;
-                if (!((g.candidates[t[0]] >> a) & (g.candidates[t[1]] >> b) &
-                      (g.candidates[t[2]] >> c) & 1U)) {
-                  continue;
-                }
-                const unsigned digits = (1U << a) | (1U << b) | (1U << c);
-                bool out = false;
-                for (const unsigned p : peers) out = out || (p & ~digits) == 0;
-                if (out) continue;
-                used[0] |= 1U << a;
-                used[1] |= 1U << b;
-                used[2] |= 1U << c;
-              }
-            }
-          }
-          logic::Step step;
-          bool any = false;
-          for (int m = 0; m < 3; ++m) {
-            step.removed[t[m]] =
-                static_cast<logic::DigitSet>(g.candidates[t[m]] & ~used[m]);
-            any = any || step.removed[t[m]] != 0;
-            logic::add(step.cells, t[m]);
-          }
-          if (any && found++ == 0) first = step;
+// candidates, all among the triple's), every combination of three distinct
+// digits of theirs, a combination out when it holds every candidate of a
+// common open peer.
+using Triple = std::array<int, 3>;
+
+// The triples of open cells of unit u, those of a box that lie in a line
+// left to the line.
+std::vector<Triple> triples_of(const logic::Grid& g, int u) {
+  std::vector<int> cells;
+  for (const int cell : logic::geometry().unit_cells[u]) {
+    if (logic::digit_count(g.candidates[cell]) >= 2) cells.push_back(cell);
+  }
+  std::vector<Triple> out;
+  const std::size_t n = cells.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = i + 1; j < n; ++j) {
+      for (std::size_t k = j + 1; k < n; ++k) {
+        const Triple t = {cells[i], cells[j], cells[k]};
+        const auto same = [&](int (*of)(int)) {
+          return of(t[0]) == of(t[1]) && of(t[1]) == of(t[2]);
+        };
+        if (u < 18 || (!same(logic::row_of) && !same(logic::column_of))) {
+          out.push_back(t);
         }
       }
+    }
+  }
+  return out;
+}
+
+// The candidates of the open cells that see all three.
+std::vector<unsigned> common_peers(const logic::Grid& g, const Triple& t) {
+  const logic::Geometry& geo = logic::geometry();
+  std::vector<unsigned> peers;
+  for (int q = 0; q < 81; ++q) {
+    bool all = g.candidates[q] != 0;
+    for (const int cell : t) all = all && logic::has(geo.peers[cell], q);
+    if (all) peers.push_back(g.candidates[q]);
+  }
+  return peers;
+}
+
+// The digits of each cell that some possible combination uses.
+void used_digits(const logic::Grid& g, const Triple& t,
+                 const std::vector<unsigned>& peers, unsigned used[3]) {
+  for (int a = 1; a <= 9; ++a) {
+    for (int b = 1; b <= 9; ++b) {
+      for (int c = 1; c <= 9; ++c) {
+        const unsigned in = (g.candidates[t[0]] >> a) &
+                            (g.candidates[t[1]] >> b) &
+                            (g.candidates[t[2]] >> c) & 1U;
+        if (a == b || b == c || a == c || in == 0) continue;
+        const unsigned digits = (1U << a) | (1U << b) | (1U << c);
+        bool out = false;
+        for (const unsigned p : peers) out = out || (p & ~digits) == 0;
+        if (out) continue;
+        used[0] |= 1U << a;
+        used[1] |= 1U << b;
+        used[2] |= 1U << c;
+      }
+    }
+  }
+}
+
+// How many triples eliminate, and the first such (units in order, cells in
+// the unit's order).
+int triples_eliminating(const logic::Grid& g, logic::Step& first) {
+  int found = 0;
+  for (int u = 0; u < 27; ++u) {
+    for (const Triple& t : triples_of(g, u)) {
+      const std::vector<unsigned> peers = common_peers(g, t);
+      const unsigned held =
+          g.candidates[t[0]] | g.candidates[t[1]] | g.candidates[t[2]];
+      bool asked = false;
+      for (const unsigned p : peers) {
+        asked = asked || ((p & ~held) == 0 && logic::digit_count(p) <= 3);
+      }
+      if (!asked) continue;
+      unsigned used[3] = {};
+      used_digits(g, t, peers, used);
+      logic::Step step;
+      bool any = false;
+      for (int m = 0; m < 3; ++m) {
+        step.removed[t[m]] =
+            static_cast<logic::DigitSet>(g.candidates[t[m]] & ~used[m]);
+        any = any || step.removed[t[m]] != 0;
+        logic::add(step.cells, t[m]);
+      }
+      if (any && found++ == 0) first = step;
     }
   }
   return found;
