@@ -1,7 +1,7 @@
-// Aligned pair exclusion (6.2): two open cells that share a unit cannot
+// Aligned exclusions. Pair (6.2): two open cells that share a unit cannot
 // hold the same digit, nor a pair of digits that would empty a common peer
 // holding just those two. A digit of one cell that pairs validly with no
-// digit of the other goes.
+// digit of the other goes. The triple's (7.5) follows below.
 #include "logic/techniques.h"
 
 namespace logic {
@@ -79,7 +79,9 @@ inline DigitSet bit(int digit) {
 
 struct Triple {
   int cell[3];
-  DigitSet blockers[20];  // the candidates of the common peers that can empty
+  // The candidates of the common peers that can empty (at most 12 in one
+  // unit: the rest of a line and of a box).
+  DigitSet blockers[20];
   int n;
 };
 
@@ -146,8 +148,7 @@ bool in_line(const int cell[3]) {
   const auto same = [&](int (*of)(int)) {
     return of(cell[0]) == of(cell[1]) && of(cell[1]) == of(cell[2]);
   };
-  return same([](int c) { return row_of(c); }) ||
-         same([](int c) { return column_of(c); });
+  return same(row_of) || same(column_of);
 }
 
 // The triples of unit u's open cells `cells` (n of them); `blockers`: the
