@@ -60,6 +60,8 @@ constexpr Technique kLadder[] = {
     {"Bidirectional Cycle", "cycle", 70, false, find_cycle, Kind::kChain},
     {"Forcing Chain", "forcing-chain", 70, false, find_forcing_chain,
      Kind::kChain},
+    {"Aligned Triple Exclusion", "aligned-triple-exclusion", 75, false,
+     find_aligned_triple_exclusion, Kind::kExclusion},
     {"Nishio Forcing Chain", "nishio", 75, false, find_nishio, Kind::kChain},
     {"Multiple Forcing Chain", "multiple-forcing-chain", 80, false,
      find_multiple_chain, Kind::kChain},

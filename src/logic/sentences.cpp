@@ -67,9 +67,12 @@ void other_sentence(Text& t, Kind kind, const Step& step) {
   case Kind::kExclusion:
     append(t, "le caselle ");
     cells_and_digits(t, step);
-    append(t,
-           " non possono avere coppie di cifre uguali o che svuotino"
-           " una casella che vedono entrambe");
+    // A pair, or a triple of cells in one unit.
+    append(t, count(step.cells) == 2
+                  ? " non possono avere coppie di cifre uguali o che svuotino"
+                    " una casella che vedono entrambe"
+                  : " non possono avere cifre uguali ne' terne di cifre che"
+                    " svuotino una casella che vedono tutte e tre");
     break;
   default: {
     // A chain starts from its assumption and ends in its opposite; a

@@ -42,6 +42,7 @@ void find_bug(const Grid& g, Sink& sink);
 void find_unique_loop(const Grid& g, Sink& sink);
 // exclusion.cpp
 void find_aligned_pair_exclusion(const Grid& g, Sink& sink);
+void find_aligned_triple_exclusion(const Grid& g, Sink& sink);
 // chains.cpp
 void find_x_cycle(const Grid& g, Sink& sink);
 void find_x_chain(const Grid& g, Sink& sink);

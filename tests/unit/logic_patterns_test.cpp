@@ -122,6 +122,45 @@ TEST(LadderPatternTest, XyWingNeedsThreeDigits) {
   EXPECT_FALSE(fires(logic::find_xy_wing, g));
 }
 
+TEST(LadderPatternTest, AlignedTripleExclusion) {
+  // r1c123 hold 1,2,4 / 1,2 / 1,3; r2c1 sees all three. With r1c1=1 the
+  // others are 2 and 3, with r1c1=2 they are 1 and 3: either way r2c1 (2,3
+  // or 1,2,3) is left empty.
+  for (const logic::DigitSet peer : {0xC, 0xE}) {
+    Grid g = open_grid();
+    g.candidates[0] = 0x16;
+    g.candidates[1] = 0x6;
+    g.candidates[2] = 0xA;
+    g.candidates[9] = peer;
+    Sink sink;
+    logic::find_aligned_triple_exclusion(g, sink);
+    ASSERT_TRUE(sink.found) << peer;
+    EXPECT_EQ(sink.best.removed[0], 0x6);
+    EXPECT_EQ(sink.best.removed[1], 0);
+    EXPECT_EQ(sink.best.removed[2], 0);
+    EXPECT_EQ(count(sink.best.cells), 3);
+    // A digit of the peer that no cell of the triple has: it cannot empty.
+    g.candidates[9] = static_cast<logic::DigitSet>(peer | 0x20);
+    EXPECT_FALSE(fires(logic::find_aligned_triple_exclusion, g)) << peer;
+  }
+  // The cell of 1,2,4 in r2c7 instead: it sees neither r1c2 nor r1c3, and
+  // r2c7=1 with r1c2=1 and r1c3=3 leaves r2c1 its 2. Whatever the other
+  // cells of b1 and r1 lose, r2c7 keeps its digits.
+  Grid g = open_grid();
+  g.candidates[15] = 0x16;
+  g.candidates[1] = 0x6;
+  g.candidates[2] = 0xA;
+  g.candidates[9] = 0xC;
+  for (int round = 0; round < 40; ++round) {
+    Sink sink;
+    logic::find_aligned_triple_exclusion(g, sink);
+    if (!sink.found) break;
+    ASSERT_EQ(sink.best.removed[15], 0) << easiest(g);
+    logic::apply(g, sink.best);
+  }
+  EXPECT_EQ(g.candidates[15], 0x16);
+}
+
 TEST(LadderPatternTest, LengthModifierFollowsTheGeometricLadder) {
   // Nodes less two against the thresholds 4, 6, 8, 12, 16, 24.
   const int expected[][2] = {{6, 0},  {7, 1},  {8, 1},  {9, 2},

@@ -1,8 +1,10 @@
 // The ladder over the shared puzzle sets: every step of every path agrees
 // with the puzzle's solution; the 17-clue puzzles' ratings against the
-// reference rater's; the hint against the path.
+// reference rater's; the hint against the path; aligned triple exclusion
+// against a plain reading of its rule on the paths' states.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -11,6 +13,7 @@
 
 #include "logic/ladder.h"
 #include "logic/solution.h"
+#include "logic/techniques.h"
 #include "valuta/hint.h"
 #include "valuta/process.h"
 
@@ -115,6 +118,149 @@ TEST(LadderSetsTest, SeventeenCluePuzzlesAgainstTheReference) {
     std::printf("band %-22s %3d puzzles, %3d equal, %3d above the ladder\n",
                 names[band], total[band], equal[band], above[band]);
   }
+}
+
+// Aligned triple exclusion read plainly: each three open cells of one
+// unit (once) that some common open peer could empty (at most three
+// candidates, all among the triple's), every combination of three distinct
+// digits of theirs, a combination out when it holds every candidate of a
+// common open peer.
+using Triple = std::array<int, 3>;
+
+// The triples of open cells of unit u, those of a box that lie in a line
+// left to the line.
+std::vector<Triple> triples_of(const logic::Grid& g, int u) {
+  std::vector<int> cells;
+  for (const int cell : logic::geometry().unit_cells[u]) {
+    if (logic::digit_count(g.candidates[cell]) >= 2) cells.push_back(cell);
+  }
+  std::vector<Triple> out;
+  const std::size_t n = cells.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = i + 1; j < n; ++j) {
+      for (std::size_t k = j + 1; k < n; ++k) {
+        const Triple t = {cells[i], cells[j], cells[k]};
+        const auto same = [&](int (*of)(int)) {
+          return of(t[0]) == of(t[1]) && of(t[1]) == of(t[2]);
+        };
+        if (u < 18 || (!same(logic::row_of) && !same(logic::column_of))) {
+          out.push_back(t);
+        }
+      }
+    }
+  }
+  return out;
+}
+
+// The candidates of the open cells that see all three.
+std::vector<unsigned> common_peers(const logic::Grid& g, const Triple& t) {
+  const logic::Geometry& geo = logic::geometry();
+  std::vector<unsigned> peers;
+  for (int q = 0; q < 81; ++q) {
+    bool all = g.candidates[q] != 0;
+    for (const int cell : t) all = all && logic::has(geo.peers[cell], q);
+    if (all) peers.push_back(g.candidates[q]);
+  }
+  return peers;
+}
+
+// The digits of each cell that some possible combination uses.
+void used_digits(const logic::Grid& g, const Triple& t,
+                 const std::vector<unsigned>& peers, unsigned used[3]) {
+  for (int a = 1; a <= 9; ++a) {
+    for (int b = 1; b <= 9; ++b) {
+      for (int c = 1; c <= 9; ++c) {
+        const unsigned in = (g.candidates[t[0]] >> a) &
+                            (g.candidates[t[1]] >> b) &
+                            (g.candidates[t[2]] >> c) & 1U;
+        if (a == b || b == c || a == c || in == 0) continue;
+        const unsigned digits = (1U << a) | (1U << b) | (1U << c);
+        bool out = false;
+        for (const unsigned p : peers) out = out || (p & ~digits) == 0;
+        if (out) continue;
+        used[0] |= 1U << a;
+        used[1] |= 1U << b;
+        used[2] |= 1U << c;
+      }
+    }
+  }
+}
+
+// How many triples eliminate, and the first such (units in order, cells in
+// the unit's order).
+int triples_eliminating(const logic::Grid& g, logic::Step& first) {
+  int found = 0;
+  for (int u = 0; u < 27; ++u) {
+    for (const Triple& t : triples_of(g, u)) {
+      const std::vector<unsigned> peers = common_peers(g, t);
+      const unsigned held =
+          g.candidates[t[0]] | g.candidates[t[1]] | g.candidates[t[2]];
+      bool asked = false;
+      for (const unsigned p : peers) {
+        asked = asked || ((p & ~held) == 0 && logic::digit_count(p) <= 3);
+      }
+      if (!asked) continue;
+      unsigned used[3] = {};
+      used_digits(g, t, peers, used);
+      logic::Step step;
+      bool any = false;
+      for (int m = 0; m < 3; ++m) {
+        step.removed[t[m]] =
+            static_cast<logic::DigitSet>(g.candidates[t[m]] & ~used[m]);
+        any = any || step.removed[t[m]] != 0;
+        logic::add(step.cells, t[m]);
+      }
+      if (any && found++ == 0) first = step;
+    }
+  }
+  return found;
+}
+
+struct PathStates {
+  std::vector<logic::Grid> grids;
+};
+
+void keep_state(const logic::Grid& before, const logic::Step&, void* ctx) {
+  static_cast<PathStates*>(ctx)->grids.push_back(before);
+}
+
+TEST(LadderSetsTest, AlignedTripleExclusionAgainstItsRule) {
+  const std::vector<std::string> puzzles =
+      lines_of(VORTEL_BENCH_DATA "/bench_top1465.txt");
+#ifdef NDEBUG
+  constexpr std::size_t kStride = 25;
+#else
+  constexpr std::size_t kStride = 125;
+#endif
+  int eliminating = 0;
+  for (std::size_t i = 0; i < puzzles.size(); i += kStride) {
+    const logic::Digits puzzle = digits_of(puzzles[i]);
+    logic::Digits solution{};
+    ASSERT_EQ(logic::solve(puzzle, solution), logic::Solutions::kOne);
+    PathStates states;
+    logic::RateOptions options;
+    options.on_step = keep_state;
+    options.context = &states;
+    logic::rate(logic::make_grid(puzzle), solution, options);
+    for (const logic::Grid& g : states.grids) {
+      logic::Step expected;
+      const int triples = triples_eliminating(g, expected);
+      logic::Sink sink;
+      sink.collect_all = true;
+      logic::find_aligned_triple_exclusion(g, sink);
+      ASSERT_EQ(sink.offered, triples) << puzzles[i];
+      eliminating += triples;
+      if (triples == 0) continue;
+      EXPECT_TRUE(sink.best.cells == expected.cells) << puzzles[i];
+      for (int cell = 0; cell < 81; ++cell) {
+        ASSERT_EQ(sink.best.removed[cell], expected.removed[cell]) << cell;
+      }
+      EXPECT_TRUE(logic::is_sound(sink.best, solution)) << puzzles[i];
+    }
+  }
+  EXPECT_GT(eliminating, 1000 / static_cast<int>(kStride));
+  std::printf("aligned triples eliminating on the paths' states: %d\n",
+              eliminating);
 }
 
 TEST(LadderSetsTest, HintIsTheFirstStepOfThePathFromTheSameGrid) {
