@@ -65,6 +65,8 @@ constexpr Technique kLadder[] = {
      find_multiple_chain, Kind::kChain},
     {"Dynamic Forcing Chain", "dynamic-forcing-chain", 85, false,
      find_dynamic_chain, Kind::kChain},
+    {"Dynamic Forcing Chain (+)", "dynamic-forcing-chain-plus", 90, false,
+     find_dynamic_chain_plus, Kind::kChain},
 };
 
 constexpr int kLadderSize = sizeof(kLadder) / sizeof(kLadder[0]);

@@ -1,0 +1,262 @@
+// The simpler eliminations of the ladder, looked for in the grid an
+// assumption leaves once its singles stall (the dynamic chains with
+// patterns): locked candidates (pointing, claiming), then for two, three
+// and four: naked sets, fish (X-Wing, Swordfish, Jellyfish) and hidden
+// sets, in the ladder's order; the first pattern that removes something
+// ends the search, and the singles go on.
+//
+// Each removal is a node of the chain. Its parents are the candidates the
+// assumption removed that the pattern needs gone, so that the chain's
+// length counts what the pattern rests on.
+//
+// Sets and fish are one shape: a 9 x 9 table of lines and their entries
+// (a unit's cells and their digits: naked; a unit's digits and their
+// cells: hidden; a digit's rows and their columns, or columns and rows:
+// fish). Lines S, n of them, whose entries lie in n columns U, take those
+// columns: the entries of U in the other lines go. The parents are the
+// removed entries of the lines in S outside U.
+#include "logic/propagation.h"
+
+namespace logic {
+
+namespace {
+
+// How a table's entry (line i, column j) reads as a candidate.
+enum class Shape { kNaked, kHidden, kRows, kColumns };
+
+struct Table {
+  Shape shape;
+  int index;  // the unit, or for fish the digit
+  std::uint16_t line[9];
+};
+
+// The number of bits of each 9-bit set.
+struct BitCounts {
+  std::uint8_t of[512];
+};
+constexpr BitCounts kBits = [] {
+  BitCounts t{};
+  for (int s = 1; s < 512; ++s) {
+    t.of[s] = static_cast<std::uint8_t>(t.of[s >> 1] + (s & 1));
+  }
+  return t;
+}();
+
+struct Candidate {
+  int cell;
+  int digit;
+};
+
+Candidate candidate_of(const Table& t, int i, int j) {
+  const Geometry& geo = geometry();
+  switch (t.shape) {
+  case Shape::kNaked:
+    return {geo.unit_cells[t.index][i], j + 1};
+  case Shape::kHidden:
+    return {geo.unit_cells[t.index][j], i + 1};
+  case Shape::kRows:
+    return {9 * i + j, t.index};
+  default:
+    return {9 * j + i, t.index};
+  }
+}
+
+struct Cause {
+  int nodes[kMaxCause];
+  int n = 0;
+  bool too_many = false;
+};
+
+void add_cause(const Propagation& p, int cell, int d, Cause& cause) {
+  const int off = node_of(cell, d, false);
+  if (p.derived[off] == 0) return;
+  if (cause.n == kMaxCause) {
+    cause.too_many = true;
+    return;
+  }
+  cause.nodes[cause.n++] = off;
+}
+
+// The removal of (cell, d), with the cause as its parents.
+void remove_candidate(const Context& c, Propagation& p, int cell, int d,
+                      const Cause& cause) {
+  derive(c, p, node_of(cell, d, false), cause.nodes, cause.n);
+}
+
+// Lines S taking columns U: their removals derived.
+void take_columns(const Context& c, Propagation& p, const Table& t, unsigned s,
+                  unsigned u) {
+  Cause cause;
+  for (int i = 0; i < 9; ++i) {
+    if (!((s >> i) & 1U)) continue;
+    for (int j = 0; j < 9; ++j) {
+      if (!((u >> j) & 1U)) {
+        const Candidate k = candidate_of(t, i, j);
+        add_cause(p, k.cell, k.digit, cause);
+      }
+    }
+  }
+  if (cause.too_many) return;
+  for (int i = 0; i < 9 && p.contradiction_size == 0; ++i) {
+    if ((s >> i) & 1U) continue;
+    for (unsigned rest = t.line[i] & u; rest != 0; rest &= rest - 1) {
+      const Candidate k = candidate_of(t, i, __builtin_ctz(rest));
+      remove_candidate(c, p, k.cell, k.digit, cause);
+    }
+  }
+}
+
+// Sets of `size` lines among `eligible` from line `from` on, with S and U
+// so far; true once one has removed something.
+bool sets_from(const Context& c, Propagation& p, const Table& t,
+               unsigned eligible, int size, int from, unsigned s, unsigned u) {
+  if (kBits.of[s] == size) {
+    unsigned others = 0;
+    for (int i = 0; i < 9; ++i) {
+      if (!((s >> i) & 1U)) others |= t.line[i];
+    }
+    if ((others & u) == 0) return false;
+    const int before = p.tail;
+    take_columns(c, p, t, s, u);
+    return p.tail != before || p.contradiction_size != 0;
+  }
+  for (int i = from; i < 9; ++i) {
+    if (!((eligible >> i) & 1U)) continue;
+    const unsigned wider = u | t.line[i];
+    if (kBits.of[wider] > size) continue;
+    if (sets_from(c, p, t, eligible, size, i + 1, s | (1U << i), wider)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool sets_in(const Context& c, Propagation& p, const Table& t, int size) {
+  unsigned eligible = 0;
+  for (int i = 0; i < 9; ++i) {
+    const int n = kBits.of[t.line[i]];
+    if (n >= 1 && n <= size) eligible |= 1U << i;
+  }
+  if (kBits.of[eligible] < size) return false;
+  return sets_from(c, p, t, eligible, size, 0, 0, 0);
+}
+
+// The tables of the grid: each unit's cells and digits, and each digit's
+// rows and columns.
+// A table whose entries the assumption left as they were finds only what
+// the grid it starts from has; when that has none (the ladder found no
+// simpler step there), only the tables changed are searched.
+struct Tables {
+  Table naked[27];
+  Table hidden[27];
+  Table rows[10];
+  Table columns[10];
+  std::uint32_t changed_units = 0;
+  DigitSet changed_digits = 0;
+};
+
+void fill(const Grid& g, const Grid& start, Tables& t) {
+  const Geometry& geo = geometry();
+  for (int u = 0; u < 27; ++u) {
+    t.naked[u] = Table{Shape::kNaked, u, {}};
+    t.hidden[u] = Table{Shape::kHidden, u, {}};
+    for (int k = 0; k < 9; ++k) {
+      const int cell = geo.unit_cells[u][k];
+      const DigitSet digits = g.candidates[cell];
+      const auto gone = static_cast<DigitSet>(start.candidates[cell] & ~digits);
+      if (gone != 0) t.changed_units |= 1U << u;
+      t.changed_digits |= gone;
+      t.naked[u].line[k] = static_cast<std::uint16_t>(digits >> 1);
+      for (DigitSet rest = digits; rest != 0; rest &= rest - 1) {
+        t.hidden[u].line[lowest_digit(rest) - 1] |=
+            static_cast<std::uint16_t>(1U << k);
+      }
+    }
+  }
+  for (int d = 1; d <= 9; ++d) {
+    t.rows[d] = Table{Shape::kRows, d, {}};
+    t.columns[d] = Table{Shape::kColumns, d, {}};
+    for (int r = 0; r < 9; ++r) t.rows[d].line[r] = t.hidden[r].line[d - 1];
+    for (int col = 0; col < 9; ++col) {
+      t.columns[d].line[col] = t.hidden[kColumnUnit + col].line[d - 1];
+    }
+  }
+}
+
+// Digit d of unit `base` confined to its meeting with `cover` (at least two
+// places): d goes from cover's other cells.
+bool locked(const Context& c, Propagation& p, int d, int base, int cover) {
+  const Geometry& geo = geometry();
+  Cause cause;
+  for (const int cell : geo.unit_cells[base]) {
+    if (!has(geo.unit_set[cover], cell)) add_cause(p, cell, d, cause);
+  }
+  if (cause.too_many) return false;
+  const int before = p.tail;
+  for (const int cell : geo.unit_cells[cover]) {
+    if (!has(geo.unit_set[base], cell) && carries(p.g.candidates[cell], d)) {
+      remove_candidate(c, p, cell, d, cause);
+    }
+  }
+  return p.tail != before || p.contradiction_size != 0;
+}
+
+// A box's digit on one row or column (pointing), or a line's in one box
+// (claiming); slots as in the hidden tables.
+bool locked_in(const Context& c, Propagation& p, const Tables& t,
+               bool pointing) {
+  const Geometry& geo = geometry();
+  for (int base = pointing ? kBoxUnit : 0; base < (pointing ? 27 : kBoxUnit);
+       ++base) {
+    if (!((t.changed_units >> base) & 1U)) continue;
+    for (int d = 1; d <= 9; ++d) {
+      const unsigned slots = t.hidden[base].line[d - 1];
+      if (bits(slots) < 2) continue;
+      for (int k = 0; k < 3; ++k) {
+        const int cell = geo.unit_cells[base][4 * k];  // on the diagonal
+        int cover = -1;
+        if ((slots & ~(7U << (3 * k))) == 0) {
+          cover = pointing ? kRowUnit + row_of(cell)
+                           : kBoxUnit + box_of(geo.unit_cells[base][3 * k]);
+        } else if (pointing && (slots & ~(0x49U << k)) == 0) {
+          cover = kColumnUnit + column_of(cell);
+        }
+        if (cover >= 0 && locked(c, p, d, base, cover)) return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool derive_pattern(const Context& c, Propagation& p) {
+  Tables t;
+  fill(p.g, *c.start, t);
+  if (c.start_has_patterns) {
+    t.changed_units = ~0U;
+    t.changed_digits = kAllDigits;
+  }
+  if (locked_in(c, p, t, true) || locked_in(c, p, t, false)) return true;
+  for (int size = 2; size <= 4; ++size) {
+    for (int u = 0; u < 27; ++u) {
+      if (((t.changed_units >> u) & 1U) && sets_in(c, p, t.naked[u], size)) {
+        return true;
+      }
+    }
+    for (int d = 1; d <= 9; ++d) {
+      if (carries(t.changed_digits, d) && (sets_in(c, p, t.rows[d], size) ||
+                                           sets_in(c, p, t.columns[d], size))) {
+        return true;
+      }
+    }
+    for (int u = 0; u < 27; ++u) {
+      if (((t.changed_units >> u) & 1U) && sets_in(c, p, t.hidden[u], size)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace logic
