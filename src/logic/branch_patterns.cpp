@@ -61,17 +61,21 @@ Candidate candidate_of(const Table& t, int i, int j) {
   }
 }
 
+// A pattern's parents; `unusable` when there are too many, or one is as
+// deep as the bound (what it removes would be deeper).
 struct Cause {
   int nodes[kMaxCause];
   int n = 0;
-  bool too_many = false;
+  bool unusable = false;
 };
 
-void add_cause(const Propagation& p, int cell, int d, Cause& cause) {
+void add_cause(const Context& c, const Propagation& p, int cell, int d,
+               Cause& cause) {
   const int off = node_of(cell, d, false);
   if (p.derived[off] == 0) return;
-  if (cause.n == kMaxCause) {
-    cause.too_many = true;
+  if (cause.n == kMaxCause ||
+      (c.max_depth > 0 && p.depth[off] >= c.max_depth)) {
+    cause.unusable = true;
     return;
   }
   cause.nodes[cause.n++] = off;
@@ -92,11 +96,11 @@ void take_columns(const Context& c, Propagation& p, const Table& t, unsigned s,
     for (int j = 0; j < 9; ++j) {
       if (!((u >> j) & 1U)) {
         const Candidate k = candidate_of(t, i, j);
-        add_cause(p, k.cell, k.digit, cause);
+        add_cause(c, p, k.cell, k.digit, cause);
       }
     }
   }
-  if (cause.too_many) return;
+  if (cause.unusable) return;
   for (int i = 0; i < 9 && p.contradiction_size == 0; ++i) {
     if ((s >> i) & 1U) continue;
     for (unsigned rest = t.line[i] & u; rest != 0; rest &= rest - 1) {
@@ -155,7 +159,23 @@ struct Tables {
   DigitSet changed_digits = 0;
 };
 
-void fill(const Grid& g, const Grid& start, Tables& t) {
+// The removals a pattern can rest on: all, or those shallower than the
+// depth bound (a pattern resting on one deeper derives nothing).
+DigitSet usable_removals(const Context& c, const Propagation& p, int cell) {
+  auto gone =
+      static_cast<DigitSet>(c.start->candidates[cell] & ~p.g.candidates[cell]);
+  if (c.max_depth == 0) return gone;
+  for (DigitSet rest = gone; rest != 0; rest &= rest - 1) {
+    const int d = lowest_digit(rest);
+    if (p.depth[node_of(cell, d, false)] >= c.max_depth) {
+      gone = static_cast<DigitSet>(gone & ~(1U << d));
+    }
+  }
+  return gone;
+}
+
+void fill(const Context& c, const Propagation& p, Tables& t) {
+  const Grid& g = p.g;
   const Geometry& geo = geometry();
   for (int u = 0; u < 27; ++u) {
     t.naked[u] = Table{Shape::kNaked, u, {}};
@@ -163,7 +183,7 @@ void fill(const Grid& g, const Grid& start, Tables& t) {
     for (int k = 0; k < 9; ++k) {
       const int cell = geo.unit_cells[u][k];
       const DigitSet digits = g.candidates[cell];
-      const auto gone = static_cast<DigitSet>(start.candidates[cell] & ~digits);
+      const DigitSet gone = usable_removals(c, p, cell);
       if (gone != 0) t.changed_units |= 1U << u;
       t.changed_digits |= gone;
       t.naked[u].line[k] = static_cast<std::uint16_t>(digits >> 1);
@@ -189,9 +209,9 @@ bool locked(const Context& c, Propagation& p, int d, int base, int cover) {
   const Geometry& geo = geometry();
   Cause cause;
   for (const int cell : geo.unit_cells[base]) {
-    if (!has(geo.unit_set[cover], cell)) add_cause(p, cell, d, cause);
+    if (!has(geo.unit_set[cover], cell)) add_cause(c, p, cell, d, cause);
   }
-  if (cause.too_many) return false;
+  if (cause.unusable) return false;
   const int before = p.tail;
   for (const int cell : geo.unit_cells[cover]) {
     if (!has(geo.unit_set[base], cell) && carries(p.g.candidates[cell], d)) {
@@ -201,29 +221,61 @@ bool locked(const Context& c, Propagation& p, int d, int base, int cover) {
   return p.tail != before || p.contradiction_size != 0;
 }
 
+// The tables a technique looks at: changed since the grid it starts from
+// (by removals a pattern can rest on), and since it last looked there.
+std::uint32_t units_to_look(const Tables& t, const Propagation& p, int tech) {
+  return t.changed_units & ~p.clean_units[tech];
+}
+
 // A box's digit on one row or column (pointing), or a line's in one box
 // (claiming); slots as in the hidden tables.
-bool locked_in(const Context& c, Propagation& p, const Tables& t,
-               bool pointing) {
+bool locked_in(const Context& c, Propagation& p, int base, const Tables& t) {
   const Geometry& geo = geometry();
-  for (int base = pointing ? kBoxUnit : 0; base < (pointing ? 27 : kBoxUnit);
-       ++base) {
-    if (!((t.changed_units >> base) & 1U)) continue;
-    for (int d = 1; d <= 9; ++d) {
-      const unsigned slots = t.hidden[base].line[d - 1];
-      if (bits(slots) < 2) continue;
-      for (int k = 0; k < 3; ++k) {
-        const int cell = geo.unit_cells[base][4 * k];  // on the diagonal
-        int cover = -1;
-        if ((slots & ~(7U << (3 * k))) == 0) {
-          cover = pointing ? kRowUnit + row_of(cell)
-                           : kBoxUnit + box_of(geo.unit_cells[base][3 * k]);
-        } else if (pointing && (slots & ~(0x49U << k)) == 0) {
-          cover = kColumnUnit + column_of(cell);
-        }
-        if (cover >= 0 && locked(c, p, d, base, cover)) return true;
+  const bool pointing = base >= kBoxUnit;
+  for (int d = 1; d <= 9; ++d) {
+    const unsigned slots = t.hidden[base].line[d - 1];
+    if (kBits.of[slots] < 2) continue;
+    for (int k = 0; k < 3; ++k) {
+      const int cell = geo.unit_cells[base][4 * k];  // on the diagonal
+      int cover = -1;
+      if ((slots & ~(7U << (3 * k))) == 0) {
+        cover = pointing ? kRowUnit + row_of(cell)
+                         : kBoxUnit + box_of(geo.unit_cells[base][3 * k]);
+      } else if (pointing && (slots & ~(0x49U << k)) == 0) {
+        cover = kColumnUnit + column_of(cell);
       }
+      if (cover >= 0 && locked(c, p, d, base, cover)) return true;
     }
+  }
+  return false;
+}
+
+// Technique `tech` over the units it has to look at; a unit looked at
+// without a find is clean until it changes.
+bool units_pass(const Context& c, Propagation& p, const Tables& t, int tech,
+                int size, std::uint32_t among) {
+  const std::uint32_t units = units_to_look(t, p, tech) & among;
+  for (int u = 0; u < 27; ++u) {
+    if (!((units >> u) & 1U)) continue;
+    const bool found = tech == kPointing || tech == kClaiming
+                           ? locked_in(c, p, u, t)
+                       : tech < kHidden ? sets_in(c, p, t.naked[u], size)
+                                        : sets_in(c, p, t.hidden[u], size);
+    if (found) return true;
+    p.clean_units[tech] |= 1U << u;
+  }
+  return false;
+}
+
+bool fish_pass(const Context& c, Propagation& p, const Tables& t, int size) {
+  const DigitSet digits = static_cast<DigitSet>(
+      t.changed_digits & ~p.clean_digits[size - 2]);
+  for (DigitSet rest = digits; rest != 0; rest &= rest - 1) {
+    const int d = lowest_digit(rest);
+    if (sets_in(c, p, t.rows[d], size) || sets_in(c, p, t.columns[d], size)) {
+      return true;
+    }
+    p.clean_digits[size - 2] |= static_cast<DigitSet>(1U << d);
   }
   return false;
 }
@@ -232,28 +284,22 @@ bool locked_in(const Context& c, Propagation& p, const Tables& t,
 
 bool derive_pattern(const Context& c, Propagation& p) {
   Tables t;
-  fill(p.g, *c.start, t);
+  fill(c, p, t);
   if (c.start_has_patterns) {
     t.changed_units = ~0U;
     t.changed_digits = kAllDigits;
   }
-  if (locked_in(c, p, t, true) || locked_in(c, p, t, false)) return true;
+  constexpr std::uint32_t kLines = (1U << kBoxUnit) - 1;
+  constexpr std::uint32_t kAll = (1U << 27) - 1;
+  if (units_pass(c, p, t, kPointing, 0, ~kLines & kAll) ||
+      units_pass(c, p, t, kClaiming, 0, kLines)) {
+    return true;
+  }
   for (int size = 2; size <= 4; ++size) {
-    for (int u = 0; u < 27; ++u) {
-      if (((t.changed_units >> u) & 1U) && sets_in(c, p, t.naked[u], size)) {
-        return true;
-      }
-    }
-    for (int d = 1; d <= 9; ++d) {
-      if (carries(t.changed_digits, d) && (sets_in(c, p, t.rows[d], size) ||
-                                           sets_in(c, p, t.columns[d], size))) {
-        return true;
-      }
-    }
-    for (int u = 0; u < 27; ++u) {
-      if (((t.changed_units >> u) & 1U) && sets_in(c, p, t.hidden[u], size)) {
-        return true;
-      }
+    if (units_pass(c, p, t, kNaked + size - 2, size, kAll) ||
+        fish_pass(c, p, t, size) ||
+        units_pass(c, p, t, kHidden + size - 2, size, kAll)) {
+      return true;
     }
   }
   return false;

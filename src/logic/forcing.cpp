@@ -25,10 +25,27 @@ struct Workspace {
   std::uint8_t seen[kNodes];
 };
 
+// A search's context and workspace. A search for conclusions of at most
+// `max_size` nodes (0: any) bounds each branch's depth by what the others
+// leave: every branch counts its assumption and the node concluded, and
+// one branch at least rests on a pattern (a removal, its cause, the
+// assumption), or the plain dynamic chains had found the conclusion
+// smaller and rated lower.
 struct Search {
   Context c;
   Workspace* work;
+  int max_size = 0;
 };
+
+// The context of a conclusion on n branches (1: a contradiction, whose
+// other chain counts at least its node); false when none fits.
+bool bounded(const Search& s, int n, Context& c) {
+  c = s.c;
+  if (s.max_size == 0) return true;
+  const int others = n == 1 ? 1 : 2 * (n - 1);
+  c.max_depth = s.max_size - others;
+  return c.max_depth >= 3;
+}
 
 // Whether the node, made true or false in the grid, is progress: a digit
 // placed in an open cell, or a candidate removed.
@@ -82,7 +99,8 @@ bool is_dynamic(Mode mode) {
 // Assumptions that contradict themselves: a candidate true (false too in
 // the dynamic modes) whose propagation meets a contradiction.
 void contradictions(const Search& s, Best& best) {
-  const Context& c = s.c;
+  Context c;
+  if (!bounded(s, 1, c)) return;
   Workspace& w = *s.work;
   Propagation& p = w.branch[0];
   for (int cell = 0; cell < 81 && !best.done(); ++cell) {
@@ -105,7 +123,8 @@ void contradictions(const Search& s, Best& best) {
 // and that is progress, holds.
 void common_conclusions(const Search& s, const int* premises, int n,
                         Best& best) {
-  const Context& c = s.c;
+  Context c;
+  if (!bounded(s, n, c)) return;
   Workspace& w = *s.work;
   for (int b = 0; b < n; ++b) {
     propagate(c, w.branch[b], premises[b]);
@@ -168,7 +187,7 @@ int max_size(int base, int ceiling) {
 // chains of many branches.
 void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   Workspace work;  // each propagation and count resets what it reads
-  Search s{Context{&g, mode, places_of(g), max_size(base, ceiling)}, &work};
+  Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
   if (mode == Mode::kDynamicPlus) {
     s.c.start_has_patterns = has_patterns(s.c, work.branch[0]);
   }

@@ -120,8 +120,20 @@ void unit_single(const Context& c, Propagation& p, int u, int d) {
   derive(c, p, node_of(place, d, true), parents, n);
 }
 
+// The pattern techniques look again where a removal changed the grid.
+void dirty(Propagation& p, int cell, int d) {
+  const std::uint32_t units = (1U << (kRowUnit + row_of(cell))) |
+                              (1U << (kColumnUnit + column_of(cell))) |
+                              (1U << (kBoxUnit + box_of(cell)));
+  for (std::uint32_t& clean : p.clean_units) clean &= ~units;
+  for (DigitSet& clean : p.clean_digits) {
+    clean = static_cast<DigitSet>(clean & ~(1U << d));
+  }
+}
+
 void on_false(const Context& c, Propagation& p, int cell, int d) {
   p.g.candidates[cell] &= static_cast<DigitSet>(~(1U << d));
+  if (c.mode == Mode::kDynamicPlus) dirty(p, cell, d);
   if (p.assigned[cell] == 0) cell_single(c, p, cell);
   // A unit is looked at only when the digit is down to one place or none
   // there, and not yet settled.
@@ -159,6 +171,10 @@ void propagate(const Context& c, Propagation& p, int premise) {
   p.tail = 0;
   p.contradiction_size = 0;
   p.conflict = false;
+  // Every table is clean when the grid it starts from has no pattern, as
+  // the pattern search then looks only where the assumption changed it.
+  for (std::uint32_t& clean : p.clean_units) clean = 0;
+  for (DigitSet& clean : p.clean_digits) clean = 0;
   derive(c, p, premise, nullptr, 0);
   drain(c, p);
   if (c.mode != Mode::kDynamicPlus) return;

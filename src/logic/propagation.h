@@ -34,6 +34,14 @@ inline constexpr int kMaxParents = 9;
 inline constexpr int kMaxCause = 32;
 inline constexpr int kParentPool = kNodes * kMaxParents;
 
+// The pattern techniques that look at units, in their order of trial:
+// pointing, claiming, naked sets of 2 to 4, hidden sets of 2 to 4.
+inline constexpr int kPointing = 0;
+inline constexpr int kClaiming = 1;
+inline constexpr int kNaked = 2;
+inline constexpr int kHidden = 5;
+inline constexpr int kPatternTechniques = 8;
+
 enum class Mode { kNishio, kStatic, kDynamic, kDynamicPlus };
 
 constexpr int node_of(int cell, int d, bool on) {
@@ -69,6 +77,11 @@ struct Propagation {
   std::uint16_t queue[kNodes];
   int head = 0;
   int tail = 0;
+  // The pattern techniques' units (bit u) and fish digits (bit d) looked
+  // at without a find and unchanged since, by technique (propagation.h's
+  // kPointing...; fish by size - 2).
+  std::uint32_t clean_units[kPatternTechniques];
+  DigitSet clean_digits[3];
   // The nodes a contradiction rests on, when there is one.
   int contradiction[kMaxCause + 1];
   int contradiction_size = 0;
