@@ -23,6 +23,7 @@ namespace {
 struct Workspace {
   Propagation branch[9];
   std::uint8_t seen[kNodes];
+  PropagationCache cache;
 };
 
 // A search's context and workspace. A search for conclusions of at most
@@ -42,9 +43,11 @@ struct Search {
 bool bounded(const Search& s, int n, Context& c) {
   c = s.c;
   if (s.max_size == 0) return true;
+  // One bound for every search, the loosest, so that each premise's
+  // propagation serves them all.
+  c.max_depth = s.max_size - 1;
   const int others = n == 1 ? 1 : 2 * (n - 1);
-  c.max_depth = s.max_size - others;
-  return c.max_depth >= 3;
+  return s.max_size - others >= 3;
 }
 
 // Whether the node, made true or false in the grid, is progress: a digit
@@ -109,7 +112,7 @@ void contradictions(const Search& s, Best& best) {
       const int d = lowest_digit(rest);
       for (const bool on : {true, false}) {
         if (!on && !is_dynamic(c.mode)) continue;
-        propagate(c, p, node_of(cell, d, on));
+        propagate_cached(c, w.cache, p, node_of(cell, d, on));
         if (p.contradiction_size == 0) continue;
         const int size = contradiction_size(p, w.seen);
         const int premise = node_of(cell, d, on);
@@ -127,7 +130,7 @@ void common_conclusions(const Search& s, const int* premises, int n,
   if (!bounded(s, n, c)) return;
   Workspace& w = *s.work;
   for (int b = 0; b < n; ++b) {
-    propagate(c, w.branch[b], premises[b]);
+    propagate_cached(c, w.cache, w.branch[b], premises[b]);
     if (w.branch[b].contradiction_size != 0) return;  // a contradiction's
   }
   const Propagation& first_branch = w.branch[0];
@@ -187,6 +190,7 @@ int max_size(int base, int ceiling) {
 // chains of many branches.
 void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   Workspace work;  // each propagation and count resets what it reads
+  clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
   if (mode == Mode::kDynamicPlus) {
     s.c.start_has_patterns = has_patterns(s.c, work.branch[0]);

@@ -59,6 +59,9 @@ void on_true(const Context& c, Propagation& p, int cell, int d) {
   for (const int u : geometry().cell_units[cell]) {
     p.places.settled[u] |= static_cast<DigitSet>(1U << d);
   }
+  // What it would make false is deeper than the bound; a contradiction met
+  // there rests on more nodes than a conclusion may.
+  if (c.max_depth > 0 && p.depth[node] >= c.max_depth) return;
   if (c.mode != Mode::kNishio) {
     const DigitSet others =
         static_cast<DigitSet>(p.g.candidates[cell] & ~(1U << d));
@@ -179,6 +182,71 @@ void propagate(const Context& c, Propagation& p, int premise) {
   drain(c, p);
   if (c.mode != Mode::kDynamicPlus) return;
   while (p.contradiction_size == 0 && derive_pattern(c, p)) drain(c, p);
+}
+
+namespace {
+
+constexpr std::size_t kArenaCap = std::size_t{1} << 21;  // 4 MB
+
+void save(const Propagation& p, PropagationCache& cache, int premise) {
+  std::vector<std::uint16_t>& a = cache.arena;
+  std::size_t need = 3 + static_cast<std::size_t>(p.contradiction_size) +
+                     3 * static_cast<std::size_t>(p.tail) +
+                     static_cast<std::size_t>(p.pool_size);
+  if (a.size() + need > kArenaCap) return;
+  cache.entry[premise] = static_cast<int>(a.size());
+  a.push_back(static_cast<std::uint16_t>(p.tail));
+  a.push_back(static_cast<std::uint16_t>(p.contradiction_size));
+  a.push_back(p.conflict ? 1 : 0);
+  for (int k = 0; k < p.contradiction_size; ++k) {
+    a.push_back(static_cast<std::uint16_t>(p.contradiction[k]));
+  }
+  for (int k = 0; k < p.tail; ++k) {
+    const int node = p.queue[k];
+    a.push_back(static_cast<std::uint16_t>(node));
+    a.push_back(p.depth[node]);
+    a.push_back(p.parent_count[node]);
+    for (int j = 0; j < p.parent_count[node]; ++j) {
+      a.push_back(p.pool[p.first_parent[node] + j]);
+    }
+  }
+}
+
+void load(const PropagationCache& cache, int at, Propagation& p) {
+  const std::uint16_t* a = cache.arena.data() + at;
+  for (std::uint8_t& d : p.derived) d = 0;
+  p.head = 0;
+  p.tail = *a++;
+  p.contradiction_size = *a++;
+  p.conflict = *a++ != 0;
+  for (int k = 0; k < p.contradiction_size; ++k) p.contradiction[k] = *a++;
+  p.pool_size = 0;
+  for (int k = 0; k < p.tail; ++k) {
+    const int node = *a++;
+    p.queue[k] = static_cast<std::uint16_t>(node);
+    p.derived[node] = 1;
+    p.depth[node] = static_cast<std::uint8_t>(*a++);
+    p.parent_count[node] = static_cast<std::uint8_t>(*a++);
+    p.first_parent[node] = static_cast<std::uint16_t>(p.pool_size);
+    for (int j = 0; j < p.parent_count[node]; ++j) p.pool[p.pool_size++] = *a++;
+  }
+}
+
+}  // namespace
+
+void clear(PropagationCache& cache) {
+  cache.arena.clear();
+  for (int& e : cache.entry) e = -1;
+}
+
+void propagate_cached(const Context& c, PropagationCache& cache,
+                      Propagation& p, int premise) {
+  if (cache.entry[premise] >= 0) {
+    load(cache, cache.entry[premise], p);
+    return;
+  }
+  propagate(c, p, premise);
+  save(p, cache, premise);
 }
 
 bool has_patterns(const Context& c, Propagation& p) {

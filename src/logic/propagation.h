@@ -21,6 +21,7 @@
 #define VORTEL_LOGIC_PROPAGATION_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "logic/grid.h"
 
@@ -104,6 +105,23 @@ struct Context {
 
 /// Propagates the assumption `premise` from c.start into p.
 void propagate(const Context& c, Propagation& p, int premise);
+
+/// The propagations of one search, kept by premise: a premise is looked at
+/// by several of its searches (its contradiction, the cell's and each
+/// unit's branches), and a propagation's nodes and parents take far less
+/// room than the propagation. Bounded: once full, the rest is propagated
+/// again when asked.
+struct PropagationCache {
+  std::vector<std::uint16_t> arena;
+  int entry[kNodes];
+};
+
+void clear(PropagationCache& cache);
+
+/// p as `propagate` leaves it but for p.g, p.assigned and p.places: from
+/// the cache when there, else propagated and kept.
+void propagate_cached(const Context& c, PropagationCache& cache,
+                      Propagation& p, int premise);
 
 /// Derives `node` from its parents, unless already derived; a node whose
 /// opposite is derived is a contradiction.
