@@ -268,8 +268,8 @@ bool units_pass(const Context& c, Propagation& p, const Tables& t, int tech,
 }
 
 bool fish_pass(const Context& c, Propagation& p, const Tables& t, int size) {
-  const DigitSet digits = static_cast<DigitSet>(
-      t.changed_digits & ~p.clean_digits[size - 2]);
+  const DigitSet digits =
+      static_cast<DigitSet>(t.changed_digits & ~p.clean_digits[size - 2]);
   for (DigitSet rest = digits; rest != 0; rest &= rest - 1) {
     const int d = lowest_digit(rest);
     if (sets_in(c, p, t.rows[d], size) || sets_in(c, p, t.columns[d], size)) {

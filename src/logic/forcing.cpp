@@ -189,6 +189,7 @@ int max_size(int base, int ceiling) {
 // offered to the sink: the contradictions, then (but for Nishio) the
 // chains of many branches.
 void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
+  if (ceiling > 0 && ceiling <= base) return;  // nothing can rate below
   Workspace work;  // each propagation and count resets what it reads
   clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};

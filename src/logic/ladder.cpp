@@ -66,7 +66,7 @@ constexpr Technique kLadder[] = {
     {"Dynamic Forcing Chain", "dynamic-forcing-chain", 85, false,
      find_dynamic_chain, Kind::kChain},
     {"Dynamic Forcing Chain (+)", "dynamic-forcing-chain-plus", 90, false,
-     find_dynamic_chain_plus, Kind::kChain},
+     find_dynamic_chain_plus, Kind::kChainWithPatterns},
 };
 
 constexpr int kLadderSize = sizeof(kLadder) / sizeof(kLadder[0]);

@@ -174,8 +174,8 @@ void propagate(const Context& c, Propagation& p, int premise) {
   p.tail = 0;
   p.contradiction_size = 0;
   p.conflict = false;
-  // Every table is clean when the grid it starts from has no pattern, as
-  // the pattern search then looks only where the assumption changed it.
+  // No table looked at yet (the pattern search looks only at the tables
+  // the assumption changed, unless the grid it starts from has patterns).
   for (std::uint32_t& clean : p.clean_units) clean = 0;
   for (DigitSet& clean : p.clean_digits) clean = 0;
   derive(c, p, premise, nullptr, 0);
@@ -239,8 +239,8 @@ void clear(PropagationCache& cache) {
   for (int& e : cache.entry) e = -1;
 }
 
-void propagate_cached(const Context& c, PropagationCache& cache,
-                      Propagation& p, int premise) {
+void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
+                      int premise) {
   if (cache.entry[premise] >= 0) {
     load(cache, cache.entry[premise], p);
     return;

@@ -120,8 +120,8 @@ void clear(PropagationCache& cache);
 
 /// p as `propagate` leaves it but for p.g, p.assigned and p.places: from
 /// the cache when there, else propagated and kept.
-void propagate_cached(const Context& c, PropagationCache& cache,
-                      Propagation& p, int premise);
+void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
+                      int premise);
 
 /// Derives `node` from its parents, unless already derived; a node whose
 /// opposite is derived is a contradiction.
