@@ -236,11 +236,13 @@ bool locked_in(const Context& c, Propagation& p, int base, const Tables& t) {
     const unsigned slots = t.hidden[base].line[d - 1];
     if (kBits.of[slots] < 2) continue;
     for (int k = 0; k < 3; ++k) {
-      const int cell = geo.unit_cells[base][4 * k];  // on the diagonal
+      const int diagonal = 4 * k;
+      const int slot = 3 * k;
+      const int cell = geo.unit_cells[base][diagonal];
       int cover = -1;
       if ((slots & ~(7U << (3 * k))) == 0) {
         cover = pointing ? kRowUnit + row_of(cell)
-                         : kBoxUnit + box_of(geo.unit_cells[base][3 * k]);
+                         : kBoxUnit + box_of(geo.unit_cells[base][slot]);
       } else if (pointing && (slots & ~(0x49U << k)) == 0) {
         cover = kColumnUnit + column_of(cell);
       }
