@@ -149,12 +149,11 @@ bool sets_in(const Context& c, Propagation& p, const Table& t, int size) {
 // rows and columns.
 // A table whose entries the assumption left as they were finds only what
 // the grid it starts from has; when that has none (the ladder found no
-// simpler step there), only the tables changed are searched.
+// simpler step there), only the tables changed are searched. The hidden
+// tables (each unit's digits and their slots) are filled at each search,
+// the others taken from the grid or from them when looked at.
 struct Tables {
-  Table naked[27];
-  Table hidden[27];
-  Table rows[10];
-  Table columns[10];
+  std::uint16_t slots[27][9];  // [unit][digit - 1]: its slots there
   std::uint32_t changed_units = 0;
   DigitSet changed_digits = 0;
 };
@@ -175,32 +174,59 @@ DigitSet usable_removals(const Context& c, const Propagation& p, int cell) {
 }
 
 void fill(const Context& c, const Propagation& p, Tables& t) {
-  const Grid& g = p.g;
   const Geometry& geo = geometry();
-  for (int u = 0; u < 27; ++u) {
-    t.naked[u] = Table{Shape::kNaked, u, {}};
-    t.hidden[u] = Table{Shape::kHidden, u, {}};
-    for (int k = 0; k < 9; ++k) {
-      const int cell = geo.unit_cells[u][k];
-      const DigitSet digits = g.candidates[cell];
-      const DigitSet gone = usable_removals(c, p, cell);
-      if (gone != 0) t.changed_units |= 1U << u;
+  for (auto& unit : t.slots) {
+    for (std::uint16_t& slots : unit) slots = 0;
+  }
+  for (int cell = 0; cell < 81; ++cell) {
+    const DigitSet gone = usable_removals(c, p, cell);
+    const std::uint8_t(&units)[3] = geo.cell_units[cell];
+    if (gone != 0) {
+      t.changed_units |= (1U << units[0]) | (1U << units[1]) | (1U << units[2]);
       t.changed_digits |= gone;
-      t.naked[u].line[k] = static_cast<std::uint16_t>(digits >> 1);
-      for (DigitSet rest = digits; rest != 0; rest &= rest - 1) {
-        t.hidden[u].line[lowest_digit(rest) - 1] |=
-            static_cast<std::uint16_t>(1U << k);
+    }
+    // The cell's slot in its row, column and box.
+    const int slot[3] = {column_of(cell), row_of(cell),
+                         3 * (row_of(cell) % 3) + column_of(cell) % 3};
+    for (DigitSet rest = p.g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest) - 1;
+      for (int k = 0; k < 3; ++k) {
+        t.slots[units[k]][d] |= static_cast<std::uint16_t>(1U << slot[k]);
       }
     }
   }
-  for (int d = 1; d <= 9; ++d) {
-    t.rows[d] = Table{Shape::kRows, d, {}};
-    t.columns[d] = Table{Shape::kColumns, d, {}};
-    for (int r = 0; r < 9; ++r) t.rows[d].line[r] = t.hidden[r].line[d - 1];
-    for (int col = 0; col < 9; ++col) {
-      t.columns[d].line[col] = t.hidden[kColumnUnit + col].line[d - 1];
-    }
+}
+
+Table naked_table(const Propagation& p, int u) {
+  Table table{Shape::kNaked, u, {}};
+  for (int k = 0; k < 9; ++k) {
+    table.line[k] = static_cast<std::uint16_t>(
+        p.g.candidates[geometry().unit_cells[u][k]] >> 1);
   }
+  return table;
+}
+
+Table hidden_table(const Tables& t, int u) {
+  Table table{Shape::kHidden, u, {}};
+  for (int d = 0; d < 9; ++d) table.line[d] = t.slots[u][d];
+  return table;
+}
+
+// Digit d's rows and their columns (`by_rows`), or columns and rows.
+Table fish_table(const Tables& t, int d, bool by_rows) {
+  Table table{by_rows ? Shape::kRows : Shape::kColumns, d, {}};
+  const int first_unit = by_rows ? kRowUnit : kColumnUnit;
+  for (int line = 0; line < 9; ++line) {
+    table.line[line] = t.slots[first_unit + line][d - 1];
+  }
+  return table;
+}
+
+// The lines of a table that have entries.
+int lines_with_entries(const Table& t) {
+  int n = 0;
+  for (const std::uint16_t line : t.line) n += line != 0 ? 1 : 0;
+  return n;
 }
 
 // Digit d of unit `base` confined to its meeting with `cover` (at least two
@@ -233,7 +259,7 @@ bool locked_in(const Context& c, Propagation& p, int base, const Tables& t) {
   const Geometry& geo = geometry();
   const bool pointing = base >= kBoxUnit;
   for (int d = 1; d <= 9; ++d) {
-    const unsigned slots = t.hidden[base].line[d - 1];
+    const unsigned slots = t.slots[base][d - 1];
     if (kBits.of[slots] < 2) continue;
     for (int k = 0; k < 3; ++k) {
       const int diagonal = 4 * k;
@@ -252,6 +278,32 @@ bool locked_in(const Context& c, Propagation& p, int base, const Tables& t) {
   return false;
 }
 
+// A set of k lines in a table of m lines with entries and m columns with
+// entries is the same deduction as the set of the other m - k lines in the
+// table turned round (a naked set and the hidden set of the unit's other
+// cells, a fish and the fish of the other lines across): the search skips
+// the size whose other side is smaller, which it has looked at already (a
+// single: the propagation), or on a tie the turned side's turn comes first.
+bool other_side_first(const Table& table, const Table& turned, int size,
+                      bool ties) {
+  const int m = lines_with_entries(table);
+  if (m != lines_with_entries(turned)) return false;
+  return m - size < size || (ties && m - size == size);
+}
+
+bool set_in_unit(const Context& c, Propagation& p, const Tables& t, int tech,
+                 int u, int size) {
+  if (tech == kPointing || tech == kClaiming) return locked_in(c, p, u, t);
+  const Table naked = naked_table(p, u);
+  const Table hidden = hidden_table(t, u);
+  if (tech < kHidden) {
+    return !other_side_first(naked, hidden, size, false) &&
+           sets_in(c, p, naked, size);
+  }
+  return !other_side_first(hidden, naked, size, true) &&
+         sets_in(c, p, hidden, size);
+}
+
 // Technique `tech` over the units it has to look at; a unit looked at
 // without a find is clean until it changes.
 bool units_pass(const Context& c, Propagation& p, const Tables& t, int tech,
@@ -259,11 +311,7 @@ bool units_pass(const Context& c, Propagation& p, const Tables& t, int tech,
   const std::uint32_t units = units_to_look(t, p, tech) & among;
   for (int u = 0; u < 27; ++u) {
     if (!((units >> u) & 1U)) continue;
-    const bool found = tech == kPointing || tech == kClaiming
-                           ? locked_in(c, p, u, t)
-                       : tech < kHidden ? sets_in(c, p, t.naked[u], size)
-                                        : sets_in(c, p, t.hidden[u], size);
-    if (found) return true;
+    if (set_in_unit(c, p, t, tech, u, size)) return true;
     p.clean_units[tech] |= 1U << u;
   }
   return false;
@@ -274,7 +322,10 @@ bool fish_pass(const Context& c, Propagation& p, const Tables& t, int size) {
       static_cast<DigitSet>(t.changed_digits & ~p.clean_digits[size - 2]);
   for (DigitSet rest = digits; rest != 0; rest &= rest - 1) {
     const int d = lowest_digit(rest);
-    if (sets_in(c, p, t.rows[d], size) || sets_in(c, p, t.columns[d], size)) {
+    const Table rows = fish_table(t, d, true);
+    const Table columns = fish_table(t, d, false);
+    if (!other_side_first(rows, columns, size, false) &&
+        (sets_in(c, p, rows, size) || sets_in(c, p, columns, size))) {
       return true;
     }
     p.clean_digits[size - 2] |= static_cast<DigitSet>(1U << d);
