@@ -1,252 +1,53 @@
 // Forcing chains of many branches, found by propagating an assumption
-// through the grid it leaves: Nishio (7.5), multiple forcing chains (8.0)
-// and dynamic forcing chains (8.5), each plus the length modifier of the
-// chains' nodes.
+// through the grid it leaves (propagation.h): Nishio (7.5), multiple
+// forcing chains (8.0), dynamic forcing chains (8.5) and dynamic forcing
+// chains with patterns (9.0), each plus the length modifier of the chains'
+// nodes.
 //
-// An assumption (a candidate true or false) is propagated: a digit true in
-// a cell makes its other digits and the digit in its peers false; a digit
-// false leaves a cell with one digit, or a unit with one place, and that
-// digit is true there: read from the grid as the assumption left it
-// (dynamic), as it stands (multiple), or for one digit only (Nishio). A
-// contradiction (nothing left in a cell or unit, a candidate both true and
-// false) makes the assumption false; what every digit of a cell, every
-// place of a digit in a unit, or both truths of a candidate make true or
-// false is so. A node's parents are the nodes that forced it; a
-// conclusion's size, which the length modifier rates, adds up the distinct
-// nodes each of its chains rests on (a contradiction: the chains to a node
-// and to its opposite).
+// A contradiction makes the assumption false; what every digit of a cell,
+// every place of a digit in a unit, or both truths of a candidate make true
+// or false is so. A conclusion's size, which the length modifier rates,
+// adds up the distinct nodes each of its chains rests on (a contradiction:
+// the chains to a node and to its opposite).
 #include <cstdint>
 
+#include "logic/propagation.h"
 #include "logic/techniques.h"
 
 namespace logic {
 
 namespace {
 
-constexpr int kNodes = 2 * 9 * 81;
-constexpr int kMaxParents = 9;
-
-enum class Mode { kNishio, kStatic, kDynamic };
-
-constexpr int node_of(int cell, int d, bool on) {
-  return 2 * (9 * cell + d - 1) + (on ? 1 : 0);
-}
-constexpr int cell_of_node(int node) {
-  return node / 18;
-}
-constexpr int digit_of_node(int node) {
-  return (node / 2) % 9 + 1;
-}
-
-// Places of each digit in each unit, and the digits placed there.
-struct Places {
-  std::uint8_t count[27][10];
-  DigitSet settled[27];
-};
-
-struct Propagation {
-  Grid g;                     // as the assumption leaves it
-  std::uint8_t assigned[81];  // digit made true in each cell, 0 for none
-  Places places;              // in g, the digits made true counted settled
-  std::uint8_t derived[kNodes];
-  std::uint8_t parent_count[kNodes];
-  std::uint16_t parents[kNodes][kMaxParents];
-  std::uint16_t queue[kNodes];
-  int head = 0;
-  int tail = 0;
-  // The nodes a contradiction rests on, when there is one.
-  int contradiction[kMaxParents + 1];
-  int contradiction_size = 0;
-  bool conflict = false;  // [0] derived, the rest forced its opposite
-};
-
 // The propagations of one search's branches, owned by its caller (too
 // large to copy, and no state kept between searches).
 struct Workspace {
   Propagation branch[9];
   std::uint8_t seen[kNodes];
+  PropagationCache cache;
 };
 
-struct Context {
-  const Grid* start;
-  Mode mode;
-  Places places;  // in the grid as it stands
+// A search's context and workspace. A search for conclusions of at most
+// `max_size` nodes (0: any) bounds each branch's depth by what the others
+// leave: every branch counts its assumption and the node concluded, and
+// one branch at least rests on a pattern (a removal, its cause, the
+// assumption), or the plain dynamic chains had found the conclusion
+// smaller and rated lower.
+struct Search {
+  Context c;
   Workspace* work;
+  int max_size = 0;
 };
 
-Places places_of(const Grid& g) {
-  Places places{};
-  const Geometry& geo = geometry();
-  for (int u = 0; u < 27; ++u) {
-    places.settled[u] = placed_in(g, u);
-    for (const int cell : geo.unit_cells[u]) {
-      for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
-        ++places.count[u][lowest_digit(rest)];
-      }
-    }
-  }
-  return places;
-}
-
-void derive(Propagation& p, int node, const int* parents, int n) {
-  if (p.contradiction_size != 0 || p.derived[node] != 0) return;
-  if (p.derived[node ^ 1] != 0) {  // both true and false
-    p.contradiction[0] = node ^ 1;
-    for (int k = 0; k < n; ++k) p.contradiction[k + 1] = parents[k];
-    p.contradiction_size = n + 1;
-    p.conflict = true;
-    return;
-  }
-  p.derived[node] = 1;
-  p.parent_count[node] = static_cast<std::uint8_t>(n);
-  for (int k = 0; k < n; ++k) {
-    p.parents[node][k] = static_cast<std::uint16_t>(parents[k]);
-  }
-  p.queue[p.tail++] = static_cast<std::uint16_t>(node);
-}
-
-void on_true(const Context& c, Propagation& p, int cell, int d) {
-  const int node = node_of(cell, d, true);
-  p.assigned[cell] = static_cast<std::uint8_t>(d);
-  for (const int u : geometry().cell_units[cell]) {
-    p.places.settled[u] |= static_cast<DigitSet>(1U << d);
-  }
-  if (c.mode != Mode::kNishio) {
-    const DigitSet others =
-        static_cast<DigitSet>(p.g.candidates[cell] & ~(1U << d));
-    for (DigitSet rest = others; rest != 0; rest &= rest - 1) {
-      derive(p, node_of(cell, lowest_digit(rest), false), &node, 1);
-    }
-  }
-  CellSet peers = geometry().peers[cell];
-  while (!empty(peers)) {
-    const int peer = take_first(peers);
-    if (carries(p.g.candidates[peer], d)) {
-      derive(p, node_of(peer, d, false), &node, 1);
-    }
-  }
-}
-
-// The cell's single digit left, if the mode reads it there.
-void cell_single(const Context& c, Propagation& p, int cell) {
-  const DigitSet left = p.g.candidates[cell];
-  const DigitSet at_start = c.start->candidates[cell];
-  int parents[kMaxParents];
-  int n = 0;
-  for (DigitSet rest = at_start & ~left; rest != 0; rest &= rest - 1) {
-    const int off = node_of(cell, lowest_digit(rest), false);
-    if (p.derived[off] != 0 && n < kMaxParents) parents[n++] = off;
-  }
-  if (left == 0) {
-    for (int k = 0; k < n; ++k) p.contradiction[k] = parents[k];
-    p.contradiction_size = n;
-    return;
-  }
-  if (digit_count(left) != 1 || c.mode == Mode::kNishio) return;
-  if (c.mode == Mode::kStatic && digit_count(at_start) != 2) return;
-  derive(p, node_of(cell, lowest_digit(left), true), parents, n);
-}
-
-// The unit's single place left for d, if the mode reads it there.
-void unit_single(const Context& c, Propagation& p, int u, int d) {
-  const Geometry& geo = geometry();
-  int place = -1;
-  int places = 0;
-  int parents[kMaxParents];
-  int n = 0;
-  for (const int cell : geo.unit_cells[u]) {
-    if (carries(p.g.candidates[cell], d)) {
-      place = cell;
-      ++places;
-    } else if (p.derived[node_of(cell, d, false)] != 0 && n < kMaxParents) {
-      parents[n++] = node_of(cell, d, false);
-    }
-  }
-  if (places == 0) {
-    for (int k = 0; k < n; ++k) p.contradiction[k] = parents[k];
-    p.contradiction_size = n;
-    return;
-  }
-  if (places != 1) return;
-  if (c.mode == Mode::kStatic && c.places.count[u][d] != 2) return;
-  derive(p, node_of(place, d, true), parents, n);
-}
-
-void on_false(const Context& c, Propagation& p, int cell, int d) {
-  p.g.candidates[cell] &= static_cast<DigitSet>(~(1U << d));
-  if (p.assigned[cell] == 0) cell_single(c, p, cell);
-  // A unit is looked at only when the digit is down to one place or none
-  // there, and not yet settled.
-  for (const int u : geometry().cell_units[cell]) {
-    if (p.contradiction_size != 0) return;
-    const int left = --p.places.count[u][d];
-    if (left <= 1 && !carries(p.places.settled[u], d)) {
-      unit_single(c, p, u, d);
-    }
-  }
-}
-
-void propagate(const Context& c, Propagation& p, int premise) {
-  p.g = *c.start;
-  p.places = c.places;
-  for (std::uint8_t& a : p.assigned) a = 0;
-  for (std::uint8_t& d : p.derived) d = 0;
-  p.head = 0;
-  p.tail = 0;
-  p.contradiction_size = 0;
-  p.conflict = false;
-  derive(p, premise, nullptr, 0);
-  while (p.head < p.tail && p.contradiction_size == 0) {
-    const int node = p.queue[p.head++];
-    const int cell = cell_of_node(node);
-    const int d = digit_of_node(node);
-    if ((node & 1) != 0) {
-      on_true(c, p, cell, d);
-    } else {
-      on_false(c, p, cell, d);
-    }
-  }
-}
-
-// The number of distinct nodes the given ones rest on, themselves included.
-int ancestors(const Propagation& p, const int* nodes, int n,
-              std::uint8_t (&seen)[kNodes]) {
-  for (std::uint8_t& s : seen) s = 0;
-  std::uint16_t stack[kNodes];
-  int top = 0;
-  int total = 0;
-  for (int k = 0; k < n; ++k) {
-    if (seen[nodes[k]] != 0) continue;
-    seen[nodes[k]] = 1;
-    stack[top++] = static_cast<std::uint16_t>(nodes[k]);
-  }
-  while (top > 0) {
-    const int node = stack[--top];
-    ++total;
-    for (int k = 0; k < p.parent_count[node]; ++k) {
-      const int parent = p.parents[node][k];
-      if (seen[parent] != 0) continue;
-      seen[parent] = 1;
-      stack[top++] = static_cast<std::uint16_t>(parent);
-    }
-  }
-  return total;
-}
-
-// A contradiction's size: its chains counted one by one from the
-// assumption, as each is read on its own: the two chains to a node and to
-// its opposite, or the chains to each candidate a cell or unit loses.
-int contradiction_size(const Propagation& p, std::uint8_t (&seen)[kNodes]) {
-  const int* nodes = p.contradiction;
-  if (p.conflict) {
-    return ancestors(p, nodes, 1, seen) + 1 +
-           ancestors(p, nodes + 1, p.contradiction_size - 1, seen);
-  }
-  int size = 0;
-  for (int k = 0; k < p.contradiction_size; ++k) {
-    size += ancestors(p, nodes + k, 1, seen);
-  }
-  return size;
+// The context of a conclusion on n branches (1: a contradiction, whose
+// other chain counts at least its node); false when none fits.
+bool bounded(const Search& s, int n, Context& c) {
+  c = s.c;
+  if (s.max_size == 0) return true;
+  // One bound for every search, the loosest, so that each premise's
+  // propagation serves them all.
+  c.max_depth = s.max_size - 1;
+  const int others = n == 1 ? 1 : 2 * (n - 1);
+  return s.max_size - others >= 3;
 }
 
 // Whether the node, made true or false in the grid, is progress: a digit
@@ -261,16 +62,17 @@ struct Best {
   Step step;
   bool found = false;
   int base = 0;
+  int ceiling = 0;  // conclusions must rate below it (0: any)
   // A step at the base rating: nothing can rate lower, the search stops.
   bool done() const { return found && step.rating <= base; }
 };
 
 // Keeps the conclusion `node` (true: a placement; false: an elimination)
 // when it rates below the best so far.
-void keep(Best& best, int node, int base, int size, const int* premises,
-          int n) {
-  const int rating = base + length_modifier(size);
+void keep(Best& best, int node, int size, const int* premises, int n) {
+  const int rating = best.base + length_modifier(size);
   if (best.found && best.step.rating <= rating) return;
+  if (best.ceiling > 0 && rating >= best.ceiling) return;
   Step& step = best.step;
   step = Step{};
   step.rating = rating;
@@ -293,22 +95,28 @@ void keep(Best& best, int node, int base, int size, const int* premises,
   best.found = true;
 }
 
+bool is_dynamic(Mode mode) {
+  return mode == Mode::kDynamic || mode == Mode::kDynamicPlus;
+}
+
 // Assumptions that contradict themselves: a candidate true (false too in
-// dynamic mode) whose propagation meets a contradiction.
-void contradictions(const Context& c, int base, Best& best) {
-  Workspace& w = *c.work;
+// the dynamic modes) whose propagation meets a contradiction.
+void contradictions(const Search& s, Best& best) {
+  Context c;
+  if (!bounded(s, 1, c)) return;
+  Workspace& w = *s.work;
   Propagation& p = w.branch[0];
   for (int cell = 0; cell < 81 && !best.done(); ++cell) {
     for (DigitSet rest = c.start->candidates[cell]; rest != 0;
          rest &= rest - 1) {
       const int d = lowest_digit(rest);
       for (const bool on : {true, false}) {
-        if (!on && c.mode != Mode::kDynamic) continue;
-        propagate(c, p, node_of(cell, d, on));
+        if (!on && !is_dynamic(c.mode)) continue;
+        propagate_cached(c, w.cache, p, node_of(cell, d, on));
         if (p.contradiction_size == 0) continue;
         const int size = contradiction_size(p, w.seen);
         const int premise = node_of(cell, d, on);
-        keep(best, premise ^ 1, base, size, &premise, 1);
+        keep(best, premise ^ 1, size, &premise, 1);
       }
     }
   }
@@ -316,11 +124,13 @@ void contradictions(const Context& c, int base, Best& best) {
 
 // Branches: every premise's propagation; a node that all of them make,
 // and that is progress, holds.
-void common_conclusions(const Context& c, const int* premises, int n, int base,
+void common_conclusions(const Search& s, const int* premises, int n,
                         Best& best) {
-  Workspace& w = *c.work;
+  Context c;
+  if (!bounded(s, n, c)) return;
+  Workspace& w = *s.work;
   for (int b = 0; b < n; ++b) {
-    propagate(c, w.branch[b], premises[b]);
+    propagate_cached(c, w.cache, w.branch[b], premises[b]);
     if (w.branch[b].contradiction_size != 0) return;  // a contradiction's
   }
   const Propagation& first_branch = w.branch[0];
@@ -335,23 +145,23 @@ void common_conclusions(const Context& c, const int* premises, int n, int base,
     int size = 0;
     for (int b = 0; b < n; ++b)
       size += ancestors(w.branch[b], &node, 1, w.seen);
-    keep(best, node, base, size, premises, n);
+    keep(best, node, size, premises, n);
   }
 }
 
-void cell_and_region_chains(const Context& c, int base, Best& best) {
-  const Grid& g = *c.start;
+void cell_and_region_chains(const Search& s, Best& best) {
+  const Grid& g = *s.c.start;
   int premises[9];
   for (int cell = 0; cell < 81 && !best.done(); ++cell) {
     int n = 0;
     for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
       premises[n++] = node_of(cell, lowest_digit(rest), true);
     }
-    if (n >= 2) common_conclusions(c, premises, n, base, best);
-    if (c.mode == Mode::kDynamic && n > 2) {
+    if (n >= 2) common_conclusions(s, premises, n, best);
+    if (is_dynamic(s.c.mode) && n > 2) {
       for (int k = 0; k < n; ++k) {
         const int both[2] = {premises[k], premises[k] ^ 1};
-        common_conclusions(c, both, 2, base, best);
+        common_conclusions(s, both, 2, best);
       }
     }
   }
@@ -361,37 +171,58 @@ void cell_and_region_chains(const Context& c, int base, Best& best) {
       int n = 0;
       while (!empty(places))
         premises[n++] = node_of(take_first(places), d, true);
-      if (n >= 2) common_conclusions(c, premises, n, base, best);
+      if (n >= 2) common_conclusions(s, premises, n, best);
     }
   }
 }
 
-// The easiest step of the mode's chains, offered to the sink: the
-// contradictions, then (but for Nishio) the chains of many branches.
-void find_forcing(const Grid& g, Mode mode, int base, Sink& sink) {
+// The most nodes a conclusion rated below `ceiling` can rest on (0: no
+// bound), which no node of such a conclusion is deeper than.
+int max_size(int base, int ceiling) {
+  if (ceiling == 0) return 0;
+  int size = 0;
+  while (size < 255 && base + length_modifier(size + 1) < ceiling) ++size;
+  return size < 255 ? size : 0;
+}
+
+// The easiest step of the mode's chains rated below `ceiling` (0: any),
+// offered to the sink: the contradictions, then (but for Nishio) the
+// chains of many branches.
+void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
+  if (ceiling > 0 && ceiling <= base) return;  // nothing can rate below
   Workspace work;  // each propagation and count resets what it reads
-  const Context c{&g, mode, places_of(g), &work};
+  clear(work.cache);
+  Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
+  if (mode == Mode::kDynamicPlus) {
+    s.c.start_has_patterns = has_patterns(s.c, work.branch[0]);
+  }
   Best best;
   best.base = base;
-  contradictions(c, base, best);
-  if (mode != Mode::kNishio && !best.done()) {
-    cell_and_region_chains(c, base, best);
-  }
+  best.ceiling = ceiling;
+  contradictions(s, best);
+  if (mode != Mode::kNishio && !best.done()) cell_and_region_chains(s, best);
   if (best.found) sink.offer(best.step);
 }
 
 }  // namespace
 
 void find_nishio(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kNishio, 75, sink);
+  find_forcing(g, Mode::kNishio, 75, 0, sink);
 }
 
 void find_multiple_chain(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kStatic, 80, sink);
+  find_forcing(g, Mode::kStatic, 80, 0, sink);
 }
 
 void find_dynamic_chain(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kDynamic, 85, sink);
+  find_forcing(g, Mode::kDynamic, 85, 0, sink);
+}
+
+void find_dynamic_chain_plus(const Grid& g, Sink& sink) {
+  // Tried only when the steps found so far rate above the base: a step
+  // here is of use only below the best of those, which bounds its size.
+  find_forcing(g, Mode::kDynamicPlus, 90, sink.found ? sink.best.rating : 0,
+               sink);
 }
 
 }  // namespace logic

@@ -67,6 +67,8 @@ constexpr Technique kLadder[] = {
      find_multiple_chain, Kind::kChain},
     {"Dynamic Forcing Chain", "dynamic-forcing-chain", 85, false,
      find_dynamic_chain, Kind::kChain},
+    {"Dynamic Forcing Chain (+)", "dynamic-forcing-chain-plus", 90, false,
+     find_dynamic_chain_plus, Kind::kChainWithPatterns},
 };
 
 constexpr int kLadderSize = sizeof(kLadder) / sizeof(kLadder[0]);

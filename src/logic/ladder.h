@@ -29,6 +29,7 @@ enum class Kind {
   kGrave,
   kExclusion,
   kChain,
+  kChainWithPatterns,  // a forcing chain whose branches use patterns too
 };
 
 struct Technique {

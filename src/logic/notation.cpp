@@ -145,6 +145,7 @@ void append_cause(Text& t, const Technique& tech, const Step& step) {
     append_units(t, step.units);
     break;
   case Kind::kChain:
+  case Kind::kChainWithPatterns:
     append_chain(t, step);
     break;
   default:

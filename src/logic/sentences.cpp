@@ -166,6 +166,11 @@ void write_sentence(Text& t, const Step& step) {
     break;
   default:
     pattern_sentence(t, tech.kind, step);
+    if (tech.kind == Kind::kChainWithPatterns) {
+      append(t,
+             ", seguendo ogni ipotesi anche con intersezioni, insiemi"
+             " nudi e nascosti e pesci");
+    }
     append(t, ": ");
     append_result(t, step);
     break;

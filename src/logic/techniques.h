@@ -53,6 +53,7 @@ void find_forcing_chain(const Grid& g, Sink& sink);
 void find_nishio(const Grid& g, Sink& sink);
 void find_multiple_chain(const Grid& g, Sink& sink);
 void find_dynamic_chain(const Grid& g, Sink& sink);
+void find_dynamic_chain_plus(const Grid& g, Sink& sink);
 /// What a chain of `nodes` nodes adds to its technique's base rating, in
 /// tenths.
 int length_modifier(int nodes);

@@ -161,6 +161,11 @@ constexpr Example kExamples[] = {
     {"dynamic-forcing-chain",
      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
      28, "Dynamic Forcing Chain: r2c6=1 (24 nodes) => r2c6<>1"},
+    // The 7th puzzle of bench_top1465: the first step of the path that
+    // takes a pattern inside a branch.
+    {"dynamic-forcing-chain-plus",
+     "2...4.5...1.....3............6...8.2.7.3.9......1.....4...5.6.....7...9...8......",
+     44, "Dynamic Forcing Chain (+): r5c8=5 | r5c9=5 (6 nodes) => r9c2<>6"},
 };
 
 TEST(LadderTest, EachTechniqueIsTheEasiestStepWhereExpected) {

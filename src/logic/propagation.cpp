@@ -1,0 +1,307 @@
+#include "logic/propagation.h"
+
+namespace logic {
+
+Places places_of(const Grid& g) {
+  Places places{};
+  const Geometry& geo = geometry();
+  for (int u = 0; u < 27; ++u) {
+    places.settled[u] = placed_in(g, u);
+    for (const int cell : geo.unit_cells[u]) {
+      for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+        ++places.count[u][lowest_digit(rest)];
+      }
+    }
+  }
+  return places;
+}
+
+namespace {
+
+int depth_of(const Propagation& p, const int* parents, int n) {
+  int deepest = 0;
+  for (int k = 0; k < n; ++k) {
+    if (p.depth[parents[k]] > deepest) deepest = p.depth[parents[k]];
+  }
+  return deepest < 255 ? deepest + 1 : 255;
+}
+
+}  // namespace
+
+void derive(const Context& c, Propagation& p, int node, const int* parents,
+            int n) {
+  if (p.contradiction_size != 0 || p.derived[node] != 0) return;
+  if (p.derived[node ^ 1] != 0) {  // both true and false
+    p.contradiction[0] = node ^ 1;
+    for (int k = 0; k < n; ++k) p.contradiction[k + 1] = parents[k];
+    p.contradiction_size = n + 1;
+    p.conflict = true;
+    return;
+  }
+  const int depth = depth_of(p, parents, n);
+  if (c.max_depth > 0 && depth > c.max_depth) return;
+  if (p.pool_size + n > kParentPool) return;  // never, but for patterns
+  p.derived[node] = 1;
+  p.depth[node] = static_cast<std::uint8_t>(depth);
+  p.parent_count[node] = static_cast<std::uint8_t>(n);
+  p.first_parent[node] = static_cast<std::uint16_t>(p.pool_size);
+  for (int k = 0; k < n; ++k) {
+    p.pool[p.pool_size++] = static_cast<std::uint16_t>(parents[k]);
+  }
+  p.queue[p.tail++] = static_cast<std::uint16_t>(node);
+}
+
+namespace {
+
+void on_true(const Context& c, Propagation& p, int cell, int d) {
+  const int node = node_of(cell, d, true);
+  p.assigned[cell] = static_cast<std::uint8_t>(d);
+  for (const int u : geometry().cell_units[cell]) {
+    p.places.settled[u] |= static_cast<DigitSet>(1U << d);
+  }
+  // What it would make false is deeper than the bound; a contradiction met
+  // there rests on more nodes than a conclusion may.
+  if (c.max_depth > 0 && p.depth[node] >= c.max_depth) return;
+  if (c.mode != Mode::kNishio) {
+    const DigitSet others =
+        static_cast<DigitSet>(p.g.candidates[cell] & ~(1U << d));
+    for (DigitSet rest = others; rest != 0; rest &= rest - 1) {
+      derive(c, p, node_of(cell, lowest_digit(rest), false), &node, 1);
+    }
+  }
+  CellSet peers = geometry().peers[cell];
+  while (!empty(peers)) {
+    const int peer = take_first(peers);
+    if (carries(p.g.candidates[peer], d)) {
+      derive(c, p, node_of(peer, d, false), &node, 1);
+    }
+  }
+}
+
+// The cell's single digit left, if the mode reads it there.
+void cell_single(const Context& c, Propagation& p, int cell) {
+  const DigitSet left = p.g.candidates[cell];
+  const DigitSet at_start = c.start->candidates[cell];
+  int parents[kMaxParents];
+  int n = 0;
+  for (DigitSet rest = at_start & ~left; rest != 0; rest &= rest - 1) {
+    const int off = node_of(cell, lowest_digit(rest), false);
+    if (p.derived[off] != 0 && n < kMaxParents) parents[n++] = off;
+  }
+  if (left == 0) {
+    for (int k = 0; k < n; ++k) p.contradiction[k] = parents[k];
+    p.contradiction_size = n;
+    return;
+  }
+  if (digit_count(left) != 1 || c.mode == Mode::kNishio) return;
+  if (c.mode == Mode::kStatic && digit_count(at_start) != 2) return;
+  derive(c, p, node_of(cell, lowest_digit(left), true), parents, n);
+}
+
+// The unit's single place left for d, if the mode reads it there.
+void unit_single(const Context& c, Propagation& p, int u, int d) {
+  const Geometry& geo = geometry();
+  int place = -1;
+  int places = 0;
+  int parents[kMaxParents];
+  int n = 0;
+  for (const int cell : geo.unit_cells[u]) {
+    if (carries(p.g.candidates[cell], d)) {
+      place = cell;
+      ++places;
+    } else if (p.derived[node_of(cell, d, false)] != 0 && n < kMaxParents) {
+      parents[n++] = node_of(cell, d, false);
+    }
+  }
+  if (places == 0) {
+    for (int k = 0; k < n; ++k) p.contradiction[k] = parents[k];
+    p.contradiction_size = n;
+    return;
+  }
+  if (places != 1) return;
+  if (c.mode == Mode::kStatic && c.places.count[u][d] != 2) return;
+  derive(c, p, node_of(place, d, true), parents, n);
+}
+
+// The pattern techniques look again where a removal changed the grid.
+void dirty(Propagation& p, int cell, int d) {
+  const std::uint32_t units = (1U << (kRowUnit + row_of(cell))) |
+                              (1U << (kColumnUnit + column_of(cell))) |
+                              (1U << (kBoxUnit + box_of(cell)));
+  for (std::uint32_t& clean : p.clean_units) clean &= ~units;
+  for (DigitSet& clean : p.clean_digits) {
+    clean = static_cast<DigitSet>(clean & ~(1U << d));
+  }
+}
+
+void on_false(const Context& c, Propagation& p, int cell, int d) {
+  p.g.candidates[cell] &= static_cast<DigitSet>(~(1U << d));
+  if (c.mode == Mode::kDynamicPlus) dirty(p, cell, d);
+  if (p.assigned[cell] == 0) cell_single(c, p, cell);
+  // A unit is looked at only when the digit is down to one place or none
+  // there, and not yet settled.
+  for (const int u : geometry().cell_units[cell]) {
+    if (p.contradiction_size != 0) return;
+    const int left = --p.places.count[u][d];
+    if (left <= 1 && !carries(p.places.settled[u], d)) {
+      unit_single(c, p, u, d);
+    }
+  }
+}
+
+void drain(const Context& c, Propagation& p) {
+  while (p.head < p.tail && p.contradiction_size == 0) {
+    const int node = p.queue[p.head++];
+    const int cell = cell_of_node(node);
+    const int d = digit_of_node(node);
+    if ((node & 1) != 0) {
+      on_true(c, p, cell, d);
+    } else {
+      on_false(c, p, cell, d);
+    }
+  }
+}
+
+}  // namespace
+
+void propagate(const Context& c, Propagation& p, int premise) {
+  p.g = *c.start;
+  p.places = c.places;
+  for (std::uint8_t& a : p.assigned) a = 0;
+  for (std::uint8_t& d : p.derived) d = 0;
+  p.pool_size = 0;
+  p.head = 0;
+  p.tail = 0;
+  p.contradiction_size = 0;
+  p.conflict = false;
+  // No table looked at yet (the pattern search looks only at the tables
+  // the assumption changed, unless the grid it starts from has patterns).
+  for (std::uint32_t& clean : p.clean_units) clean = 0;
+  for (DigitSet& clean : p.clean_digits) clean = 0;
+  derive(c, p, premise, nullptr, 0);
+  drain(c, p);
+  if (c.mode != Mode::kDynamicPlus) return;
+  while (p.contradiction_size == 0 && derive_pattern(c, p)) drain(c, p);
+}
+
+namespace {
+
+constexpr std::size_t kArenaCap = std::size_t{1} << 21;  // 4 MB
+
+void save(const Propagation& p, PropagationCache& cache, int premise) {
+  std::vector<std::uint16_t>& a = cache.arena;
+  std::size_t need = 3 + static_cast<std::size_t>(p.contradiction_size) +
+                     3 * static_cast<std::size_t>(p.tail) +
+                     static_cast<std::size_t>(p.pool_size);
+  if (a.size() + need > kArenaCap) return;
+  cache.entry[premise] = static_cast<int>(a.size());
+  a.push_back(static_cast<std::uint16_t>(p.tail));
+  a.push_back(static_cast<std::uint16_t>(p.contradiction_size));
+  a.push_back(p.conflict ? 1 : 0);
+  for (int k = 0; k < p.contradiction_size; ++k) {
+    a.push_back(static_cast<std::uint16_t>(p.contradiction[k]));
+  }
+  for (int k = 0; k < p.tail; ++k) {
+    const int node = p.queue[k];
+    a.push_back(static_cast<std::uint16_t>(node));
+    a.push_back(p.depth[node]);
+    a.push_back(p.parent_count[node]);
+    for (int j = 0; j < p.parent_count[node]; ++j) {
+      a.push_back(p.pool[p.first_parent[node] + j]);
+    }
+  }
+}
+
+void load(const PropagationCache& cache, int at, Propagation& p) {
+  const std::uint16_t* a = cache.arena.data() + at;
+  for (std::uint8_t& d : p.derived) d = 0;
+  p.head = 0;
+  p.tail = *a++;
+  p.contradiction_size = *a++;
+  p.conflict = *a++ != 0;
+  for (int k = 0; k < p.contradiction_size; ++k) p.contradiction[k] = *a++;
+  p.pool_size = 0;
+  for (int k = 0; k < p.tail; ++k) {
+    const int node = *a++;
+    p.queue[k] = static_cast<std::uint16_t>(node);
+    p.derived[node] = 1;
+    p.depth[node] = static_cast<std::uint8_t>(*a++);
+    p.parent_count[node] = static_cast<std::uint8_t>(*a++);
+    p.first_parent[node] = static_cast<std::uint16_t>(p.pool_size);
+    for (int j = 0; j < p.parent_count[node]; ++j) p.pool[p.pool_size++] = *a++;
+  }
+}
+
+}  // namespace
+
+void clear(PropagationCache& cache) {
+  cache.arena.clear();
+  for (int& e : cache.entry) e = -1;
+}
+
+void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
+                      int premise) {
+  if (cache.entry[premise] >= 0) {
+    load(cache, cache.entry[premise], p);
+    return;
+  }
+  propagate(c, p, premise);
+  save(p, cache, premise);
+}
+
+bool has_patterns(const Context& c, Propagation& p) {
+  p.g = *c.start;
+  p.places = c.places;
+  for (std::uint8_t& d : p.derived) d = 0;
+  p.pool_size = 0;
+  p.head = 0;
+  p.tail = 0;
+  p.contradiction_size = 0;
+  p.conflict = false;
+  Context everywhere = c;
+  everywhere.start_has_patterns = true;
+  return derive_pattern(everywhere, p);
+}
+
+int ancestors(const Propagation& p, const int* nodes, int n,
+              std::uint8_t (&seen)[kNodes]) {
+  for (std::uint8_t& s : seen) s = 0;
+  std::uint16_t stack[kNodes];
+  int top = 0;
+  int total = 0;
+  for (int k = 0; k < n; ++k) {
+    if (seen[nodes[k]] != 0) continue;
+    seen[nodes[k]] = 1;
+    stack[top++] = static_cast<std::uint16_t>(nodes[k]);
+  }
+  while (top > 0) {
+    const int node = stack[--top];
+    ++total;
+    const std::uint16_t* parents = p.pool + p.first_parent[node];
+    for (int k = 0; k < p.parent_count[node]; ++k) {
+      const int parent = parents[k];
+      if (seen[parent] != 0) continue;
+      seen[parent] = 1;
+      stack[top++] = static_cast<std::uint16_t>(parent);
+    }
+  }
+  return total;
+}
+
+// The chains of a contradiction are read each on its own: the two chains to
+// a node and to its opposite, or the chains to each candidate a cell or
+// unit loses.
+int contradiction_size(const Propagation& p, std::uint8_t (&seen)[kNodes]) {
+  const int* nodes = p.contradiction;
+  if (p.conflict) {
+    return ancestors(p, nodes, 1, seen) + 1 +
+           ancestors(p, nodes + 1, p.contradiction_size - 1, seen);
+  }
+  int size = 0;
+  for (int k = 0; k < p.contradiction_size; ++k) {
+    size += ancestors(p, nodes + k, 1, seen);
+  }
+  return size;
+}
+
+}  // namespace logic

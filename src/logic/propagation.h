@@ -1,0 +1,149 @@
+// The propagation of one assumption through the grid it leaves, which the
+// forcing chains of many branches (forcing.cpp) are searched with.
+//
+// A node is a candidate taken as true or false: node 2 * (9 * cell + d - 1)
+// for false, plus one for true. An assumption (a node) is propagated: a
+// digit true in a cell makes its other digits and the digit in its peers
+// false; a digit false leaves a cell with one digit, or a unit with one
+// place, and that digit is true there: read from the grid as the assumption
+// left it (dynamic), as it stands (multiple), or for one digit only
+// (Nishio). In the dynamic mode with patterns, when those singles stall,
+// the simpler eliminations of the ladder are looked for in the grid the
+// assumption left (locked candidates, naked and hidden sets to four, X-Wing,
+// Swordfish and Jellyfish), and what they remove is false too, each removal
+// a node whose parents are the removals the pattern needed; then the
+// singles go on.
+//
+// A contradiction (nothing left in a cell or unit, a candidate both true
+// and false) stops the propagation. A node's parents are the nodes that
+// forced it, kept in a pool that each node's list is a slice of.
+#ifndef VORTEL_LOGIC_PROPAGATION_H_
+#define VORTEL_LOGIC_PROPAGATION_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "logic/grid.h"
+
+namespace logic {
+
+inline constexpr int kNodes = 2 * 9 * 81;
+// The parents a single can have (the other digits of a cell, the other
+// places of a unit), and a pattern (a quad's cells or digits lose up to
+// twenty candidates; a pattern needing more is not used).
+inline constexpr int kMaxParents = 9;
+inline constexpr int kMaxCause = 32;
+inline constexpr int kParentPool = kNodes * kMaxParents;
+
+// The pattern techniques that look at units, in their order of trial:
+// pointing, claiming, naked sets of 2 to 4, hidden sets of 2 to 4.
+inline constexpr int kPointing = 0;
+inline constexpr int kClaiming = 1;
+inline constexpr int kNaked = 2;
+inline constexpr int kHidden = 5;
+inline constexpr int kPatternTechniques = 8;
+
+enum class Mode { kNishio, kStatic, kDynamic, kDynamicPlus };
+
+constexpr int node_of(int cell, int d, bool on) {
+  return 2 * (9 * cell + d - 1) + (on ? 1 : 0);
+}
+constexpr int cell_of_node(int node) {
+  return node / 18;
+}
+constexpr int digit_of_node(int node) {
+  return (node / 2) % 9 + 1;
+}
+
+// Places of each digit in each unit, and the digits placed there.
+struct Places {
+  std::uint8_t count[27][10];
+  DigitSet settled[27];
+};
+
+Places places_of(const Grid& g);
+
+struct Propagation {
+  Grid g;                     // as the assumption leaves it
+  std::uint8_t assigned[81];  // digit made true in each cell, 0 for none
+  Places places;              // in g, the digits made true counted settled
+  std::uint8_t derived[kNodes];
+  // The longest path of parents from the assumption to each node, itself
+  // included: a floor of the nodes any conclusion on it rests on.
+  std::uint8_t depth[kNodes];
+  std::uint8_t parent_count[kNodes];
+  std::uint16_t first_parent[kNodes];  // into pool
+  std::uint16_t pool[kParentPool];
+  int pool_size = 0;
+  std::uint16_t queue[kNodes];
+  int head = 0;
+  int tail = 0;
+  // The pattern techniques' units (bit u) and fish digits (bit d) looked
+  // at without a find and unchanged since, by technique (propagation.h's
+  // kPointing...; fish by size - 2).
+  std::uint32_t clean_units[kPatternTechniques];
+  DigitSet clean_digits[3];
+  // The nodes a contradiction rests on, when there is one.
+  int contradiction[kMaxCause + 1];
+  int contradiction_size = 0;
+  bool conflict = false;  // [0] derived, the rest forced its opposite
+};
+
+struct Context {
+  const Grid* start;
+  Mode mode;
+  Places places;  // in the grid as it stands
+  // Nodes deeper than this are not derived (0: no bound): a search that
+  // only wants conclusions resting on few nodes stops looking further.
+  int max_depth = 0;
+  // Whether the grid as it stands has a pattern that removes something
+  // (a technique below left out): the dynamic mode with patterns then
+  // looks for them everywhere, else only where an assumption changed the
+  // grid.
+  bool start_has_patterns = true;
+};
+
+/// Propagates the assumption `premise` from c.start into p.
+void propagate(const Context& c, Propagation& p, int premise);
+
+/// The propagations of one search, kept by premise: a premise is looked at
+/// by several of its searches (its contradiction, the cell's and each
+/// unit's branches), and a propagation's nodes and parents take far less
+/// room than the propagation. Bounded: once full, the rest is propagated
+/// again when asked.
+struct PropagationCache {
+  std::vector<std::uint16_t> arena;
+  int entry[kNodes];
+};
+
+void clear(PropagationCache& cache);
+
+/// p as `propagate` leaves it but for p.g, p.assigned and p.places: from
+/// the cache when there, else propagated and kept.
+void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
+                      int premise);
+
+/// Derives `node` from its parents, unless already derived; a node whose
+/// opposite is derived is a contradiction.
+void derive(const Context& c, Propagation& p, int node, const int* parents,
+            int n);
+
+/// In the dynamic mode with patterns: the first pattern that removes
+/// something from the stalled grid p.g, its removals derived. False when
+/// there is none.
+bool derive_pattern(const Context& c, Propagation& p);
+
+/// Whether c.start has a pattern that removes something (p is scratch).
+bool has_patterns(const Context& c, Propagation& p);
+
+/// The number of distinct nodes the given ones rest on, themselves included.
+int ancestors(const Propagation& p, const int* nodes, int n,
+              std::uint8_t (&seen)[kNodes]);
+
+/// A contradiction's size: its chains counted one by one from the
+/// assumption.
+int contradiction_size(const Propagation& p, std::uint8_t (&seen)[kNodes]);
+
+}  // namespace logic
+
+#endif  // VORTEL_LOGIC_PROPAGATION_H_
