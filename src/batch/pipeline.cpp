@@ -240,6 +240,11 @@ void wait_for_writers(Shared& s) {
   s.changed.notify_all();
 }
 
+int online_cpus() {
+  const long n = sysconf(_SC_NPROCESSORS_ONLN);
+  return n < 1 ? 1 : (n > 1024 ? 1024 : static_cast<int>(n));
+}
+
 }  // namespace
 
 void install_signals() {
@@ -255,7 +260,8 @@ Outcome run(const Job& job) {
   Shared s;
   s.job = &job;
   s.batch = job.batch < 1 ? 1 : (job.batch > kMaxBatch ? kMaxBatch : job.batch);
-  s.slot_count = 2 * static_cast<std::int64_t>(job.threads) + 2;
+  const int threads = job.threads > 0 ? job.threads : online_cpus();
+  s.slot_count = 2 * static_cast<std::int64_t>(threads) + 2;
   s.slots = new (std::nothrow) Slot[static_cast<std::size_t>(s.slot_count)];
   if (s.slots == nullptr) {
     s.outcome.no_memory = true;
@@ -276,8 +282,8 @@ Outcome run(const Job& job) {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, &previous);
   std::thread* workers =
-      new (std::nothrow) std::thread[static_cast<std::size_t>(job.threads)];
-  for (int i = 0; i < job.threads && workers != nullptr; ++i) {
+      new (std::nothrow) std::thread[static_cast<std::size_t>(threads)];
+  for (int i = 0; i < threads && workers != nullptr; ++i) {
     workers[i] = std::thread(work, std::ref(s));
   }
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -288,7 +294,7 @@ Outcome run(const Job& job) {
   }
   if (g_signal == 0) wait_for_writers(s);
   if (g_signal != 0) end_by_signal(s);
-  for (int i = 0; i < job.threads && workers != nullptr; ++i) workers[i].join();
+  for (int i = 0; i < threads && workers != nullptr; ++i) workers[i].join();
   if (workers == nullptr) s.outcome.no_memory = true;
   delete[] workers;
   for (std::int64_t i = 0; i < s.slot_count; ++i) std::free(s.slots[i].text);

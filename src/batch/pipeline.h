@@ -39,7 +39,7 @@ using AnswerFunction = std::size_t (*)(const Entry& entry, char* text,
 struct Job {
   const char* const* names = nullptr;  // the inputs (none: standard input)
   int name_count = 0;
-  int threads = 1;
+  int threads = 0;  // workers; 0: one per online CPU (at most 1024)
   AnswerFunction answer = nullptr;
   void* context = nullptr;
   const char* header = nullptr;  // written first, when not null

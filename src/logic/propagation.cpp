@@ -149,6 +149,18 @@ void on_false(const Context& c, Propagation& p, int cell, int d) {
   }
 }
 
+// The grid the search starts from, nothing derived yet.
+void start_from(const Context& c, Propagation& p) {
+  p.g = *c.start;
+  p.places = c.places;
+  for (std::uint8_t& d : p.derived) d = 0;
+  p.pool_size = 0;
+  p.head = 0;
+  p.tail = 0;
+  p.contradiction_size = 0;
+  p.conflict = false;
+}
+
 void drain(const Context& c, Propagation& p) {
   while (p.head < p.tail && p.contradiction_size == 0) {
     const int node = p.queue[p.head++];
@@ -165,15 +177,8 @@ void drain(const Context& c, Propagation& p) {
 }  // namespace
 
 void propagate(const Context& c, Propagation& p, int premise) {
-  p.g = *c.start;
-  p.places = c.places;
+  start_from(c, p);
   for (std::uint8_t& a : p.assigned) a = 0;
-  for (std::uint8_t& d : p.derived) d = 0;
-  p.pool_size = 0;
-  p.head = 0;
-  p.tail = 0;
-  p.contradiction_size = 0;
-  p.conflict = false;
   // No table looked at yet (the pattern search looks only at the tables
   // the assumption changed, unless the grid it starts from has patterns).
   for (std::uint32_t& clean : p.clean_units) clean = 0;
@@ -250,14 +255,7 @@ void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
 }
 
 bool has_patterns(const Context& c, Propagation& p) {
-  p.g = *c.start;
-  p.places = c.places;
-  for (std::uint8_t& d : p.derived) d = 0;
-  p.pool_size = 0;
-  p.head = 0;
-  p.tail = 0;
-  p.contradiction_size = 0;
-  p.conflict = false;
+  start_from(c, p);
   Context everywhere = c;
   everywhere.start_has_patterns = true;
   return derive_pattern(everywhere, p);

@@ -88,11 +88,6 @@ void show_summary(const Run& run, const batch::Outcome& outcome) {
   std::fprintf(stderr, "\n");
 }
 
-int online_cpus() {
-  const long n = sysconf(_SC_NPROCESSORS_ONLN);
-  return n < 1 ? 1 : (n > 1024 ? 1024 : static_cast<int>(n));
-}
-
 int final_status(const batch::Outcome& outcome) {
   if (outcome.write_error != 0) {
     std::fprintf(stderr,
@@ -141,7 +136,7 @@ int main(int argc, char** argv) {
   batch::Job job;
   job.names = s.names;
   job.name_count = s.name_count;
-  job.threads = s.threads > 0 ? s.threads : online_cpus();
+  job.threads = s.threads;
   job.answer = answer_entry;
   job.context = &run;
   job.header = lotto::header_line(s.style);

@@ -9,8 +9,6 @@
 // rated on every core (-j), by the batch pipeline vortel-lotto uses; an
 // entry that cannot be read is reported on its own line and on standard
 // error, and the others are rated all the same.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -107,11 +105,6 @@ std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
   return out.length;
 }
 
-int online_cpus() {
-  const long n = sysconf(_SC_NPROCESSORS_ONLN);
-  return n < 1 ? 1 : (n > 1024 ? 1024 : static_cast<int>(n));
-}
-
 // The most serious of what happened: an input or the output failed, then
 // damaged data, then puzzles not rated.
 int final_status(const batch::Outcome& outcome) {
@@ -145,7 +138,7 @@ int main(int argc, char** argv) {
   batch::Job job;
   job.names = options.files;
   job.name_count = options.file_count;
-  job.threads = options.threads > 0 ? options.threads : online_cpus();
+  job.threads = options.threads;
   job.answer = answer;
   job.context = &options;
   // A puzzle takes from half a millisecond to a second: small batches keep

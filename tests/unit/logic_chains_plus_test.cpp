@@ -10,6 +10,7 @@
 #include "logic/propagation.h"
 #include "logic/solution.h"
 #include "logic/techniques.h"
+#include "logic_support.h"
 #include "valuta/options.h"
 #include "valuta/process.h"
 
@@ -20,23 +21,9 @@ using logic::Grid;
 using logic::Sink;
 using logic::Step;
 
-logic::Digits digits_of(const char* text) {
-  logic::Digits p{};
-  for (int i = 0; i < 81; ++i) {
-    p.cell[i] = text[i] >= '1' && text[i] <= '9' ? text[i] - '0' : 0;
-  }
-  return p;
-}
+using test::digits_of;
 
-Grid after(const char* puzzle, int steps) {
-  Grid g = logic::make_grid(digits_of(puzzle));
-  for (int s = 0; s < steps; ++s) {
-    Step step;
-    EXPECT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
-    logic::apply(g, step);
-  }
-  return g;
-}
+using test::after;
 
 std::string sentence_of(const Step& step) {
   char buffer[2048];

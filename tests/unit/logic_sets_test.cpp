@@ -14,19 +14,13 @@
 #include "logic/ladder.h"
 #include "logic/solution.h"
 #include "logic/techniques.h"
+#include "logic_support.h"
 #include "valuta/hint.h"
 #include "valuta/process.h"
 
 namespace {
 
-logic::Digits digits_of(const std::string& text) {
-  logic::Digits p{};
-  for (int i = 0; i < 81; ++i) {
-    const char c = text[static_cast<std::size_t>(i)];
-    p.cell[i] = c >= '1' && c <= '9' ? static_cast<std::uint8_t>(c - '0') : 0;
-  }
-  return p;
-}
+using test::digits_of;
 
 std::vector<std::string> lines_of(const std::string& path) {
   std::ifstream in(path);

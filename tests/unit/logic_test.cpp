@@ -10,19 +10,14 @@
 #include "logic/notation.h"
 #include "logic/solution.h"
 #include "logic/techniques.h"
+#include "logic_support.h"
 
 namespace {
 
 using logic::Grid;
 using logic::Step;
 
-logic::Digits digits_of(const char* text) {
-  logic::Digits p{};
-  for (int i = 0; i < 81; ++i) {
-    p.cell[i] = text[i] >= '1' && text[i] <= '9' ? text[i] - '0' : 0;
-  }
-  return p;
-}
+using test::digits_of;
 
 std::string text_of(const Step& step) {
   char buffer[2048];
@@ -31,16 +26,7 @@ std::string text_of(const Step& step) {
   return std::string(buffer, t.length);
 }
 
-// The grid after the first `steps` steps of the puzzle's path.
-Grid after(const char* puzzle, int steps) {
-  Grid g = logic::make_grid(digits_of(puzzle));
-  for (int s = 0; s < steps; ++s) {
-    Step step;
-    EXPECT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
-    logic::apply(g, step);
-  }
-  return g;
-}
+using test::after;
 
 int row_of_slug(const char* slug) {
   int size = 0;

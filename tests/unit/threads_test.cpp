@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "logic_support.h"
 #include "solver/count.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
@@ -180,14 +181,9 @@ TEST(ThreadsTest, RatingPathsOnFourThreadsAsOnOne) {
   valuta::Options options;
   options.mode = valuta::Mode::kSteps;
   const auto told = [&options](const std::string& text) {
-    logic::Digits digits{};
-    for (int cell = 0; cell < 81; ++cell) {
-      const char c = text[static_cast<std::size_t>(cell)];
-      digits.cell[cell] = c >= '1' && c <= '9' ? c - '0' : 0;
-    }
     std::string out(1 << 20, '\0');
     logic::Text t{out.data(), out.size()};
-    valuta::process(digits, options, t);
+    valuta::process(test::digits_of(text), options, t);
     out.resize(t.length);
     return out;
   };
