@@ -17,8 +17,6 @@ namespace {
 using logic::Grid;
 using logic::Step;
 
-using test::digits_of;
-
 std::string text_of(const Step& step) {
   char buffer[2048];
   logic::Text t{buffer, sizeof buffer};

@@ -188,12 +188,14 @@ TEST(ThreadsTest, RatingPathsOnFourThreadsAsOnOne) {
     return out;
   };
   std::vector<std::string> expected;
+  expected.reserve(puzzles.size());
   for (const std::string& p : puzzles) expected.push_back(told(p));
   ASSERT_NE(expected[0].find("Forcing Chain"), std::string::npos);
 
   constexpr int kThreads = 4;
   std::vector<int> mismatches(kThreads, 0);
   std::vector<std::thread> threads;
+  threads.reserve(kThreads);
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
       for (std::size_t k = 0; k < puzzles.size(); ++k) {
