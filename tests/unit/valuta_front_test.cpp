@@ -64,33 +64,37 @@ TEST(ValutaOptionsTest, RefusesWhatWouldBeTakenInSilence) {
   EXPECT_TRUE(parse({"--passi", "--passi"}).good);
 }
 
+// The length of the well-formed UTF-8 sequence at line[i], or 0.
+std::size_t sequence_at(const std::string& line, std::size_t i) {
+  const auto c = static_cast<unsigned char>(line[i]);
+  const int more = c < 0x80                 ? 0
+                   : c >= 0xC2 && c <= 0xDF ? 1
+                   : c >= 0xE0 && c <= 0xEF ? 2
+                   : c >= 0xF0 && c <= 0xF4 ? 3
+                                            : -1;
+  if (more < 0 || i + static_cast<std::size_t>(more) >= line.size()) return 0;
+  std::uint32_t code = more == 0 ? c : c & (0x3FU >> more);
+  for (int k = 1; k <= more; ++k) {
+    const auto b = static_cast<unsigned char>(line[i + k]);
+    if ((b & 0xC0U) != 0x80U) return 0;
+    code = code << 6 | (b & 0x3FU);
+  }
+  const std::uint32_t least[4] = {0, 0x80, 0x800, 0x10000};
+  const bool good = code >= least[more] && code <= 0x10FFFF &&
+                    (code < 0xD800 || code > 0xDFFF);
+  return good ? static_cast<std::size_t>(more) + 1 : 0;
+}
+
 // What a JSON reader needs of a line's bytes: well-formed UTF-8, and no
 // control character but the final newline.
 bool is_json_text(const std::string& line) {
-  std::size_t i = 0;
-  while (i < line.size()) {
-    const auto c = static_cast<unsigned char>(line[i]);
-    if (c < 0x20) return c == '\n' && i + 1 == line.size();
-    int more = c < 0x80                 ? 0
-               : c >= 0xC2 && c <= 0xDF ? 1
-               : c >= 0xE0 && c <= 0xEF ? 2
-               : c >= 0xF0 && c <= 0xF4 ? 3
-                                        : -1;
-    if (more < 0 || i + static_cast<std::size_t>(more) >= line.size()) {
-      return false;
+  for (std::size_t i = 0; i < line.size();) {
+    if (static_cast<unsigned char>(line[i]) < 0x20) {
+      return line[i] == '\n' && i + 1 == line.size();
     }
-    std::uint32_t code = more == 0 ? c : c & (0x3FU >> more);
-    for (int k = 1; k <= more; ++k) {
-      const auto b = static_cast<unsigned char>(line[i + k]);
-      if ((b & 0xC0U) != 0x80U) return false;
-      code = code << 6 | (b & 0x3FU);
-    }
-    const std::uint32_t least[4] = {0, 0x80, 0x800, 0x10000};
-    if (code < least[more] || code > 0x10FFFF ||
-        (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    i += static_cast<std::size_t>(more) + 1;
+    const std::size_t length = sequence_at(line, i);
+    if (length == 0) return false;
+    i += length;
   }
   return true;
 }
