@@ -232,6 +232,9 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out) {
                              ? "nessuna-soluzione"
                              : "piu-soluzioni";
     append_unrated(out, puzzle, status, options.json);
+    // With --passi each puzzle is a block that a blank line ends, the
+    // puzzles not rated too, so that a reader can split the blocks.
+    if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
     return kExitUnrated;
   }
   logic::RateOptions rate_options;
