@@ -25,7 +25,19 @@ namespace {
 
 volatile std::sig_atomic_t g_signal = 0;  // the signal caught, 0 if none
 
+// The first signal asks for an orderly end: the batch being written is
+// finished, so that only whole lines go out. That write may wait for ever
+// on a reader that stopped reading; a second signal then ends the process
+// at once, by that signal.
 void catch_signal(int signal_number) {
+  if (g_signal != 0) {
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal_number, &action, nullptr);
+    raise(signal_number);  // delivered as the handler returns
+    return;
+  }
   g_signal = signal_number;
 }
 

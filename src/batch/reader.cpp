@@ -91,8 +91,13 @@ void take_bytes(Reading& reading, const char* data, std::size_t size) {
     if (reading.stream->fast_path && between_puzzles(r) &&
         fast_line(data + at, size - at, fast, used)) {
       reading.entry.puzzle = fast;
+      // What the recogniser keeps of a puzzle it emits: a grid that follows
+      // with only blank or rule lines between and solves it is its
+      // solution, not a puzzle.
       r.emitted_line = ++r.line;
       ++r.puzzles;
+      r.last = fast;
+      r.last_open = true;
       reading.entry.kind = EntryKind::kPuzzle;
       reading.entry.line = r.line;
       deliver(reading);

@@ -31,6 +31,9 @@ bool parse_techniques(const char* list, logic::TechniqueMask& mask) {
   logic::TechniqueMask allowed = 0;
   logic::TechniqueMask denied = 0;
   const char* p = list;
+  // An empty list is refused: taken as "all", it would let an empty
+  // variable in a script stand for a restriction that is not there.
+  if (*p == '\0') return false;
   while (*p != '\0') {
     const char* end = std::strchr(p, ',');
     if (end == nullptr) end = p + std::strlen(p);
@@ -67,13 +70,15 @@ bool parse_rating(const char* text, int& tenths) {
 
 namespace {
 
-// "--name=value" or "--name value": the value, or nullptr.
+// "--name=value" or "--name value" (and "-jN", the usual short form): the
+// value, or nullptr.
 const char* value_of(int argc, const char* const* argv, int& i,
                      const char* name) {
   const std::size_t n = std::strlen(name);
   if (std::strncmp(argv[i], name, n) != 0) return nullptr;
   if (argv[i][n] == '=') return argv[i] + n + 1;
   if (argv[i][n] == '\0' && i + 1 < argc) return argv[++i];
+  if (argv[i][n] != '\0' && name[1] != '-') return argv[i] + n;
   return nullptr;
 }
 
@@ -110,33 +115,64 @@ bool parse_valued(int argc, const char* const* argv, int& i, Options& options) {
   return false;
 }
 
+// The mode an argument names; false when it names none. A second,
+// different mode is refused rather than taken in silence.
+bool mode_option(const char* arg, Options& options, bool& chosen, bool& good) {
+  Mode mode = Mode::kRate;
+  if (std::strcmp(arg, "--passi") == 0) {
+    mode = Mode::kSteps;
+  } else if (std::strcmp(arg, "--suggerimento") == 0) {
+    mode = Mode::kHint;
+  } else {
+    return false;
+  }
+  good = !chosen || options.mode == mode;
+  if (!good) {
+    std::fprintf(stderr,
+                 "vortel-valuta: --passi e --suggerimento non vanno insieme\n");
+  }
+  options.mode = mode;
+  chosen = true;
+  return true;
+}
+
+bool parse_option(int argc, char** argv, int& i, Options& options,
+                  bool& chosen) {
+  const char* arg = argv[i];
+  bool good = true;
+  if (std::strcmp(arg, "--help") == 0) {
+    options.help = true;
+  } else if (std::strcmp(arg, "--version") == 0) {
+    options.version = true;
+  } else if (std::strcmp(arg, "--json") == 0) {
+    options.json = true;
+  } else if (!mode_option(arg, options, chosen, good)) {
+    good = parse_valued(argc, argv, i, options);
+  }
+  return good;
+}
+
 }  // namespace
 
-bool parse_options(int argc, const char* const* argv, Options& options) {
-  int i = 1;
-  for (; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (std::strcmp(arg, "--") == 0) {
-      ++i;
-      break;
-    }
-    if (arg[0] != '-' || std::strcmp(arg, "-") == 0) break;
-    if (std::strcmp(arg, "--help") == 0) {
-      options.help = true;
-    } else if (std::strcmp(arg, "--version") == 0) {
-      options.version = true;
-    } else if (std::strcmp(arg, "--json") == 0) {
-      options.json = true;
-    } else if (std::strcmp(arg, "--passi") == 0) {
-      options.mode = Mode::kSteps;
-    } else if (std::strcmp(arg, "--suggerimento") == 0) {
-      options.mode = Mode::kHint;
-    } else if (!parse_valued(argc, argv, i, options)) {
-      return false;
+bool parse_options(int argc, char** argv, Options& options) {
+  // Options may stand anywhere before "--", as with the other programs;
+  // the names are gathered at the front of argv's tail, in order.
+  char** names = argv + 1;
+  int count = 0;
+  bool chosen = false;
+  bool options_end = false;
+  for (int i = 1; i < argc; ++i) {
+    char* arg = argv[i];
+    if (!options_end && std::strcmp(arg, "--") == 0) {
+      options_end = true;
+    } else if (!options_end && arg[0] == '-' && arg[1] != '\0') {
+      if (!parse_option(argc, argv, i, options, chosen)) return false;
+    } else {
+      names[count++] = arg;
     }
   }
-  options.files = argv + i;
-  options.file_count = argc - i;
+  options.files = names;
+  options.file_count = count;
   return true;
 }
 

@@ -27,7 +27,7 @@ struct Options {
 
 /// Parses the arguments; false, with the reason printed to standard error,
 /// when they are not valid.
-bool parse_options(int argc, const char* const* argv, Options& options);
+bool parse_options(int argc, char** argv, Options& options);
 
 /// Parses a technique list: names (or "unicita") allowed, or "-name"
 /// denied; with any name allowed, only the names given are. False when a

@@ -33,6 +33,13 @@ int bound_of(const Rating& r, const Options& options) {
   return r.er > built ? r.er : built;
 }
 
+// Whether a part of the rating (EP, ED) is known: a step set it, or the
+// path ended without one (a full grid needs no step: 0.0). Otherwise the
+// path stopped before it and only a bound is known.
+bool known(const Rating& r, int part) {
+  return part != 0 || r.outcome == Outcome::kSolved;
+}
+
 const char* status_word(const Rating& r) {
   if (r.unsound != 0) return "passo-errato";
   switch (r.outcome) {
@@ -94,9 +101,9 @@ void append_line(Text& t, const logic::Digits& puzzle, const Rating& r,
   append(t, "\",\"er\":");
   append_tenths(t, r.outcome == Outcome::kSolved ? r.er : bound);
   append(t, ",\"ep\":");
-  append_tenths(t, r.ep != 0 ? r.ep : bound);
+  append_tenths(t, known(r, r.ep) ? r.ep : bound);
   append(t, ",\"ed\":");
-  append_tenths(t, r.ed != 0 ? r.ed : bound);
+  append_tenths(t, known(r, r.ed) ? r.ed : bound);
   append_format(t, ",\"oltre\":%s,\"tecnica\":\"%s\",\"passi\":{",
                 r.outcome == Outcome::kSolved ? "false" : "true",
                 hardest_name(r));
@@ -116,21 +123,56 @@ void append_unrated(Text& t, const logic::Digits& puzzle, const char* status,
   }
 }
 
+// The length of the well-formed UTF-8 sequence at `p` (1 to 4), or 0 when
+// the byte there begins none: overlong forms, surrogates and code points
+// above U+10FFFF are not well-formed.
+int utf8_length(const unsigned char* p) {
+  if (p[0] < 0x80) return 1;
+  int length = 0;
+  unsigned low = 0x80;  // the range of the second byte
+  unsigned high = 0xBF;
+  if (p[0] >= 0xC2 && p[0] <= 0xDF) {
+    length = 2;
+  } else if (p[0] >= 0xE0 && p[0] <= 0xEF) {
+    length = 3;
+    low = p[0] == 0xE0 ? 0xA0 : 0x80;
+    high = p[0] == 0xED ? 0x9F : 0xBF;
+  } else if (p[0] >= 0xF0 && p[0] <= 0xF4) {
+    length = 4;
+    low = p[0] == 0xF0 ? 0x90 : 0x80;
+    high = p[0] == 0xF4 ? 0x8F : 0xBF;
+  } else {
+    return 0;
+  }
+  if (p[1] < low || p[1] > high) return 0;
+  for (int i = 2; i < length; ++i) {
+    if (p[i] < 0x80 || p[i] > 0xBF) return 0;
+  }
+  return length;
+}
+
 // A detail's text, escaped for JSON, or with its control characters as
 // blanks on a line of text: details quote file names and characters,
-// which may hold anything.
+// which may hold anything. A JSON string is Unicode: a byte that is no
+// part of well-formed UTF-8 (a file name in another encoding) is written
+// as U+FFFD, the replacement character.
 void append_string(Text& t, const char* text, bool json) {
-  for (const char* p = text; *p != '\0'; ++p) {
-    const auto c = static_cast<unsigned char>(*p);
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  while (*p != '\0') {
+    const unsigned c = *p;
+    const int length = json ? utf8_length(p) : 1;
     if (!json) {
-      append_format(t, "%c", c < 0x20 ? ' ' : *p);
+      append_format(t, "%c", c < 0x20 ? ' ' : static_cast<char>(c));
+    } else if (length == 0) {
+      append(t, "\\ufffd");
     } else if (c == '"' || c == '\\') {
-      append_format(t, "\\%c", *p);
+      append_format(t, "\\%c", static_cast<char>(c));
     } else if (c < 0x20) {
-      append_format(t, "\\u%04x", static_cast<unsigned>(c));
+      append_format(t, "\\u%04x", c);
     } else {
-      append_format(t, "%c", *p);
+      append_format(t, "%.*s", length, reinterpret_cast<const char*>(p));
     }
+    p += length == 0 ? 1 : length;
   }
 }
 
@@ -173,8 +215,8 @@ void append_rating(Text& t, const Rating& r, int bound) {
   }
   const int parts[2] = {r.ep, r.ed};
   for (const int part : parts) {
-    append(t, part != 0 ? "/" : "/>");
-    append_tenths(t, part != 0 ? part : bound);
+    append(t, known(r, part) ? "/" : "/>");
+    append_tenths(t, known(r, part) ? part : bound);
   }
 }
 
@@ -190,6 +232,9 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out) {
                              ? "nessuna-soluzione"
                              : "piu-soluzioni";
     append_unrated(out, puzzle, status, options.json);
+    // With --passi each puzzle is a block that a blank line ends, the
+    // puzzles not rated too, so that a reader can split the blocks.
+    if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
     return kExitUnrated;
   }
   logic::RateOptions rate_options;

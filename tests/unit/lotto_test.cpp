@@ -233,6 +233,36 @@ TEST(ReaderTest, FastPathReadsAsTheRecogniser) {
   }
 }
 
+TEST(ReaderTest, ASolutionGridAfterAFastLineIsNoPuzzle) {
+  // The grid that solves the line before it, with a blank line or a rule
+  // between, is that puzzle's solution; a grid that does not solve it is
+  // a puzzle.
+  const std::string p =
+      ".................1.....2.3......3.2...1.4......5....6..3......4.7..8..."
+      "962...7...";
+  const std::string solution =
+      "953168742862734951417952836746893125281645397395271468138529674574386"
+      "219629417583";
+  std::string grid;
+  for (std::size_t row = 0; row < 9; ++row)
+    grid += solution.substr(row * 9, 9) + "\n";
+  std::string other = grid;
+  other[0] = '.';
+  const std::string text =
+      p + "\n\n" + grid + p + "\r\n=========\r\n" + grid + p + "\n\n" + other;
+  const std::string name = write_temporary(text);
+  const std::vector<batch::Entry> fast = read_files({name}, true);
+  const std::vector<batch::Entry> slow = read_files({name}, false);
+  ASSERT_EQ(fast.size(), 4U);
+  ASSERT_EQ(slow.size(), 4U);
+  for (std::size_t i = 0; i < fast.size(); ++i) {
+    EXPECT_TRUE(same_entry(fast[i], slow[i])) << "entry " << i;
+    EXPECT_EQ(fast[i].kind, batch::EntryKind::kPuzzle) << "entry " << i;
+  }
+  EXPECT_EQ(fast[3].line, 25);  // the grid that is a puzzle
+  std::remove(name.c_str());
+}
+
 TEST(ReaderTest, EachRefusalIsAnEntryAtItsLine) {
   const std::string p = sample("bench_17clue.txt")[0];
   const std::string rule = "- - - + - - - + - - -";
