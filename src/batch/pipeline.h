@@ -7,10 +7,10 @@
 // SIGINT and SIGTERM end the run after the batches already written, each
 // whole: no further batch is written, and the process ends by the same
 // signal. A second one ends it at once, even in the middle of a write that
-// waits on a reader that stopped reading. A standard output whose reader has gone ends the process by
-// SIGPIPE, as any filter; when SIGPIPE is ignored or blocked, the failed
-// write ends the run and is reported in the outcome, as any other write
-// error.
+// waits on a reader that stopped reading. A standard output whose reader has
+// gone ends the process by SIGPIPE, as any filter; when SIGPIPE is ignored or
+// blocked, the failed write ends the run and is reported in the outcome, as any
+// other write error.
 #ifndef VORTEL_BATCH_PIPELINE_H_
 #define VORTEL_BATCH_PIPELINE_H_
 

@@ -41,6 +41,14 @@ void write_step(Text& t, const Step& step);
 /// The step in an Italian sentence for a person.
 void write_sentence(Text& t, const Step& step);
 
+/// For a forcing chain of many branches, found in the grid `before`: each
+/// branch between `open` and `close`, "se r1c6=9: r1c5<>9, r2c4=9, ... =>
+/// r7c6<>9", the nodes its conclusion (or contradiction) rests on in the
+/// order they are forced, so that each follows from the grid and those
+/// before it. Returns the branches written (0 for any other step).
+int write_branches(Text& t, const Grid& before, const Step& step,
+                   const char* open, const char* close);
+
 }  // namespace logic
 
 #endif  // VORTEL_LOGIC_NOTATION_H_

@@ -65,7 +65,8 @@ void report_plain(Text& t, const char* message, bool json) {
 
 }  // namespace
 
-void append_step(Text& t, const logic::Step& step, int n, bool json) {
+void append_step(Text& t, const logic::Grid& before, const logic::Step& step,
+                 int n, bool json) {
   int size = 0;
   const logic::Technique& tech = logic::ladder(size)[step.technique];
   if (json) {
@@ -74,6 +75,13 @@ void append_step(Text& t, const logic::Step& step, int n, bool json) {
     append_json_field(t, "notazione", step, logic::write_step);
     append_json_field(t, "risultato", step, append_result_only);
     append_json_field(t, "spiegazione", step, logic::write_sentence);
+    // The branches as an array of strings (their texts hold no quote).
+    Text rest = t;
+    append(rest, ",\"rami\":[");
+    if (logic::write_branches(rest, before, step, "\"", "\",") > 0) {
+      t.length = rest.length - 1;  // the last branch's comma
+      append(t, "]");
+    }
     append(t, "}\n");
     return;
   }
@@ -81,6 +89,8 @@ void append_step(Text& t, const logic::Step& step, int n, bool json) {
   logic::write_step(t, step);
   append(t, "  -- ");
   logic::write_sentence(t, step);
+  // A chain of many branches: each on a line of its own below the step.
+  logic::write_branches(t, before, step, "\n       ", "");
   append(t, "\n");
 }
 
@@ -139,7 +149,7 @@ int hint(const logic::Digits& grid, const Options& options, Text& t) {
     report_plain(t, "Nessun passo tra le tecniche ammesse", options.json);
     return kExitUnrated;
   }
-  append_step(t, step, 1, options.json);
+  append_step(t, g, step, 1, options.json);
   return kExitOk;
 }
 

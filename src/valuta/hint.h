@@ -10,9 +10,12 @@
 
 namespace valuta {
 
-/// One line for the step numbered `n`: its rating, its notation and its
-/// Italian sentence (a JSON object with `json`).
-void append_step(logic::Text& t, const logic::Step& step, int n, bool json);
+/// One line for the step numbered `n`, found in the grid `before`: its
+/// rating, its notation and its Italian sentence, and the branches of a
+/// forcing chain of many below it (a JSON object with `json`, the branches
+/// in "rami").
+void append_step(logic::Text& t, const logic::Grid& before,
+                 const logic::Step& step, int n, bool json);
 
 /// The hint for a grid: the error to fix, or the first step. Returns kExitOk
 /// when a step was given, kExitUnrated otherwise.

@@ -182,10 +182,9 @@ struct PathContext {
   int n;
 };
 
-void on_step(const logic::Grid& /*before*/, const logic::Step& step,
-             void* ctx) {
+void on_step(const logic::Grid& before, const logic::Step& step, void* ctx) {
   auto& path = *static_cast<PathContext*>(ctx);
-  append_step(*path.out, step, ++path.n, path.json);
+  append_step(*path.out, before, step, ++path.n, path.json);
 }
 
 }  // namespace

@@ -11,10 +11,11 @@
 
 namespace valuta {
 
-/// The room a puzzle's text may need: a whole path told step by step. A
-/// path has at most 729 steps (each takes at least one candidate away),
-/// and a step's line stays under 7 KB (its JSON fields are cut at 2 KB
-/// each), so 8 MiB holds any path; the pages are only touched as written.
+/// The room a puzzle's text may need: a whole path told step by step, the
+/// branches of its forcing chains included. The longest met on the shared
+/// sets is 58 KB (a forum-hardest path in JSON); 8 MiB leaves a wide margin
+/// and its pages are only touched as written. A text that would not fit is
+/// reported, never written cut (see vortel-valuta's main).
 inline constexpr std::size_t kMaxText = std::size_t{8} << 20;
 
 /// Processes the puzzle as the options ask and appends its report to `out`.

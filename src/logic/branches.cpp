@@ -1,0 +1,152 @@
+// The branches of a forcing chain of many, told so that a person can check
+// them by eye. The step keeps only its assumptions; each is propagated
+// again from the grid the step was found in, in the same mode, and what
+// the conclusion rests on is listed in the order it was forced: each node
+// follows from the grid and the nodes before it (a single in a cell or a
+// unit, or, with patterns, one of the simpler patterns).
+#include <cstring>
+#include <new>
+
+#include "logic/ladder.h"
+#include "logic/notation.h"
+#include "logic/propagation.h"
+
+namespace logic {
+
+namespace {
+
+// The propagation mode of a technique of many branches; false for others.
+bool mode_of(const Step& step, Mode& mode) {
+  if (step.nodes == 0 || step.chain_length == 0 || step.technique < 0) {
+    return false;
+  }
+  int size = 0;
+  const char* slug = ladder(size)[step.technique].slug;
+  struct Named {
+    const char* slug;
+    Mode mode;
+  };
+  static constexpr Named kModes[] = {
+      {"nishio", Mode::kNishio},
+      {"multiple-forcing-chain", Mode::kStatic},
+      {"dynamic-forcing-chain", Mode::kDynamic},
+      {"dynamic-forcing-chain-plus", Mode::kDynamicPlus},
+  };
+  for (const Named& named : kModes) {
+    if (std::strcmp(slug, named.slug) == 0) {
+      mode = named.mode;
+      return true;
+    }
+  }
+  return false;
+}
+
+void append_node(Text& t, int node) {
+  append_format(t, "r%dc%d%s%d", cell_of_node(node) / 9 + 1,
+                cell_of_node(node) % 9 + 1, (node & 1) != 0 ? "=" : "<>",
+                digit_of_node(node));
+}
+
+int conclusion_of(const Step& step) {
+  if (step.cell >= 0) return node_of(step.cell, step.digit, true);
+  for (int cell = 0; cell < 81; ++cell) {
+    if (step.removed[cell] != 0) {
+      return node_of(cell, lowest_digit(step.removed[cell]), false);
+    }
+  }
+  return -1;
+}
+
+// What the propagation ran into: a candidate made both true and false, a
+// cell left without digits, or a digit left without a place in a unit.
+void append_contradiction(Text& t, const Propagation& p) {
+  append(t, "contraddizione (");
+  const int first = p.contradiction[0];
+  const int cell = cell_of_node(first);
+  const int d = digit_of_node(first);
+  if (p.conflict) {
+    append_node(t, first);
+    append(t, " e ");
+    append_node(t, first ^ 1);
+  } else if (p.g.candidates[cell] == 0) {
+    append_format(t, "r%dc%d senza cifre", cell / 9 + 1, cell % 9 + 1);
+  } else {
+    const Geometry& geo = geometry();
+    for (const int u : geo.cell_units[cell]) {
+      bool place = false;
+      for (const int other : geo.unit_cells[u]) {
+        place = place || carries(p.g.candidates[other], d);
+      }
+      if (place) continue;
+      append_format(t, "nessun posto per il %d in ", d);
+      append_unit(t, u);
+      break;
+    }
+  }
+  append(t, ")");
+}
+
+// One branch: "se r1c6=9: r1c5<>9, r2c4=9, ... => r7c6<>9", or for an
+// assumption that contradicts itself "... => contraddizione: ...". False
+// when the propagation does not reach the conclusion (never: it is the
+// one the step was found with).
+bool write_branch(Text& t, const Context& c, Propagation& p, int premise,
+                  int conclusion) {
+  propagate(c, p, premise);
+  std::uint8_t seen[kNodes];
+  const bool contradiction = p.contradiction_size != 0;
+  if (contradiction) {
+    ancestors(p, p.contradiction, p.contradiction_size, seen);
+  } else if (p.derived[conclusion] != 0) {
+    ancestors(p, &conclusion, 1, seen);
+  } else {
+    return false;
+  }
+  append(t, "se ");
+  append_node(t, premise);
+  append(t, ":");
+  const char* separator = " ";
+  for (int k = 1; k < p.tail; ++k) {
+    const int node = p.queue[k];
+    if (seen[node] == 0 || (!contradiction && node == conclusion)) continue;
+    append(t, separator);
+    append_node(t, node);
+    separator = ", ";
+  }
+  append(t, " => ");
+  if (!contradiction) {
+    append_node(t, conclusion);
+    return true;
+  }
+  append_contradiction(t, p);
+  return true;
+}
+
+}  // namespace
+
+int write_branches(Text& t, const Grid& before, const Step& step,
+                   const char* open, const char* close) {
+  Mode mode = Mode::kStatic;
+  if (!mode_of(step, mode)) return 0;
+  const int conclusion = conclusion_of(step);
+  if (conclusion < 0) return 0;
+  Context c{&before, mode, places_of(before)};
+  auto* p = new (std::nothrow) Propagation;
+  if (p == nullptr) return 0;
+  c.start_has_patterns = mode == Mode::kDynamicPlus && has_patterns(c, *p);
+  int written = 0;
+  for (int k = 0; k < step.chain_length; ++k) {
+    const Node& n = step.chain[k];
+    const int premise = node_of(n.cell, n.digit, n.on);
+    Text branch = t;
+    append(branch, open);
+    if (!write_branch(branch, c, *p, premise, conclusion)) continue;
+    append(branch, close);
+    t.length = branch.length;
+    ++written;
+  }
+  delete p;
+  return written;
+}
+
+}  // namespace logic
