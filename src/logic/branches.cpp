@@ -4,41 +4,37 @@
 // the conclusion rests on is listed in the order it was forced: each node
 // follows from the grid and the nodes before it (a single in a cell or a
 // unit, or, with patterns, one of the simpler patterns).
-#include <cstring>
 #include <new>
 
 #include "logic/ladder.h"
 #include "logic/notation.h"
 #include "logic/propagation.h"
+#include "logic/techniques.h"
 
 namespace logic {
 
 namespace {
 
-// The propagation mode of a technique of many branches; false for others.
+// The propagation mode of a technique of many branches, known by its
+// finder; false for the other techniques.
 bool mode_of(const Step& step, Mode& mode) {
   if (step.nodes == 0 || step.chain_length == 0 || step.technique < 0) {
     return false;
   }
   int size = 0;
-  const char* slug = ladder(size)[step.technique].slug;
-  struct Named {
-    const char* slug;
-    Mode mode;
-  };
-  static constexpr Named kModes[] = {
-      {"nishio", Mode::kNishio},
-      {"multiple-forcing-chain", Mode::kStatic},
-      {"dynamic-forcing-chain", Mode::kDynamic},
-      {"dynamic-forcing-chain-plus", Mode::kDynamicPlus},
-  };
-  for (const Named& named : kModes) {
-    if (std::strcmp(slug, named.slug) == 0) {
-      mode = named.mode;
-      return true;
-    }
+  const Finder find = ladder(size)[step.technique].find;
+  if (find == find_nishio) {
+    mode = Mode::kNishio;
+  } else if (find == find_multiple_chain) {
+    mode = Mode::kStatic;
+  } else if (find == find_dynamic_chain) {
+    mode = Mode::kDynamic;
+  } else if (find == find_dynamic_chain_plus) {
+    mode = Mode::kDynamicPlus;
+  } else {
+    return false;
   }
-  return false;
+  return true;
 }
 
 void append_node(Text& t, int node) {
