@@ -20,6 +20,10 @@ using Puzzle = std::array<std::uint8_t, 81>;
 /// The longest line read, in bytes; a longer one is refused.
 inline constexpr std::size_t kMaxLine = 65536;
 
+/// The longest label kept with a puzzle, in bytes; a longer one is cut at
+/// a character's boundary.
+inline constexpr int kMaxLabel = 200;
+
 enum class Problem {
   kNone,
   kNotText,         // a NUL, a control character, or bytes that are not UTF-8
@@ -143,6 +147,11 @@ struct Recogniser {
   // During an Emit call: the line (from 1) where the puzzle being emitted
   // starts, its list line or its grid's first row.
   long emitted_line = 0;
+  // During an Emit call: the puzzle's label, UTF-8 without a line end or a
+  // tab (a list line's text around its cells, or the last text or comment
+  // line before a grid), emitted_label_length bytes, 0 for none.
+  char emitted_label[kMaxLabel]{};
+  int emitted_label_length = 0;
   // Unset (vortel-importa): feed and finish return false at the first
   // refusal. Set, it is called with each refusal and the context of the
   // feed or finish call; when it returns true the input goes on: the
