@@ -142,8 +142,10 @@ void write_ready(Shared& s, std::unique_lock<std::mutex>& held) {
     for (int i = 0; i < slot.count; ++i) ++s.outcome.kinds[slot.kinds[i]];
     slot.state = SlotState::kEmpty;
     ++s.next_write;
-    if (s.job->written != nullptr)
-      s.job->written(s.outcome.entries, s.job->context);
+    if (s.job->written != nullptr) {
+      s.job->written(s.outcome.entries, slot.entries[slot.count - 1].consumed,
+                     s.job->context);
+    }
     s.changed.notify_all();
   }
 }

@@ -45,8 +45,10 @@ struct Job {
   void* context = nullptr;
   const char* header = nullptr;  // written first, when not null
   /// Called after each batch written, with the number of entries written
-  /// so far, by the thread that wrote it (one at a time).
-  void (*written)(std::int64_t entries, void* context) = nullptr;
+  /// so far and the input bytes read up to the last of them (Entry::
+  /// consumed), by the thread that wrote it (one at a time).
+  void (*written)(std::int64_t entries, std::int64_t consumed,
+                  void* context) = nullptr;
   bool fast_path = true;  // see Stream
   /// Entries a batch (1 .. kMaxBatch): many for answers of microseconds,
   /// so that the threads seldom meet; a few for answers of milliseconds,

@@ -35,6 +35,7 @@ struct Reading {
   importa::Recogniser* r;
   Entry entry;  // the next entry's number and input
   bool stopped;
+  std::int64_t offset;  // bytes of the inputs before the current read
 };
 
 bool deliver(Reading& reading) {
@@ -48,10 +49,19 @@ bool deliver(Reading& reading) {
 void take_puzzle(const importa::Puzzle& puzzle, void* context) {
   Reading& reading = *static_cast<Reading*>(context);
   if (reading.stopped) return;
+  const importa::Recogniser& r = *reading.r;
   reading.entry.kind = EntryKind::kPuzzle;
-  reading.entry.line = reading.r->emitted_line;
+  reading.entry.line = r.emitted_line;
   reading.entry.puzzle = puzzle;
+  int length = r.emitted_label_length;
+  length = length < 0
+               ? 0
+               : (length > importa::kMaxLabel ? importa::kMaxLabel : length);
+  std::memcpy(reading.entry.label, r.emitted_label,
+              static_cast<std::size_t>(length));
+  reading.entry.label_length = length;
   deliver(reading);
+  reading.entry.label_length = 0;
 }
 
 bool take_refusal(const importa::Refusal& refusal, void* context) {
@@ -100,6 +110,8 @@ void take_bytes(Reading& reading, const char* data, std::size_t size) {
       r.last_open = true;
       reading.entry.kind = EntryKind::kPuzzle;
       reading.entry.line = r.line;
+      reading.entry.consumed =
+          reading.offset + static_cast<std::int64_t>(at + used);
       deliver(reading);
       at += used;
       continue;
@@ -110,9 +122,12 @@ void take_bytes(Reading& reading, const char* data, std::size_t size) {
             ? size
             : static_cast<std::size_t>(static_cast<const char*>(end) - data) +
                   1;
+    reading.entry.consumed = reading.offset + static_cast<std::int64_t>(upto);
     importa::feed(r, data + at, upto - at, take_puzzle, &reading, refusal);
     at = upto;
   }
+  reading.offset += static_cast<std::int64_t>(size);
+  reading.entry.consumed = reading.offset;
 }
 
 // The input waits: the caller hands on what it has. False to stop.
@@ -183,7 +198,7 @@ bool read_inputs(const char* const* names, int count, const Stream& stream) {
   void* memory = std::malloc(sizeof(importa::Recogniser));
   importa::Recogniser* r =
       memory == nullptr ? nullptr : new (memory) importa::Recogniser{};
-  Reading reading{&stream, r, Entry{}, false};
+  Reading reading{&stream, r, Entry{}, false, 0};
   reading.entry.number = 1;
   if (buffer == nullptr || r == nullptr) {
     take_unreadable(reading, ENOMEM);

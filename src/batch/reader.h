@@ -28,6 +28,13 @@ struct Entry {
   importa::Puzzle puzzle{};  // kPuzzle
   importa::Refusal refusal;  // kDamaged
   int error = 0;             // kUnreadable
+  // kPuzzle: its label (a list line's text around its cells, the comment
+  // before a grid), UTF-8 without a tab or a line end; empty for none.
+  char label[importa::kMaxLabel] = {};
+  int label_length = 0;
+  // The bytes of all the inputs read up to this entry's end: how far the
+  // run has got, against the inputs' sizes.
+  std::int64_t consumed = 0;
 };
 
 /// Where the entries go. `deliver` is called with each one in input order

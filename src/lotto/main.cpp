@@ -2,12 +2,10 @@
 // core: one answer line per entry, in input order (batch/pipeline.h does
 // the reading, the threads and the ordered writing; answer.h the solving;
 // format.h the lines).
-#include <time.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
+#include "answers/progress.h"
 #include "batch/pipeline.h"
 #include "lotto/answer.h"
 #include "lotto/format.h"
@@ -20,19 +18,9 @@ constexpr int kExitDamaged = 1;  // damaged entries, or a bad command line
 constexpr int kExitFile = 2;     // an input unreadable, the output unwritable
 constexpr int kExitMemory = 3;
 
-double seconds_now() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<double>(now.tv_sec) +
-         1e-9 * static_cast<double>(now.tv_nsec);
-}
-
 struct Run {
   lotto::Settings settings;
-  double start = 0;
-  double last_progress = 0;
-  bool progress_shown = false;
-  bool terminal = false;  // standard error is a terminal
+  answers::Progress progress;
 };
 
 std::size_t answer_entry(const batch::Entry& entry, char* text,
@@ -49,38 +37,27 @@ std::size_t answer_entry(const batch::Entry& entry, char* text,
   return lotto::format_line(entry, answer, run.settings.style, text, room);
 }
 
-// On a terminal, for runs longer than a second: how far the run has got.
-void show_progress(std::int64_t entries, void* context) {
-  Run& run = *static_cast<Run*>(context);
-  if (!run.terminal) return;
-  const double now = seconds_now();
-  if (now - run.start < 1.0 || now - run.last_progress < 0.25) return;
-  run.last_progress = now;
-  run.progress_shown = true;
-  std::fprintf(stderr, "\rvortel-lotto: %lld giochi, %.0f al secondo ",
-               static_cast<long long>(entries),
-               static_cast<double>(entries) / (now - run.start));
+// On a terminal: how far the run has got.
+void show_progress(std::int64_t entries, std::int64_t consumed, void* context) {
+  answers::update_progress(static_cast<Run*>(context)->progress, entries,
+                           consumed);
 }
 
-void show_summary(const Run& run, const batch::Outcome& outcome) {
-  if (run.progress_shown) std::fprintf(stderr, "\r%60s\r", "");
-  const double elapsed = seconds_now() - run.start;
+void show_summary(Run& run, const batch::Outcome& outcome) {
+  answers::end_progress(run.progress);
+  const double elapsed = answers::seconds_now() - run.progress.start;
   std::fprintf(
       stderr, "vortel-lotto: %lld giochi in %.2f s (%.0f al secondo)",
       static_cast<long long>(outcome.entries), elapsed,
       elapsed > 0 ? static_cast<double>(outcome.entries) / elapsed : 0.0);
   const char* separator = ": ";
   for (int kind = 0; kind < lotto::kKinds; ++kind) {
-    // The three kinds of error lines are counted as one.
+    // A damaged entry and an input not read have one word.
     std::int64_t count = outcome.kinds[kind];
     if (kind == lotto::kKindDamaged) {
-      count += outcome.kinds[lotto::kKindUnreadable] +
-               outcome.kinds[static_cast<int>(lotto::Verdict::kNoMemory)];
+      count += outcome.kinds[lotto::kKindUnreadable];
     }
-    if (kind == static_cast<int>(lotto::Verdict::kNoMemory) ||
-        kind == lotto::kKindUnreadable || count == 0) {
-      continue;
-    }
+    if (kind == lotto::kKindUnreadable || count == 0) continue;
     std::fprintf(stderr, "%s%s %lld", separator, lotto::status_word(kind),
                  static_cast<long long>(count));
     separator = ", ";
@@ -139,10 +116,12 @@ int main(int argc, char** argv) {
   job.threads = s.threads;
   job.answer = answer_entry;
   job.context = &run;
-  job.header = lotto::header_line(s.style);
-  job.written = s.quiet ? nullptr : show_progress;
-  run.terminal = isatty(STDERR_FILENO) != 0;
-  run.start = seconds_now();
+  char header[256];
+  lotto::header_line(s.style, header, sizeof header);
+  job.header = header;
+  answers::begin_progress(run.progress, "vortel-lotto", s.names, s.name_count,
+                          !s.quiet);
+  job.written = run.progress.terminal ? show_progress : nullptr;
   batch::install_signals();
   const batch::Outcome outcome = batch::run(job);
   if (!s.quiet) show_summary(run, outcome);

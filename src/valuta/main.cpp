@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "answers/progress.h"
+#include "answers/vocabulary.h"
 #include "batch/pipeline.h"
 #include "importa/recognise.h"
 #include "valuta/process.h"
@@ -30,11 +32,11 @@ constexpr const char* kUsage =
     "Valuta la difficolta' dei giochi sulla scala ED=ER/EP/ED: ER e' la\n"
     "tecnica piu' difficile del percorso che prende sempre il passo piu'\n"
     "facile, EP la piu' difficile fino al primo numero piazzato, ED quella\n"
-    "del primo passo. Per ogni gioco una riga separata da tabulazioni: il\n"
-    "gioco, la valutazione, la tecnica piu' difficile, i passi per tecnica e\n"
-    "lo stato (valutato, oltre, oltre-limite, nessuna-soluzione,\n"
-    "piu-soluzioni, cifre-ripetute, illeggibile). ED>X indica un gioco\n"
-    "oltre X.\n"
+    "del primo passo. Per ogni gioco una riga separata da tabulazioni, dopo\n"
+    "una di intestazione: numero, archivio, riga, etichetta, gioco, la\n"
+    "valutazione, la tecnica piu' difficile, i passi per tecnica e lo stato\n"
+    "(valutato, oltre, oltre-limite, nessuna, multipla, cifre-ripetute,\n"
+    "illeggibile). ED>X indica un gioco oltre X.\n"
     "\n"
     "ARCHIVIO (o lo standard input, se manca o e' \"-\") contiene i giochi in\n"
     "ogni forma letta da vortel-importa.\n"
@@ -58,51 +60,46 @@ constexpr const char* kUsage =
 // What the run counts of each line, for its exit status.
 enum Kind { kRated, kUnrated, kDamaged, kUnreadable };
 
-const char* name_of(const Options& options, int input) {
-  if (options.file_count == 0) return "standard input";
-  const char* name = options.files[input];
-  return std::strcmp(name, "-") == 0 ? "standard input" : name;
-}
-
-// Where and why an entry holds no puzzle, in the importer's words.
-void describe(const batch::Entry& entry, const Options& options, char* text,
-              std::size_t size) {
-  const char* name = name_of(options, entry.input);
-  if (entry.kind == batch::EntryKind::kUnreadable) {
-    char reason[256];
-    std::snprintf(text, size, "%s: errore di lettura: %s", name,
-                  strerror_r(entry.error, reason, sizeof reason));
-    return;
-  }
-  char message[1024];
-  importa::describe_refusal(entry.refusal, message, sizeof message);
-  if (entry.refusal.problem == importa::Problem::kNoPuzzle) {
-    std::snprintf(text, size, "%s: %s", name, message);
-  } else {
-    std::snprintf(text, size, "%s: riga %ld, colonna %ld: %s", name,
-                  entry.refusal.line, entry.refusal.column, message);
-  }
-}
+struct Run {
+  Options options;
+  answers::Form form;  // the options' files and form, for the columns
+  answers::Progress progress;
+};
 
 // Called by the worker threads, many at once: process() is pure.
 std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
                    int& kind, void* context) {
-  const Options& options = *static_cast<const Options*>(context);
+  Run& run = *static_cast<Run*>(context);
   logic::Text out{text, room};
+  // The leading columns: a file name may be long, and in JSON escaped.
+  char lead[32768];
+  answers::Text t{lead, sizeof lead};
+  answers::add_leading(t, entry, run.form);
+  lead[t.length] = '\0';
   if (entry.kind == batch::EntryKind::kPuzzle) {
     logic::Digits digits{};
     for (int cell = 0; cell < 81; ++cell)
       digits.cell[cell] = entry.puzzle[static_cast<unsigned>(cell)];
-    kind = valuta::process(digits, options, out) == kExitOk ? kRated : kUnrated;
+    kind = valuta::process(digits, run.options, out, lead) == kExitOk
+               ? kRated
+               : kUnrated;
     return out.length;
   }
   char detail[2048];
-  describe(entry, options, detail, sizeof detail);
-  // One call, one line: the lines of several threads do not mix.
-  std::fprintf(stderr, "vortel-valuta: %s\n", detail);
-  valuta::append_unreadable(detail, options, out);
+  answers::describe_entry(entry, run.form, detail, sizeof detail);
+  char message[2200];
+  std::snprintf(message, sizeof message, "vortel-valuta: %s\n", detail);
+  // One write, one line: the lines of several threads do not mix, nor
+  // with the progress line.
+  answers::progress_message(run.progress, message);
+  valuta::append_unreadable(detail, run.options, lead, out);
   kind = entry.kind == batch::EntryKind::kDamaged ? kDamaged : kUnreadable;
   return out.length;
+}
+
+void show_progress(std::int64_t entries, std::int64_t consumed, void* context) {
+  answers::update_progress(static_cast<Run*>(context)->progress, entries,
+                           consumed);
 }
 
 // The most serious of what happened: an input or the output failed, then
@@ -126,7 +123,8 @@ int final_status(const batch::Outcome& outcome) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
+  static Run run;
+  Options& options = run.options;
   if (!valuta::parse_options(argc, argv, options)) {
     std::fputs("Usare --help per l'elenco delle opzioni.\n", stderr);
     return kExitUsage;
@@ -135,16 +133,32 @@ int main(int argc, char** argv) {
     std::fputs(options.help ? kUsage : "vortel-valuta 1.0\n", stdout);
     return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
   }
+  run.form.json = options.json;
+  run.form.names = options.files;
+  run.form.name_count = options.file_count;
   batch::Job job;
   job.names = options.files;
   job.name_count = options.file_count;
   job.threads = options.threads;
   job.answer = answer;
-  job.context = &options;
+  job.context = &run;
+  // The rating lines are a table with a header, as vortel-lotto's; the
+  // blocks of --passi and the hints are not.
+  char header[256];
+  std::snprintf(header, sizeof header, "%s\t%s\n",
+                answers::leading_header(run.form), valuta::kColumns);
+  if (options.mode == valuta::Mode::kRate && !options.json) {
+    job.header = header;
+  }
   // A puzzle takes from half a millisecond to a second: small batches keep
   // every thread busy to the end of a short input.
   job.batch = 4;
   job.answer_room = valuta::kMaxText;
+  answers::begin_progress(run.progress, "vortel-valuta", options.files,
+                          options.file_count, true);
+  job.written = run.progress.terminal ? show_progress : nullptr;
   batch::install_signals();
-  return final_status(batch::run(job));
+  const batch::Outcome outcome = batch::run(job);
+  answers::end_progress(run.progress);
+  return final_status(outcome);
 }

@@ -1,5 +1,9 @@
 #include "valuta/process.h"
 
+#include <cstring>
+
+#include "answers/text.h"
+#include "answers/vocabulary.h"
 #include "logic/ladder.h"
 #include "valuta/hint.h"
 
@@ -41,14 +45,15 @@ bool known(const Rating& r, int part) {
 }
 
 const char* status_word(const Rating& r) {
-  if (r.unsound != 0) return "passo-errato";
+  using answers::Status;
+  if (r.unsound != 0) return answers::status_word(Status::kWrongStep);
   switch (r.outcome) {
   case Outcome::kSolved:
-    return "valutato";
+    return answers::status_word(Status::kRated);
   case Outcome::kStuck:
-    return "oltre";
+    return answers::status_word(Status::kBeyond);
   default:
-    return "oltre-limite";
+    return answers::status_word(Status::kBeyondLimit);
   }
 }
 
@@ -61,6 +66,20 @@ void append_puzzle(Text& t, const logic::Digits& puzzle) {
   }
   line[81] = '\0';
   append(t, line);
+}
+
+// A string field's text through the batch programs' one writer: escaped
+// as JSON (valid UTF-8, every control character escaped), or with its
+// control characters as blanks on a line of text. Details quote file
+// names and characters, which may hold anything.
+void append_string(Text& t, const char* text, bool json) {
+  answers::Text a{t.data, t.size, t.length};
+  if (json) {
+    answers::add_json_string(a, text, std::strlen(text));
+  } else {
+    answers::add_tsv_string(a, text, std::strlen(text));
+  }
+  t.length = a.length;
 }
 
 void append_counts(Text& t, const Rating& r, bool json) {
@@ -82,11 +101,11 @@ const char* hardest_name(const Rating& r) {
   return r.hardest >= 0 ? logic::ladder(size)[r.hardest].name : "-";
 }
 
-void append_line(Text& t, const logic::Digits& puzzle, const Rating& r,
+void append_line(Text& t, const char* lead, const Rating& r,
                  const Options& options) {
   const int bound = bound_of(r, options);
+  append(t, lead);
   if (!options.json) {
-    append_puzzle(t, puzzle);
     append(t, "\t");
     append_rating(t, r, bound);
     append_format(t, "\t%s\t", hardest_name(r));
@@ -94,9 +113,7 @@ void append_line(Text& t, const logic::Digits& puzzle, const Rating& r,
     append_format(t, "\t%s\n", status_word(r));
     return;
   }
-  append(t, "{\"gioco\":\"");
-  append_puzzle(t, puzzle);
-  append(t, "\",\"valutazione\":\"");
+  append(t, ",\"valutazione\":\"");
   append_rating(t, r, bound);
   append(t, "\",\"er\":");
   append_tenths(t, r.outcome == Outcome::kSolved ? r.er : bound);
@@ -111,69 +128,12 @@ void append_line(Text& t, const logic::Digits& puzzle, const Rating& r,
   append_format(t, "},\"stato\":\"%s\"}\n", status_word(r));
 }
 
-void append_unrated(Text& t, const logic::Digits& puzzle, const char* status,
+// A line without a rating: its own columns absent ("-"; left out in JSON).
+void append_unrated(Text& t, const char* lead, answers::Status status,
                     bool json) {
-  if (json) {
-    append(t, "{\"gioco\":\"");
-    append_puzzle(t, puzzle);
-    append_format(t, "\",\"stato\":\"%s\"}\n", status);
-  } else {
-    append_puzzle(t, puzzle);
-    append_format(t, "\t-\t-\t-\t%s\n", status);
-  }
-}
-
-// The length of the well-formed UTF-8 sequence at `p` (1 to 4), or 0 when
-// the byte there begins none: overlong forms, surrogates and code points
-// above U+10FFFF are not well-formed.
-int utf8_length(const unsigned char* p) {
-  if (p[0] < 0x80) return 1;
-  int length = 0;
-  unsigned low = 0x80;  // the range of the second byte
-  unsigned high = 0xBF;
-  if (p[0] >= 0xC2 && p[0] <= 0xDF) {
-    length = 2;
-  } else if (p[0] >= 0xE0 && p[0] <= 0xEF) {
-    length = 3;
-    low = p[0] == 0xE0 ? 0xA0 : 0x80;
-    high = p[0] == 0xED ? 0x9F : 0xBF;
-  } else if (p[0] >= 0xF0 && p[0] <= 0xF4) {
-    length = 4;
-    low = p[0] == 0xF0 ? 0x90 : 0x80;
-    high = p[0] == 0xF4 ? 0x8F : 0xBF;
-  } else {
-    return 0;
-  }
-  if (p[1] < low || p[1] > high) return 0;
-  for (int i = 2; i < length; ++i) {
-    if (p[i] < 0x80 || p[i] > 0xBF) return 0;
-  }
-  return length;
-}
-
-// A detail's text, escaped for JSON, or with its control characters as
-// blanks on a line of text: details quote file names and characters,
-// which may hold anything. A JSON string is Unicode: a byte that is no
-// part of well-formed UTF-8 (a file name in another encoding) is written
-// as U+FFFD, the replacement character.
-void append_string(Text& t, const char* text, bool json) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p != '\0') {
-    const unsigned c = *p;
-    const int length = json ? utf8_length(p) : 1;
-    if (!json) {
-      append_format(t, "%c", c < 0x20 ? ' ' : static_cast<char>(c));
-    } else if (length == 0) {
-      append(t, "\\ufffd");
-    } else if (c == '"' || c == '\\') {
-      append_format(t, "\\%c", static_cast<char>(c));
-    } else if (c < 0x20) {
-      append_format(t, "\\u%04x", c);
-    } else {
-      append_format(t, "%.*s", length, reinterpret_cast<const char*>(p));
-    }
-    p += length == 0 ? 1 : length;
-  }
+  append(t, lead);
+  append_format(t, json ? ",\"stato\":\"%s\"}\n" : "\t-\t-\t-\t%s\n",
+                answers::status_word(status));
 }
 
 struct PathContext {
@@ -189,17 +149,20 @@ void on_step(const logic::Grid& before, const logic::Step& step, void* ctx) {
 
 }  // namespace
 
-void append_unreadable(const char* detail, const Options& options, Text& t) {
+void append_unreadable(const char* detail, const Options& options,
+                       const char* lead, Text& t) {
   if (options.mode == Mode::kHint) {
-    append(t, options.json ? "{\"errore\":\"" : "Errore: ");
+    append(t, options.json ? "{\"errore\":" : "Errore: ");
     append_string(t, detail, options.json);
-    append(t, options.json ? "\"}\n" : "\n");
+    append(t, options.json ? "}\n" : "\n");
   } else if (options.json) {
-    append(t, "{\"gioco\":null,\"stato\":\"illeggibile\",\"dettaglio\":\"");
+    append(t, lead);
+    append_format(t, ",\"stato\":\"%s\",\"dettaglio\":",
+                  answers::status_word(answers::Status::kUnreadable));
     append_string(t, detail, true);
-    append(t, "\"}\n");
+    append(t, "}\n");
   } else {
-    append(t, "-\t-\t-\t-\tilleggibile\n");
+    append_unrated(t, lead, answers::Status::kUnreadable, false);
     if (options.mode == Mode::kSteps) append(t, "\n");
   }
 }
@@ -219,18 +182,28 @@ void append_rating(Text& t, const Rating& r, int bound) {
   }
 }
 
-int process(const logic::Digits& puzzle, const Options& options, Text& out) {
+int process(const logic::Digits& puzzle, const Options& options, Text& out,
+            const char* lead) {
   if (options.mode == Mode::kHint) return hint(puzzle, options, out);
+  char alone[96];
+  if (lead == nullptr) {
+    Text t{alone, sizeof alone};
+    append(t, options.json ? "{\"gioco\":\"" : "");
+    append_puzzle(t, puzzle);
+    append(t, options.json ? "\"" : "");
+    lead = alone;
+  }
   logic::Digits solution{};
   const logic::Solutions solutions = logic::solve(puzzle, solution);
   if (solutions != logic::Solutions::kOne) {
     int a = 0;
     int b = 0;
-    const char* status = logic::find_repeat(puzzle, a, b) ? "cifre-ripetute"
-                         : solutions == logic::Solutions::kNone
-                             ? "nessuna-soluzione"
-                             : "piu-soluzioni";
-    append_unrated(out, puzzle, status, options.json);
+    using answers::Status;
+    const Status status =
+        logic::find_repeat(puzzle, a, b)       ? Status::kRepeatedDigits
+        : solutions == logic::Solutions::kNone ? Status::kNone
+                                               : Status::kMultiple;
+    append_unrated(out, lead, status, options.json);
     // With --passi each puzzle is a block that a blank line ends, the
     // puzzles not rated too, so that a reader can split the blocks.
     if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
@@ -251,7 +224,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out) {
   }
   const Rating r =
       logic::rate(logic::make_grid(puzzle), solution, rate_options);
-  append_line(out, puzzle, r, options);
+  append_line(out, lead, r, options);
   if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
   return r.unsound != 0 ? kExitUnrated : kExitOk;
 }

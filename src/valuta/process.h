@@ -18,19 +18,26 @@ namespace valuta {
 /// reported, never written cut (see vortel-valuta's main).
 inline constexpr std::size_t kMaxText = std::size_t{8} << 20;
 
+/// The columns of a rating line after the leading ones (answers::
+/// leading_header), for the header line of the tab-separated form.
+inline constexpr const char* kColumns = "valutazione\ttecnica\tpassi\tstato";
+
 /// Processes the puzzle as the options ask and appends its report to `out`.
-/// Returns kExitOk, or kExitUnrated when the puzzle could not be rated (no
-/// solution, more than one, a wrong digit) or has a step that disagrees
-/// with its solution.
+/// A rating's line begins with `lead`, the entry's leading columns as
+/// answers::add_leading writes them (numero ... gioco; a JSON object begun
+/// and left open); without one, with the puzzle's gioco alone. Returns kExitOk,
+/// or kExitUnrated when the puzzle could not be rated (no solution, more than
+/// one, a wrong digit) or has a step that disagrees with its solution.
 int process(const logic::Digits& puzzle, const Options& options,
-            logic::Text& out);
+            logic::Text& out, const char* lead = nullptr);
 
 /// The report of an entry that holds no puzzle to process: a damaged one,
 /// or an input that could not be read. `detail` says where and why
 /// ("FILE: riga L, colonna C: ..."); it is the error of a hint, and in a
-/// rating's line the status "illeggibile" (its detail in JSON).
+/// rating's line (after `lead`) the status "illeggibile" (its detail in
+/// JSON).
 void append_unreadable(const char* detail, const Options& options,
-                       logic::Text& out);
+                       const char* lead, logic::Text& out);
 
 /// The rating as people write it: ED=2.6/1.5/1.5, or ED>6.2/1.2/1.2 when
 /// the path stopped above what was rated (`bound` in tenths).

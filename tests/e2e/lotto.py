@@ -127,7 +127,7 @@ def vortel_second(puzzle, work):
 
 def expected_solve(status, first, count):
     if status == 1:
-        return ("conflitto", "0", "", "dati inconsistenti")
+        return ("cifre-ripetute", "0", "", "dati inconsistenti")
     if status == 2:
         return ("nessuna", "0", "", "dati incongruenti")
     if first is None:
@@ -253,15 +253,16 @@ def part_threads():
             many = lotto([mode, "-j", threads, name])
             check(many.stdout == one.stdout and many.returncode == 1,
                   "%s -j %s differs from -j 1" % (mode, threads))
-    # From a pipe, in pieces, the same.
+    # From a pipe, in pieces, the same, but for the file's name.
     piped = lotto(["--verifica", "-j", "2"], data)
-    check(piped.stdout.replace(b"(standard input)", path.encode()) ==
-          lotto(["--verifica", "-j", "1", path]).stdout,
+    named = lotto(["--verifica", "-j", "1", path]).stdout
+    check(piped.stdout.replace(b"(standard input)", path.encode())
+          .replace(b"\t-\t", b"\t%s\t" % path.encode()) == named,
           "standard input differs from the named file")
     table = rows(lotto(["--verifica", path]).stdout)
     check(len(table) == 10000, "%d lines for 10000 entries" % len(table))
     statuses = {r["stato"] for r in table}
-    check(statuses == {"unica", "multipla", "errore"},
+    check(statuses == {"unica", "multipla", "illeggibile"},
           "statuses %s" % statuses)
     # The JSON lines carry the same facts.
     lines = lotto(["--verifica", "--json", path]).stdout.decode()
@@ -270,10 +271,11 @@ def part_threads():
     for row, obj in zip(table, objects):
         count = str(obj["soluzioni"]) if obj["soluzioni"] is not None else ""
         count += "+" if obj["almeno"] else ""
-        facts = (str(obj["numero"]), str(obj["riga"]), obj["griglia"] or "",
-                 obj["stato"], count, obj["soluzione"] or "",
-                 obj["dettaglio"])
-        if facts != (row["numero"], row["riga"], row["griglia"], row["stato"],
+        facts = (str(obj["numero"]), obj["archivio"], str(obj["riga"]),
+                 obj["etichetta"], obj["gioco"] or "", obj["stato"], count,
+                 obj["soluzione"] or "", obj["dettaglio"])
+        if facts != (row["numero"], row["archivio"], row["riga"],
+                     row["etichetta"], row["gioco"], row["stato"],
                      row["soluzioni"], row["soluzione"], row["dettaglio"]):
             check(False, "JSON %s against %s" % (obj, row))
             break
@@ -318,9 +320,9 @@ def part_failures():
     result = lotto(["--verifica"], damaged.encode())
     table = rows(result.stdout)
     got = [(r["riga"], r["stato"]) for r in table]
-    check(got == [("1", "unica"), ("2", "errore"), ("3", "errore"),
-                  ("4", "errore"), ("5", "unica"), ("7", "errore"),
-                  ("8", "unica"), ("9", "errore")],
+    check(got == [("1", "unica"), ("2", "illeggibile"), ("3", "illeggibile"),
+                  ("4", "illeggibile"), ("5", "unica"), ("7", "illeggibile"),
+                  ("8", "unica"), ("9", "illeggibile")],
           "damaged entries: %s" % got)
     check(result.returncode == 1, "damaged: status %d" % result.returncode)
     check("riga 2, colonna 1: riga di 5 caselle" in table[1]["dettaglio"],
@@ -328,7 +330,8 @@ def part_failures():
     # An input that cannot be opened: its line, the others read; status 2.
     missing = lotto(["-", os.path.join(SCRATCH, "missing.txt")], good)
     check(missing.returncode == 2 and
-          [r["stato"] for r in rows(missing.stdout)] == ["risolta", "errore"],
+          [r["stato"] for r in rows(missing.stdout)] ==
+          ["risolta", "illeggibile"],
           "missing input: %d %s" % (missing.returncode, missing.stdout))
     check(lotto(["--conta=x"]).returncode == 1, "bad limit accepted")
     check(lotto(["--verifica", "--minimo"]).returncode == 1, "two modes")

@@ -105,7 +105,7 @@ std::string unreadable(const char* detail, valuta::Mode mode) {
   valuta::Options options;
   options.json = true;
   options.mode = mode;
-  valuta::append_unreadable(detail, options, t);
+  valuta::append_unreadable(detail, options, "{\"gioco\":null", t);
   return std::string(buffer, t.length);
 }
 
