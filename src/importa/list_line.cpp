@@ -169,10 +169,32 @@ bool looks_sixteen(const std::uint32_t* cp, int n, int from) {
   return count == kSixteenCells;
 }
 
+// The label of a list puzzle whose cells are [start, end): the text before
+// them, or else the text after them and after the solution beside them.
+void list_label(Recogniser& r, const std::uint32_t* cp, int n, int start,
+                int end) {
+  int from = 0;
+  while (from < start && is_blank(cp[from])) ++from;
+  if (from < start) {
+    keep_label(r, cp, 0, start);
+    return;
+  }
+  int at = end;
+  while (at < n && !is_cell(cp[at]) && (is_decoration(cp[at]) || cp[at] == ';'))
+    ++at;
+  if (at < n && is_cell(cp[at])) {
+    const Take next = take_cells(cp, n, at);
+    if (next.count == kPuzzleCells && !next.touching) at = next.end;
+  }
+  while (at < n && (is_blank(cp[at]) || cp[at] == '#')) ++at;
+  keep_label(r, cp, at, n);
+}
+
 // The puzzle of cells [start, end): emitted, unless it is the solution of
 // the puzzle before it on the line.
-bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int start, int end,
-                 long number, bool second, const Sink& sink, Refusal& refusal) {
+bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int n, int start,
+                 int end, long number, bool second, const Sink& sink,
+                 Refusal& refusal) {
   Puzzle puzzle{};
   bool drawn = true;  // only rule-drawing marks: a rule as much as a puzzle
   unsigned count = 0;
@@ -187,6 +209,7 @@ bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int start, int end,
     return refuse(refusal, Problem::kAmbiguousLine, number, start + 1);
   }
   if (!second && !end_grid(r, number, start + 1, sink, refusal)) return false;
+  if (!second) list_label(r, cp, n, start, end);
   if (second && r.last_open && solves(puzzle, r.last)) return true;
   emit_puzzle(r, puzzle, number, sink);
   return true;
@@ -230,7 +253,9 @@ bool no_puzzle(Recogniser& r, const std::uint32_t* cp, int n,
   }
   if (!account(cp, kind.from, n, number, refusal)) return false;
   r.last_open = false;
-  return end_grid(r, number, kind.from + 1, sink, refusal);  // text
+  if (!end_grid(r, number, kind.from + 1, sink, refusal)) return false;
+  keep_label(r, cp, 0, n);  // text: the title of a grid that may follow
+  return true;
 }
 
 // A row's label from `i`: a letter A-I, or R or Riga and a digit 1-9.
@@ -267,7 +292,7 @@ bool list_line(Recogniser& r, const std::uint32_t* cp, int n,
       return refuse(refusal, Problem::kListTrailer, number, take.end + 1);
     }
     if (!account(cp, done, i, number, refusal) ||
-        !list_puzzle(r, cp, i, take.end, number, any, sink, refusal)) {
+        !list_puzzle(r, cp, n, i, take.end, number, any, sink, refusal)) {
       return false;
     }
     any = true;

@@ -142,6 +142,10 @@ struct Recogniser {
   long triples_from = 0;   // the line of the first triple
   long triples_doubt = 0;  // the first triple not as vortel-importa writes
   Puzzle triple_puzzle{};
+  // The label for the next puzzle: the last text or comment line since the
+  // puzzle before it (a grid's title), or a list line's own text.
+  char label[kMaxLabel]{};
+  int label_length = 0;
   long puzzles = 0;      // puzzles emitted
   long passed_over = 0;  // refusals passed over (see on_refusal)
   // During an Emit call: the line (from 1) where the puzzle being emitted

@@ -22,6 +22,12 @@ bool refuse(Refusal& refusal, Problem problem, long line, long column);
 void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
                  const Sink& sink);
 
+/// Keeps characters [from, to) of a line, trimmed of blanks and of the
+/// separators around them, as the label of the next puzzle emitted.
+void keep_label(Recogniser& r, const std::uint32_t* cp, int from, int to);
+/// A comment line whose '#' is at `first`: its text is the label.
+void keep_comment(Recogniser& r, const std::uint32_t* cp, int n, int first);
+
 /// A complete, valid grid that agrees with every given of `puzzle`.
 bool solves(const Puzzle& solution, const Puzzle& puzzle);
 

@@ -37,6 +37,9 @@ void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
                  const Sink& sink) {
   ++r.puzzles;
   r.emitted_line = line;
+  for (int i = 0; i < r.label_length; ++i) r.emitted_label[i] = r.label[i];
+  r.emitted_label_length = r.label_length;
+  r.label_length = 0;
   r.last = puzzle;
   r.last_open = true;
   sink.emit(puzzle, sink.context);
@@ -209,6 +212,7 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
     const int from = hash_label_end(cp, n, scan.first);
     if (from < 0) {
       r.last_open = false;
+      parts::keep_comment(r, cp, n, scan.first);
       return true;  // a comment
     }
     parts::LineKind kind;

@@ -18,6 +18,7 @@ const std::string kPuzzle =
 struct Reading {
   importa::Recogniser* r = nullptr;
   std::vector<long> lines;                 // emitted_line of each puzzle
+  std::vector<std::string> labels;         // emitted_label of each puzzle
   std::vector<importa::Refusal> refusals;  // those passed over
   bool good = false;
 };
@@ -25,6 +26,9 @@ struct Reading {
 void note(const importa::Puzzle&, void* context) {
   auto& run = *static_cast<Reading*>(context);
   run.lines.push_back(run.r->emitted_line);
+  run.labels.emplace_back(
+      run.r->emitted_label,
+      static_cast<std::size_t>(run.r->emitted_label_length));
 }
 
 bool pass_over(const importa::Refusal& refusal, void* context) {
@@ -60,6 +64,23 @@ TEST(RecogniserApiTest, EmittedLineIsWhereEachPuzzleStarts) {
   const Reading triples = read_all("\n1 1 4\n1 2 3\n", false);
   ASSERT_TRUE(triples.good);
   EXPECT_EQ(triples.lines, std::vector<long>{2});
+}
+
+// A list line's label is its own text, before the cells or else after them
+// and their solution; a grid's is the last text or comment line before it.
+TEST(RecogniserApiTest, EachPuzzleKeepsItsLabel) {
+  const std::string solution =
+      "417369825632158947958724316825437169791586432346912758289643571573291684164875293";
+  const std::string input = "Golden Nugget: " + kPuzzle + "\n" + kPuzzle +
+                            " ED=10.5/1.2/1.2\n" + kPuzzle + "," + solution +
+                            ",#1 Extreme (15040)\n" + kPuzzle + "\n" +
+                            "# Raccolta\n# Quarto\tgioco\n\n" + grid(kPuzzle) +
+                            "\n" + grid(kPuzzle) + "Pagina 3\n";
+  const Reading run = read_all(input, false);
+  ASSERT_TRUE(run.good);
+  EXPECT_EQ(run.labels, (std::vector<std::string>{
+                            "Golden Nugget", "ED=10.5/1.2/1.2",
+                            "#1 Extreme (15040)", "", "Quarto gioco", ""}));
 }
 
 // Each damaged entry is reported once and the entries around it are read:
