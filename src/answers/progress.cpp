@@ -4,7 +4,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -24,7 +23,7 @@ std::int64_t size_of(const struct stat& status) {
 }
 
 void add_duration(char* out, std::size_t size, double seconds) {
-  const long long whole = std::llround(seconds);
+  const auto whole = static_cast<long long>(seconds);  // whole seconds
   if (whole >= 3600) {
     std::snprintf(out, size, "%lld:%02lld:%02lld", whole / 3600,
                   whole / 60 % 60, whole % 60);

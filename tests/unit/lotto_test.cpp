@@ -212,7 +212,9 @@ bool same_entry(const batch::Entry& a, const batch::Entry& b) {
          a.kind == b.kind && a.puzzle == b.puzzle &&
          a.refusal.problem == b.refusal.problem &&
          a.refusal.line == b.refusal.line &&
-         a.refusal.column == b.refusal.column;
+         a.refusal.column == b.refusal.column &&
+         std::string(a.label, static_cast<std::size_t>(a.label_length)) ==
+             std::string(b.label, static_cast<std::size_t>(b.label_length));
 }
 
 TEST(ReaderTest, FastPathReadsAsTheRecogniser) {
@@ -223,6 +225,18 @@ TEST(ReaderTest, FastPathReadsAsTheRecogniser) {
     const std::vector<batch::Entry> fast = read_files(names, true);
     const std::vector<batch::Entry> slow = read_files(names, false);
     ASSERT_EQ(fast.size(), slow.size()) << "round " << round;
+    // How far the reading has got: never back, never past the inputs.
+    std::int64_t total = 0;
+    for (const std::string& name : names) {
+      std::ifstream in(name, std::ios::binary | std::ios::ate);
+      total += static_cast<std::int64_t>(in.tellg());
+    }
+    for (std::size_t i = 0; i < fast.size(); ++i) {
+      EXPECT_LE(fast[i].consumed, total);
+      if (i > 0) {
+        EXPECT_GE(fast[i].consumed, fast[i - 1].consumed);
+      }
+    }
     for (std::size_t i = 0; i < fast.size(); ++i) {
       EXPECT_TRUE(same_entry(fast[i], slow[i]))
           << "round " << round << " entry " << i << ": " << fast[i].line << " "

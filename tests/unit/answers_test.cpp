@@ -1,0 +1,158 @@
+// What vortel-lotto and vortel-valuta share in their lines: strings that
+// keep a line whole and its JSON valid whatever bytes they carry, the
+// leading columns, one word for one situation in both programs, and the
+// progress line's text.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "answers/progress.h"
+#include "answers/text.h"
+#include "answers/vocabulary.h"
+#include "logic_support.h"
+#include "lotto/answer.h"
+#include "lotto/format.h"
+#include "valuta/process.h"
+
+namespace {
+
+std::string json(const std::string& s) {
+  char buffer[1024];
+  answers::Text t{buffer, sizeof buffer};
+  answers::add_json_string(t, s.data(), s.size());
+  return {buffer, t.length};
+}
+
+TEST(AnswersTextTest, StringsAreValidJsonAndKeepATableLineWhole) {
+  EXPECT_EQ(json("caff\xe8.txt"), "\"caff\\ufffd.txt\"");
+  EXPECT_EQ(json("a\x1f"
+                 "b\x7f\t\n"),
+            "\"a\\u001fb\\u007f\\u0009\\u000a\"");
+  EXPECT_EQ(json("#1 \"Extreme\" \\ (15040)"),
+            "\"#1 \\\"Extreme\\\" \\\\ (15040)\"");
+  EXPECT_EQ(json("\xe2\x82\xac \xe2\x82"), "\"\xe2\x82\xac \\ufffd\\ufffd\"");
+  // A cut text stops before an escape that does not fit, never inside it.
+  char small[8];
+  answers::Text t{small, sizeof small};
+  answers::add_json_string(t, "ab\x01z", 4);
+  EXPECT_EQ(std::string(small, t.length), "\"ab");
+  char line[64];
+  answers::Text tsv{line, sizeof line};
+  answers::add_tsv_string(tsv, "a\tb\nc\rd\x1f\x7f", 9);
+  EXPECT_EQ(std::string(line, tsv.length), "a b c d  ");
+}
+
+constexpr const char* kPuzzle =
+    "1.......353.......7....3...475312986.1.586...6..7...3.3.6.7.2....19......"
+    "9726.354";
+
+TEST(AnswersColumnsTest, ALabelNeverBreaksTheLineOrItsColumns) {
+  batch::Entry entry;
+  entry.number = 12;
+  entry.input = 1;
+  entry.line = 7;
+  entry.puzzle = {};
+  for (unsigned i = 0; i < 81; ++i) {
+    entry.puzzle[i] =
+        static_cast<std::uint8_t>(kPuzzle[i] == '.' ? 0 : kPuzzle[i] - '0');
+  }
+  const char* label = "Golden\tNugget \"7\"\r\n";
+  std::memcpy(entry.label, label, std::strlen(label));
+  entry.label_length = static_cast<int>(std::strlen(label));
+  const char* names[] = {"a.txt", "-"};
+  lotto::Style style;
+  style.names = names;
+  style.name_count = 2;
+  lotto::Answer answer;
+  lotto::answer(entry.puzzle, lotto::Mode::kCheck, 2, answer);
+  char out[4096];
+  char header[256];
+  for (const bool filter : {false, true}) {
+    style.filter = filter;
+    style.json = false;
+    const std::string tsv(
+        out, lotto::format_line(entry, answer, style, out, sizeof out));
+    const std::string start = filter ? "" : "12\t-\t7\t";
+    EXPECT_EQ(tsv.substr(0, tsv.find(kPuzzle)),
+              start + "Golden Nugget \"7\"  \t");
+    style.filter = false;
+    lotto::header_line(style, header, sizeof header);
+    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\t') + (filter ? 3 : 0),
+              std::count(header, header + std::strlen(header), '\t'));
+    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 1);
+  }
+  style.json = true;
+  const std::string line(
+      out, lotto::format_line(entry, answer, style, out, sizeof out));
+  EXPECT_EQ(line.substr(0, line.find(",\"stato\"")),
+            std::string("{\"numero\":12,\"archivio\":\"-\",\"riga\":7,"
+                        "\"etichetta\":\"Golden\\u0009Nugget "
+                        "\\\"7\\\"\\u000d\\u000a\",\"gioco\":\"") +
+                kPuzzle + "\"");
+}
+
+// The word in the stato column of vortel-valuta's line for the puzzle.
+std::string valuta_word(const char* puzzle) {
+  static char buffer[1 << 16];
+  logic::Text t{buffer, sizeof buffer};
+  const valuta::Options options;
+  if (puzzle == nullptr) {
+    valuta::append_unreadable("x", options, "", t);
+  } else {
+    valuta::process(test::digits_of(puzzle), options, t);
+  }
+  std::string line(buffer, t.length);
+  line.pop_back();
+  return line.substr(line.rfind('\t') + 1);
+}
+
+std::string lotto_word(const char* puzzle) {
+  if (puzzle == nullptr) return lotto::status_word(lotto::kKindDamaged);
+  lotto::Answer answer;
+  const logic::Digits digits = test::digits_of(puzzle);
+  importa::Puzzle cells{};
+  std::copy(digits.cell, digits.cell + 81, cells.begin());
+  lotto::answer(cells, lotto::Mode::kCheck, 2, answer);
+  return lotto::status_word(static_cast<int>(answer.verdict));
+}
+
+TEST(AnswersVocabularyTest, OneSituationHasOneWordInBothPrograms) {
+  const std::string none =
+      std::string("12345678.........9") + std::string(63, '.');
+  const std::string repeated = "11" + std::string(79, '.');
+  const char* shared[] = {
+      kPuzzle,           // several solutions
+      none.c_str(),      // none: r1c9 has no candidate
+      repeated.c_str(),  // givens that repeat a digit
+      nullptr,           // no puzzle
+  };
+  const char* expected[] = {"multipla", "nessuna", "cifre-ripetute",
+                            "illeggibile"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(lotto_word(shared[i]), expected[i]);
+    EXPECT_EQ(valuta_word(shared[i]), expected[i]);
+  }
+  std::set<std::string> words;
+  for (int s = 0; s < answers::kStatuses; ++s) {
+    words.insert(answers::status_word(static_cast<answers::Status>(s)));
+  }
+  EXPECT_EQ(words.size(), static_cast<std::size_t>(answers::kStatuses));
+}
+
+TEST(AnswersProgressTest, TheLineSaysWhatIsKnown) {
+  char text[256];
+  answers::progress_text(text, sizeof text, "p", 10, 2500, 10000, 2.0);
+  EXPECT_STREQ(text,
+               "p: 2.5/10.0 kB (25%), 10 giochi, 5 al secondo, mancano 0:06");
+  answers::progress_text(text, sizeof text, "p", 1, 0, -1, 0.5);
+  EXPECT_STREQ(text, "p: 1 gioco, 2 al secondo");
+  answers::progress_text(text, sizeof text, "p", 9, 3000000000, 4000000000,
+                         3723.0 * 3);
+  EXPECT_STREQ(text,
+               "p: 3.0/4.0 GB (75%), 9 giochi, 0 al secondo, mancano 1:02:03");
+}
+
+}  // namespace
