@@ -16,17 +16,19 @@ std::size_t room_left(const Text& t) {
 // Adds the bytes whole or not at all: an escape or a character is never
 // cut in two, and nothing follows a piece that did not fit.
 void add_whole(Text& t, const char* bytes, std::size_t count) {
-  if (count > room_left(t)) {
+  if (count > room_left(t) || t.size == 0) {
     t.cut = true;
     return;
   }
   std::memcpy(t.data + t.length, bytes, count);
   t.length += count;
+  t.data[t.length] = '\0';
 }
 
 }  // namespace
 
 void add_bytes(Text& t, const char* bytes, std::size_t count) {
+  if (t.size == 0) return;
   const std::size_t room = room_left(t);
   if (count > room) {
     count = room;
@@ -34,6 +36,7 @@ void add_bytes(Text& t, const char* bytes, std::size_t count) {
   }
   std::memcpy(t.data + t.length, bytes, count);
   t.length += count;
+  t.data[t.length] = '\0';
 }
 
 void add(Text& t, const char* s) {
@@ -60,12 +63,16 @@ void add_number(Text& t, long long value) {
 }
 
 void add_format(Text& t, const char* format, ...) {
-  const std::size_t room = room_left(t);
-  if (room == 0) return;
   va_list args;
   va_start(args, format);
-  const int n = std::vsnprintf(t.data + t.length, room + 1, format, args);
+  add_vformat(t, format, args);
   va_end(args);
+}
+
+void add_vformat(Text& t, const char* format, va_list args) {
+  const std::size_t room = room_left(t);
+  if (room == 0) return;
+  const int n = std::vsnprintf(t.data + t.length, room + 1, format, args);
   if (n < 0) return;
   if (static_cast<std::size_t>(n) > room) t.cut = true;
   t.length +=

@@ -5,13 +5,15 @@
 #ifndef VORTEL_ANSWERS_TEXT_H_
 #define VORTEL_ANSWERS_TEXT_H_
 
+#include <cstdarg>
 #include <cstddef>
 
 namespace answers {
 
-/// A text being written into `data`: at most `size - 1` bytes are kept
-/// (one byte is left for a terminating NUL or a line end), what does not
-/// fit is cut, and an escape or a UTF-8 sequence is never cut in two.
+/// A text being written into `data`: at most `size - 1` bytes are kept,
+/// always followed by a NUL (the byte left for it may take a line end
+/// instead), what does not fit is cut, and an escape or a UTF-8 sequence
+/// is never cut in two.
 struct Text {
   char* data;
   std::size_t size;
@@ -24,6 +26,8 @@ void add(Text& t, const char* s);
 void add_char(Text& t, char c);
 void add_number(Text& t, long long value);
 [[gnu::format(printf, 2, 3)]] void add_format(Text& t, const char* format, ...);
+[[gnu::format(printf, 2, 0)]] void add_vformat(Text& t, const char* format,
+                                               va_list args);
 
 /// `count` bytes as a JSON string, quotes included. Every byte that is not
 /// part of well-formed UTF-8 becomes U+FFFD (a JSON string is Unicode: a

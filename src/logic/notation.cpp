@@ -8,20 +8,14 @@
 namespace logic {
 
 void append(Text& t, const char* s) {
-  append_format(t, "%s", s);
+  answers::add(t, s);
 }
 
 void append_format(Text& t, const char* format, ...) {
-  if (t.length + 1 >= t.size) return;
   va_list args;
   va_start(args, format);
-  const int n =
-      std::vsnprintf(t.data + t.length, t.size - t.length, format, args);
+  answers::add_vformat(t, format, args);
   va_end(args);
-  if (n > 0) {
-    t.length += static_cast<std::size_t>(n);
-    if (t.length >= t.size) t.length = t.size - 1;
-  }
 }
 
 void append_unit(Text& t, int unit) {

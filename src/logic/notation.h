@@ -8,17 +8,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "answers/text.h"
 #include "logic/grid.h"
 #include "logic/step.h"
 
 namespace logic {
 
-/// A text being written into a fixed buffer; what does not fit is cut.
-struct Text {
-  char* data;
-  std::size_t size;
-  std::size_t length = 0;
-};
+/// A text being written into a fixed buffer; what does not fit is cut
+/// (the batch programs' one text builder).
+using Text = answers::Text;
 
 void append(Text& t, const char* s);
 void append_format(Text& t, const char* format, ...)

@@ -73,7 +73,7 @@ std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
   logic::Text out{text, room};
   // The leading columns: a file name may be long, and in JSON escaped.
   char lead[32768];
-  answers::Text t{lead, sizeof lead};
+  logic::Text t{lead, sizeof lead};
   answers::add_leading(t, entry, run.form);
   lead[t.length] = '\0';
   if (entry.kind == batch::EntryKind::kPuzzle) {

@@ -73,13 +73,11 @@ void append_puzzle(Text& t, const logic::Digits& puzzle) {
 // control characters as blanks on a line of text. Details quote file
 // names and characters, which may hold anything.
 void append_string(Text& t, const char* text, bool json) {
-  answers::Text a{t.data, t.size, t.length};
   if (json) {
-    answers::add_json_string(a, text, std::strlen(text));
+    answers::add_json_string(t, text, std::strlen(text));
   } else {
-    answers::add_tsv_string(a, text, std::strlen(text));
+    answers::add_tsv_string(t, text, std::strlen(text));
   }
-  t.length = a.length;
 }
 
 void append_counts(Text& t, const Rating& r, bool json) {
