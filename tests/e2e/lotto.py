@@ -333,6 +333,27 @@ def part_failures():
           [r["stato"] for r in rows(missing.stdout)] ==
           ["risolta", "illeggibile"],
           "missing input: %d %s" % (missing.returncode, missing.stdout))
+    # Where each answer came from: files and standard input, in TSV and
+    # JSON alike; a label's quotes and backslash kept in both.
+    labelled = os.path.join(SCRATCH, "labelled.txt")
+    with open(labelled, "w") as f:
+        f.write("Golden Nugget: %s\n# x\n\n%s\n" % (puzzle, puzzle))
+    stdin = ('%s "Primo" \\ x\n' % puzzle).encode()
+    expected = [("1", labelled, "1", "Golden Nugget"), ("2", labelled, "4", ""),
+                ("3", "-", "1", '"Primo" \\ x'),
+                ("4", labelled, "1", "Golden Nugget"), ("5", labelled, "4", "")]
+    for json_form in (False, True):
+        run = lotto(["--verifica", labelled, "-", labelled] +
+                    (["--json"] if json_form else []), stdin)
+        table = [json.loads(line) for line in
+                 run.stdout.decode().split("\n")[:-1]] if json_form \
+            else rows(run.stdout)
+        got = [(str(r["numero"]), r["archivio"], str(r["riga"]),
+                r["etichetta"]) for r in table]
+        check(got == expected, "numero/archivio/riga/etichetta: %s" % got)
+    filtered = lotto(["--filtro"], stdin).stdout.decode()
+    check(filtered.startswith('"Primo" \\ x\t%s\trisolta\t' % puzzle),
+          "--filtro: %s" % filtered)
     check(lotto(["--conta=x"]).returncode == 1, "bad limit accepted")
     check(lotto(["--verifica", "--minimo"]).returncode == 1, "two modes")
     # A full disk.
