@@ -59,7 +59,9 @@ std::int64_t input_size(const char* const* names, int count) {
 void begin_progress(Progress& p, const char* program, const char* const* names,
                     int count, bool show) {
   p.program = program;
-  p.terminal = show && isatty(STDERR_FILENO) != 0;
+  // Answers written to the same screen would be written after the line
+  // drawn, in the middle of it: they are then the progress themselves.
+  p.terminal = show && isatty(STDERR_FILENO) != 0 && isatty(STDOUT_FILENO) == 0;
   p.total = p.terminal ? input_size(names, count) : -1;
   p.start = seconds_now();
 }

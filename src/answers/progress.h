@@ -1,7 +1,8 @@
 // The progress line of a batch run on a terminal: how far the run has got,
 // redrawn in place at most four times a second on standard error, and
 // cleared before anything else is written there. Nothing is drawn when
-// standard error is not a terminal: a log file gets the summary alone.
+// standard error is not a terminal (a log file gets the summary alone), nor
+// when the answers go to the terminal themselves.
 //
 // With inputs of known size (regular files) the line shows the bytes read
 // of the total, the share done, the puzzles answered, their rate and the
@@ -33,8 +34,8 @@ double seconds_now();
 /// looked at counts nothing: the run reports it as an entry.
 std::int64_t input_size(const char* const* names, int count);
 
-/// Starts the clock; `show` false (a quiet run) or standard error not a
-/// terminal: nothing will be drawn.
+/// Starts the clock; `show` false (a quiet run), standard error not a
+/// terminal or standard output one: nothing will be drawn.
 void begin_progress(Progress& p, const char* program, const char* const* names,
                     int count, bool show);
 

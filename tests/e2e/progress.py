@@ -28,11 +28,13 @@ def check(condition, message):
         print("FAIL:", message)
 
 
-def on_terminal(args, stdin):
-    """Runs with standard error on a pseudo-terminal: (status, its bytes)."""
+def on_terminal(args, stdin, both=False):
+    """Runs with standard error (and standard output too, if `both`) on a
+    pseudo-terminal: (status, its bytes)."""
     master, slave = pty.openpty()
     with open(os.path.join(SCRATCH, "out"), "wb") as out:
-        proc = subprocess.Popen(args, stdin=stdin, stdout=out, stderr=slave)
+        proc = subprocess.Popen(args, stdin=stdin, stdout=slave if both
+                                else out, stderr=slave)
     os.close(slave)
     seen = b""
     while True:
@@ -89,6 +91,10 @@ def main():
             if name == "vortel-lotto" else b""
         check(re.fullmatch(expected, run.stderr),
               "%s with standard error a file: %r" % (name, run.stderr))
+    # The answers on the terminal too: no line drawn among them.
+    status, seen = on_terminal([LOTTO, small], subprocess.DEVNULL, True)
+    check(status == 0 and CLEAR[1:] not in seen,
+          "answers on the terminal: %r" % seen[:200])
     # -q: not a byte, even on a terminal.
     status, seen = on_terminal([LOTTO, "-q", big], subprocess.DEVNULL)
     check(status == 0 and seen == b"", "-q on a terminal: %r" % seen[:200])
