@@ -49,6 +49,36 @@ bool is_header(const GridEntry& row) {
   return true;
 }
 
+// Keeps the rows of entries [0, end) of a grid refused as cut short.
+void keep_fragment(Recogniser& r, int end) {
+  r.fragment_rows = 0;
+  for (int i = 0; i < end && r.fragment_rows < 9; ++i) {
+    const GridEntry& entry = r.entries[i];
+    if (entry.rule || entry.pending || entry.header) continue;
+    for (unsigned c = 0; c < 9; ++c) {
+      r.fragment[static_cast<unsigned>(9 * r.fragment_rows) + c] =
+          entry.cells[c];
+    }
+    ++r.fragment_rows;
+  }
+}
+
+// A full grid that agrees with the fragment kept, as its first or its last
+// rows.
+bool completes_fragment(const Recogniser& r, const Puzzle& grid) {
+  const int rows = r.fragment_rows;
+  if (rows == 0 || !is_full(grid)) return false;
+  bool head = true;
+  bool tail = true;
+  for (unsigned i = 0; i < static_cast<unsigned>(9 * rows); ++i) {
+    const unsigned given = r.fragment[i];
+    head = head && (given == 0 || given == grid[i]);
+    tail = tail && (given == 0 ||
+                    given == grid[static_cast<unsigned>(81 - 9 * rows) + i]);
+  }
+  return head || tail;
+}
+
 void emit_grid(Recogniser& r, const Sink& sink) {
   if (r.damaged) {  // already reported
     clear_grid(r);
@@ -74,6 +104,7 @@ void emit_grid(Recogniser& r, const Sink& sink) {
   r.previous_marks = r.marks;
   clear_grid(r);
   if (r.last_open && solves(puzzle, r.last)) return;  // its solution
+  if (completes_fragment(r, puzzle)) return;
   emit_puzzle(r, puzzle, line, sink);
 }
 
@@ -131,6 +162,7 @@ bool cut(Recogniser& r, int keep, Problem problem, long line, long column,
     keep_entries(r, keep);
     return check_frame(r, refusal);
   }
+  keep_fragment(r, keep < 0 ? r.entry_count : keep);
   r.keep_from = keep;
   return refuse_grid(r, problem, line, column, refusal);
 }
@@ -338,9 +370,34 @@ bool grid_begun(const Recogniser& r) {
   return r.entry_count > 0;
 }
 
+namespace {
+
+// A labelled row names its place: the first row starts a grid (the one in
+// progress was cut short), any other must come where it says.
+bool check_place(Recogniser& r, const GridEntry& row, Refusal& refusal) {
+  const int rows = rows_of(r);
+  if (row.place == 1 && rows > 0) {
+    if (r.damaged) {
+      clear_grid(r);
+      return true;
+    }
+    refusal.count = rows;
+    return refuse_grid(r, Problem::kGridCutShort, row.line, row.column,
+                       refusal);
+  }
+  if (row.place == rows + 1) return true;
+  refusal.count = row.place;
+  refusal.character = static_cast<std::uint32_t>(rows + 1);
+  r.row_refused = true;
+  return refuse(refusal, Problem::kRowOutOfPlace, row.line, row.column);
+}
+
+}  // namespace
+
 bool grid_row(Recogniser& r, const GridEntry& row, unsigned marks,
               const Shape& shape, const Sink& sink, Refusal& refusal) {
   if (!check_row(r, row, shape, refusal)) return false;
+  if (row.labelled && !check_place(r, row, refusal)) return false;
   GridEntry entry = row;
   entry.shape = shape;
   entry.marks = marks;
@@ -418,6 +475,7 @@ bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
     return true;
   }
   refusal.count = rows;
+  keep_fragment(r, r.entry_count);
   return refuse_grid(r, Problem::kGridCutShort, line, column, refusal);
 }
 

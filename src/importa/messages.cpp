@@ -244,6 +244,11 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
   case Problem::kRowOutOfPlace:
     add_grid_problem(text, refusal);
     break;
+  case Problem::kCutLine:
+    add(text,
+        "riga tagliata: il campo prima di questa griglia completa è la fine "
+        "di un gioco senza il suo inizio (la griglia ne è la soluzione)");
+    break;
   }
   return text.length;
 }

@@ -45,6 +45,7 @@ enum class Problem {
   kHeaderRow,       // 1 2 3 4 5 6 7 8 9 read as a row, and the grid broken
   kCandidateGrid,   // a grid of pencil marks: cells holding several digits
   kRowOutOfPlace,   // a labelled row where another row should stand
+  kCutLine,         // a full grid after a field cut short: a line cut
 };
 
 /// Why and where the input was refused. Lines and columns count from 1;
@@ -98,6 +99,7 @@ struct GridEntry {
   bool pending = false;
   bool rule = false;       // a rule or a blank line: bands end here
   bool labelled = false;   // a row that carries a label (A, R1, Riga 1:)
+  std::uint8_t place = 0;  // labelled: the row its label names, 1-9
   bool header = false;     // 1 2 3 4 5 6 7 8 9 first: maybe column numbers
   std::uint32_t mark = 0;  // pending: the mark it is drawn with
   long line = 0;
@@ -143,6 +145,11 @@ struct Recogniser {
   // a grid that is its solution is not a puzzle of its own.
   Puzzle last{};
   bool last_open = false;
+  // The rows of a grid refused as cut short, while only blank and rule
+  // lines followed: a full grid next that agrees with them, as the first or
+  // the last rows, is the cut puzzle's solution, not a puzzle.
+  Puzzle fragment{};
+  int fragment_rows = 0;
   // A row repeated on the next line, or a header of column numbers taken
   // for a row (drawn like the rows): what a refusal of the grid, or of the
   // rows left over after it, points at.

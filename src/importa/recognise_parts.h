@@ -28,6 +28,9 @@ void keep_label(Recogniser& r, const std::uint32_t* cp, int from, int to);
 /// A comment line whose '#' is at `first`: its text is the label.
 void keep_comment(Recogniser& r, const std::uint32_t* cp, int n, int first);
 
+/// No empty cell.
+bool is_full(const Puzzle& puzzle);
+
 /// A complete, valid grid that agrees with every given of `puzzle`.
 bool solves(const Puzzle& solution, const Puzzle& puzzle);
 
@@ -88,6 +91,8 @@ bool list_line(Recogniser& r, const std::uint32_t* cp, int n,
 /// A row with a label (A-I, R1, Riga 1:) before its nine cells: where the
 /// cells start, or -1 when the line is not such a row.
 int row_label_end(const std::uint32_t* cp, int n);
+/// The row (1-9) that a row label names.
+int row_label_place(const std::uint32_t* cp, int n);
 
 }  // namespace importa::parts
 

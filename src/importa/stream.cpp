@@ -36,6 +36,7 @@ bool refuse(Refusal& refusal, Problem problem, long line, long column) {
 void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
                  const Sink& sink) {
   ++r.puzzles;
+  r.fragment_rows = 0;
   r.emitted_line = line;
   for (int i = 0; i < r.label_length; ++i) r.emitted_label[i] = r.label[i];
   r.emitted_label_length = r.label_length;
@@ -43,6 +44,13 @@ void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
   r.last = puzzle;
   r.last_open = true;
   sink.emit(puzzle, sink.context);
+}
+
+bool is_full(const Puzzle& puzzle) {
+  for (const std::uint8_t digit : puzzle) {
+    if (digit == 0) return false;
+  }
+  return true;
 }
 
 bool solves(const Puzzle& solution, const Puzzle& puzzle) {
@@ -142,6 +150,9 @@ bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
   row.line = number;
   row.column = from + cells.first + 1;
   row.labelled = labelled;
+  if (labelled) {
+    row.place = static_cast<std::uint8_t>(parts::row_label_place(cp, n));
+  }
   for (unsigned c = 0; c < 9; ++c) row.cells[c] = cells.row[c];
   if (cells.count == 3 && !labelled && looks_like_triple(cp, n)) {
     return first_triple(r, cp, n, number, row.column, refusal);
@@ -222,6 +233,7 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
     const int from = hash_label_end(cp, n, scan.first);
     if (from < 0) {
       r.last_open = false;
+      r.fragment_rows = 0;
       parts::keep_comment(r, cp, n, scan.first);
       return true;  // a comment
     }
