@@ -7,6 +7,16 @@
 // the line that shows it instead of being completed with the next grid's
 // rows. A first row reading 1 2 3 4 5 6 7 8 9 drawn otherwise than the
 // row after it is a header of column numbers, not a row.
+//
+// A grid's frame is one frame: its bands are separated after rows 3 and 6,
+// by lines drawn alike, or not at all. An input cut inside a grid (a file
+// that starts mid-grid, a piece of a split) leaves rows that would
+// otherwise join the next grid's; the frame shows where one grid ends and
+// the next begins: a separator after six rows not split after three ends
+// the grid there; a grid split after three rows whose seventh row follows
+// the sixth without a separator, or with one drawn otherwise, ended at the
+// larger of the two separators. The rows before that end are refused; the
+// rows after it are read on as a grid of their own.
 #include "importa/characters.h"
 #include "importa/recognise_parts.h"
 
@@ -39,7 +49,41 @@ bool is_header(const GridEntry& row) {
   return true;
 }
 
+// Keeps the rows of entries [0, end) of a grid refused as cut short.
+void keep_fragment(Recogniser& r, int end) {
+  r.fragment_rows = 0;
+  for (int i = 0; i < end && r.fragment_rows < 9; ++i) {
+    const GridEntry& entry = r.entries[i];
+    if (entry.rule || entry.pending || entry.header) continue;
+    for (unsigned c = 0; c < 9; ++c) {
+      r.fragment[static_cast<unsigned>(9 * r.fragment_rows) + c] =
+          entry.cells[c];
+    }
+    ++r.fragment_rows;
+  }
+}
+
+// A full grid that agrees with the fragment kept, as its first or its last
+// rows.
+bool completes_fragment(const Recogniser& r, const Puzzle& grid) {
+  const int rows = r.fragment_rows;
+  if (rows == 0 || !is_full(grid)) return false;
+  bool head = true;
+  bool tail = true;
+  for (unsigned i = 0; i < static_cast<unsigned>(9 * rows); ++i) {
+    const unsigned given = r.fragment[i];
+    head = head && (given == 0 || given == grid[i]);
+    tail = tail && (given == 0 ||
+                    given == grid[static_cast<unsigned>(81 - 9 * rows) + i]);
+  }
+  return head || tail;
+}
+
 void emit_grid(Recogniser& r, const Sink& sink) {
+  if (r.damaged) {  // already reported
+    clear_grid(r);
+    return;
+  }
   Puzzle puzzle{};
   unsigned at = 0;
   long line = 0;
@@ -60,26 +104,105 @@ void emit_grid(Recogniser& r, const Sink& sink) {
   r.previous_marks = r.marks;
   clear_grid(r);
   if (r.last_open && solves(puzzle, r.last)) return;  // its solution
+  if (completes_fragment(r, puzzle)) return;
   emit_puzzle(r, puzzle, line, sink);
 }
 
 bool refuse_grid(const Recogniser& r, Problem problem, long line, long column,
                  Refusal& refusal);
+bool check_frame(Recogniser& r, Refusal& refusal);
 
-// Every rule or blank line between rows ends a band; checked up to the
-// first line whose reading is not decided yet.
-bool check_frame(const Recogniser& r, Refusal& refusal) {
+// The rule and blank lines between two rows.
+struct Separator {
+  int after = 0;      // the rows before it
+  int first = 0;      // its first entry
+  int next_row = -1;  // the entry of the row after it; -1 while none came
+  std::uint64_t look = 0;
+  int lines = 0;
+};
+
+struct Frame {
+  Separator at[kMaxEntries];
+  int count = 0;
+};
+
+// The grid's separators, up to the first line whose reading is not
+// decided yet.
+void frame_of(const Recogniser& r, Frame& frame) {
   int rows = 0;
+  bool open = false;
   for (int i = 0; i < r.entry_count; ++i) {
     const GridEntry& entry = r.entries[i];
-    if (entry.pending || entry.header) return true;
+    if (entry.pending || entry.header) return;
     if (!entry.rule) {
+      if (open) frame.at[frame.count - 1].next_row = i;
+      open = false;
       ++rows;
-    } else if (rows % 3 != 0) {
-      refusal.count = rows;
-      return refuse_grid(r, Problem::kBandBroken, entry.line, entry.column,
-                         refusal);
+      continue;
     }
+    if (!open) {
+      Separator& added = frame.at[frame.count++];
+      added = Separator{};
+      added.after = rows;
+      added.first = i;
+      open = true;
+    }
+    Separator& separator = frame.at[frame.count - 1];
+    separator.look = separator.look * 1099511628211ULL + entry.look;
+    separator.lines += entry.lines;
+  }
+}
+
+// The grid ends before entry `keep` (the whole grid, for -1): refused,
+// and the entries from `keep` on are read on when the refusal is passed
+// over. What is left of a damaged grid goes without a word.
+bool cut(Recogniser& r, int keep, Problem problem, long line, long column,
+         Refusal& refusal) {
+  if (r.damaged) {
+    keep_entries(r, keep);
+    return check_frame(r, refusal);
+  }
+  keep_fragment(r, keep < 0 ? r.entry_count : keep);
+  r.keep_from = keep;
+  return refuse_grid(r, problem, line, column, refusal);
+}
+
+// Every rule or blank line between rows ends a band, and the grid's bands
+// are separated alike or not at all.
+bool check_frame(Recogniser& r, Refusal& refusal) {
+  static Frame frame;  // NOLINT: large; the recogniser is single-threaded
+  Frame local_frame;
+  (void)frame;
+  local_frame.count = 0;
+  frame_of(r, local_frame);
+  const Separator* three = nullptr;
+  const Separator* six = nullptr;
+  int rows = rows_of(r);
+  for (int k = 0; k < local_frame.count; ++k) {
+    const Separator& separator = local_frame.at[k];
+    if (separator.after == 0 || separator.after == 9) continue;
+    const GridEntry& first = r.entries[separator.first];
+    if (separator.after != 3 && separator.after != 6) {
+      refusal.count = separator.after;
+      return cut(r, -1, Problem::kBandBroken, first.line, first.column,
+                 refusal);
+    }
+    (separator.after == 3 ? three : six) = &separator;
+  }
+  if (six != nullptr && three == nullptr) {
+    refusal.count = 6;
+    return cut(r, -1, Problem::kGridCutShort, r.entries[six->first].line,
+               r.entries[six->first].column, refusal);
+  }
+  const bool unlike = six != nullptr && six->next_row >= 0 &&
+                      (six->look != three->look || six->lines != three->lines);
+  if (three != nullptr && rows >= 7 && (six == nullptr || unlike)) {
+    const Separator* end =
+        six != nullptr && six->lines >= three->lines ? six : three;
+    refusal.count = end->after;
+    return cut(r, end->next_row, Problem::kGridCutShort,
+               r.entries[end->first].line, r.entries[end->first].column,
+               refusal);
   }
   return true;
 }
@@ -97,6 +220,12 @@ void resolve_pending(Recogniser& r) {
     const bool rule = !same_shape(entry.shape, r.row_shape) || r.marks != 0;
     if (row || rule) entry.pending = false;
     entry.rule = !row && rule;
+    if (entry.rule) {
+      entry.look = look_of(entry.shape);
+      entry.lines = 1;
+    } else if (row) {
+      entry.marks = 1U << empty_mark_bit(entry.mark);
+    }
   }
 }
 
@@ -194,6 +323,39 @@ void clear_grid(Recogniser& r) {
   r.entry_count = 0;
   r.row_shape.length = -1;
   r.marks = 0;
+  r.damaged = false;
+  r.keep_from = -1;
+}
+
+void keep_entries(Recogniser& r, int from) {
+  if (from < 0 || from >= r.entry_count) {
+    clear_grid(r);
+    return;
+  }
+  const int kept = r.entry_count - from;
+  for (int i = 0; i < kept; ++i) r.entries[i] = r.entries[from + i];
+  clear_grid(r);
+  r.entry_count = kept;
+  r.suspect_line = 0;
+  for (int i = 0; i < kept; ++i) {
+    const GridEntry& entry = r.entries[i];
+    if (entry.rule || entry.pending || entry.header) continue;
+    if (r.row_shape.length < 0) r.row_shape = entry.shape;
+    r.marks |= entry.marks;
+  }
+}
+
+void damaged_row(Recogniser& r, long line) {
+  if (r.entry_count == kMaxEntries) clear_grid(r);
+  GridEntry row;
+  row.line = line;
+  row.column = 1;
+  r.entries[r.entry_count++] = row;
+  r.damaged = true;
+}
+
+bool recheck(Recogniser& r, const Sink& sink, Refusal& refusal) {
+  return check_full(r, sink, refusal);
 }
 
 int rows_of(const Recogniser& r) {
@@ -208,14 +370,38 @@ bool grid_begun(const Recogniser& r) {
   return r.entry_count > 0;
 }
 
+namespace {
+
+// A labelled row names its place: the first row starts a grid (the one in
+// progress was cut short), any other must come where it says.
+bool check_place(Recogniser& r, const GridEntry& row, Refusal& refusal) {
+  const int rows = rows_of(r);
+  if (row.place == 1 && rows > 0) {
+    if (r.damaged) {
+      clear_grid(r);
+      return true;
+    }
+    refusal.count = rows;
+    return refuse_grid(r, Problem::kGridCutShort, row.line, row.column,
+                       refusal);
+  }
+  if (row.place == rows + 1) return true;
+  refusal.count = row.place;
+  refusal.character = static_cast<std::uint32_t>(rows + 1);
+  r.row_refused = true;
+  return refuse(refusal, Problem::kRowOutOfPlace, row.line, row.column);
+}
+
+}  // namespace
+
 bool grid_row(Recogniser& r, const GridEntry& row, unsigned marks,
               const Shape& shape, const Sink& sink, Refusal& refusal) {
   if (!check_row(r, row, shape, refusal)) return false;
+  if (row.labelled && !check_place(r, row, refusal)) return false;
   GridEntry entry = row;
-  if (r.entry_count == 0 && is_header(row)) {
-    entry.header = true;
-    entry.shape = shape;
-  }
+  entry.shape = shape;
+  entry.marks = marks;
+  if (r.entry_count == 0 && is_header(row)) entry.header = true;
   if (!add_entry(r, entry, refusal)) return false;
   if (r.row_shape.length < 0 && !entry.header) r.row_shape = shape;
   r.marks |= marks;
@@ -239,14 +425,31 @@ bool ambiguous_line(Recogniser& r, GridEntry line, const Sink& sink,
   return check_full(r, sink, refusal);
 }
 
-bool grid_break(Recogniser& r, long line, long column, Refusal& refusal) {
-  if (!grid_begun(r) || r.entries[r.entry_count - 1].rule) return true;
+bool grid_break(Recogniser& r, long line, long column, std::uint64_t look,
+                Refusal& refusal) {
+  if (!grid_begun(r)) return true;
+  GridEntry& last = r.entries[r.entry_count - 1];
+  if (last.rule) {  // one more line of the same separator
+    last.look = last.look * 1099511628211ULL + look;
+    ++last.lines;
+    return check_frame(r, refusal);
+  }
   GridEntry rule;
   rule.rule = true;
   rule.line = line;
   rule.column = column;
+  rule.look = look;
+  rule.lines = 1;
   if (!add_entry(r, rule, refusal)) return false;
   return check_frame(r, refusal);
+}
+
+std::uint64_t look_of(const Shape& shape) {
+  std::uint64_t look = 14695981039346656037ULL;
+  for (int i = 0; i < shape.length && i < kMaxShape; ++i) {
+    look = (look ^ shape.text[i]) * 1099511628211ULL;
+  }
+  return look == kBlankLook ? look + 1 : look;
 }
 
 // Pending lines with no row around them were rules; with rows, they are
@@ -256,7 +459,7 @@ bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
               Refusal& refusal) {
   const int rows = rows_of(r);
   const int lines = lines_of(r);
-  if (lines == 0 || (rows == 0 && lines < 9)) {
+  if (r.damaged || lines == 0 || (rows == 0 && lines < 9)) {
     clear_grid(r);
     r.suspect_line = 0;
     return true;
@@ -272,6 +475,7 @@ bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
     return true;
   }
   refusal.count = rows;
+  keep_fragment(r, r.entry_count);
   return refuse_grid(r, Problem::kGridCutShort, line, column, refusal);
 }
 

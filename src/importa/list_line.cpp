@@ -190,6 +190,30 @@ void list_label(Recogniser& r, const std::uint32_t* cp, int n, int start,
   keep_label(r, cp, at, n);
 }
 
+// A full grid in a field of its own whose line starts with the end of a
+// field cut short: nothing, or up to eight cells that agree with the end
+// of the grid, before a ',' or ';'. What a cut inside a puzzle, before its
+// solution, leaves: that solution is no puzzle of the input.
+bool field_cut_before(const std::uint32_t* cp, int start, const Puzzle& grid) {
+  constexpr int kFewest = 9;  // from here, the cells refuse the line anyway
+  int at = start;
+  while (at > 0 && is_blank(cp[at - 1])) --at;
+  if (at == 0 || (cp[at - 1] != ',' && cp[at - 1] != ';')) return false;
+  const int field = at - 1;
+  if (field >= kFewest) return false;
+  bool empty = field == 0;
+  for (int i = 0; i < field; ++i) {
+    const std::uint32_t c = cp[i];
+    if (!is_cell(c)) return false;
+    const int digit = is_given(c) ? static_cast<int>(c - '0') : 0;
+    empty = empty || digit == 0;
+    if (digit != 0 && digit != grid[static_cast<unsigned>(81 - field + i)]) {
+      return false;
+    }
+  }
+  return empty;
+}
+
 // The puzzle of cells [start, end): emitted, unless it is the solution of
 // the puzzle before it on the line.
 bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int n, int start,
@@ -209,6 +233,10 @@ bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int n, int start,
     return refuse(refusal, Problem::kAmbiguousLine, number, start + 1);
   }
   if (!second && !end_grid(r, number, start + 1, sink, refusal)) return false;
+  if (!second && is_full(puzzle) && field_cut_before(cp, start, puzzle)) {
+    refusal.count = 81;
+    return refuse(refusal, Problem::kCutLine, number, 1);
+  }
   if (!second) list_label(r, cp, n, start, end);
   if (second && r.last_open && solves(puzzle, r.last)) return true;
   emit_puzzle(r, puzzle, number, sink);
@@ -255,6 +283,7 @@ bool no_puzzle(Recogniser& r, const std::uint32_t* cp, int n,
   r.last_open = false;
   if (!end_grid(r, number, kind.from + 1, sink, refusal)) return false;
   keep_label(r, cp, 0, n);  // text: the title of a grid that may follow
+  r.fragment_rows = 0;
   return true;
 }
 
@@ -301,6 +330,16 @@ bool list_line(Recogniser& r, const std::uint32_t* cp, int n,
   }
   if (any) return account(cp, done, n, number, refusal);
   return no_puzzle(r, cp, n, kind, number, sink, refusal);
+}
+
+int row_label_place(const std::uint32_t* cp, int n) {
+  int i = 0;
+  while (i < n && is_blank(cp[i])) ++i;
+  const int end = row_label_word(cp, n, i);
+  if (end < 0) return 0;
+  const std::uint32_t c = cp[end - 1];
+  if (is_given(c)) return static_cast<int>(c - '0');
+  return static_cast<int>((c | 0x20U) - 'a') + 1;
 }
 
 int row_label_end(const std::uint32_t* cp, int n) {

@@ -171,6 +171,16 @@ void add_grid_problem(Text& text, const Refusal& refusal) {
         "intestazione 1 2 3 4 5 6 7 8 9 letta come riga della tabella, che "
         "cosi' ha una riga di troppo: disegnarla diversamente dalle righe "
         "(per esempio senza i separatori) o toglierla");
+  } else if (refusal.problem == Problem::kCandidateGrid) {
+    add(text,
+        "griglia di candidati: una casella con più cifre è un elenco di "
+        "candidati, non un dato; si leggono giochi con una cifra o un segno "
+        "di casella vuota per casella");
+  } else if (refusal.problem == Problem::kRowOutOfPlace) {
+    add(text,
+        "riga %d della tabella al posto della riga %d: le righe con "
+        "un'etichetta vanno dalla prima alla nona, in ordine",
+        refusal.count, static_cast<int>(refusal.character));
   } else if (refusal.problem == Problem::kOtherSize) {
     add(text, "sembra un gioco %dx%d: si leggono solo giochi 9x9",
         refusal.count, refusal.count);
@@ -230,7 +240,14 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
   case Problem::kNotTriples:
   case Problem::kOtherSize:
   case Problem::kHeaderRow:
+  case Problem::kCandidateGrid:
+  case Problem::kRowOutOfPlace:
     add_grid_problem(text, refusal);
+    break;
+  case Problem::kCutLine:
+    add(text,
+        "riga tagliata: il campo prima di questa griglia completa è la fine "
+        "di un gioco senza il suo inizio (la griglia ne è la soluzione)");
     break;
   }
   return text.length;

@@ -43,6 +43,9 @@ enum class Problem {
   kNotTriples,      // a line that is not a triple in a file begun with them
   kOtherSize,       // a puzzle of another size than 9x9 (16x16, 6x6)
   kHeaderRow,       // 1 2 3 4 5 6 7 8 9 read as a row, and the grid broken
+  kCandidateGrid,   // a grid of pencil marks: cells holding several digits
+  kRowOutOfPlace,   // a labelled row where another row should stand
+  kCutLine,         // a full grid after a field cut short: a line cut
 };
 
 /// Why and where the input was refused. Lines and columns count from 1;
@@ -96,14 +99,20 @@ struct GridEntry {
   bool pending = false;
   bool rule = false;       // a rule or a blank line: bands end here
   bool labelled = false;   // a row that carries a label (A, R1, Riga 1:)
+  std::uint8_t place = 0;  // labelled: the row its label names, 1-9
   bool header = false;     // 1 2 3 4 5 6 7 8 9 first: maybe column numbers
   std::uint32_t mark = 0;  // pending: the mark it is drawn with
   long line = 0;
-  long column = 0;  // pending: its first mark
-  Shape shape;      // pending, header: how it is drawn
+  long column = 0;               // pending: its first mark
+  Shape shape;                   // how it is drawn
+  unsigned marks = 0;            // a row: the empty-cell marks it uses
+  std::uint64_t look = 0;        // a rule: how it is drawn (1: blank)
+  int lines = 0;                 // a rule: the lines it stands for
+  std::int16_t columns[9] = {};  // a row: where its cells stand
 };
 
-// Nine rows, nine lines pending, a rule before each and one after.
+// Nine rows, nine lines pending, a rule before each and one after, and the
+// lines of a separator beyond the first counted in it.
 inline constexpr int kMaxEntries = 32;
 
 /// The recogniser's whole state. Value-initialise it to start.
@@ -120,10 +129,27 @@ struct Recogniser {
   int entry_count = 0;
   Shape row_shape;     // the shape of its first row
   unsigned marks = 0;  // the empty-cell marks its rows use, a bit each
+  // The grid in progress is the rest of a damaged one, already reported:
+  // its rows are passed over as they come and it is never emitted, so that
+  // a damaged puzzle is one entry and no row of it joins the next grid.
+  bool damaged = false;
+  // Set with a refusal of the first rows of the grid in progress, when
+  // the rows after them start a grid of their own: the entries from here
+  // on are kept when the refusal is passed over. -1: none.
+  int keep_from = -1;
+  // Set with a refusal of the line being read when that line is a row of
+  // the grid (a row with a cell too many or too few, a stray character, or
+  // pencil marks): passed over, it is a row of a damaged grid.
+  bool row_refused = false;
   // The puzzle last emitted, while only blank and rule lines followed it:
   // a grid that is its solution is not a puzzle of its own.
   Puzzle last{};
   bool last_open = false;
+  // The rows of a grid refused as cut short, while only blank and rule
+  // lines followed: a full grid next that agrees with them, as the first or
+  // the last rows, is the cut puzzle's solution, not a puzzle.
+  Puzzle fragment{};
+  int fragment_rows = 0;
   // A row repeated on the next line, or a header of column numbers taken
   // for a row (drawn like the rows): what a refusal of the grid, or of the
   // rows left over after it, points at.

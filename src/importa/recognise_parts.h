@@ -28,6 +28,9 @@ void keep_label(Recogniser& r, const std::uint32_t* cp, int from, int to);
 /// A comment line whose '#' is at `first`: its text is the label.
 void keep_comment(Recogniser& r, const std::uint32_t* cp, int n, int first);
 
+/// No empty cell.
+bool is_full(const Puzzle& puzzle);
+
 /// A complete, valid grid that agrees with every given of `puzzle`.
 bool solves(const Puzzle& solution, const Puzzle& puzzle);
 
@@ -46,8 +49,22 @@ bool grid_row(Recogniser& r, const GridEntry& row, unsigned marks,
 /// Nine '-', '*' or '_' marks and decoration: a row or a rule.
 bool ambiguous_line(Recogniser& r, GridEntry line, const Sink& sink,
                     Refusal& refusal);
-/// A rule or blank line: inside a grid, the end of a band.
-bool grid_break(Recogniser& r, long line, long column, Refusal& refusal);
+/// How a blank line looks, for comparing separators.
+inline constexpr std::uint64_t kBlankLook = 1;
+/// How a rule line looks, from its shape.
+std::uint64_t look_of(const Shape& shape);
+/// A rule or blank line, drawn as `look`: inside a grid, the end of a band.
+bool grid_break(Recogniser& r, long line, long column, std::uint64_t look,
+                Refusal& refusal);
+/// Keeps the grid's entries from `from` on as a grid of its own (-1:
+/// none), after a refusal of those before them.
+void keep_entries(Recogniser& r, int from);
+/// A refused line that is a row of the grid in progress: the grid goes on
+/// as a damaged one, already reported.
+void damaged_row(Recogniser& r, long line);
+/// Checks the grid in progress anew (after keep_entries or damaged_row):
+/// refuses it, or emits it when whole.
+bool recheck(Recogniser& r, const Sink& sink, Refusal& refusal);
 /// Something that is not part of a grid at (line, column): a grid begun
 /// must be whole by then.
 bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
@@ -74,6 +91,8 @@ bool list_line(Recogniser& r, const std::uint32_t* cp, int n,
 /// A row with a label (A-I, R1, Riga 1:) before its nine cells: where the
 /// cells start, or -1 when the line is not such a row.
 int row_label_end(const std::uint32_t* cp, int n);
+/// The row (1-9) that a row label names.
+int row_label_place(const std::uint32_t* cp, int n);
 
 }  // namespace importa::parts
 

@@ -36,6 +36,7 @@ bool refuse(Refusal& refusal, Problem problem, long line, long column) {
 void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
                  const Sink& sink) {
   ++r.puzzles;
+  r.fragment_rows = 0;
   r.emitted_line = line;
   for (int i = 0; i < r.label_length; ++i) r.emitted_label[i] = r.label[i];
   r.emitted_label_length = r.label_length;
@@ -43,6 +44,13 @@ void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
   r.last = puzzle;
   r.last_open = true;
   sink.emit(puzzle, sink.context);
+}
+
+bool is_full(const Puzzle& puzzle) {
+  for (const std::uint8_t digit : puzzle) {
+    if (digit == 0) return false;
+  }
+  return true;
 }
 
 bool solves(const Puzzle& solution, const Puzzle& puzzle) {
@@ -133,11 +141,18 @@ bool first_triple(Recogniser& r, const std::uint32_t* cp, int n, long number,
 bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
                bool labelled, long number, const Sink& sink, Refusal& refusal) {
   const CellScan cells = scan_cells(cp + from, n - from);
-  if (cells.count == 0) return parts::grid_break(r, number, 1, refusal);
+  if (cells.count == 0) {
+    Shape rule;
+    parts::shape_of(cp, n, rule);
+    return parts::grid_break(r, number, 1, parts::look_of(rule), refusal);
+  }
   GridEntry row;
   row.line = number;
   row.column = from + cells.first + 1;
   row.labelled = labelled;
+  if (labelled) {
+    row.place = static_cast<std::uint8_t>(parts::row_label_place(cp, n));
+  }
   for (unsigned c = 0; c < 9; ++c) row.cells[c] = cells.row[c];
   if (cells.count == 3 && !labelled && looks_like_triple(cp, n)) {
     return first_triple(r, cp, n, number, row.column, refusal);
@@ -148,7 +163,10 @@ bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
       return refuse(refusal, Problem::kAmbiguousLine, number, row.column);
     }
     if (cells.count != 9 || !cells.one_mark) {
-      return parts::grid_break(r, number, row.column, refusal);  // a rule
+      Shape rule;
+      parts::shape_of(cp, n, rule);
+      return parts::grid_break(r, number, row.column, parts::look_of(rule),
+                               refusal);
     }
     row.mark = cells.rule_mark;
     parts::shape_of(cp, n, row.shape);
@@ -161,6 +179,7 @@ bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
   }
   if (cells.count != 9) {
     refusal.count = cells.count;
+    r.row_refused = true;
     return refuse(refusal, Problem::kWrongCellCount, number, row.column);
   }
   Shape shape;
@@ -206,12 +225,15 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
     refusal.character = cp[scan.control];
     return refuse(refusal, Problem::kNotText, number, scan.control + 1);
   }
-  if (scan.first < 0) return parts::grid_break(r, number, 1, refusal);
+  if (scan.first < 0) {
+    return parts::grid_break(r, number, 1, parts::kBlankLook, refusal);
+  }
   if (r.triples) return triple_line(r, cp, n, number, refusal);
   if (cp[scan.first] == '#') {
     const int from = hash_label_end(cp, n, scan.first);
     if (from < 0) {
       r.last_open = false;
+      r.fragment_rows = 0;
       parts::keep_comment(r, cp, n, scan.first);
       return true;  // a comment
     }
@@ -244,13 +266,37 @@ void forget(Recogniser& r) {
   r.triple_puzzle = Puzzle{};
 }
 
+// What a refusal passed over leaves of the grid in progress.
+enum class Left {
+  kNothing,  // forgotten
+  kGrid,     // rows read on: the grid is to be checked anew
+};
+
 // A refusal: the end of the input, unless the caller's on_refusal passes
-// over it. Returns true when reading goes on.
-bool pass_over(Recogniser& r, const Sink& sink, const Refusal& refusal) {
-  if (r.on_refusal == nullptr || !r.on_refusal(refusal, sink.context)) {
-    return false;
+// over it. Inside a damaged grid, already reported, it is not reported
+// again. Returns false when the input ends here.
+bool pass_over(Recogniser& r, const Sink& sink, const Refusal& refusal,
+               Left& left) {
+  left = Left::kNothing;
+  if (r.on_refusal == nullptr) return false;
+  const bool row = r.row_refused && !r.triples;
+  r.row_refused = false;
+  if (!r.damaged || !row) {
+    if (!r.on_refusal(refusal, sink.context)) return false;
+    ++r.passed_over;
   }
-  ++r.passed_over;
+  if (r.keep_from >= 0) {
+    parts::keep_entries(r, r.keep_from);
+    left = Left::kGrid;
+    return true;
+  }
+  if (row) {  // the grid goes on, damaged, so that its rows stay in it
+    r.last_open = false;
+    r.suspect_line = 0;
+    parts::damaged_row(r, refusal.line);
+    left = Left::kGrid;
+    return true;
+  }
   forget(r);
   return true;
 }
@@ -258,14 +304,22 @@ bool pass_over(Recogniser& r, const Sink& sink, const Refusal& refusal) {
 // The line assembled: taken, and after a refusal passed over, taken anew
 // when only the grid before it was refused.
 bool next_line(Recogniser& r, const Sink& sink, Refusal& refusal) {
-  for (;;) {
-    if (take_line(r, sink, refusal, r.decoded)) return true;
-    if (!pass_over(r, sink, refusal)) return false;
+  bool taken = take_line(r, sink, refusal, r.decoded);
+  while (!taken) {
+    Left left = Left::kNothing;
+    if (!pass_over(r, sink, refusal, left)) return false;
     const bool anew = refusal.cut_by != 0 && refusal.cut_by == r.line;
-    if (!anew) return true;
-    --r.line;
     refusal = Refusal{};
+    if (left == Left::kGrid) {
+      taken = parts::recheck(r, sink, refusal);
+    } else if (anew) {
+      --r.line;
+      taken = take_line(r, sink, refusal, r.decoded);
+    } else {
+      taken = true;
+    }
   }
+  return true;
 }
 
 // A line end: the line taken, or the end of one passed over.
@@ -283,7 +337,15 @@ bool end_of_line(Recogniser& r, const Sink& sink, Refusal& refusal) {
 // A line refused before its end: the rest of it is passed over, if the
 // caller goes on.
 bool refuse_rest(Recogniser& r, const Sink& sink, const Refusal& refusal) {
-  if (!pass_over(r, sink, refusal)) return false;
+  // Inside a grid: one of its rows.
+  r.row_refused = !r.damaged && parts::rows_of(r) > 0;
+  Left left = Left::kNothing;
+  if (!pass_over(r, sink, refusal, left)) return false;
+  while (left == Left::kGrid) {
+    Refusal again;
+    if (parts::recheck(r, sink, again)) break;
+    if (!pass_over(r, sink, again, left)) return false;
+  }
   r.skipping = true;
   r.length = 0;
   return true;
@@ -340,22 +402,24 @@ bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal) {
   r.length = 0;
   if (r.triples && r.triples_doubt != 0) {
     refuse(refusal, Problem::kTripleFile, r.triples_doubt, 1);
-    if (!pass_over(r, sink, refusal)) return false;
+    Left left = Left::kNothing;
+    if (!pass_over(r, sink, refusal, left)) return false;
   }
   if (r.triples) {
     r.triples = false;
     parts::emit_puzzle(r, r.triple_puzzle, r.triples_from, sink);
     return true;
   }
+  Left left = Left::kNothing;
   if (!parts::end_grid(r, r.line + 1, 1, sink, refusal) &&
-      !pass_over(r, sink, refusal)) {
+      !pass_over(r, sink, refusal, left)) {
     return false;
   }
   // An input whose every entry was damaged has had each reported: that
   // it holds no puzzle is no news.
   if (r.puzzles == 0 && r.passed_over == 0) {
     refuse(refusal, Problem::kNoPuzzle, 0, 0);
-    return pass_over(r, sink, refusal);
+    return pass_over(r, sink, refusal, left);
   }
   return true;
 }
