@@ -136,6 +136,59 @@ bool first_triple(Recogniser& r, const std::uint32_t* cp, int n, long number,
   return triple_line(r, cp, n, number, refusal);
 }
 
+// Nine groups of cells apart, some of several digits: a row of a grid of
+// pencil marks, each cell's candidates.
+bool candidate_row(const std::uint32_t* cp, int n) {
+  int groups = 0;
+  int longest = 0;
+  int length = 0;
+  for (int i = 0; i <= n; ++i) {
+    if (i < n && is_cell(cp[i])) {
+      ++length;
+      continue;
+    }
+    if (length > 0) ++groups;
+    if (length > longest) longest = length;
+    length = 0;
+  }
+  return groups == 9 && longest >= 2;
+}
+
+// What may stand for an empty cell besides the usual marks: an ASCII
+// letter (o, O), a tilde, a dot or a circle or square drawn as such.
+bool may_mark(std::uint32_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '~' ||
+         c == 0xB7 || c == 0x2022 || c == 0x25CB || c == 0x25A1 || c == 0x25E6;
+}
+
+// A line whose empty cells are drawn with a mark of its own (a letter such
+// as 'o', a symbol), used for every empty cell of the line: that mark, or
+// 0 when there is none or more than one.
+std::uint32_t own_mark(const std::uint32_t* cp, int n) {
+  std::uint32_t mark = 0;
+  for (int i = 0; i < n; ++i) {
+    const std::uint32_t c = cp[i];
+    if (is_given(c) || is_decoration(c)) continue;
+    if (!may_mark(c) || (mark != 0 && c != mark)) return 0;
+    mark = c;
+  }
+  return mark;
+}
+
+// Reads the line's own mark as '.' when that makes a row or a list line of
+// 81 cells; else leaves the line as it is. Returns whether it did.
+bool read_own_mark(std::uint32_t* cp, int n) {
+  const std::uint32_t mark = own_mark(cp, n);
+  if (mark == 0) return false;
+  int cells = 0;
+  for (int i = 0; i < n; ++i) cells += is_cell(cp[i]) || cp[i] == mark ? 1 : 0;
+  if (cells != 9 && cells != 81) return false;
+  for (int i = 0; i < n; ++i) {
+    if (cp[i] == mark) cp[i] = '.';
+  }
+  return true;
+}
+
 // A line of cells and decoration only, from character `from` (past a row
 // label, when `labelled`).
 bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
@@ -176,6 +229,10 @@ bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
     parts::LineKind kind;
     kind.cells = cells.count;
     return parts::list_line(r, cp, n, kind, number, sink, refusal);
+  }
+  if (cells.count != 9 && candidate_row(cp + from, n - from)) {
+    r.row_refused = true;
+    return refuse(refusal, Problem::kCandidateGrid, number, row.column);
   }
   if (cells.count != 9) {
     refusal.count = cells.count;
@@ -246,7 +303,7 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
       scan_cells(cp + label, n - label).count == 9) {
     return cell_line(r, cp, n, label, true, number, sink, refusal);
   }
-  if (scan.other < 0 && !scan.letters) {
+  if ((scan.other < 0 && !scan.letters) || read_own_mark(cp, n)) {
     return cell_line(r, cp, n, 0, false, number, sink, refusal);
   }
   parts::LineKind kind;
