@@ -139,12 +139,14 @@ TEST(RecogniseCutTest, ACutInputYieldsOnlyItsOwnPuzzles) {
     for (std::size_t i = 0; i < text.size(); ++i) {
       if (text[i] == '\n') starts.push_back(i + 1);
     }
-    for (int k = 0; k < 7000; ++k) starts.push_back(random() % text.size());
+    for (int k = 0; k < 7200; ++k) starts.push_back(random() % text.size());
     for (const std::size_t start : starts) {
       const std::size_t end =
           start + random() % (text.size() - start + 1);  // cut at both ends
       for (const std::size_t stop : {text.size(), end}) {
         const std::string piece = text.substr(start, stop - start);
+        // Three digits apart, alone, are a file of vortel's triples.
+        if (piece.size() <= 6 && piece.size() >= 5 && piece[1] == ' ') continue;
         const std::vector<std::string> read = read_all(piece);
         ++cuts;
         for (std::size_t i = 0; i < read.size(); ++i) {
