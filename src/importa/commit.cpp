@@ -204,6 +204,7 @@ int commit_directory(Output& out) {
 }  // namespace
 
 int commit_output(const char* input_name, Output& out) {
+  if (out.lines) return commit_lines(out);
   return out.mode == Mode::kDirectory ? commit_directory(out)
                                       : commit_single(input_name, out);
 }

@@ -75,6 +75,6 @@ status=$?
 [ "$status" = 2 ] || { echo "FAIL: existing name: status $status"; fail=1; }
 [ "$(ls -A taken)" = 0002.txt ] && [ "$(cat taken/0002.txt)" = mine ] ||
   { echo "FAIL: existing name: taken/ holds $(ls -A taken)"; fail=1; }
-grep -q "taken/0002.txt e' gia' presente" err.txt || { echo "FAIL: message: $(cat err.txt)"; fail=1; }
+grep -q "taken/0002.txt è già presente" err.txt || { echo "FAIL: message: $(cat err.txt)"; fail=1; }
 [ -z "$(ls -A | grep vortel-importa)" ] || { echo "FAIL: scratch directory left"; fail=1; }
 exit $fail
