@@ -66,8 +66,9 @@ void show_summary(const Run& run, const batch::Outcome& outcome) {
   if (run.progress_shown) std::fprintf(stderr, "\r%60s\r", "");
   const double elapsed = seconds_now() - run.start;
   std::fprintf(
-      stderr, "vortel-lotto: %lld giochi in %.2f s (%.0f al secondo)",
-      static_cast<long long>(outcome.entries), elapsed,
+      stderr, "vortel-lotto: %lld %s in %.2f s (%.0f al secondo)",
+      static_cast<long long>(outcome.entries),
+      outcome.entries == 1 ? "gioco" : "giochi", elapsed,
       elapsed > 0 ? static_cast<double>(outcome.entries) / elapsed : 0.0);
   const char* separator = ": ";
   for (int kind = 0; kind < lotto::kKinds; ++kind) {
