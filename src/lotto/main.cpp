@@ -57,8 +57,9 @@ void show_progress(std::int64_t entries, void* context) {
   if (now - run.start < 1.0 || now - run.last_progress < 0.25) return;
   run.last_progress = now;
   run.progress_shown = true;
-  std::fprintf(stderr, "\rvortel-lotto: %lld giochi, %.0f al secondo ",
+  std::fprintf(stderr, "\rvortel-lotto: %lld %s, %.0f al secondo ",
                static_cast<long long>(entries),
+               entries == 1 ? "gioco" : "giochi",
                static_cast<double>(entries) / (now - run.start));
 }
 
