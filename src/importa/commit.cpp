@@ -33,7 +33,8 @@ int commit_single(const char* input_name, Output& out) {
     std::fprintf(
         stderr,
         "vortel-importa: %s contiene %ld giochi: per scriverli uno per "
-        "archivio indicare un direttorio (-o DIRETTORIO/)\n",
+        "archivio indicare un direttorio (-o DIRETTORIO/), per scriverli "
+        "uno per riga --riga\n",
         input_name, out.count);
     return kExitBadInput;
   }
