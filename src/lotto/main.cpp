@@ -57,8 +57,9 @@ void show_progress(std::int64_t entries, void* context) {
   if (now - run.start < 1.0 || now - run.last_progress < 0.25) return;
   run.last_progress = now;
   run.progress_shown = true;
-  std::fprintf(stderr, "\rvortel-lotto: %lld giochi, %.0f al secondo ",
+  std::fprintf(stderr, "\rvortel-lotto: %lld %s, %.0f al secondo ",
                static_cast<long long>(entries),
+               entries == 1 ? "gioco" : "giochi",
                static_cast<double>(entries) / (now - run.start));
 }
 
@@ -66,8 +67,9 @@ void show_summary(const Run& run, const batch::Outcome& outcome) {
   if (run.progress_shown) std::fprintf(stderr, "\r%60s\r", "");
   const double elapsed = seconds_now() - run.start;
   std::fprintf(
-      stderr, "vortel-lotto: %lld giochi in %.2f s (%.0f al secondo)",
-      static_cast<long long>(outcome.entries), elapsed,
+      stderr, "vortel-lotto: %lld %s in %.2f s (%.0f al secondo)",
+      static_cast<long long>(outcome.entries),
+      outcome.entries == 1 ? "gioco" : "giochi", elapsed,
       elapsed > 0 ? static_cast<double>(outcome.entries) / elapsed : 0.0);
   const char* separator = ": ";
   for (int kind = 0; kind < lotto::kKinds; ++kind) {

@@ -27,16 +27,16 @@ using valuta::Options;
 constexpr const char* kUsage =
     "Uso: vortel-valuta [OPZIONI] [ARCHIVIO...]\n"
     "\n"
-    "Valuta la difficolta' dei giochi sulla scala ED=ER/EP/ED: ER e' la\n"
-    "tecnica piu' difficile del percorso che prende sempre il passo piu'\n"
-    "facile, EP la piu' difficile fino al primo numero piazzato, ED quella\n"
+    "Valuta la difficoltà dei giochi sulla scala ED=ER/EP/ED: ER è la\n"
+    "tecnica più difficile del percorso che prende sempre il passo più\n"
+    "facile, EP la più difficile fino al primo numero piazzato, ED quella\n"
     "del primo passo. Per ogni gioco una riga separata da tabulazioni: il\n"
-    "gioco, la valutazione, la tecnica piu' difficile, i passi per tecnica e\n"
+    "gioco, la valutazione, la tecnica più difficile, i passi per tecnica e\n"
     "lo stato (valutato, oltre, oltre-limite, nessuna-soluzione,\n"
     "piu-soluzioni, cifre-ripetute, illeggibile). ED>X indica un gioco\n"
     "oltre X.\n"
     "\n"
-    "ARCHIVIO (o lo standard input, se manca o e' \"-\") contiene i giochi in\n"
+    "ARCHIVIO (o lo standard input, se manca o è \"-\") contiene i giochi in\n"
     "ogni forma letta da vortel-importa.\n"
     "\n"
     "Opzioni:\n"
@@ -53,7 +53,7 @@ constexpr const char* kUsage =
     "\n"
     "Stato di uscita: 0 fatto; 1 comando errato o dati non leggibili;\n"
     "2 archivio non leggibile o errore di scrittura; 3 qualche gioco non\n"
-    "valutato (nessuna o piu' soluzioni, cifra sbagliata).\n";
+    "valutato (nessuna o più soluzioni, cifra sbagliata).\n";
 
 // What the run counts of each line, for its exit status.
 enum Kind { kRated, kUnrated, kDamaged, kUnreadable };

@@ -10,8 +10,10 @@ equivalence  every mode's answers against vortel's own, run puzzle by puzzle,
 threads      -j 1 and -j N byte for byte on a large generated input with
              every form and damaged entries; --json and the columns carry
              the same facts;
-parallel     a run split by GNU parallel (--pipe --keep-order) equals one run
-             (skipped, status 77, where parallel is not installed);
+parallel     a run split by GNU parallel (--pipe --keep-order) equals one run,
+             grids split at blank lines or converted by vortel-importa
+             --riga first (skipped, status 77, where parallel is not
+             installed);
 failures     damaged and unreadable input, statuses, a gone reader, SIGPIPE
              ignored, a full disk, SIGINT and SIGTERM mid-run.
 """
@@ -300,6 +302,46 @@ def part_parallel():
         # parallel's own status is the number of jobs that failed.
         check(split.returncode != 0 and whole.returncode == 1,
               "statuses %d %d" % (split.returncode, whole.returncode))
+    split_grids(rng)
+
+
+def split_grids(rng):
+    """A puzzle on many lines is cut by a split at any line end; the
+    README's two recipes for such input, a split only at blank lines and a
+    conversion to one line a puzzle first, each give the output of one run.
+    """
+    puzzles = sample_puzzles(QUICK_SETS)
+    grids = []
+    for n in range(600):
+        p = rng.choice(puzzles)
+        grids.append(drawn(p) if n % 2 else
+                     "\n".join(p[9 * r:9 * r + 9] for r in range(9)) + "\n")
+    data = "\n".join(grids).encode()
+    args = ["--verifica", "--filtro"]
+    whole = lotto(args + ["-j", "1"], data)
+    check(whole.returncode == 0 and whole.stdout.count(b"\n") == 600,
+          "grids in one run: %d" % whole.returncode)
+
+    def split(data, *options):
+        return subprocess.run(
+            ["parallel", "--will-cite", "--pipe", "--keep-order", "--block",
+             "5k", "-j", "3"] + list(options) + [LOTTO, "-q", "-j", "1"] +
+            args, input=data, capture_output=True)
+
+    check(split(data).stdout != whole.stdout,
+          "a split at line ends cut no grid: the check below proves nothing")
+    at_blank_lines = split(data, "--recend", "\\n\\n")
+    check(at_blank_lines.stdout == whole.stdout and
+          at_blank_lines.returncode == 0,
+          "grids split at blank lines differ from one run")
+    importa = os.path.join(os.path.dirname(LOTTO), "vortel-importa")
+    lines = subprocess.run([importa, "--riga"], input=data,
+                           capture_output=True)
+    check(lines.returncode == 0 and lines.stdout.count(b"\n") == 600,
+          "vortel-importa --riga: %d %s" % (lines.returncode, lines.stderr))
+    converted = split(lines.stdout)
+    check(converted.stdout == whole.stdout and converted.returncode == 0,
+          "grids converted to lines and split differ from one run")
 
 
 def part_failures():
@@ -330,6 +372,11 @@ def part_failures():
     check(missing.returncode == 2 and
           [r["stato"] for r in rows(missing.stdout)] == ["risolta", "errore"],
           "missing input: %d %s" % (missing.returncode, missing.stdout))
+    # The summary agrees with its count.
+    for data, start in ((good, b"vortel-lotto: 1 gioco in "),
+                        (good * 2, b"vortel-lotto: 2 giochi in ")):
+        summary = subprocess.run([LOTTO], input=data, capture_output=True)
+        check(summary.stderr.startswith(start), "summary: %s" % summary.stderr)
     check(lotto(["--conta=x"]).returncode == 1, "bad limit accepted")
     check(lotto(["--verifica", "--minimo"]).returncode == 1, "two modes")
     # A full disk.
