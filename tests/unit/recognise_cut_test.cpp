@@ -162,30 +162,41 @@ TEST(RecogniseCutTest, ACutInputYieldsOnlyItsOwnPuzzles) {
 }
 
 // One damaged grid is one refusal, and the grids after it are read.
-TEST(RecogniseCutTest, ADamagedGridIsOneEntry) {
-  std::string text;
-  for (int copy = 0; copy < 3; ++copy) text += draw(1, kPuzzle, kSolution);
-  const std::size_t row5 = text.find(spaced(row(kPuzzle, 4), "|"));
-  text.erase(row5, 2);  // row 5 loses a cell
-  struct Count {
-    int refusals = 0;
-    Reading run;
-  } count;
+struct Count {
+  int refusals = 0;
+  Reading run;
+};
+
+Count read_counting(const std::string& text) {
+  Count count;
   auto r = std::make_unique<importa::Recogniser>();
   r->on_refusal = [](const importa::Refusal&, void* context) {
     ++static_cast<Count*>(context)->refusals;
     return true;
   };
+  const auto take = [](const importa::Puzzle& p, void* context) {
+    note(p, &static_cast<Count*>(context)->run);
+  };
   importa::Refusal refusal;
-  importa::feed(
-      *r, text.data(), text.size(),
-      [](const importa::Puzzle& p, void* context) {
-        note(p, &static_cast<Count*>(context)->run);
-      },
-      &count, refusal);
-  importa::finish(*r, note, &count.run, refusal);
+  importa::feed(*r, text.data(), text.size(), take, &count, refusal);
+  importa::finish(*r, take, &count, refusal);
+  return count;
+}
+
+TEST(RecogniseCutTest, ADamagedGridIsOneEntry) {
+  std::string text;
+  for (int copy = 0; copy < 3; ++copy) text += draw(1, kPuzzle, kSolution);
+  const std::size_t row5 = text.find(spaced(row(kPuzzle, 4), "|"));
+  text.erase(row5, 2);  // row 5 loses a cell
+  const Count count = read_counting(text);
   EXPECT_EQ(count.refusals, 1);
   EXPECT_EQ(count.run.puzzles, std::vector<std::string>(2, kPuzzle));
+  // A row mistyped with a letter is a damaged row, not text.
+  std::string typo = draw(0, kPuzzle, kSolution) + draw(0, kPuzzle, kSolution);
+  typo.replace(10, 9, ".3..l....");
+  const Count typed = read_counting(typo);
+  EXPECT_EQ(typed.refusals, 1);
+  EXPECT_EQ(typed.run.puzzles, std::vector<std::string>{kPuzzle});
 }
 
 // Empty cells drawn with a mark of the line's own; a grid of pencil marks
@@ -196,8 +207,9 @@ TEST(RecogniseCutTest, OwnMarksAndPencilMarks) {
   std::string o_grid;
   for (int r = 0; r < 9; ++r)
     o_grid += "| " + spaced(row(o_line, r), "|") + " |\n";
-  EXPECT_EQ(read_all(o_line + "\n\n" + o_grid + "\nPagina 12 di 30\n"),
-            std::vector<std::string>(2, kPuzzle));
+  EXPECT_EQ(read_all(o_line + "\n\n" + o_grid + "\nPagina 12 di 30\n" +
+                     "Gioco 3: " + o_line + "\n"),
+            std::vector<std::string>(3, kPuzzle));
   std::string pencil;
   for (int r = 0; r < 9; ++r) {
     pencil += "| 1589 2457 145 | 13 6 237 | 2389 3789 2378 |\n";
