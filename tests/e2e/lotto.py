@@ -398,8 +398,9 @@ def interrupted_while_waiting():
 
 def sanitized():
     """A sanitizer's runtime reserves terabytes: no address-space limit."""
-    return b"libasan" in subprocess.run(["readelf", "-d", LOTTO],
-                                        capture_output=True).stdout
+    needed = subprocess.run(["readelf", "-d", LOTTO],
+                            capture_output=True).stdout
+    return b"libasan" in needed or b"libtsan" in needed
 
 
 def limited(limits):
