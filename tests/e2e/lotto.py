@@ -498,6 +498,7 @@ STOP_SIGNALS = [signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGUSR1,
 def default_signals():
     for number in STOP_SIGNALS + [signal.SIGPIPE]:
         signal.signal(number, signal.SIG_DFL)
+    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))  # SIGQUIT dumps none
 
 
 def whole_prefix(out, full):
