@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 #include "batch/reader.h"
@@ -24,16 +23,18 @@
 
 namespace {
 
-// Where the whole input is written for the recogniser's reading.
-const std::string& scratch_file() {
-  static const std::string name = [] {
+// The file the whole input is written to for the recogniser's reading,
+// open and already unlinked, so that no run leaves it behind; the reader
+// opens it again as /dev/fd/N.
+int scratch_file() {
+  static const int fd = [] {
     char path[] = "/tmp/batch_reader_fuzz_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) std::abort();
-    close(fd);
-    return std::string(path);
+    const int made = mkstemp(path);
+    if (made < 0) std::abort();
+    unlink(path);
+    return made;
   }();
-  return name;
+  return fd;
 }
 
 struct Feed {
@@ -72,13 +73,15 @@ bool next_piece(void* context) {
 
 std::vector<batch::Entry> read_whole(const std::uint8_t* data,
                                      std::size_t size) {
-  const std::string& name = scratch_file();
-  const int fd = open(name.c_str(), O_WRONLY | O_TRUNC);
-  if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size))
+  const int fd = scratch_file();
+  if (ftruncate(fd, 0) != 0 ||
+      pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) {
     std::abort();
-  close(fd);
+  }
+  char name[32];
+  std::snprintf(name, sizeof name, "/dev/fd/%d", fd);
+  const char* names[] = {name};
   Feed feed;
-  const char* names[] = {name.c_str()};
   batch::Stream stream{keep, next_piece, &feed, false};
   if (!batch::read_inputs(names, 1, stream)) std::abort();
   return feed.entries;
