@@ -7,6 +7,7 @@
 // whole input has been read and found good (output.h). The program uses the
 // C library alone (no C++ runtime), so that it needs nothing beyond libc.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +156,13 @@ int read_input(const Input& in, Output& out) {
     const ssize_t got = read(in.fd, chunk, sizeof chunk);
     if (importa::interrupted()) importa::end_by_signal(out);
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // A non-blocking input with nothing for now: wait for more. A signal
+      // breaks the wait and is seen above.
+      pollfd wait{in.fd, POLLIN, 0};
+      poll(&wait, 1, -1);
+      continue;
+    }
     if (got < 0) {
       std::fprintf(stderr,
                    "vortel-importa: errore in lettura dell'archivio %s: %s\n",

@@ -135,10 +135,20 @@ int main(int argc, char** argv) {
     break;
   }
   lotto::Settings& s = run.settings;
+  if (const char* same = batch::input_is_output(s.names, s.name_count)) {
+    std::fprintf(stderr,
+                 "vortel-lotto: %s: l'archivio in ingresso è lo standard "
+                 "output\n",
+                 std::strcmp(same, "-") == 0 ? "(standard input)" : same);
+    return kExitFile;
+  }
   batch::Job job;
   job.names = s.names;
   job.name_count = s.name_count;
   job.threads = s.threads;
+  job.program = "vortel-lotto";
+  // A filter's input may come in pieces, some of them only comments.
+  job.report_empty = !s.style.filter;
   job.answer = answer_entry;
   job.context = &run;
   job.header = lotto::header_line(s.style);

@@ -135,10 +135,19 @@ int main(int argc, char** argv) {
     std::fputs(options.help ? kUsage : "vortel-valuta 1.0\n", stdout);
     return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
   }
+  if (const char* same =
+          batch::input_is_output(options.files, options.file_count)) {
+    std::fprintf(stderr,
+                 "vortel-valuta: %s: l'archivio in ingresso è lo standard "
+                 "output\n",
+                 std::strcmp(same, "-") == 0 ? "standard input" : same);
+    return kExitFile;
+  }
   batch::Job job;
   job.names = options.files;
   job.name_count = options.file_count;
   job.threads = options.threads;
+  job.program = "vortel-valuta";
   job.answer = answer;
   job.context = &options;
   // A puzzle takes from half a millisecond to a second: small batches keep

@@ -8,6 +8,7 @@
 #    and no scratch file.
 # 3. An existing name found after the first files have been moved: status
 #    2, the existing file untouched, none of this run's files left.
+# 4. A non-blocking standard input, empty for a while, is waited on.
 set -u
 importa=$1
 scratch=$2
@@ -82,4 +83,12 @@ status=$?
   { echo "FAIL: existing name: taken/ holds $(ls -A taken)"; fail=1; }
 grep -q "taken/0002.txt è già presente" err.txt || { echo "FAIL: message: $(cat err.txt)"; fail=1; }
 [ -z "$(ls -A | grep vortel-importa)" ] || { echo "FAIL: scratch directory left"; fail=1; }
+
+# A parent that left its pipe non-blocking: the run waits for the input.
+{ sleep 0.3; cat three.txt; } | python3 -c '
+import fcntl, os, sys
+fcntl.fcntl(0, fcntl.F_SETFL, fcntl.fcntl(0, fcntl.F_GETFL) | os.O_NONBLOCK)
+os.execv(sys.argv[1], sys.argv[1:])' "$importa" -o nonblocking/ > /dev/null 2> err.txt ||
+  { echo "FAIL: non-blocking standard input: $(cat err.txt)"; fail=1; }
+diff -r file nonblocking > /dev/null || { echo "FAIL: nonblocking/ differs from file/"; fail=1; }
 exit $fail
