@@ -1,8 +1,8 @@
 # The Debian package: `cpack -G DEB` in the build directory makes
-# vortel_<version>_<arch>.deb. It holds the stripped binaries (the
+# vortel_<version>_<arch>.deb. It holds the four programs, stripped (the
 # self-check covers only what the loader maps, so stripping does not alter
-# vortel), vortel-importa, their Italian manual pages and the documentation
-# files Debian asks for, gzipped as Debian policy wants them.
+# vortel), their Italian manual pages and the documentation files Debian
+# asks for, gzipped as Debian policy wants them.
 #
 # Plain `cmake --install` installs the "tree" component (the manual pages
 # uncompressed, see CMakeLists.txt) besides the binary; the package takes
@@ -63,18 +63,20 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER
     "il gruppo di sviluppo di VORTEL <vortel@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "solver for the 9x9 number-placement puzzle, in Italian")
-# The summary above is the synopsis; this is the paragraph below it.
+    "sudoku solver, converter, collection checker and difficulty rater")
+# The summary above is the synopsis; this is the paragraph below it. Both
+# say what the programs are for in the words people search with.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "vortel reads a puzzle as a text file of (row, column, digit) triples,
-checks the givens, fills in what candidate elimination and hidden singles
-decide, and completes the board by backtracking. It can print the first
-solution or every solution to a file, or count all solutions with
-progress lines and the elapsed time. All its messages are in Italian.
-The companion vortel-importa converts puzzles shared as lists of
-81-character lines, drawn grids or vortel's own boards into vortel's
-format. vortel-lotto solves, checks or counts whole collections in one
-process on every core, one answer line per puzzle, in input order;
-vortel-valuta rates puzzles on the scale solvers quote, shows the
-steps of the rating and gives the next step as a hint.")
+    "Command-line tools for the 9x9 sudoku puzzle, with messages and manual
+pages in Italian. vortel solves a puzzle given as a text file of (row,
+column, digit) triples: it checks the givens, fills in what candidate
+elimination and hidden singles decide, and completes the board by
+backtracking; it can print the first solution or every solution to a
+file, or count all solutions. vortel-importa converts sudoku puzzles
+shared as lists of 81-character lines, drawn grids or vortel's own boards
+into vortel's format, or into one line a puzzle. vortel-lotto solves,
+checks for a unique solution or counts whole sudoku collections in one
+process on every core, one answer line per puzzle, in input order.
+vortel-valuta rates the difficulty of sudoku puzzles on the scale solvers
+quote, shows the steps of the rating and gives the next step as a hint.")
 include(CPack)

@@ -6,39 +6,76 @@
 // waits, and the memory stays bounded.
 #include "batch/pipeline.h"
 
+#include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
 namespace batch {
 
 namespace {
 
-volatile std::sig_atomic_t g_signal = 0;  // the signal caught, 0 if none
+// The stop signal caught, 0 if none: written by the handler, read by every
+// thread. A lock-free atomic is safe in a handler and between threads.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-// The first signal asks for an orderly end: the batch being written is
-// finished, so that only whole lines go out. That write may wait for ever
-// on a reader that stopped reading; a second signal then ends the process
-// at once, by that signal.
+// A pipe that becomes readable when a stop signal comes, and stays so: each
+// wait of the run (for input, for room in the output) watches it too, so
+// that none outlasts the signal whatever thread it is in. -1: none could be
+// made (the waits are then broken by the signal itself, on the main thread).
+int g_wake_read = -1;
+int g_wake_write = -1;
+
+// The signals whose default action ends the process, apart from SIGKILL,
+// SIGPIPE (a gone reader ends a filter), SIGXFSZ (ignored: the write that
+// passes the limit fails and says so) and the faults of the program itself;
+// the real-time ones are added from SIGRTMIN to SIGRTMAX, which the C
+// library decides.
+constexpr int kStopSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGUSR1, SIGUSR2,
+                                SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU, SIGVTALRM,
+                                SIGPROF, SIGIO,   SIGPWR};
+
+void stop_set(sigset_t& set) {
+  sigemptyset(&set);
+  for (const int number : kStopSignals) sigaddset(&set, number);
+  for (int number = SIGRTMIN; number <= SIGRTMAX; ++number)
+    sigaddset(&set, number);
+}
+
+// The first signal asks for a prompt end: the waits are broken through the
+// wake pipe, no batch is written further than its last whole line, and the
+// process ends by that signal. A second one ends the process at once: it
+// is left for a write that no wait can see (a terminal stopped by ^S).
 void catch_signal(int signal_number) {
-  if (g_signal != 0) {
+  const int saved_errno = errno;
+  int none = 0;
+  if (g_signal.compare_exchange_strong(none, signal_number)) {
+    const char byte = 0;
+    if (g_wake_write >= 0 && write(g_wake_write, &byte, 1) < 0) {
+      // Full already: it is readable, which is all it is for.
+    }
+  } else {
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     sigaction(signal_number, &action, nullptr);
     raise(signal_number);  // delivered as the handler returns
-    return;
   }
-  g_signal = signal_number;
+  errno = saved_errno;
 }
 
 enum class SlotState { kEmpty, kFilled, kWorking, kDone };
@@ -66,7 +103,8 @@ struct Shared {
   std::int64_t next_write = 0;  // the batch due to be written
   bool writing = false;         // a worker is writing
   bool input_done = false;
-  bool stop = false;  // a failed write or a signal: write nothing more
+  bool stop = false;         // a failed write or a signal: write nothing more
+  bool file_output = false;  // standard output is a file (see write_all)
   Outcome outcome;
 };
 
@@ -74,18 +112,56 @@ Slot& slot_of(Shared& s, std::int64_t sequence) {
   return s.slots[sequence % s.slot_count];
 }
 
-// Writes all of `size` bytes to standard output, waiting while a
-// non-blocking one is full. Returns 0 or the errno of the failure.
-int write_all(const char* data, std::size_t size) {
+// What write_all returns when a stop signal came first.
+constexpr int kStopped = -1;
+
+// Waits until standard output (not a file) can take a write, or a stop
+// signal comes. Returns 0 when it can, kStopped, or the errno of a failed
+// wait.
+int wait_for_room() {
+  for (;;) {
+    if (g_signal.load() != 0) return kStopped;
+    pollfd wait[2] = {{STDOUT_FILENO, POLLOUT, 0}, {g_wake_read, POLLIN, 0}};
+    if (poll(wait, 2, -1) < 0 && errno != EINTR) return errno;
+    if (wait[1].revents != 0 || g_signal.load() != 0) return kStopped;
+    if (wait[0].revents != 0) return 0;
+  }
+}
+
+// The bytes of `data` that one piece takes: the lines that end within
+// PIPE_BUF, or PIPE_BUF of a longer line.
+std::size_t piece_of(const char* data, std::size_t size) {
+  if (size <= PIPE_BUF) return size;
+  const char* end = data + PIPE_BUF;
+  while (end > data && end[-1] != '\n') --end;
+  return end > data ? static_cast<std::size_t>(end - data) : PIPE_BUF;
+}
+
+// Writes all of `size` bytes (whole lines) to standard output, waiting while
+// it cannot take more. Returns 0, the errno of a failed write, or kStopped
+// when a stop signal came: what is written then ends with a whole line.
+// A file takes each write whole, and a signal does not cut one short. Any
+// other output (a pipe, a terminal, a socket) is written a piece at a time,
+// each of whole lines and at most PIPE_BUF bytes, after a wait for room
+// that the wake pipe breaks: a pipe takes such a piece whole or not at all,
+// so a reader that has stopped reading leaves no line cut. (A line longer
+// than PIPE_BUF is written in pieces of its own, and can be cut there.)
+int write_all(const char* data, std::size_t size, bool file) {
   while (size > 0) {
-    const ssize_t done = write(STDOUT_FILENO, data, size);
+    std::size_t piece = size;
+    if (!file) {
+      if (const int waited = wait_for_room(); waited != 0) return waited;
+      piece = piece_of(data, size);
+    }
+    const ssize_t done = write(STDOUT_FILENO, data, piece);
     if (done >= 0) {
       data += done;
       size -= static_cast<std::size_t>(done);
-    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+    } else if (file && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // A file need not wait for room; a device can.
       pollfd out = {STDOUT_FILENO, POLLOUT, 0};
       poll(&out, 1, -1);
-    } else if (errno != EINTR) {
+    } else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
       return errno;
     }
   }
@@ -129,12 +205,14 @@ void write_ready(Shared& s, std::unique_lock<std::mutex>& held) {
     if (slot.state != SlotState::kDone) return;
     s.writing = true;
     held.unlock();
-    const int error = g_signal != 0 ? 0 : write_all(slot.text, slot.length);
+    const int error = g_signal.load() != 0
+                          ? kStopped
+                          : write_all(slot.text, slot.length, s.file_output);
     held.lock();
     s.writing = false;
-    if (g_signal != 0 || error != 0) {
+    if (error != 0) {
       s.stop = true;
-      s.outcome.write_error = error;
+      if (error != kStopped) s.outcome.write_error = error;
       s.changed.notify_all();
       return;
     }
@@ -177,6 +255,11 @@ void work(Shared& s) {
     write_ready(s, held);
   }
   std::free(scratch);
+}
+
+void* work_thread(void* shared) {
+  work(*static_cast<Shared*>(shared));
+  return nullptr;
 }
 
 // The reader's side. The batch being filled is next_fill's; it is handed
@@ -230,6 +313,12 @@ bool begin_batch(Filling& f) {
 bool deliver_entry(const Entry& entry, void* context) {
   Filling& f = *static_cast<Filling*>(context);
   if (g_signal != 0) return false;
+  if (entry.kind == EntryKind::kUnreadable && entry.error == ENOMEM) {
+    // Not the input's fault: the run ends for want of memory.
+    const std::lock_guard<std::mutex> hold(f.s->lock);
+    f.s->outcome.no_memory = true;
+    return false;
+  }
   if (f.slot == nullptr && !begin_batch(f)) return false;
   f.slot->entries[f.slot->count++] = entry;
   if (f.slot->count >= f.s->batch) hand_over(f);
@@ -259,59 +348,111 @@ int online_cpus() {
   return n < 1 ? 1 : (n > 1024 ? 1024 : static_cast<int>(n));
 }
 
+// Starts up to `threads` workers; returns how many started, having said
+// on standard error why the others did not.
+int start_workers(Shared& s, pthread_t* workers, int threads) {
+  if (workers == nullptr) return 0;
+  // The workers leave the signals to the main thread, whose waits they
+  // break.
+  sigset_t stops;
+  sigset_t previous;
+  stop_set(stops);
+  pthread_sigmask(SIG_BLOCK, &stops, &previous);
+  int started = 0;
+  int error = 0;
+  while (started < threads &&
+         (error = pthread_create(&workers[started], nullptr, work_thread,
+                                 &s)) == 0) {
+    ++started;
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  if (started > 0 && started < threads) {
+    std::fprintf(stderr, "%s: %d thread avviati su %d: %s\n", s.job->program,
+                 started, threads, std::strerror(error));
+  }
+  return started;
+}
+
+// The ring of slots for the workers there are (none: the run ends for want
+// of memory). No worker looks at it before the first batch is filled.
+void make_ring(Shared& s, int workers) {
+  const std::lock_guard<std::mutex> hold(s.lock);
+  s.slot_count = 2 * static_cast<std::int64_t>(workers) + 2;
+  if (workers > 0) {
+    s.slots = new (std::nothrow) Slot[static_cast<std::size_t>(s.slot_count)];
+  }
+  if (s.slots == nullptr) {
+    s.outcome.no_memory = true;
+    s.stop = true;
+    s.changed.notify_all();
+  }
+}
+
 }  // namespace
 
 void install_signals() {
+  int ends[2];
+  if (pipe(ends) == 0) {
+    // Above the standard descriptors, even when one was closed at the start.
+    g_wake_read = fcntl(ends[0], F_DUPFD_CLOEXEC, 3);
+    g_wake_write = fcntl(ends[1], F_DUPFD_CLOEXEC, 3);
+    close(ends[0]);
+    close(ends[1]);
+    if (g_wake_write >= 0) fcntl(g_wake_write, F_SETFL, O_NONBLOCK);
+  }
   struct sigaction action = {};
   action.sa_handler = catch_signal;
-  sigemptyset(&action.sa_mask);
+  stop_set(action.sa_mask);
   action.sa_flags = 0;  // no SA_RESTART: a waiting read returns at once
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  sigset_t stops;
+  stop_set(stops);
+  for (int number = 1; number <= SIGRTMAX; ++number) {
+    if (sigismember(&stops, number) != 1) continue;
+    // One ignored by whoever started the run stays ignored; one a
+    // sanitizer's runtime caught is left to it.
+    struct sigaction before = {};
+    if (sigaction(number, nullptr, &before) == 0 &&
+        before.sa_handler == SIG_DFL) {
+      sigaction(number, &action, nullptr);
+    }
+  }
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 Outcome run(const Job& job) {
   Shared s;
   s.job = &job;
   s.batch = job.batch < 1 ? 1 : (job.batch > kMaxBatch ? kMaxBatch : job.batch);
-  const int threads = job.threads > 0 ? job.threads : online_cpus();
-  s.slot_count = 2 * static_cast<std::int64_t>(threads) + 2;
-  s.slots = new (std::nothrow) Slot[static_cast<std::size_t>(s.slot_count)];
-  if (s.slots == nullptr) {
-    s.outcome.no_memory = true;
-    return s.outcome;
-  }
+  struct stat out {};
+  s.file_output = fstat(STDOUT_FILENO, &out) == 0 &&
+                  (S_ISREG(out.st_mode) || S_ISBLK(out.st_mode));
   if (job.header != nullptr) {
-    s.outcome.write_error = write_all(job.header, std::strlen(job.header));
-    if (s.outcome.write_error != 0) {
-      delete[] s.slots;
-      return s.outcome;
-    }
+    const int error =
+        write_all(job.header, std::strlen(job.header), s.file_output);
+    if (error == kStopped) end_by_signal(s);
+    s.outcome.write_error = error;
+    if (error != 0) return s.outcome;
   }
-  // The workers leave the signals to the reader, whose waits they break.
-  sigset_t signals;
-  sigset_t previous;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, &previous);
-  std::thread* workers =
-      new (std::nothrow) std::thread[static_cast<std::size_t>(threads)];
-  for (int i = 0; i < threads && workers != nullptr; ++i) {
-    workers[i] = std::thread(work, std::ref(s));
+  const int threads = job.threads > 0 ? job.threads : online_cpus();
+  auto* workers =
+      new (std::nothrow) pthread_t[static_cast<std::size_t>(threads)];
+  const int started = start_workers(s, workers, threads);
+  make_ring(s, started);
+  if (s.slots != nullptr) {
+    Filling filling{&s, nullptr};
+    Stream stream{deliver_entry, input_pauses, &filling, job.fast_path};
+    stream.wake = g_wake_read;
+    stream.report_empty = job.report_empty;
+    read_inputs(job.names, job.name_count, stream);
+    if (g_signal == 0) hand_over(filling);
+    if (g_signal == 0) wait_for_writers(s);
+    if (g_signal != 0) end_by_signal(s);
   }
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  Filling filling{&s, nullptr};
-  const Stream stream{deliver_entry, input_pauses, &filling, job.fast_path};
-  if (workers != nullptr && read_inputs(job.names, job.name_count, stream)) {
-    hand_over(filling);
-  }
-  if (g_signal == 0) wait_for_writers(s);
-  if (g_signal != 0) end_by_signal(s);
-  for (int i = 0; i < threads && workers != nullptr; ++i) workers[i].join();
-  if (workers == nullptr) s.outcome.no_memory = true;
+  for (int i = 0; i < started; ++i) pthread_join(workers[i], nullptr);
   delete[] workers;
-  for (std::int64_t i = 0; i < s.slot_count; ++i) std::free(s.slots[i].text);
+  if (s.slots != nullptr) {
+    for (std::int64_t i = 0; i < s.slot_count; ++i) std::free(s.slots[i].text);
+  }
   delete[] s.slots;
   return s.outcome;
 }

@@ -4,13 +4,14 @@
 // is bounded whatever the input's size: the reader waits while a fixed
 // number of batches are in flight.
 //
-// SIGINT and SIGTERM end the run after the batches already written, each
-// whole: no further batch is written, and the process ends by the same
-// signal. A second one ends it at once, even in the middle of a write that
-// waits on a reader that stopped reading. A standard output whose reader has
-// gone ends the process by SIGPIPE, as any filter; when SIGPIPE is ignored or
-// blocked, the failed write ends the run and is reported in the outcome, as any
-// other write error.
+// Every signal whose default action ends the process (install_signals)
+// ends the run promptly, by that same signal, with only whole lines
+// written: no further batch is written, and a write that waits on a reader
+// that stopped reading gives up its bytes not yet written, at a line's end.
+// A standard output whose reader has gone ends the process by SIGPIPE, as
+// any filter; when SIGPIPE is ignored or blocked, the failed write ends the
+// run and is reported in the outcome, as any other write error (a file-size
+// limit among them: SIGXFSZ is ignored).
 #ifndef VORTEL_BATCH_PIPELINE_H_
 #define VORTEL_BATCH_PIPELINE_H_
 
@@ -40,7 +41,11 @@ using AnswerFunction = std::size_t (*)(const Entry& entry, char* text,
 struct Job {
   const char* const* names = nullptr;  // the inputs (none: standard input)
   int name_count = 0;
-  int threads = 0;  // workers; 0: one per online CPU (at most 1024)
+  /// Workers; 0: one per online CPU (at most 1024). When fewer can be
+  /// started, the run goes on with those and says so on standard error;
+  /// when none, it ends for want of memory.
+  int threads = 0;
+  const char* program = "";  // the name the notes on standard error begin with
   AnswerFunction answer = nullptr;
   void* context = nullptr;
   const char* header = nullptr;  // written first, when not null
@@ -49,7 +54,8 @@ struct Job {
   /// consumed), by the thread that wrote it (one at a time).
   void (*written)(std::int64_t entries, std::int64_t consumed,
                   void* context) = nullptr;
-  bool fast_path = true;  // see Stream
+  bool fast_path = true;     // see Stream
+  bool report_empty = true;  // see Stream
   /// Entries a batch (1 .. kMaxBatch): many for answers of microseconds,
   /// so that the threads seldom meet; a few for answers of milliseconds,
   /// so that a short input is still shared among all the threads.
@@ -66,12 +72,14 @@ struct Outcome {
   bool no_memory = false;
 };
 
-/// Catches SIGINT and SIGTERM for run (call once, before it).
+/// Catches, for run, every signal whose default action ends the process
+/// (apart from SIGKILL, SIGPIPE and the program's own faults) unless whoever
+/// started the run ignored it, and ignores SIGXFSZ. Call once, before run.
 void install_signals();
 
 /// Runs `job` to its end. Returns after the last answer was written, or
-/// after a failed write (the entries past it are then not answered). A
-/// caught signal does not return: the process ends by it.
+/// after a failed write or a want of memory (the entries past it are then
+/// not answered). A caught signal does not return: the process ends by it.
 Outcome run(const Job& job);
 
 }  // namespace batch

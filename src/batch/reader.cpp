@@ -4,6 +4,8 @@
 #include "batch/reader.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -67,6 +69,10 @@ void take_puzzle(const importa::Puzzle& puzzle, void* context) {
 bool take_refusal(const importa::Refusal& refusal, void* context) {
   Reading& reading = *static_cast<Reading*>(context);
   if (reading.stopped) return false;
+  if (refusal.problem == importa::Problem::kNoPuzzle &&
+      !reading.stream->report_empty) {
+    return true;
+  }
   reading.entry.kind = EntryKind::kDamaged;
   reading.entry.line = refusal.line;
   reading.entry.puzzle = {};
@@ -136,11 +142,23 @@ bool pause(Reading& reading) {
   return !reading.stopped;
 }
 
-// Reads one open input to its end.
+// Reads one open input to its end. Each read follows a wait for input
+// that the stream's wake descriptor breaks, so that neither a signal that
+// comes just before the read nor a non-blocking input (EAGAIN) stops it.
 void read_input(Reading& reading, int fd, char* buffer) {
   for (;;) {
-    const ssize_t got = read(fd, buffer, kReadSize);
-    if (got < 0 && errno == EINTR) {
+    pollfd wait[2] = {{fd, POLLIN, 0}, {reading.stream->wake, POLLIN, 0}};
+    if (poll(wait, 2, -1) < 0 && errno != EINTR) {
+      take_unreadable(reading, errno);
+      return;
+    }
+    if (wait[1].revents != 0) {
+      reading.stopped = true;
+      return;
+    }
+    const ssize_t got = wait[0].revents == 0 ? -1 : read(fd, buffer, kReadSize);
+    if (got < 0 && (wait[0].revents == 0 || errno == EINTR || errno == EAGAIN ||
+                    errno == EWOULDBLOCK)) {
       if (!pause(reading)) return;
       continue;
     }
@@ -191,6 +209,20 @@ bool fast_line(const char* line, std::size_t size, importa::Puzzle& puzzle,
     puzzle[i] = static_cast<std::uint8_t>(digit);
   }
   return bad == 0;
+}
+
+const char* input_is_output(const char* const* names, int count) {
+  struct stat out {};
+  if (fstat(STDOUT_FILENO, &out) != 0 || !S_ISREG(out.st_mode)) return nullptr;
+  for (int i = 0; i < (count == 0 ? 1 : count); ++i) {
+    const char* name = count == 0 ? "-" : names[i];
+    struct stat in {};
+    const int got = std::strcmp(name, "-") == 0 ? fstat(STDIN_FILENO, &in)
+                                                : stat(name, &in);
+    if (got == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+      return name;
+  }
+  return nullptr;
 }
 
 bool read_inputs(const char* const* names, int count, const Stream& stream) {

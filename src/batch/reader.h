@@ -48,13 +48,28 @@ struct Stream {
   bool (*idle)(void* context);
   void* context;
   bool fast_path = true;  // tests turn it off to compare with the recogniser
+  /// A descriptor that becomes readable when the reading is to stop: each
+  /// wait for input watches it too (-1: none).
+  int wake = -1;
+  /// Whether an input without a single puzzle (nothing but comments or
+  /// blank lines) is an entry, a refusal. A filter's input cut into pieces
+  /// holds such pieces, which are to give nothing.
+  bool report_empty = true;
 };
 
 /// Reads `count` inputs named by `names` in turn ("-" is standard input;
 /// no names at all: standard input). Returns false when `deliver` stopped
 /// it; an input that cannot be opened or read is a kUnreadable entry and
-/// the others are read all the same.
+/// the others are read all the same (memory for the reading that cannot be
+/// had is one too, with the error ENOMEM). An input with nothing to read
+/// for now (a pipe or a terminal, blocking or not) is waited on.
 bool read_inputs(const char* const* names, int count, const Stream& stream);
+
+/// The first of the inputs (as read_inputs takes them) that is the file
+/// standard output writes to (the same device and inode, a regular file),
+/// as named ("-" for standard input); null for none. A run that read it
+/// would read its own answers, and with an output appended to, for ever.
+const char* input_is_output(const char* const* names, int count);
 
 /// Whether the `size` bytes at `line` are exactly 81 cells of the fast path
 /// ending in LF or CR LF; if so the puzzle is written to `puzzle` and the

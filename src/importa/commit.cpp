@@ -33,7 +33,8 @@ int commit_single(const char* input_name, Output& out) {
     std::fprintf(
         stderr,
         "vortel-importa: %s contiene %ld giochi: per scriverli uno per "
-        "archivio indicare un direttorio (-o DIRETTORIO/)\n",
+        "archivio indicare un direttorio (-o DIRETTORIO/), per scriverli "
+        "uno per riga --riga\n",
         input_name, out.count);
     return kExitBadInput;
   }
@@ -204,6 +205,7 @@ int commit_directory(Output& out) {
 }  // namespace
 
 int commit_output(const char* input_name, Output& out) {
+  if (out.lines) return commit_lines(out);
   return out.mode == Mode::kDirectory ? commit_directory(out)
                                       : commit_single(input_name, out);
 }

@@ -44,6 +44,18 @@ bool write_triples(int fd, const Puzzle& puzzle) {
   return write_all(fd, text, size);
 }
 
+void parent_directory(const char* path, char* parent, std::size_t size) {
+  std::snprintf(parent, size, "%s", path);
+  std::size_t length = std::strlen(parent);
+  while (length > 1 && parent[length - 1] == '/') parent[--length] = '\0';
+  char* slash = std::strrchr(parent, '/');
+  if (slash == nullptr) {
+    std::snprintf(parent, size, ".");
+  } else {
+    slash[slash == parent ? 1 : 0] = '\0';
+  }
+}
+
 bool exists(const char* path) {
   struct stat info;
   return lstat(path, &info) == 0;
@@ -55,9 +67,8 @@ bool is_directory(const char* path) {
 }
 
 void say_exists(const char* path) {
-  std::fprintf(stderr,
-               "vortel-importa: l'archivio %s e' gia' presente sul disco\n",
-               path);
+  std::fprintf(
+      stderr, "vortel-importa: l'archivio %s è già presente sul disco\n", path);
 }
 
 int say_directory_error(const char* target, int error) {

@@ -28,6 +28,9 @@ bool write_all(int fd, const char* data, std::size_t size);
 /// The puzzle as vortel reads it: "row column digit" for every given cell.
 bool write_triples(int fd, const Puzzle& puzzle);
 
+/// The directory that holds `path` ("." for a bare name), into `parent`.
+void parent_directory(const char* path, char* parent, std::size_t size);
+
 bool exists(const char* path);
 bool is_directory(const char* path);
 void say_exists(const char* path);

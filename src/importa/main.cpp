@@ -7,6 +7,7 @@
 // whole input has been read and found good (output.h). The program uses the
 // C library alone (no C++ runtime), so that it needs nothing beyond libc.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,29 +26,32 @@ using importa::kExitOk;
 using importa::Output;
 
 constexpr const char* kUsage =
-    "Uso: vortel-importa [-o USCITA] [ARCHIVIO]\n"
+    "Uso: vortel-importa [--riga] [-o USCITA] [ARCHIVIO]\n"
     "\n"
     "Converte i giochi dalle forme in cui vengono scambiati nel formato di\n"
     "vortel: una riga \"riga colonna cifra\" per ogni casella data.\n"
     "\n"
-    "ARCHIVIO (o lo standard input, se manca o e' \"-\") puo' contenere:\n"
+    "ARCHIVIO (o lo standard input, se manca o è \"-\") può contenere:\n"
     "  - elenchi di giochi, uno per riga: 81 caselle di seguito (o separate\n"
     "    da un solo spazio), con davanti un'eventuale etichetta e dopo uno\n"
     "    spazio, una tabulazione, ',' o ';' un nome, un voto o un commento;\n"
     "  - tabelle di nove righe di nove caselle, con spazi, | : , + e righe di\n"
     "    separazione fatte di - = + * | o dei caratteri per disegnare tabelle,\n"
     "    comprese le tabelle stampate da vortel.\n"
-    "Le caselle date sono le cifre da 1 a 9; una casella vuota e' uno tra\n"
+    "Le caselle date sono le cifre da 1 a 9; una casella vuota è uno tra\n"
     ". 0 _ x X * - ?. Righe vuote, righe che iniziano con # e righe di testo\n"
     "tra un gioco e l'altro sono saltate; una riga con nove caselle di\n"
-    "seguito o piu' deve invece finire in un gioco (o esserne la soluzione),\n"
-    "altrimenti l'ingresso e' rifiutato.\n"
+    "seguito o più deve invece finire in un gioco (o esserne la soluzione),\n"
+    "altrimenti l'ingresso è rifiutato.\n"
     "\n"
     "Opzioni:\n"
     "  -o ARCHIVIO    scrive l'unico gioco nel nuovo archivio indicato\n"
     "  -o DIRETTORIO/ scrive ogni gioco in un nuovo archivio del direttorio:\n"
     "                 0001.txt, 0002.txt, ...\n"
     "  -o -           scrive l'unico gioco sullo standard output\n"
+    "  --riga         scrive tutti i giochi, uno per riga, sullo standard\n"
+    "                 output o nel nuovo archivio di -o: le 81 caselle (.\n"
+    "                 per una vuota) e, dopo uno spazio, l'etichetta\n"
     "  --help         mostra questo testo\n"
     "  --version      mostra la versione\n"
     "\n"
@@ -60,6 +64,7 @@ constexpr const char* kUsage =
 struct Arguments {
   const char* input = nullptr;   // nullptr or "-": standard input
   const char* output = nullptr;  // nullptr or "-": standard output
+  bool lines = false;            // --riga: one line a puzzle
 };
 
 int usage_error(const char* message, const char* argument) {
@@ -86,7 +91,10 @@ int parse_arguments(int argc, char** argv, Arguments& args) {
     if (std::strcmp(arg, "--version") == 0) {
       return print_text("vortel-importa 1.0\n");
     }
-    if (std::strcmp(arg, "-o") == 0) {
+    if (std::strcmp(arg, "--riga") == 0) {
+      if (args.lines) return usage_error("opzione ripetuta", arg);
+      args.lines = true;
+    } else if (std::strcmp(arg, "-o") == 0) {
       if (i + 1 >= argc) return usage_error("manca il nome dopo", arg);
       if (args.output != nullptr) return usage_error("opzione ripetuta", arg);
       args.output = argv[++i];
@@ -148,6 +156,13 @@ int read_input(const Input& in, Output& out) {
     const ssize_t got = read(in.fd, chunk, sizeof chunk);
     if (importa::interrupted()) importa::end_by_signal(out);
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // A non-blocking input with nothing for now: wait for more. A signal
+      // breaks the wait and is seen above.
+      pollfd wait{in.fd, POLLIN, 0};
+      poll(&wait, 1, -1);
+      continue;
+    }
     if (got < 0) {
       std::fprintf(stderr,
                    "vortel-importa: errore in lettura dell'archivio %s: %s\n",
@@ -189,8 +204,9 @@ int main(int argc, char** argv) {
   Input in;
   if (const int status = open_input(args.input, in); status != kExitOk)
     return status;
-  static Output out;  // large: kept out of the stack
-  int status = importa::plan_output(args.output, out);
+  static Output out;           // large: kept out of the stack
+  out.source = &g_recogniser;  // the label of the puzzle being emitted
+  int status = importa::plan_output(args.output, args.lines, out);
   if (status == kExitOk) status = read_input(in, out);
   if (status == kExitOk) status = importa::commit_output(in.name, out);
   if (status != kExitOk) {

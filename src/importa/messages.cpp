@@ -114,6 +114,10 @@ const char* rows_word(int count) {
   return count == 1 ? "riga" : "righe";
 }
 
+const char* cells_word(int count) {
+  return count == 1 ? "casella" : "caselle";
+}
+
 // A run of cells that should have been a list puzzle.
 void add_damaged_run(Text& text, const Refusal& refusal) {
   if (refusal.count == 81) {
@@ -124,18 +128,18 @@ void add_damaged_run(Text& text, const Refusal& refusal) {
     return;
   }
   add(text,
-      "%d caselle di seguito, un gioco su una riga ne ha 81 (un'etichetta "
+      "%d %s di seguito, un gioco su una riga ne ha 81 (un'etichetta "
       "o un commento va separato dalle caselle con uno spazio)",
-      refusal.count);
+      refusal.count, cells_word(refusal.count));
 }
 
 // The problems of a row or a grid, and of inputs of another kind or size.
 void add_grid_problem(Text& text, const Refusal& refusal) {
   if (refusal.problem == Problem::kWrongCellCount) {
     add(text,
-        "riga di %d caselle, ne servono 9 (una riga della tabella) o 81 (un "
+        "riga di %d %s, ne servono 9 (una riga della tabella) o 81 (un "
         "gioco intero)",
-        refusal.count);
+        refusal.count, cells_word(refusal.count));
     if (refusal.count == 4 || refusal.count == 6 || refusal.count == 16) {
       add(text, ": sembra un gioco %dx%d, si leggono solo giochi 9x9",
           refusal.count, refusal.count);
@@ -157,7 +161,7 @@ void add_grid_problem(Text& text, const Refusal& refusal) {
         "solo alcune righe della tabella hanno un'etichetta: o tutte o "
         "nessuna");
   } else if (refusal.problem == Problem::kAmbiguousLine) {
-    add(text, "riga ambigua: puo' essere una riga di caselle vuote '");
+    add(text, "riga ambigua: può essere una riga di caselle vuote '");
     add_character(text, refusal.character);
     add(text,
         "' o una riga di separazione (per le caselle vuote usare un altro "
@@ -169,7 +173,7 @@ void add_grid_problem(Text& text, const Refusal& refusal) {
   } else if (refusal.problem == Problem::kHeaderRow) {
     add(text,
         "intestazione 1 2 3 4 5 6 7 8 9 letta come riga della tabella, che "
-        "cosi' ha una riga di troppo: disegnarla diversamente dalle righe "
+        "così ha una riga di troppo: disegnarla diversamente dalle righe "
         "(per esempio senza i separatori) o toglierla");
   } else if (refusal.problem == Problem::kCandidateGrid) {
     add(text,
@@ -200,7 +204,7 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
     break;
   case Problem::kNotText:
     add(text,
-        "non e' un testo (byte di codice %u): si leggono solo testi ASCII o "
+        "non è un testo (byte di codice %u): si leggono solo testi ASCII o "
         "UTF-8, e un archivio compresso va prima decompresso",
         refusal.byte >= 0 ? static_cast<unsigned>(refusal.byte)
                           : static_cast<unsigned>(refusal.character));
@@ -209,12 +213,12 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
     add_bad_character(text, refusal.character);
     break;
   case Problem::kLineTooLong:
-    add(text, "riga piu' lunga di %zu byte", kMaxLine);
+    add(text, "riga più lunga di %zu byte", kMaxLine);
     break;
   case Problem::kTripleFile:
     add(text,
-        "l'archivio e' gia' nel formato di vortel (righe \"riga colonna "
-        "cifra\"): si puo' dare a vortel cosi' com'e'");
+        "l'archivio è già nel formato di vortel (righe \"riga colonna "
+        "cifra\"): si può dare a vortel così com'è");
     break;
   case Problem::kBadListLine:
     add_damaged_run(text, refusal);
@@ -226,9 +230,9 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
     break;
   case Problem::kCellsInText:
     add(text,
-        "%d caselle in una riga che non e' un gioco: un gioco su una riga ne "
-        "ha 81 e una riga di tabella 9 (un titolo o un commento non puo' "
-        "contenerne 9 di seguito; una riga che inizia con # e' un commento)",
+        "%d caselle in una riga che non è un gioco: un gioco su una riga ne "
+        "ha 81 e una riga di tabella 9 (un titolo o un commento non può "
+        "contenerne 9 di seguito; una riga che inizia con # è un commento)",
         refusal.count);
     break;
   case Problem::kWrongCellCount:

@@ -43,15 +43,7 @@ int make_scratch(Output& out) {
                   out.target);
   } else {
     char parent[PATH_MAX];
-    std::snprintf(parent, sizeof parent, "%s", out.target);
-    std::size_t length = std::strlen(parent);
-    while (length > 1 && parent[length - 1] == '/') parent[--length] = '\0';
-    char* slash = std::strrchr(parent, '/');
-    if (slash == nullptr) {
-      std::snprintf(parent, sizeof parent, ".");
-    } else {
-      slash[slash == parent ? 1 : 0] = '\0';
-    }
+    files::parent_directory(out.target, parent, sizeof parent);
     std::snprintf(out.scratch, sizeof out.scratch, "%s/.vortel-importa-XXXXXX",
                   parent);
   }
@@ -124,8 +116,10 @@ bool interrupted() {
   return g_signal != 0;
 }
 
-int plan_output(const char* output, Output& out) {
-  if (output == nullptr || std::strcmp(output, "-") == 0) return kExitOk;
+int plan_output(const char* output, bool lines, Output& out) {
+  out.lines = lines;
+  if (output == nullptr || std::strcmp(output, "-") == 0)
+    return lines ? plan_lines(out) : kExitOk;
   const std::size_t length = std::strlen(output);
   const bool directory = output[length - 1] == '/' || is_directory(output);
   if (std::snprintf(out.target, sizeof out.target, "%s%s", output,
@@ -136,9 +130,18 @@ int plan_output(const char* output, Output& out) {
   }
   if (!directory) {
     out.mode = Mode::kFile;
-    if (!exists(out.target)) return kExitOk;
-    say_exists(out.target);
-    return kExitFile;
+    if (exists(out.target)) {
+      say_exists(out.target);
+      return kExitFile;
+    }
+    return lines ? plan_lines(out) : kExitOk;
+  }
+  if (lines) {
+    std::fprintf(stderr,
+                 "vortel-importa: con --riga i giochi vanno in un solo "
+                 "archivio, non nel direttorio %s\n",
+                 out.target);
+    return kExitBadInput;
   }
   out.mode = Mode::kDirectory;
   if (exists(output) && !is_directory(output))
@@ -150,6 +153,10 @@ int plan_output(const char* output, Output& out) {
 void keep_puzzle(const Puzzle& puzzle, void* context) {
   auto& out = *static_cast<Output*>(context);
   if (out.write_error != 0) return;
+  if (out.lines) {
+    keep_line(puzzle, out);
+    return;
+  }
   if (out.mode != Mode::kDirectory) {
     if (out.count++ == 0) out.held = puzzle;
     return;
@@ -175,13 +182,19 @@ void keep_puzzle(const Puzzle& puzzle, void* context) {
 }
 
 int say_write_error(const Output& out) {
-  std::fprintf(stderr,
-               "vortel-importa: errore in scrittura del gioco %ld in %s: %s\n",
-               out.failed, out.target, std::strerror(out.write_error));
+  std::fprintf(
+      stderr, "vortel-importa: errore in scrittura del gioco %ld in %s: %s\n",
+      out.failed,
+      out.mode == Mode::kStdout ? "un archivio temporaneo" : out.target,
+      std::strerror(out.write_error));
   return kExitFile;
 }
 
 void clean_up(Output& out) {
+  if (out.lines) {
+    clean_up_lines(out);
+    return;
+  }
   if (out.mode == Mode::kFile && out.created) unlink(out.target);
   if (out.mode != Mode::kDirectory) return;
   char name[kNameSize];

@@ -15,10 +15,16 @@
 //    name, under a lock on the target. From the summary line on, a signal
 //    is taken only once every file is in place: status 0 means every
 //    puzzle is there, any other status that nothing of this run is.
+//  - One line a puzzle (--riga, lines.cpp): each line goes to a scratch
+//    file as it comes, in fixed memory. For a new file the scratch file is
+//    made beside it and renamed to its name at the commit, a rename that
+//    never replaces a name; for standard output it is a file without a
+//    name in the temporary directory, copied out at the commit.
 #ifndef VORTEL_IMPORTA_OUTPUT_H_
 #define VORTEL_IMPORTA_OUTPUT_H_
 
 #include <climits>
+#include <cstddef>
 
 #include "importa/files.h"
 #include "importa/recognise.h"
@@ -51,6 +57,14 @@ struct Output {
   bool made_target = false;
   int width = 4;   // digits of the file numbers so far
   long moved = 0;  // files moved to their final names in the target
+  // One line a puzzle (--riga; kStdout or kFile).
+  bool lines = false;
+  const Recogniser* source = nullptr;      // what tells the label of a puzzle
+  int lines_fd = -1;                       // the scratch file
+  char lines_scratch[PATH_MAX + 32] = {};  // kFile: its name, "" once gone
+  char lines_buffer[65536] = {};
+  std::size_t lines_buffered = 0;
+  long lines_written = 0;  // puzzles whose lines reached the scratch file
   // Every puzzle.
   long count = 0;
   int write_error = 0;  // errno of a failed write, 0 while none
@@ -59,9 +73,10 @@ struct Output {
 
 /// Decides where the puzzles go (`output`: null or "-" for standard output,
 /// a name ending in '/' or an existing directory for a directory, else a
-/// new file) and checks what can be checked before the input is read.
-/// Returns kExitOk, or the exit status having said why.
-int plan_output(const char* output, Output& out);
+/// new file; `lines`: one line a puzzle, into one file or standard output)
+/// and checks what can be checked before the input is read. Returns
+/// kExitOk, or the exit status having said why.
+int plan_output(const char* output, bool lines, Output& out);
 
 /// The Emit of the recogniser, with the Output as context: holds the one
 /// puzzle, or writes it to the scratch directory.
@@ -72,6 +87,14 @@ void keep_puzzle(const Puzzle& puzzle, void* context);
 /// for a directory, the summary line on standard output and the files
 /// moved into place. Returns kExitOk, or the exit status having said why.
 int commit_output(const char* input_name, Output& out);
+
+/// One line a puzzle (lines.cpp): the scratch file made; the puzzle's line
+/// added to it; the file committed (renamed to its name, or copied to
+/// standard output); what this run made removed.
+int plan_lines(Output& out);
+void keep_line(const Puzzle& puzzle, Output& out);
+int commit_lines(Output& out);
+void clean_up_lines(Output& out);
 
 /// Reports a failed write of the scratch files; returns kExitFile.
 int say_write_error(const Output& out);

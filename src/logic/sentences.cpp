@@ -26,7 +26,7 @@ void placement(Text& t, const Step& step) {
   case 2:
     append_format(t, "in ");
     append_unit(t, step.single_unit);
-    append_format(t, " %s%d puo' stare solo in r%dc%d", article(step.digit),
+    append_format(t, " %s%d può stare solo in r%dc%d", article(step.digit),
                   step.digit, row_of(step.cell) + 1, column_of(step.cell) + 1);
     break;
   default:
@@ -71,7 +71,7 @@ void other_sentence(Text& t, Kind kind, const Step& step) {
     append(t, count(step.cells) == 2
                   ? " non possono avere coppie di cifre uguali o che svuotino"
                     " una casella che vedono entrambe"
-                  : " non possono avere cifre uguali ne' terne di cifre che"
+                  : " non possono avere cifre uguali né terne di cifre che"
                     " svuotino una casella che vedono tutte e tre");
     break;
   default: {
@@ -100,16 +100,16 @@ void pattern_sentence(Text& t, Kind kind, const Step& step) {
     append_units(t, step.units);
     append(t, " il ");
     append_digits(t, step.digits);
-    append(t, " puo' stare solo in ");
+    append(t, " può stare solo in ");
     append_cells(t, step.cells);
-    append(t, ", che condividono anche un'altra unita'");
+    append(t, ", che condividono anche un'altra unità");
     break;
   case Kind::kNakedSet:
     append(t, "le caselle ");
     cells_and_digits(t, step);
     append(t,
            " contengono solo queste cifre, che lasciano le altre caselle"
-           " dell'unita'");
+           " dell'unità");
     break;
   case Kind::kHiddenSet:
     append(t, "le cifre ");
@@ -143,7 +143,7 @@ void write_sentence(Text& t, const Step& step) {
   const Technique& tech = ladder(size)[step.technique];
   switch (tech.kind) {
   case Kind::kFullHouse:
-    append_format(t, "r%dc%d e' l'ultima casella libera di ",
+    append_format(t, "r%dc%d è l'ultima casella libera di ",
                   row_of(step.cell) + 1, column_of(step.cell) + 1);
     append_unit(t, step.single_unit);
     append_format(t, ": vi va %s%d", article(step.digit), step.digit);

@@ -47,8 +47,9 @@ void show_summary(Run& run, const batch::Outcome& outcome) {
   answers::end_progress(run.progress);
   const double elapsed = answers::seconds_now() - run.progress.start;
   std::fprintf(
-      stderr, "vortel-lotto: %lld giochi in %.2f s (%.0f al secondo)",
-      static_cast<long long>(outcome.entries), elapsed,
+      stderr, "vortel-lotto: %lld %s in %.2f s (%.0f al secondo)",
+      static_cast<long long>(outcome.entries),
+      outcome.entries == 1 ? "gioco" : "giochi", elapsed,
       elapsed > 0 ? static_cast<double>(outcome.entries) / elapsed : 0.0);
   const char* separator = ": ";
   for (int kind = 0; kind < lotto::kKinds; ++kind) {
@@ -110,10 +111,20 @@ int main(int argc, char** argv) {
     break;
   }
   lotto::Settings& s = run.settings;
+  if (const char* same = batch::input_is_output(s.names, s.name_count)) {
+    std::fprintf(stderr,
+                 "vortel-lotto: %s: l'archivio in ingresso è lo standard "
+                 "output\n",
+                 std::strcmp(same, "-") == 0 ? "(standard input)" : same);
+    return kExitFile;
+  }
   batch::Job job;
   job.names = s.names;
   job.name_count = s.name_count;
   job.threads = s.threads;
+  job.program = "vortel-lotto";
+  // A filter's input may come in pieces, some of them only comments.
+  job.report_empty = !s.style.filter;
   job.answer = answer_entry;
   job.context = &run;
   char header[256];

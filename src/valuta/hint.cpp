@@ -135,14 +135,14 @@ int hint(const logic::Digits& grid, const Options& options, Text& t) {
     return kExitUnrated;
   }
   if (solutions == logic::Solutions::kMany) {
-    report_plain(t, "Il gioco ha piu' soluzioni: nessun suggerimento",
+    report_plain(t, "Il gioco ha più soluzioni: nessun suggerimento",
                  options.json);
     return kExitUnrated;
   }
   const logic::Grid g = logic::make_grid(grid);
   logic::Step step;
   if (g.open == 0) {
-    report_plain(t, "Il gioco e' gia' risolto", options.json);
+    report_plain(t, "Il gioco è già risolto", options.json);
     return kExitOk;
   }
   if (!logic::next_step(g, options.allowed, step)) {

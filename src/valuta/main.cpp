@@ -29,16 +29,16 @@ using valuta::Options;
 constexpr const char* kUsage =
     "Uso: vortel-valuta [OPZIONI] [ARCHIVIO...]\n"
     "\n"
-    "Valuta la difficolta' dei giochi sulla scala ED=ER/EP/ED: ER e' la\n"
-    "tecnica piu' difficile del percorso che prende sempre il passo piu'\n"
-    "facile, EP la piu' difficile fino al primo numero piazzato, ED quella\n"
+    "Valuta la difficoltà dei giochi sulla scala ED=ER/EP/ED: ER è la\n"
+    "tecnica più difficile del percorso che prende sempre il passo più\n"
+    "facile, EP la più difficile fino al primo numero piazzato, ED quella\n"
     "del primo passo. Per ogni gioco una riga separata da tabulazioni, dopo\n"
     "una di intestazione: numero, archivio, riga, etichetta, gioco, la\n"
-    "valutazione, la tecnica piu' difficile, i passi per tecnica e lo stato\n"
+    "valutazione, la tecnica più difficile, i passi per tecnica e lo stato\n"
     "(valutato, oltre, oltre-limite, nessuna, multipla, cifre-ripetute,\n"
     "illeggibile). ED>X indica un gioco oltre X.\n"
     "\n"
-    "ARCHIVIO (o lo standard input, se manca o e' \"-\") contiene i giochi in\n"
+    "ARCHIVIO (o lo standard input, se manca o è \"-\") contiene i giochi in\n"
     "ogni forma letta da vortel-importa.\n"
     "\n"
     "Opzioni:\n"
@@ -55,7 +55,7 @@ constexpr const char* kUsage =
     "\n"
     "Stato di uscita: 0 fatto; 1 comando errato o dati non leggibili;\n"
     "2 archivio non leggibile o errore di scrittura; 3 qualche gioco non\n"
-    "valutato (nessuna o piu' soluzioni, cifra sbagliata).\n";
+    "valutato (nessuna o più soluzioni, cifra sbagliata).\n";
 
 // What the run counts of each line, for its exit status.
 enum Kind { kRated, kUnrated, kDamaged, kUnreadable };
@@ -133,6 +133,14 @@ int main(int argc, char** argv) {
     std::fputs(options.help ? kUsage : "vortel-valuta 1.0\n", stdout);
     return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
   }
+  if (const char* same =
+          batch::input_is_output(options.files, options.file_count)) {
+    std::fprintf(stderr,
+                 "vortel-valuta: %s: l'archivio in ingresso è lo standard "
+                 "output\n",
+                 std::strcmp(same, "-") == 0 ? "(standard input)" : same);
+    return kExitFile;
+  }
   run.form.json = options.json;
   run.form.names = options.files;
   run.form.name_count = options.file_count;
@@ -140,6 +148,7 @@ int main(int argc, char** argv) {
   job.names = options.files;
   job.name_count = options.file_count;
   job.threads = options.threads;
+  job.program = "vortel-valuta";
   job.answer = answer;
   job.context = &run;
   // The rating lines are a table with a header, as vortel-lotto's; the

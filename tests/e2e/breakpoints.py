@@ -88,7 +88,11 @@ def run_traced(pokes, unreadable=False):
     """Runs vortel on p.txt with `pokes` ({link address: byte}) written at
     the first stop; steps over each int3 it reaches as a debugger does.
     Returns (status, stdout, stderr)."""
-    program = os.path.join(SCRATCH, "vortel-copy" if unreadable else "vortel")
+    name = "vortel-copy" if unreadable else "vortel"
+    # Named from the scratch directory, the working one: the unprivileged
+    # user needs to reach only that directory, whatever the modes of those
+    # above it (a checkout under a private directory).
+    program = os.path.join(".", name)
 
     def traced():
         libc.ptrace(TRACEME, 0, None, None)
@@ -107,7 +111,7 @@ def run_traced(pokes, unreadable=False):
     if not os.WIFSTOPPED(status):
         print("SKIP: this system does not let a process be traced")
         sys.exit(77)
-    base = load_base(pid, program)
+    base = load_base(pid, os.path.join(SCRATCH, name))
     original = {address: poke_byte(pid, base + address, value)
                 for address, value in pokes.items()}
     while True:

@@ -4,9 +4,11 @@
 # 1. A FIFO, /dev/stdin from a pipe and a named file convert alike.
 # 2. SIGINT, SIGTERM or SIGHUP while a directory is being written (the
 #    input still open) end the run by that signal and leave nothing: no
-#    target directory, no scratch directory.
+#    target directory, no scratch directory; with --riga -o FILE, no file
+#    and no scratch file.
 # 3. An existing name found after the first files have been moved: status
 #    2, the existing file untouched, none of this run's files left.
+# 4. A non-blocking standard input, empty for a while, is waited on.
 set -u
 importa=$1
 scratch=$2
@@ -48,16 +50,20 @@ waiting_in_read() {
 
 # The writer keeps the FIFO open after the puzzles, so the run is waiting
 # in a read when the signal comes.
-for pair in INT:2 TERM:15 HUP:1; do
+for run_case in INT:2:-o:interrupted/ TERM:15:-o:interrupted/ HUP:1:-o:interrupted/ \
+                INT:2:--riga:interrupted.txt TERM:15:--riga:interrupted.txt; do
+  pair=${run_case%%:-*}
   signal=${pair%:*}
+  target=${run_case##*:}
+  case $run_case in *--riga*) set -- --riga -o "$target" ;; *) set -- -o "$target" ;; esac
   rm -f fifo && mkfifo fifo
   { cat three.txt; sleep 30; } > fifo &
   writer=$!
   # A background command of a script starts with SIGINT ignored: reset it
   # (and the others), as a foreground command of a terminal has them.
-  env --default-signal=INT,TERM,HUP "$importa" -o interrupted/ fifo > /dev/null 2>&1 &
+  env --default-signal=INT,TERM,HUP "$importa" "$@" fifo > /dev/null 2>&1 &
   run=$!
-  wait_for waiting_in_read "$run" || { echo "FAIL: SIG$signal: the run never waited for input"; fail=1; }
+  wait_for waiting_in_read "$run" || { echo "FAIL: $*: SIG$signal: the run never waited for input"; fail=1; }
   kill -s "$signal" "$run"
   wait "$run"
   status=$?
@@ -75,6 +81,14 @@ status=$?
 [ "$status" = 2 ] || { echo "FAIL: existing name: status $status"; fail=1; }
 [ "$(ls -A taken)" = 0002.txt ] && [ "$(cat taken/0002.txt)" = mine ] ||
   { echo "FAIL: existing name: taken/ holds $(ls -A taken)"; fail=1; }
-grep -q "taken/0002.txt e' gia' presente" err.txt || { echo "FAIL: message: $(cat err.txt)"; fail=1; }
+grep -q "taken/0002.txt è già presente" err.txt || { echo "FAIL: message: $(cat err.txt)"; fail=1; }
 [ -z "$(ls -A | grep vortel-importa)" ] || { echo "FAIL: scratch directory left"; fail=1; }
+
+# A parent that left its pipe non-blocking: the run waits for the input.
+{ sleep 0.3; cat three.txt; } | python3 -c '
+import fcntl, os, sys
+fcntl.fcntl(0, fcntl.F_SETFL, fcntl.fcntl(0, fcntl.F_GETFL) | os.O_NONBLOCK)
+os.execv(sys.argv[1], sys.argv[1:])' "$importa" -o nonblocking/ > /dev/null 2> err.txt ||
+  { echo "FAIL: non-blocking standard input: $(cat err.txt)"; fail=1; }
+diff -r file nonblocking > /dev/null || { echo "FAIL: nonblocking/ differs from file/"; fail=1; }
 exit $fail

@@ -10,19 +10,28 @@ equivalence  every mode's answers against vortel's own, run puzzle by puzzle,
 threads      -j 1 and -j N byte for byte on a large generated input with
              every form and damaged entries; --json and the columns carry
              the same facts;
-parallel     a run split by GNU parallel (--pipe --keep-order) equals one run
-             (skipped, status 77, where parallel is not installed);
+parallel     a run split by GNU parallel (--pipe --keep-order) equals one run,
+             grids split at blank lines or converted by vortel-importa
+             --riga first (skipped, status 77, where parallel is not
+             installed);
 failures     damaged and unreadable input, statuses, a gone reader, SIGPIPE
-             ignored, a full disk, SIGINT and SIGTERM mid-run.
+             ignored, a full disk, SIGINT and SIGTERM mid-run;
+hostile      a filter's input cut at every line, a non-blocking standard
+             input, threads that cannot start, memory and file-size limits,
+             every stop signal (on a reader that reads and on one that has
+             stopped), the output appended to an input.
 """
+import fcntl
 import json
 import os
 import random
 import re
+import resource
 import shutil
 import signal
 import subprocess
 import sys
+import time
 
 LOTTO, VORTEL, DATA, SCRATCH, PART = sys.argv[1:6]
 failures = []
@@ -302,6 +311,46 @@ def part_parallel():
         # parallel's own status is the number of jobs that failed.
         check(split.returncode != 0 and whole.returncode == 1,
               "statuses %d %d" % (split.returncode, whole.returncode))
+    split_grids(rng)
+
+
+def split_grids(rng):
+    """A puzzle on many lines is cut by a split at any line end; the
+    README's two recipes for such input, a split only at blank lines and a
+    conversion to one line a puzzle first, each give the output of one run.
+    """
+    puzzles = sample_puzzles(QUICK_SETS)
+    grids = []
+    for n in range(600):
+        p = rng.choice(puzzles)
+        grids.append(drawn(p) if n % 2 else
+                     "\n".join(p[9 * r:9 * r + 9] for r in range(9)) + "\n")
+    data = "\n".join(grids).encode()
+    args = ["--verifica", "--filtro"]
+    whole = lotto(args + ["-j", "1"], data)
+    check(whole.returncode == 0 and whole.stdout.count(b"\n") == 600,
+          "grids in one run: %d" % whole.returncode)
+
+    def split(data, *options):
+        return subprocess.run(
+            ["parallel", "--will-cite", "--pipe", "--keep-order", "--block",
+             "5k", "-j", "3"] + list(options) + [LOTTO, "-q", "-j", "1"] +
+            args, input=data, capture_output=True)
+
+    check(split(data).stdout != whole.stdout,
+          "a split at line ends cut no grid: the check below proves nothing")
+    at_blank_lines = split(data, "--recend", "\\n\\n")
+    check(at_blank_lines.stdout == whole.stdout and
+          at_blank_lines.returncode == 0,
+          "grids split at blank lines differ from one run")
+    importa = os.path.join(os.path.dirname(LOTTO), "vortel-importa")
+    lines = subprocess.run([importa, "--riga"], input=data,
+                           capture_output=True)
+    check(lines.returncode == 0 and lines.stdout.count(b"\n") == 600,
+          "vortel-importa --riga: %d %s" % (lines.returncode, lines.stderr))
+    converted = split(lines.stdout)
+    check(converted.stdout == whole.stdout and converted.returncode == 0,
+          "grids converted to lines and split differ from one run")
 
 
 def part_failures():
@@ -354,6 +403,11 @@ def part_failures():
     filtered = lotto(["--filtro"], stdin).stdout.decode()
     check(filtered.startswith('"Primo" \\ x\t%s\trisolta\t' % puzzle),
           "--filtro: %s" % filtered)
+    # The summary agrees with its count.
+    for data, start in ((good, b"vortel-lotto: 1 gioco in "),
+                        (good * 2, b"vortel-lotto: 2 giochi in ")):
+        summary = subprocess.run([LOTTO], input=data, capture_output=True)
+        check(summary.stderr.startswith(start), "summary: %s" % summary.stderr)
     check(lotto(["--conta=x"]).returncode == 1, "bad limit accepted")
     check(lotto(["--verifica", "--minimo"]).returncode == 1, "two modes")
     # A full disk.
@@ -411,6 +465,183 @@ def interrupted_while_waiting():
     check(out.count(b"\n") == 2 and b"\trisolta\t" in out,
           "waiting for input: %s" % out)
     proc.stdin.close()
+
+
+def sanitized():
+    """A sanitizer's runtime reserves terabytes: no address-space limit."""
+    needed = subprocess.run(["readelf", "-d", LOTTO],
+                            capture_output=True).stdout
+    return b"libasan" in needed or b"libtsan" in needed
+
+
+def limited(limits):
+    """A preexec function setting the resource limits {resource: soft}."""
+    def apply():
+        for which, value in limits.items():
+            hard = resource.getrlimit(which)[1]
+            resource.setrlimit(which, (value, hard))
+    return apply
+
+
+def filter_pieces():
+    """A filter's input cut into pieces at every line, run piece by piece,
+    gives what the whole gives: a piece of comments or blank lines gives
+    nothing, and changes no status."""
+    puzzles = sample_puzzles()[:4]
+    lines = (["# c\n", "\n"] + [p + "\n" for p in puzzles[:2]] +
+             ["# c\n", "\n", "\n", puzzles[2][:80] + "\n", puzzles[3] + "\n",
+              "# end\n"])
+    for args in (["--verifica", "--filtro"], ["--filtro", "--json"]):
+        whole = lotto(args, "".join(lines).encode())
+        cuts = [[lines[:k], lines[k:]] for k in range(1, len(lines))]
+        cuts.append([[line] for line in lines])
+        for pieces in cuts:
+            runs = [lotto(args, "".join(piece).encode()) for piece in pieces]
+            joined = b"".join(run.stdout for run in runs)
+            status = max(run.returncode for run in runs)
+            if (joined, status) != (whole.stdout, whole.returncode):
+                check(False, "%s cut %s: %s %d, whole %s %d" % (
+                    args, [len(p) for p in pieces], joined, status,
+                    whole.stdout, whole.returncode))
+                break
+    # Nothing but comments, alone: no line (an empty piece of a split run).
+    alone = lotto(["--filtro"], b"# c\n\n")
+    check((alone.stdout, alone.returncode) == (b"", 0),
+          "comments alone: %s %d" % (alone.stdout, alone.returncode))
+
+
+def nonblocking_input(good):
+    """A non-blocking standard input that is empty for a while is waited
+    on, not taken for a read error."""
+    def nonblocking():
+        flags = fcntl.fcntl(0, fcntl.F_GETFL)
+        fcntl.fcntl(0, fcntl.F_SETFL, flags | os.O_NONBLOCK)
+    proc = subprocess.Popen([LOTTO, "-q", "--filtro"], stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            preexec_fn=nonblocking)
+    time.sleep(0.3)
+    out, err = proc.communicate(good * 3, timeout=60)
+    check((proc.returncode, out.count(b"\trisolta\t"), err) == (0, 3, b""),
+          "non-blocking input: %d %s %s" % (proc.returncode, out, err))
+
+
+def resource_limits(good, path):
+    """Threads that cannot start, memory that runs out, a file-size limit:
+    said on standard error with their statuses, never a crash."""
+    if not sanitized():
+        big = 1 << 30
+        # Each thread's stack is as large as the stack limit.
+        for stack, threads, expected in ((big, "8", 3), (big // 8, "64", 0)):
+            run = subprocess.run(
+                [LOTTO, "-q", "-j", threads], input=good, capture_output=True,
+                preexec_fn=limited({resource.RLIMIT_STACK: stack,
+                                    resource.RLIMIT_AS: 600 << 20}))
+            check(run.returncode == expected and
+                  run.stdout.count(b"\trisolta\t") == (expected == 0) and
+                  (b"memoria insufficiente" in run.stderr) == (expected == 3)
+                  and (b"thread" in run.stderr) == (expected == 0),
+                  "-j %s, stack %d: %d %s" % (threads, stack, run.returncode,
+                                              run.stderr))
+        run = subprocess.run([LOTTO, "-q", "-j", "2"], input=good,
+                             capture_output=True,
+                             preexec_fn=limited({resource.RLIMIT_AS: 20 << 20}))
+        check(run.returncode == 3 and b"memoria insufficiente" in run.stderr
+              and b"in lettura" not in run.stdout,
+              "address space of 20 MB: %d %s %s" % (run.returncode, run.stdout,
+                                                    run.stderr))
+    out = os.path.join(SCRATCH, "limited.txt")
+    with open(out, "wb") as f:
+        run = subprocess.run([LOTTO, "-q", path], stdout=f,
+                             stderr=subprocess.PIPE,
+                             preexec_fn=limited({resource.RLIMIT_FSIZE: 4096}))
+    check(run.returncode == 2 and b"errore in scrittura" in run.stderr,
+          "file-size limit: %d %s" % (run.returncode, run.stderr))
+
+
+# Every signal whose default action ends the process (SIGKILL, SIGPIPE,
+# SIGXFSZ and the faults apart).
+STOP_SIGNALS = [signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGUSR1,
+                signal.SIGUSR2, signal.SIGALRM, signal.SIGTERM,
+                signal.SIGXCPU, signal.SIGVTALRM, signal.SIGPROF,
+                signal.SIGIO, signal.SIGPWR, signal.SIGRTMIN + 3]
+
+
+def default_signals():
+    for number in STOP_SIGNALS + [signal.SIGPIPE]:
+        signal.signal(number, signal.SIG_DFL)
+    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))  # SIGQUIT dumps none
+
+
+def whole_prefix(out, full):
+    return out.endswith(b"\n") and full.startswith(out) and len(out) < len(full)
+
+
+def stop_signals(path):
+    """Every stop signal ends the run by itself, with whole lines only: on a
+    reader that reads, and at once on one that has stopped reading (so that
+    one SIGTERM of timeout ends it); an ignored one stays ignored."""
+    args = [LOTTO, "-q", "--verifica", "-j", "2", path]
+    full = subprocess.run(args, capture_output=True).stdout
+    for sig in STOP_SIGNALS:
+        proc = subprocess.Popen(args, stdout=subprocess.PIPE,
+                                preexec_fn=default_signals)
+        head = proc.stdout.read1(4096)
+        proc.send_signal(sig)
+        out = head + proc.stdout.read()
+        check(proc.wait(timeout=120) == -sig and whole_prefix(out, full),
+              "%s while read: %d, %s" % (sig, proc.returncode, out[-100:]))
+    for sig in (signal.SIGHUP, signal.SIGTERM):
+        # The reader reads nothing until the run has ended.
+        proc = subprocess.Popen(["timeout", "-s", str(int(sig)), "1"] + args,
+                                stdout=subprocess.PIPE,
+                                preexec_fn=default_signals)
+        try:
+            status = proc.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            status = None
+        out = proc.stdout.read()
+        check(status == 124 and whole_prefix(out, full),
+              "%s, reader stopped: %s, %s" % (sig, status, out[-100:]))
+    proc = subprocess.Popen(
+        args, stdout=subprocess.PIPE,
+        preexec_fn=lambda: signal.signal(signal.SIGHUP, signal.SIG_IGN))
+    head = proc.stdout.read1(4096)
+    proc.send_signal(signal.SIGHUP)
+    out = head + proc.stdout.read()
+    check(proc.wait(timeout=120) == 0 and out == full,
+          "SIGHUP ignored: %d" % proc.returncode)
+
+
+def output_into_input(good):
+    """Standard output appended to an input: refused before any line."""
+    path = os.path.join(SCRATCH, "own.txt")
+    with open(path, "wb") as f:
+        f.write(good)
+    for args, stdin in (([path], None), (["-"], path), ([], path)):
+        with open(path, "ab") as out:
+            with open(stdin or os.devnull, "rb") as source:
+                run = subprocess.run([LOTTO, "-q"] + args, stdin=source,
+                                     stdout=out, stderr=subprocess.PIPE,
+                                     timeout=60)
+        with open(path, "rb") as f:
+            check(run.returncode == 2 and f.read() == good and
+                  b"standard output" in run.stderr,
+                  "output into input %s: %d %s" % (args, run.returncode,
+                                                   run.stderr))
+
+
+def part_hostile():
+    good = (sample_puzzles()[0] + "\n").encode()
+    path = os.path.join(SCRATCH, "big.txt")
+    with open(path, "wb") as f:
+        f.write(large_input(random.Random(3), 50000, damaged=False,
+                            names=["bench_17clue.txt"]))
+    filter_pieces()
+    nonblocking_input(good)
+    resource_limits(good, path)
+    stop_signals(path)
+    output_into_input(good)
 
 
 def main():

@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
-"""vortel-valuta and signals, end to end:
+"""vortel-valuta under signals and hostile conditions, end to end:
 
   valuta_signals.py VALUTA PUZZLES SCRATCH
 
-- SIGINT or SIGTERM while a reader reads: the output is a prefix of the
+- every stop signal while a reader reads: the output is a prefix of the
   whole run's, in whole lines, and the process ends by the signal;
-- a reader that stopped reading, with the pipe full: the first SIGTERM
-  waits for the write in progress (so that lines stay whole), and a second
-  one ends the process at once, by the signal.
+- a reader that stopped reading, with the pipe full: one SIGTERM ends the
+  run at once, by the signal, what the pipe holds in whole lines;
+- a non-blocking standard input is waited on; threads that cannot start,
+  memory and file-size limits are said, with their statuses; standard
+  output appended to an input is refused.
 """
 import fcntl
 import os
+import resource
 import shutil
 import signal
 import struct
@@ -29,9 +32,69 @@ def check(condition, message):
         print("FAIL:", message)
 
 
+STOP_SIGNALS = [signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGUSR1,
+                signal.SIGALRM, signal.SIGTERM, signal.SIGPWR,
+                signal.SIGRTMAX]
+
+
 def default_signals():
-    for number in (signal.SIGINT, signal.SIGTERM, signal.SIGPIPE):
+    for number in STOP_SIGNALS + [signal.SIGPIPE]:
         signal.signal(number, signal.SIG_DFL)
+    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))  # SIGQUIT dumps none
+
+
+def limited(limits):
+    def apply():
+        for which, value in limits.items():
+            resource.setrlimit(which, (value, resource.getrlimit(which)[1]))
+    return apply
+
+
+def hostile(puzzles, path):
+    """Non-blocking input, resource limits, output into an input."""
+    good = (puzzles[0] + "\n").encode()
+
+    def nonblocking():
+        flags = fcntl.fcntl(0, fcntl.F_GETFL)
+        fcntl.fcntl(0, fcntl.F_SETFL, flags | os.O_NONBLOCK)
+    proc = subprocess.Popen([VALUTA], stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            preexec_fn=nonblocking)
+    time.sleep(0.3)
+    out, err = proc.communicate(good * 2, timeout=60)
+    check((proc.returncode, out.count(b"\tvalutato\n"), err) == (0, 2, b""),
+          "non-blocking input: %d %s %s" % (proc.returncode, out, err))
+    needed = subprocess.run(["readelf", "-d", VALUTA],
+                            capture_output=True).stdout
+    if b"libasan" not in needed and b"libtsan" not in needed:
+        big = 1 << 30
+        for stack, threads, expected in ((big, "4", 2), (big // 8, "64", 0)):
+            run = subprocess.run(
+                [VALUTA, "-j", threads], input=good, capture_output=True,
+                preexec_fn=limited({resource.RLIMIT_STACK: stack,
+                                    resource.RLIMIT_AS: 600 << 20}))
+            check(run.returncode == expected and
+                  (b"memoria insufficiente" in run.stderr) == (expected == 2)
+                  and (b"thread" in run.stderr) == (expected == 0),
+                  "-j %s, stack %d: %d %s" % (threads, stack, run.returncode,
+                                              run.stderr))
+    out = os.path.join(SCRATCH, "limited.txt")
+    with open(out, "wb") as f:
+        run = subprocess.run([VALUTA, "--passi", path], stdout=f,
+                             stderr=subprocess.PIPE,
+                             preexec_fn=limited({resource.RLIMIT_FSIZE: 4096}))
+    check(run.returncode == 2 and b"errore di scrittura" in run.stderr,
+          "file-size limit: %d %s" % (run.returncode, run.stderr))
+    own = os.path.join(SCRATCH, "own.txt")
+    with open(own, "wb") as f:
+        f.write(good)
+    with open(own, "ab") as f:
+        run = subprocess.run([VALUTA, own], stdout=f, stderr=subprocess.PIPE,
+                             timeout=60)
+    with open(own, "rb") as f:
+        check(run.returncode == 2 and f.read() == good and
+              b"standard output" in run.stderr,
+              "output into input: %d %s" % (run.returncode, run.stderr))
 
 
 def start(args):
@@ -66,7 +129,7 @@ def main():
 
     args = ["--passi", "-j", "2", path]
     full = subprocess.run([VALUTA] + args, capture_output=True).stdout
-    for sig in (signal.SIGINT, signal.SIGTERM):
+    for sig in STOP_SIGNALS:
         proc = start(args)
         head = proc.stdout.read1(4096)
         proc.send_signal(sig)
@@ -90,13 +153,14 @@ def main():
         held = now
     check(held > 32768, "the pipe did not fill: %d bytes" % held)
     proc.send_signal(signal.SIGTERM)
-    time.sleep(0.2)
-    proc.send_signal(signal.SIGTERM)
     status = ends(proc, 10)
     check(status == -signal.SIGTERM,
-          "two SIGTERM, reader stopped: status %s (None: still running)" %
-          status)
+          "SIGTERM, reader stopped: status %s (None: still running)" % status)
+    out = proc.stdout.read()
+    check(out.endswith(b"\n") and full.startswith(out),
+          "SIGTERM, reader stopped: not a prefix of whole lines")
     proc.stdout.close()
+    hostile(puzzles, path)
 
     if failures:
         print("%d failures" % len(failures))
