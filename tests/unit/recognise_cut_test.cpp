@@ -30,7 +30,7 @@ std::string relabel(const std::string& cells, const std::string& digits) {
 }
 
 std::string row(const std::string& p, int r) {
-  return p.substr(static_cast<std::size_t>(9 * r), 9);
+  return p.substr(9 * static_cast<std::size_t>(r), 9);
 }
 
 std::string spaced(const std::string& cells, const std::string& bar) {
@@ -42,49 +42,55 @@ std::string spaced(const std::string& cells, const std::string& bar) {
   return out;
 }
 
-std::string draw(int form, const std::string& p, const std::string& s) {
+// Nine rows, each drawn by `line`, with `rule` after rows 3 and 6.
+template <typename Line>
+std::string rows_of(Line line, const std::string& rule) {
   std::string out;
+  for (int r = 0; r < 9; ++r) {
+    out += line(r) + "\n";
+    if (r == 2 || r == 5) out += rule;
+  }
+  return out;
+}
+
+std::string framed(const std::string& p) {
   const std::string ascii = "+-------+-------+-------+\n";
+  return ascii +
+         rows_of([&](int r) { return "| " + spaced(row(p, r), "|") + " |"; },
+                 ascii) +
+         ascii + "\n";
+}
+
+std::string draw(int form, const std::string& p, const std::string& s) {
   switch (form) {
   case 0:  // bare rows, a blank line after each grid
-    for (int r = 0; r < 9; ++r) out += row(p, r) + "\n";
-    return out + "\n";
+    return rows_of([&](int r) { return row(p, r); }, "") + "\n";
   case 1:  // bands apart, two blank lines after each grid
-    for (int r = 0; r < 9; ++r) {
-      out += spaced(row(p, r), "|") + "\n";
-      if (r == 2 || r == 5) out += "\n";
-    }
-    return out + "\n\n";
+    return rows_of([&](int r) { return spaced(row(p, r), "|"); }, "\n") +
+           "\n\n";
   case 2:  // framed, the solution framed after it
-    for (const std::string* g : {&p, &s}) {
-      out += ascii;
-      for (int r = 0; r < 9; ++r) {
-        out += "| " + spaced(row(*g, r), "|") + " |\n";
-        if (r % 3 == 2) out += ascii;
-      }
-      out += "\n";
-    }
-    return out;
+    return framed(p) + framed(s);
   case 3:  // box drawing, frames touching
-    out += "┌───────┬───────┬───────┐\n";
-    for (int r = 0; r < 9; ++r) {
-      out += "│ " + spaced(row(p, r), "│") + " │\n";
-      if (r == 2 || r == 5) out += "├───────┼───────┼───────┤\n";
-    }
-    return out + "└───────┴───────┴───────┘\n";
+    return "┌───────┬───────┬───────┐\n" +
+           rows_of([&](int r) { return "│ " + spaced(row(p, r), "│") + " │"; },
+                   "├───────┼───────┼───────┤\n") +
+           "└───────┴───────┴───────┘\n";
   case 4:  // labelled rows, grids touching
-    for (int r = 0; r < 9; ++r) {
-      out += std::string(1, static_cast<char>('A' + r)) + " " +
-             spaced(row(p, r), "|") + "\n";
-    }
-    return out;
+    return rows_of(
+        [&](int r) {
+          return std::string(1, static_cast<char>('A' + r)) + " " +
+                 spaced(row(p, r), "|");
+        },
+        "");
   case 5:  // a title, then rows labelled Riga 1: ...
-    out = "Gioco difficile\n";
-    for (int r = 0; r < 9; ++r) {
-      out += "Riga " + std::to_string(r + 1) + ": " + spaced(row(p, r), "|") +
-             "\n";
-    }
-    return out + "\n";
+    return "Gioco difficile\n" +
+           rows_of(
+               [&](int r) {
+                 return "Riga " + std::to_string(r + 1) + ": " +
+                        spaced(row(p, r), "|");
+               },
+               "") +
+           "\n";
   default:  // CSV: the puzzle, its solution
     return p + "," + s + "\n";
   }
@@ -117,8 +123,22 @@ std::vector<std::string> read_all(const std::string& input) {
   return run.puzzles;
 }
 
-// Every cut of every form: the puzzles read are the input's, or, first
-// and only where the cut starts right at it, a solution.
+// The puzzles read from a piece are the input's, or, first and only where
+// the piece starts right at it, a solution.
+void expect_own(const std::string& piece, const std::set<std::string>& puzzles,
+                const std::set<std::string>& solutions, int form) {
+  // Three digits apart, alone, are a file of vortel's triples.
+  if (piece.size() <= 6 && piece.size() >= 5 && piece[1] == ' ') return;
+  const std::vector<std::string> read = read_all(piece);
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    const bool own = puzzles.count(read[i]) != 0 ||
+                     (i == 0 && solutions.count(read[i]) != 0);
+    ASSERT_TRUE(own) << "form " << form << ", a puzzle not in:\n" << piece;
+  }
+}
+
+// Every form cut at every line and at random bytes, at its start alone and
+// at both ends.
 TEST(RecogniseCutTest, ACutInputYieldsOnlyItsOwnPuzzles) {
   const std::vector<std::string> digits = {"123456789", "987654321",
                                            "357912468", "246813579"};
@@ -129,11 +149,9 @@ TEST(RecogniseCutTest, ACutInputYieldsOnlyItsOwnPuzzles) {
     std::set<std::string> solutions;
     std::string text;
     for (const std::string& d : digits) {
-      const std::string p = relabel(kPuzzle, d);
-      const std::string s = relabel(kSolution, d);
-      puzzles.insert(p);
-      solutions.insert(s);
-      text += draw(form, p, s);
+      puzzles.insert(relabel(kPuzzle, d));
+      solutions.insert(relabel(kSolution, d));
+      text += draw(form, relabel(kPuzzle, d), relabel(kSolution, d));
     }
     std::vector<std::size_t> starts = {0};
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -141,20 +159,10 @@ TEST(RecogniseCutTest, ACutInputYieldsOnlyItsOwnPuzzles) {
     }
     for (int k = 0; k < 7200; ++k) starts.push_back(random() % text.size());
     for (const std::size_t start : starts) {
-      const std::size_t end =
-          start + random() % (text.size() - start + 1);  // cut at both ends
+      const std::size_t end = start + random() % (text.size() - start + 1);
       for (const std::size_t stop : {text.size(), end}) {
-        const std::string piece = text.substr(start, stop - start);
-        // Three digits apart, alone, are a file of vortel's triples.
-        if (piece.size() <= 6 && piece.size() >= 5 && piece[1] == ' ') continue;
-        const std::vector<std::string> read = read_all(piece);
+        expect_own(text.substr(start, stop - start), puzzles, solutions, form);
         ++cuts;
-        for (std::size_t i = 0; i < read.size(); ++i) {
-          const bool own = puzzles.count(read[i]) != 0 ||
-                           (i == 0 && solutions.count(read[i]) != 0);
-          ASSERT_TRUE(own) << "form " << form << ", a puzzle not in:\n"
-                           << piece;
-        }
       }
     }
   }
