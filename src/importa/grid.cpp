@@ -70,17 +70,20 @@ bool completes_fragment(const Recogniser& r, const Puzzle& grid) {
   if (rows == 0 || !is_full(grid)) return false;
   bool head = true;
   bool tail = true;
+  int givens = 0;  // with none, any grid would agree
   for (unsigned i = 0; i < static_cast<unsigned>(9 * rows); ++i) {
     const unsigned given = r.fragment[i];
+    givens += given != 0 ? 1 : 0;
     head = head && (given == 0 || given == grid[i]);
     tail = tail && (given == 0 ||
                     given == grid[static_cast<unsigned>(81 - 9 * rows) + i]);
   }
-  return head || tail;
+  return givens > 0 && (head || tail);
 }
 
 void emit_grid(Recogniser& r, const Sink& sink) {
-  if (r.damaged) {  // already reported
+  if (r.damaged) {  // already reported; a full grid after it may solve it
+    keep_fragment(r, r.entry_count);
     clear_grid(r);
     return;
   }
@@ -292,7 +295,7 @@ bool check_row(Recogniser& r, const GridEntry& row, const Shape& shape,
     first.header = false;
   }
   const GridEntry* before = last_row(r);
-  if (before == nullptr) return true;
+  if (before == nullptr || r.damaged) return true;
   if (before->line + 1 == row.line && before->cells == row.cells &&
       row.cells != std::array<std::uint8_t, 9>{} && r.suspect_line == 0) {
     r.suspect_line = row.line;
@@ -300,6 +303,7 @@ bool check_row(Recogniser& r, const GridEntry& row, const Shape& shape,
     r.suspect = Problem::kRepeatedRow;
   }
   if (before->labelled != row.labelled) {
+    r.row_refused = true;
     return refuse(refusal, Problem::kRowLabels, row.line, row.column);
   }
   return true;
@@ -459,6 +463,7 @@ bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
               Refusal& refusal) {
   const int rows = rows_of(r);
   const int lines = lines_of(r);
+  if (r.damaged) keep_fragment(r, r.entry_count);
   if (r.damaged || lines == 0 || (rows == 0 && lines < 9)) {
     clear_grid(r);
     r.suspect_line = 0;

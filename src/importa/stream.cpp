@@ -193,11 +193,12 @@ int cells_where_rows_have_them(const Recogniser& r, const std::uint32_t* cp,
   return standing >= 5 && digits > 0 ? stray : -1;
 }
 
-// What may stand for an empty cell besides the usual marks: an ASCII
-// letter (o, O), a tilde, a dot or a circle or square drawn as such.
+// What may stand for an empty cell besides the usual marks: the letter o
+// (not letters read for digits by mistake, such as l for 1 or S for 5), a
+// tilde, an at sign, a dot, a circle or a square drawn as such.
 bool may_mark(std::uint32_t c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '~' ||
-         c == 0xB7 || c == 0x2022 || c == 0x25CB || c == 0x25A1 || c == 0x25E6;
+  return c == 'o' || c == 'O' || c == '~' || c == '@' || c == 0xB7 ||
+         c == 0x2022 || c == 0x25CB || c == 0x25A1 || c == 0x25E6;
 }
 
 // A line whose empty cells are drawn with a mark of its own (a letter such
@@ -226,6 +227,22 @@ bool read_own_mark(std::uint32_t* cp, int n) {
     if (cp[i] == mark) cp[i] = '.';
   }
   return true;
+}
+
+// A row of nine cells with one of them mistyped as a letter or a symbol
+// ("1 . . | . l . | . . 9"): that character's column (from 0), or -1.
+int stray_in_row(const std::uint32_t* cp, int n, int from) {
+  int stray = -1;
+  int cells = 0;
+  for (int i = from; i < n; ++i) {
+    if (is_cell(cp[i])) {
+      ++cells;
+    } else if (!is_decoration(cp[i])) {
+      if (stray >= 0 || cp[i] >= kNotUtf8 || is_control(cp[i])) return -1;
+      stray = i;
+    }
+  }
+  return cells == 8 ? stray : -1;
 }
 
 // A list puzzle among text, its 81 cells side by side with a mark of its
@@ -370,15 +387,22 @@ bool take_line(Recogniser& r, const Sink& sink, Refusal& refusal,
     return parts::list_line(r, cp, n, kind, number, sink, refusal);
   }
   const int label = parts::row_label_end(cp, n);
-  if (label >= 0 && cells_from(cp, n, label) &&
-      scan_cells(cp + label, n - label).count == 9) {
-    return cell_line(r, cp, n, label, true, number, sink, refusal);
+  // A labelled row, or one with a cell too many or too few while a grid
+  // is being read: a row of it, damaged.
+  if (label >= 0 && cells_from(cp, n, label)) {
+    const int cells = scan_cells(cp + label, n - label).count;
+    const bool first = parts::row_label_place(cp, n) == 1;
+    if (cells == 9 ||
+        (cells > 0 && cells < 60 && (first || parts::grid_begun(r)))) {
+      return cell_line(r, cp, n, label, true, number, sink, refusal);
+    }
   }
   if ((scan.other < 0 && !scan.letters) || read_own_mark(cp, n)) {
     return cell_line(r, cp, n, 0, false, number, sink, refusal);
   }
   own_mark_run(cp, n);
-  const int stray = cells_where_rows_have_them(r, cp, n);
+  int stray = cells_where_rows_have_them(r, cp, n);
+  if (stray < 0) stray = stray_in_row(cp, n, label < 0 ? 0 : label);
   if (stray >= 0) {
     r.row_refused = true;
     refusal.character = cp[stray];
