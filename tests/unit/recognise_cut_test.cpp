@@ -207,6 +207,41 @@ TEST(RecogniseCutTest, ADamagedGridIsOneEntry) {
   EXPECT_EQ(typed.run.puzzles, std::vector<std::string>{kPuzzle});
 }
 
+// Every row of the middle of three puzzles damaged in turn (a cell lost,
+// a cell doubled, a cell typed as a letter), in every grid form: one
+// refusal, and the two others read.
+TEST(RecogniseCutTest, EveryDamagedRowIsOneEntry) {
+  const std::string other = relabel(kPuzzle, "987654321");
+  const std::string other_solution = relabel(kSolution, "987654321");
+  for (int form = 0; form < kForms - 1; ++form) {
+    const std::string middle = draw(form, kPuzzle, kSolution);
+    std::vector<std::size_t> rows;  // where each line with a given starts
+    for (std::size_t at = 0; at < middle.size();) {
+      const std::size_t end = middle.find('\n', at);
+      const std::size_t digit = middle.find_first_of("123456789", at);
+      const bool solution = form == 2 && at > middle.size() / 2;
+      if (digit < end && !solution && middle.compare(at, 5, "Riga ") != 0 &&
+          !(form == 4 && middle[at] >= 'A' && middle[at] <= 'I')) {
+        rows.push_back(digit);
+      }
+      at = end + 1;
+    }
+    for (const std::size_t at : rows) {
+      for (const std::string& typo :
+           {std::string(""), std::string("22"), std::string("l")}) {
+        std::string damaged = middle;
+        damaged.replace(at, 1, typo);
+        const Count count =
+            read_counting(draw(form, other, other_solution) + damaged +
+                          draw(form, other, other_solution));
+        EXPECT_EQ(count.refusals, 1) << damaged;
+        EXPECT_EQ(count.run.puzzles, std::vector<std::string>(2, other))
+            << damaged;
+      }
+    }
+  }
+}
+
 // Empty cells drawn with a mark of the line's own; a grid of pencil marks
 // refused once, the puzzle after it read.
 TEST(RecogniseCutTest, OwnMarksAndPencilMarks) {
