@@ -94,6 +94,16 @@ void append_counts(Text& t, const Rating& r, bool json) {
   }
 }
 
+// A rating's part in JSON: "er":7.1 when known; when only a bound is,
+// "er_min" with the least rating the bound leaves (one tenth above it), so
+// that a tool sorting by the value never puts a bound below a rating it
+// may exceed.
+void append_measure(Text& t, const char* name, bool rated, int tenths,
+                    int bound) {
+  append_format(t, rated ? ",\"%s\":" : ",\"%s_min\":", name);
+  append_tenths(t, rated ? tenths : bound + 1);
+}
+
 const char* hardest_name(const Rating& r) {
   int size = 0;
   return r.hardest >= 0 ? logic::ladder(size)[r.hardest].name : "-";
@@ -113,12 +123,10 @@ void append_line(Text& t, const char* lead, const Rating& r,
   }
   append(t, ",\"valutazione\":\"");
   append_rating(t, r, bound);
-  append(t, "\",\"er\":");
-  append_tenths(t, r.outcome == Outcome::kSolved ? r.er : bound);
-  append(t, ",\"ep\":");
-  append_tenths(t, known(r, r.ep) ? r.ep : bound);
-  append(t, ",\"ed\":");
-  append_tenths(t, known(r, r.ed) ? r.ed : bound);
+  append(t, "\"");
+  append_measure(t, "er", r.outcome == Outcome::kSolved, r.er, bound);
+  append_measure(t, "ep", known(r, r.ep), r.ep, bound);
+  append_measure(t, "ed", known(r, r.ed), r.ed, bound);
   append_format(t, ",\"oltre\":%s,\"tecnica\":\"%s\",\"passi\":{",
                 r.outcome == Outcome::kSolved ? "false" : "true",
                 hardest_name(r));
