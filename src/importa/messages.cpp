@@ -175,6 +175,10 @@ void add_grid_problem(Text& text, const Refusal& refusal) {
         "intestazione 1 2 3 4 5 6 7 8 9 letta come riga della tabella, che "
         "così ha una riga di troppo: disegnarla diversamente dalle righe "
         "(per esempio senza i separatori) o toglierla");
+  } else if (refusal.problem == Problem::kCutLine) {
+    add(text,
+        "riga tagliata: il campo prima di questa griglia completa è la fine "
+        "di un gioco senza il suo inizio (la griglia ne è la soluzione)");
   } else if (refusal.problem == Problem::kCandidateGrid) {
     add(text,
         "griglia di candidati: una casella con più cifre è un elenco di "
@@ -246,12 +250,8 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
   case Problem::kHeaderRow:
   case Problem::kCandidateGrid:
   case Problem::kRowOutOfPlace:
-    add_grid_problem(text, refusal);
-    break;
   case Problem::kCutLine:
-    add(text,
-        "riga tagliata: il campo prima di questa griglia completa è la fine "
-        "di un gioco senza il suo inizio (la griglia ne è la soluzione)");
+    add_grid_problem(text, refusal);
     break;
   }
   return text.length;

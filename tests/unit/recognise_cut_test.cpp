@@ -242,6 +242,22 @@ TEST(RecogniseCutTest, EveryDamagedRowIsOneEntry) {
   }
 }
 
+// The end of a puzzle cut before its solution in a CSV line: refused as a
+// cut line, the solution not read as a puzzle.
+TEST(RecogniseCutTest, ACsvLineCutBeforeItsSolution) {
+  for (const std::string& head : {std::string(","), std::string("...,")}) {
+    const Count count =
+        read_counting(head + kSolution + "\n" + kPuzzle + "," + kSolution);
+    EXPECT_EQ(count.refusals, 1) << head;
+    EXPECT_EQ(count.run.puzzles, std::vector<std::string>{kPuzzle});
+  }
+  importa::Refusal cut;
+  cut.problem = importa::Problem::kCutLine;
+  char text[200];
+  importa::describe_refusal(cut, text, sizeof text);
+  EXPECT_EQ(std::string(text).rfind("riga tagliata", 0), 0U);
+}
+
 // Empty cells drawn with a mark of the line's own; a grid of pencil marks
 // refused once, the puzzle after it read.
 TEST(RecogniseCutTest, OwnMarksAndPencilMarks) {
