@@ -328,6 +328,7 @@ void clear_grid(Recogniser& r) {
   r.row_shape.length = -1;
   r.marks = 0;
   r.damaged = false;
+  r.fixed_width = false;
   r.keep_from = -1;
 }
 

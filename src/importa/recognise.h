@@ -133,6 +133,9 @@ struct Recogniser {
   // its rows are passed over as they come and it is never emitted, so that
   // a damaged puzzle is one entry and no row of it joins the next grid.
   bool damaged = false;
+  // The grid in progress has rows drawn in fixed width, a blank for an
+  // empty cell: a line of bars and blanks alone is a row of it.
+  bool fixed_width = false;
   // Set with a refusal of the first rows of the grid in progress, when
   // the rows after them start a grid of their own: the entries from here
   // on are kept when the refusal is passed over. -1: none.

@@ -70,6 +70,22 @@ bool recheck(Recogniser& r, const Sink& sink, Refusal& refusal);
 bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
               Refusal& refusal);
 
+// ---- grids drawn in fixed width (fixed.cpp) ----
+
+/// A row of digits and blanks in fixed width: fills `cells` (nine).
+bool fixed_width_row(const std::uint32_t* cp, int n, std::uint8_t* cells);
+
+enum class Fixed {
+  kNone,     // not drawn in fixed width
+  kRow,      // a row: its cells in `row`
+  kDamaged,  // a line of a fixed-width grid that is no row
+};
+
+/// A line of digits, blanks and bars from `from`, as the grid in progress
+/// reads it.
+Fixed fixed_width(const Recogniser& r, const std::uint32_t* cp, int n, int from,
+                  GridEntry& row);
+
 // ---- list lines and the cells of text lines (list_line.cpp) ----
 
 /// What the dispatcher knows of a line given to list_line.

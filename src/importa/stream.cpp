@@ -231,7 +231,7 @@ bool read_own_mark(std::uint32_t* cp, int n) {
 
 // A row of nine cells with one of them mistyped as a letter or a symbol
 // ("1 . . | . l . | . . 9"): that character's column (from 0), or -1.
-int stray_in_row(const std::uint32_t* cp, int n, int from) {
+int stray_in_row(std::uint32_t* cp, int n, int from) {
   int stray = -1;
   int cells = 0;
   for (int i = from; i < n; ++i) {
@@ -242,7 +242,14 @@ int stray_in_row(const std::uint32_t* cp, int n, int from) {
       stray = i;
     }
   }
-  return cells == 8 ? stray : -1;
+  if (cells == 8 || stray < 0) return cells == 8 ? stray : -1;
+  // A fixed-width row with the stray in a cell's place.
+  const std::uint32_t c = cp[stray];
+  cp[stray] = ' ';
+  std::uint8_t row[9];
+  const bool fixed = parts::fixed_width_row(cp + from, n - from, row);
+  cp[stray] = c;
+  return fixed ? stray : -1;
 }
 
 // A list puzzle among text, its 81 cells side by side with a mark of its
@@ -275,23 +282,50 @@ void own_mark_run(std::uint32_t* cp, int n) {
   }
 }
 
+// A line of digits, blanks and bars: a row drawn in fixed width, or a row
+// of such a grid drawn wrong; `done` says whether it was either.
+bool fixed_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
+                GridEntry& row, const CellScan& cells, const Sink& sink,
+                Refusal& refusal, bool& done) {
+  done = false;
+  if (cells.count != cells.digits || cells.count >= 9) return true;
+  const parts::Fixed fixed = parts::fixed_width(r, cp, n, from, row);
+  done = fixed != parts::Fixed::kNone;
+  if (fixed == parts::Fixed::kRow) {
+    row.column = from + 1;
+    Shape shape;
+    parts::shape_of(cp + from, n - from, shape);
+    r.fixed_width = true;
+    return parts::grid_row(r, row, 0, shape, sink, refusal);
+  }
+  if (fixed == parts::Fixed::kDamaged) {
+    refusal.count = cells.count;  // a row of the grid, drawn wrong
+    r.row_refused = true;
+    return refuse(refusal, Problem::kWrongCellCount, row.line, from + 1);
+  }
+  return true;
+}
+
 // A line of cells and decoration only, from character `from` (past a row
 // label, when `labelled`).
 bool cell_line(Recogniser& r, const std::uint32_t* cp, int n, int from,
                bool labelled, long number, const Sink& sink, Refusal& refusal) {
   const CellScan cells = scan_cells(cp + from, n - from);
+  GridEntry row;
+  row.line = number;
+  row.labelled = labelled;
+  if (labelled) {
+    row.place = static_cast<std::uint8_t>(parts::row_label_place(cp, n));
+  }
+  bool done = false;
+  const bool good = fixed_line(r, cp, n, from, row, cells, sink, refusal, done);
+  if (done) return good;
   if (cells.count == 0) {
     Shape rule;
     parts::shape_of(cp, n, rule);
     return parts::grid_break(r, number, 1, parts::look_of(rule), refusal);
   }
-  GridEntry row;
-  row.line = number;
   row.column = from + cells.first + 1;
-  row.labelled = labelled;
-  if (labelled) {
-    row.place = static_cast<std::uint8_t>(parts::row_label_place(cp, n));
-  }
   for (unsigned c = 0; c < 9; ++c) row.cells[c] = cells.row[c];
   if (cells.count == 3 && !labelled && looks_like_triple(cp, n)) {
     return first_triple(r, cp, n, number, row.column, refusal);

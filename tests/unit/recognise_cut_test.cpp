@@ -61,6 +61,13 @@ std::string framed(const std::string& p) {
          ascii + "\n";
 }
 
+std::string fixed_row(const std::string& p, int r) {
+  std::string cells = row(p, r);
+  for (char& c : cells) c = c == '.' ? ' ' : c;
+  return "|" + cells.substr(0, 3) + "|" + cells.substr(3, 3) + "|" +
+         cells.substr(6, 3) + "|";
+}
+
 std::string draw(int form, const std::string& p, const std::string& s) {
   switch (form) {
   case 0:  // bare rows, a blank line after each grid
@@ -91,11 +98,15 @@ std::string draw(int form, const std::string& p, const std::string& s) {
                },
                "") +
            "\n";
+  case 6:  // fixed width, a blank for an empty cell
+    return "+---+---+---+\n" +
+           rows_of([&](int r) { return fixed_row(p, r); }, "+---+---+---+\n") +
+           "+---+---+---+\n\n";
   default:  // CSV: the puzzle, its solution
     return p + "," + s + "\n";
   }
 }
-constexpr int kForms = 7;
+constexpr int kForms = 8;
 
 struct Reading {
   std::vector<std::string> puzzles;
@@ -246,8 +257,12 @@ TEST(RecogniseCutTest, EveryDamagedRowIsOneEntry) {
 // cut line, the solution not read as a puzzle.
 TEST(RecogniseCutTest, ACsvLineCutBeforeItsSolution) {
   for (const std::string& head : {std::string(","), std::string("...,")}) {
-    const Count count =
-        read_counting(head + kSolution + "\n" + kPuzzle + "," + kSolution);
+    std::string text = head;
+    for (const std::string& part :
+         {kSolution, std::string("\n"), kPuzzle, std::string(","), kSolution}) {
+      text += part;
+    }
+    const Count count = read_counting(text);
     EXPECT_EQ(count.refusals, 1) << head;
     EXPECT_EQ(count.run.puzzles, std::vector<std::string>{kPuzzle});
   }
@@ -269,6 +284,27 @@ TEST(RecogniseCutTest, OwnMarksAndPencilMarks) {
   EXPECT_EQ(read_all(o_line + "\n\n" + o_grid + "\nPagina 12 di 30\n" +
                      "Gioco 3: " + o_line + "\n"),
             std::vector<std::string>(3, kPuzzle));
+  // Drawn in fixed width, a blank for an empty cell (a row of blanks
+  // too), with or without the outer bars.
+  std::string fixed = "+---+---+---+\n";
+  std::string blank_row = kPuzzle;
+  blank_row.replace(45, 9, ".........");
+  const std::string open = blank_row;
+  for (const std::string* p : {&kPuzzle, &open}) {
+    std::string bare;
+    for (int r = 0; r < 9; ++r) {
+      std::string cells = row(*p, r);
+      for (char& c : cells) c = c == '.' ? ' ' : c;
+      const std::string boxes[3] = {cells.substr(0, 3), cells.substr(3, 3),
+                                    cells.substr(6, 3)};
+      fixed += "|" + boxes[0] + "|" + boxes[1] + "|" + boxes[2] + "|\n";
+      bare += boxes[0] + "|" + boxes[1] + "|" + boxes[2] + "\n";
+      if (r % 3 == 2) fixed += "+---+---+---+\n";
+    }
+    fixed += "\n" + bare + "\n";
+  }
+  EXPECT_EQ(read_all(fixed),
+            (std::vector<std::string>{kPuzzle, kPuzzle, open, open}));
   std::string pencil;
   for (int r = 0; r < 9; ++r) {
     pencil += "| 1589 2457 145 | 13 6 237 | 2389 3789 2378 |\n";
