@@ -1,8 +1,8 @@
 // Forcing chains of many branches, found by propagating an assumption
-// through the grid it leaves (propagation.h): Nishio (7.5), multiple
-// forcing chains (8.0), dynamic forcing chains (8.5) and dynamic forcing
-// chains with patterns (9.0), each plus the length modifier of the chains'
-// nodes.
+// through the grid it leaves (propagation.h): Nishio, multiple forcing
+// chains, dynamic forcing chains and dynamic forcing chains with patterns,
+// one line of the ladder each (its mode and base rating), each plus the
+// length modifier of the chains' nodes.
 //
 // A contradiction makes the assumption false; what every digit of a cell,
 // every place of a digit in a unit, or both truths of a candidate make true
@@ -206,23 +206,12 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
 
 }  // namespace
 
-void find_nishio(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kNishio, 75, 0, sink);
-}
-
-void find_multiple_chain(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kStatic, 80, 0, sink);
-}
-
-void find_dynamic_chain(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kDynamic, 85, 0, sink);
-}
-
-void find_dynamic_chain_plus(const Grid& g, Sink& sink) {
-  // Tried only when the steps found so far rate above the base: a step
-  // here is of use only below the best of those, which bounds its size.
-  find_forcing(g, Mode::kDynamicPlus, 90, sink.found ? sink.best.rating : 0,
-               sink);
+void find_forcing_chains(const Grid& g, Sink& sink) {
+  // With patterns, tried only when the steps found so far rate above the
+  // base: a step there is of use only below the best of those, which
+  // bounds its size.
+  const bool bounded = sink.mode == Mode::kDynamicPlus && sink.found;
+  find_forcing(g, sink.mode, sink.floor, bounded ? sink.best.rating : 0, sink);
 }
 
 }  // namespace logic

@@ -35,16 +35,23 @@ enum class Kind {
 struct Technique {
   const char* name;  // as people read it in a step
   const char* slug;  // as --tecniche names it
-  int rating;        // the lowest rating of its steps, in tenths
+  int rating;        // the lowest rating of its steps, in tenths: the base
+                     // its finder adds its modifiers to
   bool uniqueness;   // assumes the puzzle has one solution
   Finder find;
   Kind kind;
+  Mode mode;  // the propagation of a chain of many branches (else kNone)
 };
 
 inline constexpr int kMaxTechniques = 64;
 
 /// The ladder, easiest first.
 const Technique* ladder(int& size);
+
+/// The ladder's row of the technique named `slug` (-1: none), and a sink
+/// for its finder alone, as the ladder sets one up.
+int row_of(const char* slug);
+Sink sink_for(int row);
 
 /// A set of the ladder's rows, bit t for row t.
 using TechniqueMask = std::uint64_t;

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "logic/grid.h"
+#include "logic/step.h"
 
 namespace logic {
 
@@ -42,8 +43,6 @@ inline constexpr int kClaiming = 1;
 inline constexpr int kNaked = 2;
 inline constexpr int kHidden = 5;
 inline constexpr int kPatternTechniques = 8;
-
-enum class Mode { kNishio, kStatic, kDynamic, kDynamicPlus };
 
 constexpr int node_of(int cell, int d, bool on) {
   return 2 * (9 * cell + d - 1) + (on ? 1 : 0);

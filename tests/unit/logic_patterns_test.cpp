@@ -93,7 +93,7 @@ TEST(LadderPatternTest, UniqueRectangleNeedsTwoBoxes) {
   // r1c1, r1c2, r4c1 hold 1,2; r4c2 holds 1,2,3: type 1 in boxes 1 and 4.
   for (const int cell : {0, 1, 27}) g.candidates[cell] = 0x6;
   g.candidates[28] = 0xE;
-  Sink sink;
+  Sink sink = logic::sink_for(logic::row_of("unique-rectangle"));
   logic::find_unique_rectangle(g, sink);
   ASSERT_TRUE(sink.found);
   EXPECT_EQ(sink.best.removed[28], 0x6);
