@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "logic/propagation.h"
 #include "logic/techniques.h"
 
 namespace logic {
@@ -114,8 +115,15 @@ Sink sink_for(int row) {
   return sink;
 }
 
-bool next_step(const Grid& g, TechniqueMask allowed, Step& step) {
+Workspace& thread_workspace() {
+  thread_local Workspace work;
+  return work;
+}
+
+bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
+               Workspace* work) {
   Sink sink;
+  sink.work = work;
   for (int t = 0; t < kLadderSize; ++t) {
     if (!((allowed >> t) & 1U)) continue;
     if (sink.found && sink.best.rating <= kLadder[t].rating) break;
@@ -155,9 +163,11 @@ void record(Rating& r, const Step& step, bool& placed) {
 Rating rate(Grid g, const Digits& solution, const RateOptions& options) {
   Rating r;
   bool placed = false;
+  Workspace own;  // when the caller has none: one for the whole path
+  Workspace* work = options.workspace != nullptr ? options.workspace : &own;
   while (g.open > 0) {
     Step step;
-    if (!next_step(g, options.allowed, step)) {
+    if (!next_step(g, options.allowed, step, work)) {
       r.outcome = Outcome::kStuck;
       break;
     }

@@ -58,8 +58,14 @@ using TechniqueMask = std::uint64_t;
 inline constexpr TechniqueMask kAllTechniques = ~TechniqueMask{0};
 
 /// The easiest step the allowed techniques find (the first of equal ones),
-/// or false when none applies.
-bool next_step(const Grid& g, TechniqueMask allowed, Step& step);
+/// or false when none applies; the finders use `work` when given.
+bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
+               Workspace* work = nullptr);
+
+/// The calling thread's own workspace (propagation.h), made on first use
+/// and kept for the thread's life: a worker that rates puzzle after puzzle
+/// hands it to every rating.
+Workspace& thread_workspace();
 
 /// Whether the step agrees with the solution: its digit placed where the
 /// solution has it, no digit removed that the solution has there.
@@ -88,6 +94,8 @@ struct RateOptions {
   // Called with each step before it is applied, if set.
   void (*on_step)(const Grid& before, const Step& step, void* ctx) = nullptr;
   void* context = nullptr;
+  // Reused by the finders; null: one for this rating alone.
+  Workspace* workspace = nullptr;
 };
 
 /// Rates the grid along the easiest path, each step checked against

@@ -57,6 +57,8 @@ void apply(Grid& g, const Step& step);
 /// technique that propagates nothing.
 enum class Mode { kNone, kNishio, kStatic, kDynamic, kDynamicPlus };
 
+struct Workspace;  // propagation.h
+
 /// Where a technique hands the steps it finds. The ladder wants the easiest
 /// step of all: the sink keeps the lowest rated one offered (the first of
 /// equal ones), and `offer` answers true when the technique may stop,
@@ -69,6 +71,9 @@ struct Sink {
   // give (the base its steps add their modifiers to) and its mode.
   int floor = 0;
   Mode mode = Mode::kNone;
+  // What the finders reuse, owned by the caller (null: each finder that
+  // needs room makes its own for the call).
+  Workspace* work = nullptr;
   bool collect_all = false;  // listing every step: never stop early
   int offered = 0;
 
