@@ -117,6 +117,10 @@ int write_branches(Text& t, const Grid& before, const Step& step,
   auto* p = new (std::nothrow) Propagation;
   if (p == nullptr) return 0;
   c.start_has_patterns = mode == Mode::kDynamicPlus && has_patterns(c, *p);
+  // With patterns, the search bounds the nodes' depth by what the step may
+  // rest on, which decides the patterns a branch uses; told with the same
+  // bound, a branch lists the nodes the step is rated by.
+  if (mode == Mode::kDynamicPlus) c.max_depth = step.nodes - 1;
   int written = 0;
   for (int k = 0; k < step.chain_length; ++k) {
     const Node& n = step.chain[k];

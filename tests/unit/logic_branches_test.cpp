@@ -178,6 +178,36 @@ struct Seen {
   std::vector<std::string> faults;
 };
 
+// The printed "(N nodes)" against the branches listed. N is what the step
+// is rated by, so it stays that: every branch's nodes with its premise and
+// the conclusion (each branch counts them once more); a contradiction's
+// two chains, to a node and to its opposite, counted one by one (the
+// nodes they share twice). The listing gives each node once.
+void check_count(const Step& step, const std::string& slug,
+                 const std::string& text, Seen& seen) {
+  int listed = 0;
+  int lines = 0;
+  bool contradiction = false;
+  for (std::size_t from = 0; from < text.size(); ++lines) {
+    const std::size_t end = text.find('\n', from);
+    const std::string line = text.substr(from, end - from);
+    const std::size_t colon = line.find(':');
+    const std::size_t arrow = line.find(" => ");
+    listed += arrow > colon + 1 ? 1 : 0;
+    for (std::size_t k = colon; k < arrow; ++k) listed += line[k] == ',';
+    contradiction =
+        contradiction || line.compare(arrow + 4, 14, "contraddizione") == 0;
+    from = end + 1;
+  }
+  const bool fits =
+      contradiction ? listed + 2 <= step.nodes && step.nodes <= 2 * (listed + 2)
+                    : step.nodes == listed + 2 * lines;
+  if (!fits) {
+    seen.faults.push_back(slug + ": " + std::to_string(step.nodes) +
+                          " nodes for " + std::to_string(listed) + " listed");
+  }
+}
+
 void check_step(const Grid& before, const Step& step, void* context) {
   auto& seen = *static_cast<Seen*>(context);
   int size = 0;
@@ -188,9 +218,10 @@ void check_step(const Grid& before, const Step& step, void* context) {
   if (step.nodes == 0) return;
   ++seen.steps;
   if (n != step.chain_length) seen.faults.push_back(slug + ": branch lost");
+  const std::string text(buffer, t.length);
+  check_count(step, slug, text, seen);
   // With patterns, a node may rest on a pattern the checker does not know.
   if (slug == "dynamic-forcing-chain-plus") return;
-  const std::string text(buffer, t.length);
   for (std::size_t from = 0; from < text.size();) {
     const std::size_t end = text.find('\n', from);
     const std::string line = text.substr(from, end - from);
