@@ -9,32 +9,19 @@
 #include "logic/ladder.h"
 #include "logic/notation.h"
 #include "logic/propagation.h"
-#include "logic/techniques.h"
 
 namespace logic {
 
 namespace {
 
-// The propagation mode of a technique of many branches, known by its
-// finder; false for the other techniques.
-bool mode_of(const Step& step, Mode& mode) {
+// The propagation mode of a technique of many branches, a column of its
+// ladder line; kNone for the other techniques.
+Mode mode_of(const Step& step) {
   if (step.nodes == 0 || step.chain_length == 0 || step.technique < 0) {
-    return false;
+    return Mode::kNone;
   }
   int size = 0;
-  const Finder find = ladder(size)[step.technique].find;
-  if (find == find_nishio) {
-    mode = Mode::kNishio;
-  } else if (find == find_multiple_chain) {
-    mode = Mode::kStatic;
-  } else if (find == find_dynamic_chain) {
-    mode = Mode::kDynamic;
-  } else if (find == find_dynamic_chain_plus) {
-    mode = Mode::kDynamicPlus;
-  } else {
-    return false;
-  }
-  return true;
+  return ladder(size)[step.technique].mode;
 }
 
 void append_node(Text& t, int node) {
@@ -122,14 +109,18 @@ bool write_branch(Text& t, const Context& c, Propagation& p, int premise,
 
 int write_branches(Text& t, const Grid& before, const Step& step,
                    const char* open, const char* close) {
-  Mode mode = Mode::kStatic;
-  if (!mode_of(step, mode)) return 0;
+  const Mode mode = mode_of(step);
+  if (mode == Mode::kNone) return 0;
   const int conclusion = conclusion_of(step);
   if (conclusion < 0) return 0;
   Context c{&before, mode, places_of(before)};
   auto* p = new (std::nothrow) Propagation;
   if (p == nullptr) return 0;
   c.start_has_patterns = mode == Mode::kDynamicPlus && has_patterns(c, *p);
+  // With patterns, the search bounds the nodes' depth by what the step may
+  // rest on, which decides the patterns a branch uses; told with the same
+  // bound, a branch lists the nodes the step is rated by.
+  if (mode == Mode::kDynamicPlus) c.max_depth = step.nodes - 1;
   int written = 0;
   for (int k = 0; k < step.chain_length; ++k) {
     const Node& n = step.chain[k];

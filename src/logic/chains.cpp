@@ -8,24 +8,20 @@
 // a unit where it has two (strong links). Every link holds in every
 // solution, so every deduction is sound.
 //
-// Nodes are numbered 2 * (9 * cell + digit - 1) + on. The rating is the
-// base (6.6 for a chain on one digit, an X-chain; 7.0 otherwise) plus the
-// length modifier: 0.1 for each threshold of a geometric ladder (4, 6, 8,
-// 12, 16, 24, ...) that the chain's length, its nodes less two, exceeds.
+// Nodes are numbered as propagation.h numbers them. The rating is the
+// base of the technique's line of the ladder plus the length modifier: 0.1 for
+// each threshold of a geometric ladder (4, 6, 8, 12, 16, 24, ...) that the
+// chain's length, its nodes less two, exceeds.
 #include <cstdint>
 
+#include "logic/propagation.h"
 #include "logic/techniques.h"
 
 namespace logic {
 
 namespace {
 
-constexpr int kNodes = 2 * 9 * 81;
 constexpr int kMaxEdges = 81 * 9 * 32;
-
-constexpr int node_of(int cell, int d, bool on) {
-  return 2 * (9 * cell + d - 1) + (on ? 1 : 0);
-}
 
 struct Graph {
   std::uint16_t first[kNodes + 1];
@@ -79,8 +75,8 @@ void build(const Grid& g, Links kind, Graph& graph) {
   int edges = 0;
   for (int node = 0; node < kNodes; ++node) {
     graph.first[node] = static_cast<std::uint16_t>(edges);
-    const int cell = node / 18;
-    const int d = (node / 2) % 9 + 1;
+    const int cell = cell_of_node(node);
+    const int d = digit_of_node(node);
     if (((g.candidates[cell] >> d) & 1U) == 0) continue;
     edges += links(g, cell, d, (node & 1) != 0, kind, graph.target + edges);
   }
@@ -102,7 +98,8 @@ int length_modifier(int nodes) {
 
 namespace {
 
-struct Search {
+// The breadth-first search of one chain: each node's parent on it.
+struct Paths {
   std::int16_t parent[kNodes];
   std::uint16_t queue[kNodes];
 };
@@ -110,8 +107,8 @@ struct Search {
 // The shortest chain from `from` to `to` in nodes (0: none), its nodes
 // left in search.parent; the link from `from` straight to `skip` is not
 // taken (a loop must not close on the link it starts with).
-int shortest(const Graph& graph, int from, int to, int max_nodes,
-             Search& search, int skip = -1) {
+int shortest(const Graph& graph, int from, int to, int max_nodes, Paths& search,
+             int skip = -1) {
   for (std::int16_t& p : search.parent) p = -1;
   std::uint8_t depth[kNodes];
   int head = 0;
@@ -136,7 +133,7 @@ int shortest(const Graph& graph, int from, int to, int max_nodes,
   return 0;
 }
 
-void record_chain(const Search& search, int from, int to, int nodes,
+void record_chain(const Paths& search, int from, int to, int nodes,
                   Step& step) {
   // The path is read backwards from `to`; it is stored from its start.
   int at = to;
@@ -145,21 +142,21 @@ void record_chain(const Search& search, int from, int to, int nodes,
   for (int k = nodes - 1; k >= 0; --k) {
     if (k < kMaxChain) {
       step.chain[k] =
-          Node{static_cast<std::uint8_t>(at / 18),
-               static_cast<std::uint8_t>((at / 2) % 9 + 1), (at & 1) != 0};
+          Node{static_cast<std::uint8_t>(cell_of_node(at)),
+               static_cast<std::uint8_t>(digit_of_node(at)), (at & 1) != 0};
     }
     if (at == from) break;
     at = search.parent[at];
   }
 }
 
-// The easiest chain that ends in its start's opposite, of rating below
-// `best`; offered to the sink.
-void find_chains(const Grid& g, Links kind, int base, Sink& sink) {
+// The chains that end in their start's opposite, each offered to the sink
+// when it rates below every one offered before.
+void find_chains(const Grid& g, Links kind, Sink& sink) {
   Graph graph;  // filled whole by build; the search resets what it reads
-  Search search;
+  Paths search;
   build(g, kind, graph);
-  int best = 1000;
+  int lowest = 1000;  // the rating of the last step offered
   for (int cell = 0; cell < 81; ++cell) {
     for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
       const int d = lowest_digit(rest);
@@ -168,9 +165,9 @@ void find_chains(const Grid& g, Links kind, int base, Sink& sink) {
         const int to = node_of(cell, d, !assume_on);
         const int nodes = shortest(graph, from, to, 250, search);
         if (nodes == 0) continue;
-        const int rating = base + length_modifier(nodes);
-        if (rating >= best) continue;
-        best = rating;
+        const int rating = sink.floor + length_modifier(nodes);
+        if (rating >= lowest) continue;
+        lowest = rating;
         Step step;
         step.rating = rating;
         step.digits = static_cast<DigitSet>(1U << d);
@@ -239,11 +236,11 @@ int strong_partners(const Grid& g, int cell, int d, Links kind, int* out) {
 // The easiest loop that brings a candidate back to itself, with
 // eliminations, offered to the sink: a chain from the candidate true to a
 // node that forces it true, not by the link the chain starts with.
-void find_cycles(const Grid& g, Links kind, int base, Sink& sink) {
+void find_cycles(const Grid& g, Links kind, Sink& sink) {
   Graph graph;  // filled whole by build; the search resets what it reads
-  Search search;
+  Paths search;
   build(g, kind, graph);
-  int best = 1000;
+  int lowest = 1000;  // the rating of the last step offered
   for (int cell = 0; cell < 81; ++cell) {
     for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
       const int d = lowest_digit(rest);
@@ -254,14 +251,14 @@ void find_cycles(const Grid& g, Links kind, int base, Sink& sink) {
         const int nodes = shortest(graph, from, partners[k], kMaxChain - 1,
                                    search, partners[k]);
         if (nodes < 4) continue;
-        const int rating = base + length_modifier(nodes);
-        if (rating >= best) continue;
+        const int rating = sink.floor + length_modifier(nodes);
+        if (rating >= lowest) continue;
         Step step;
         record_chain(search, from, partners[k], nodes, step);
         step.chain[nodes] = step.chain[0];
         step.chain_length = nodes + 1;
         if (!loop_removals(g, step, step)) continue;
-        best = rating;
+        lowest = rating;
         step.rating = rating;
         step.digits = static_cast<DigitSet>(1U << d);
         add(step.cells, cell);
@@ -274,23 +271,23 @@ void find_cycles(const Grid& g, Links kind, int base, Sink& sink) {
 }  // namespace
 
 void find_x_cycle(const Grid& g, Sink& sink) {
-  find_cycles(g, Links::kOneDigit, 65, sink);
+  find_cycles(g, Links::kOneDigit, sink);
 }
 
 void find_y_cycle(const Grid& g, Sink& sink) {
-  find_cycles(g, Links::kBivalue, 66, sink);
+  find_cycles(g, Links::kBivalue, sink);
 }
 
 void find_cycle(const Grid& g, Sink& sink) {
-  find_cycles(g, Links::kAll, 70, sink);
+  find_cycles(g, Links::kAll, sink);
 }
 
 void find_x_chain(const Grid& g, Sink& sink) {
-  find_chains(g, Links::kOneDigit, 66, sink);
+  find_chains(g, Links::kOneDigit, sink);
 }
 
 void find_forcing_chain(const Grid& g, Sink& sink) {
-  find_chains(g, Links::kAll, 70, sink);
+  find_chains(g, Links::kAll, sink);
 }
 
 }  // namespace logic

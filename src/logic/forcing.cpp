@@ -1,8 +1,8 @@
 // Forcing chains of many branches, found by propagating an assumption
-// through the grid it leaves (propagation.h): Nishio (7.5), multiple
-// forcing chains (8.0), dynamic forcing chains (8.5) and dynamic forcing
-// chains with patterns (9.0), each plus the length modifier of the chains'
-// nodes.
+// through the grid it leaves (propagation.h): Nishio, multiple forcing
+// chains, dynamic forcing chains and dynamic forcing chains with patterns,
+// one line of the ladder each (its mode and base rating), each plus the
+// length modifier of the chains' nodes.
 //
 // A contradiction makes the assumption false; what every digit of a cell,
 // every place of a digit in a unit, or both truths of a candidate make true
@@ -10,6 +10,7 @@
 // adds up the distinct nodes each of its chains rests on (a contradiction:
 // the chains to a node and to its opposite).
 #include <cstdint>
+#include <new>
 
 #include "logic/propagation.h"
 #include "logic/techniques.h"
@@ -17,14 +18,6 @@
 namespace logic {
 
 namespace {
-
-// The propagations of one search's branches, owned by its caller (too
-// large to copy, and no state kept between searches).
-struct Workspace {
-  Propagation branch[9];
-  std::uint8_t seen[kNodes];
-  PropagationCache cache;
-};
 
 // A search's context and workspace. A search for conclusions of at most
 // `max_size` nodes (0: any) bounds each branch's depth by what the others
@@ -34,7 +27,7 @@ struct Workspace {
 // smaller and rated lower.
 struct Search {
   Context c;
-  Workspace* work;
+  Branches* work;
   int max_size = 0;
 };
 
@@ -104,7 +97,7 @@ bool is_dynamic(Mode mode) {
 void contradictions(const Search& s, Best& best) {
   Context c;
   if (!bounded(s, 1, c)) return;
-  Workspace& w = *s.work;
+  Branches& w = *s.work;
   Propagation& p = w.branch[0];
   for (int cell = 0; cell < 81 && !best.done(); ++cell) {
     for (DigitSet rest = c.start->candidates[cell]; rest != 0;
@@ -128,7 +121,7 @@ void common_conclusions(const Search& s, const int* premises, int n,
                         Best& best) {
   Context c;
   if (!bounded(s, n, c)) return;
-  Workspace& w = *s.work;
+  Branches& w = *s.work;
   for (int b = 0; b < n; ++b) {
     propagate_cached(c, w.cache, w.branch[b], premises[b]);
     if (w.branch[b].contradiction_size != 0) return;  // a contradiction's
@@ -190,7 +183,11 @@ int max_size(int base, int ceiling) {
 // chains of many branches.
 void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   if (ceiling > 0 && ceiling <= base) return;  // nothing can rate below
-  Workspace work;  // each propagation and count resets what it reads
+  Workspace own;                               // when the caller has none
+  Workspace& ws = sink.work != nullptr ? *sink.work : own;
+  if (!ws.branches) ws.branches.reset(new (std::nothrow) Branches);
+  if (!ws.branches) return;
+  Branches& work = *ws.branches;
   clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
   if (mode == Mode::kDynamicPlus) {
@@ -206,23 +203,12 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
 
 }  // namespace
 
-void find_nishio(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kNishio, 75, 0, sink);
-}
-
-void find_multiple_chain(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kStatic, 80, 0, sink);
-}
-
-void find_dynamic_chain(const Grid& g, Sink& sink) {
-  find_forcing(g, Mode::kDynamic, 85, 0, sink);
-}
-
-void find_dynamic_chain_plus(const Grid& g, Sink& sink) {
-  // Tried only when the steps found so far rate above the base: a step
-  // here is of use only below the best of those, which bounds its size.
-  find_forcing(g, Mode::kDynamicPlus, 90, sink.found ? sink.best.rating : 0,
-               sink);
+void find_forcing_chains(const Grid& g, Sink& sink) {
+  // With patterns, tried only when the steps found so far rate above the
+  // base: a step there is of use only below the best of those, which
+  // bounds its size.
+  const bool bounded = sink.mode == Mode::kDynamicPlus && sink.found;
+  find_forcing(g, sink.mode, sink.floor, bounded ? sink.best.rating : 0, sink);
 }
 
 }  // namespace logic

@@ -1,7 +1,9 @@
 #include "logic/ladder.h"
 
 #include <cassert>
+#include <cstring>
 
+#include "logic/propagation.h"
 #include "logic/techniques.h"
 
 namespace logic {
@@ -13,62 +15,71 @@ namespace {
 // step; next_step asks the techniques after them only while those could
 // still rate lower.
 constexpr Technique kLadder[] = {
-    {"Full House", "full-house", 10, false, find_full_house, Kind::kFullHouse},
+    {"Full House", "full-house", 10, false, find_full_house, Kind::kFullHouse,
+     Mode::kNone},
     {"Hidden Single (box)", "hidden-single-box", 12, false,
-     find_hidden_single_box, Kind::kHiddenSingle},
+     find_hidden_single_box, Kind::kHiddenSingle, Mode::kNone},
     {"Hidden Single (row/column)", "hidden-single-line", 15, false,
-     find_hidden_single_line, Kind::kHiddenSingle},
+     find_hidden_single_line, Kind::kHiddenSingle, Mode::kNone},
     {"Direct Pointing", "direct-pointing", 17, false, find_direct_pointing,
-     Kind::kDirect},
+     Kind::kDirect, Mode::kNone},
     {"Direct Claiming", "direct-claiming", 19, false, find_direct_claiming,
-     Kind::kDirect},
+     Kind::kDirect, Mode::kNone},
     {"Direct Hidden Pair", "direct-hidden-pair", 20, false,
-     find_direct_hidden_pair, Kind::kDirect},
+     find_direct_hidden_pair, Kind::kDirect, Mode::kNone},
     {"Naked Single", "naked-single", 23, false, find_naked_single,
-     Kind::kNakedSingle},
+     Kind::kNakedSingle, Mode::kNone},
     {"Direct Hidden Triple", "direct-hidden-triple", 25, false,
-     find_direct_hidden_triple, Kind::kDirect},
+     find_direct_hidden_triple, Kind::kDirect, Mode::kNone},
     {"Locked Candidates (pointing)", "pointing", 26, false, find_pointing,
-     Kind::kLocked},
+     Kind::kLocked, Mode::kNone},
     {"Locked Candidates (claiming)", "claiming", 28, false, find_claiming,
-     Kind::kLocked},
-    {"Naked Pair", "naked-pair", 30, false, find_naked_pair, Kind::kNakedSet},
-    {"X-Wing", "x-wing", 32, false, find_x_wing, Kind::kFish},
+     Kind::kLocked, Mode::kNone},
+    {"Naked Pair", "naked-pair", 30, false, find_naked_pair, Kind::kNakedSet,
+     Mode::kNone},
+    {"X-Wing", "x-wing", 32, false, find_x_wing, Kind::kFish, Mode::kNone},
     {"Hidden Pair", "hidden-pair", 34, false, find_hidden_pair,
-     Kind::kHiddenSet},
+     Kind::kHiddenSet, Mode::kNone},
     {"Naked Triple", "naked-triple", 36, false, find_naked_triple,
-     Kind::kNakedSet},
-    {"Swordfish", "swordfish", 38, false, find_swordfish, Kind::kFish},
+     Kind::kNakedSet, Mode::kNone},
+    {"Swordfish", "swordfish", 38, false, find_swordfish, Kind::kFish,
+     Mode::kNone},
     {"Hidden Triple", "hidden-triple", 40, false, find_hidden_triple,
-     Kind::kHiddenSet},
-    {"XY-Wing", "xy-wing", 42, false, find_xy_wing, Kind::kWing},
-    {"XYZ-Wing", "xyz-wing", 44, false, find_xyz_wing, Kind::kWing},
+     Kind::kHiddenSet, Mode::kNone},
+    {"XY-Wing", "xy-wing", 42, false, find_xy_wing, Kind::kWing, Mode::kNone},
+    {"XYZ-Wing", "xyz-wing", 44, false, find_xyz_wing, Kind::kWing,
+     Mode::kNone},
     {"Unique Rectangle", "unique-rectangle", 45, true, find_unique_rectangle,
-     Kind::kRectangle},
-    {"Unique Loop", "unique-loop", 45, true, find_unique_loop,
-     Kind::kRectangle},
-    {"Naked Quad", "naked-quad", 50, false, find_naked_quad, Kind::kNakedSet},
-    {"Jellyfish", "jellyfish", 52, false, find_jellyfish, Kind::kFish},
+     Kind::kRectangle, Mode::kNone},
+    {"Unique Loop", "unique-loop", 45, true, find_unique_loop, Kind::kRectangle,
+     Mode::kNone},
+    {"Naked Quad", "naked-quad", 50, false, find_naked_quad, Kind::kNakedSet,
+     Mode::kNone},
+    {"Jellyfish", "jellyfish", 52, false, find_jellyfish, Kind::kFish,
+     Mode::kNone},
     {"Hidden Quad", "hidden-quad", 54, false, find_hidden_quad,
-     Kind::kHiddenSet},
-    {"Bivalue Universal Grave", "bug", 56, true, find_bug, Kind::kGrave},
+     Kind::kHiddenSet, Mode::kNone},
+    {"Bivalue Universal Grave", "bug", 56, true, find_bug, Kind::kGrave,
+     Mode::kNone},
     {"Aligned Pair Exclusion", "aligned-pair-exclusion", 62, false,
-     find_aligned_pair_exclusion, Kind::kExclusion},
-    {"X-Cycle", "x-cycle", 65, false, find_x_cycle, Kind::kChain},
-    {"X-Chain", "x-chain", 66, false, find_x_chain, Kind::kChain},
-    {"Y-Cycle", "y-cycle", 66, false, find_y_cycle, Kind::kChain},
-    {"Bidirectional Cycle", "cycle", 70, false, find_cycle, Kind::kChain},
+     find_aligned_pair_exclusion, Kind::kExclusion, Mode::kNone},
+    {"X-Cycle", "x-cycle", 65, false, find_x_cycle, Kind::kChain, Mode::kNone},
+    {"X-Chain", "x-chain", 66, false, find_x_chain, Kind::kChain, Mode::kNone},
+    {"Y-Cycle", "y-cycle", 66, false, find_y_cycle, Kind::kChain, Mode::kNone},
+    {"Bidirectional Cycle", "cycle", 70, false, find_cycle, Kind::kChain,
+     Mode::kNone},
     {"Forcing Chain", "forcing-chain", 70, false, find_forcing_chain,
-     Kind::kChain},
+     Kind::kChain, Mode::kNone},
     {"Aligned Triple Exclusion", "aligned-triple-exclusion", 75, false,
-     find_aligned_triple_exclusion, Kind::kExclusion},
-    {"Nishio Forcing Chain", "nishio", 75, false, find_nishio, Kind::kChain},
+     find_aligned_triple_exclusion, Kind::kExclusion, Mode::kNone},
+    {"Nishio Forcing Chain", "nishio", 75, false, find_forcing_chains,
+     Kind::kChain, Mode::kNishio},
     {"Multiple Forcing Chain", "multiple-forcing-chain", 80, false,
-     find_multiple_chain, Kind::kChain},
+     find_forcing_chains, Kind::kChain, Mode::kStatic},
     {"Dynamic Forcing Chain", "dynamic-forcing-chain", 85, false,
-     find_dynamic_chain, Kind::kChain},
+     find_forcing_chains, Kind::kChain, Mode::kDynamic},
     {"Dynamic Forcing Chain (+)", "dynamic-forcing-chain-plus", 90, false,
-     find_dynamic_chain_plus, Kind::kChainWithPatterns},
+     find_forcing_chains, Kind::kChainWithPatterns, Mode::kDynamicPlus},
 };
 
 constexpr int kLadderSize = sizeof(kLadder) / sizeof(kLadder[0]);
@@ -81,13 +92,42 @@ const Technique* ladder(int& size) {
   return kLadder;
 }
 
-bool next_step(const Grid& g, TechniqueMask allowed, Step& step) {
+int row_of(const char* slug) {
+  for (int t = 0; t < kLadderSize; ++t) {
+    if (std::strcmp(kLadder[t].slug, slug) == 0) return t;
+  }
+  return -1;
+}
+
+namespace {
+
+void enter(Sink& sink, int t) {
+  sink.technique = t;
+  sink.floor = kLadder[t].rating;
+  sink.mode = kLadder[t].mode;
+}
+
+}  // namespace
+
+Sink sink_for(int row) {
   Sink sink;
+  enter(sink, row);
+  return sink;
+}
+
+Workspace& thread_workspace() {
+  thread_local Workspace work;
+  return work;
+}
+
+bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
+               Workspace* work) {
+  Sink sink;
+  sink.work = work;
   for (int t = 0; t < kLadderSize; ++t) {
     if (!((allowed >> t) & 1U)) continue;
     if (sink.found && sink.best.rating <= kLadder[t].rating) break;
-    sink.technique = t;
-    sink.floor = kLadder[t].rating;
+    enter(sink, t);
     kLadder[t].find(g, sink);
   }
   if (sink.found) step = sink.best;
@@ -123,9 +163,11 @@ void record(Rating& r, const Step& step, bool& placed) {
 Rating rate(Grid g, const Digits& solution, const RateOptions& options) {
   Rating r;
   bool placed = false;
+  Workspace own;  // when the caller has none: one for the whole path
+  Workspace* work = options.workspace != nullptr ? options.workspace : &own;
   while (g.open > 0) {
     Step step;
-    if (!next_step(g, options.allowed, step)) {
+    if (!next_step(g, options.allowed, step, work)) {
       r.outcome = Outcome::kStuck;
       break;
     }

@@ -35,10 +35,12 @@ enum class Kind {
 struct Technique {
   const char* name;  // as people read it in a step
   const char* slug;  // as --tecniche names it
-  int rating;        // the lowest rating of its steps, in tenths
+  int rating;        // the lowest rating of its steps, in tenths: the base
+                     // its finder adds its modifiers to
   bool uniqueness;   // assumes the puzzle has one solution
   Finder find;
   Kind kind;
+  Mode mode;  // the propagation of a chain of many branches (else kNone)
 };
 
 inline constexpr int kMaxTechniques = 64;
@@ -46,13 +48,24 @@ inline constexpr int kMaxTechniques = 64;
 /// The ladder, easiest first.
 const Technique* ladder(int& size);
 
+/// The ladder's row of the technique named `slug` (-1: none), and a sink
+/// for its finder alone, as the ladder sets one up.
+int row_of(const char* slug);
+Sink sink_for(int row);
+
 /// A set of the ladder's rows, bit t for row t.
 using TechniqueMask = std::uint64_t;
 inline constexpr TechniqueMask kAllTechniques = ~TechniqueMask{0};
 
 /// The easiest step the allowed techniques find (the first of equal ones),
-/// or false when none applies.
-bool next_step(const Grid& g, TechniqueMask allowed, Step& step);
+/// or false when none applies; the finders use `work` when given.
+bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
+               Workspace* work = nullptr);
+
+/// The calling thread's own workspace (propagation.h), made on first use
+/// and kept for the thread's life: a worker that rates puzzle after puzzle
+/// hands it to every rating.
+Workspace& thread_workspace();
 
 /// Whether the step agrees with the solution: its digit placed where the
 /// solution has it, no digit removed that the solution has there.
@@ -81,6 +94,8 @@ struct RateOptions {
   // Called with each step before it is applied, if set.
   void (*on_step)(const Grid& before, const Step& step, void* ctx) = nullptr;
   void* context = nullptr;
+  // Reused by the finders; null: one for this rating alone.
+  Workspace* workspace = nullptr;
 };
 
 /// Rates the grid along the easiest path, each step checked against

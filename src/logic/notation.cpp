@@ -25,19 +25,16 @@ void append_unit(Text& t, int unit) {
 
 namespace {
 
-// The cells of `cells` in row `r` (or column, with `by_rows` false), as
-// "r4c15" ("r46c9" for a column): one line of a group.
-void append_line(Text& t, unsigned lines, unsigned cross, bool by_rows) {
-  append(t, by_rows ? "r" : "");
-  if (!by_rows) append(t, "r");
-  const unsigned first_set = by_rows ? lines : cross;
-  const unsigned second_set = by_rows ? cross : lines;
+// One group of cells: the rows `rows` by the columns `columns`, as
+// "r46c9".
+void append_group(Text& t, unsigned rows, unsigned columns) {
+  append(t, "r");
   for (int k = 0; k < 9; ++k) {
-    if ((first_set >> k) & 1U) append_format(t, "%d", k + 1);
+    if ((rows >> k) & 1U) append_format(t, "%d", k + 1);
   }
   append(t, "c");
   for (int k = 0; k < 9; ++k) {
-    if ((second_set >> k) & 1U) append_format(t, "%d", k + 1);
+    if ((columns >> k) & 1U) append_format(t, "%d", k + 1);
   }
 }
 
@@ -61,7 +58,7 @@ void append_cells(Text& t, const CellSet& cells) {
     done |= rows;
     if (!first_group) append(t, ",");
     first_group = false;
-    append_line(t, rows, columns_of_row[r], true);
+    append_group(t, rows, columns_of_row[r]);
   }
 }
 
@@ -92,8 +89,6 @@ void append_result(Text& t, const Step& step) {
     append_format(t, "<>%d", d);
   }
 }
-
-namespace {}  // namespace
 
 void append_units(Text& t, std::uint32_t units) {
   bool first_unit = true;

@@ -21,9 +21,11 @@
 #define VORTEL_LOGIC_PROPAGATION_H_
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "logic/grid.h"
+#include "logic/step.h"
 
 namespace logic {
 
@@ -42,8 +44,6 @@ inline constexpr int kClaiming = 1;
 inline constexpr int kNaked = 2;
 inline constexpr int kHidden = 5;
 inline constexpr int kPatternTechniques = 8;
-
-enum class Mode { kNishio, kStatic, kDynamic, kDynamicPlus };
 
 constexpr int node_of(int cell, int d, bool on) {
   return 2 * (9 * cell + d - 1) + (on ? 1 : 0);
@@ -122,6 +122,24 @@ void clear(PropagationCache& cache);
 /// the cache when there, else propagated and kept.
 void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
                       int premise);
+
+/// The propagations of one forcing-chain search's branches, the count's
+/// scratch and the cache: some 350 KB, and an arena of up to 4 MB. Each
+/// propagation and count resets what it reads, and a search clears the
+/// cache (keeping the arena's room), so one serves every search.
+struct Branches {
+  Propagation branch[9];
+  std::uint8_t seen[kNodes];
+  PropagationCache cache;
+};
+
+/// What the finders reuse from step to step and puzzle to puzzle, so that
+/// nothing large is allocated, regrown or put on the stack per step: owned
+/// by whoever rates (a worker keeps one for all its puzzles), each part
+/// made on first use.
+struct Workspace {
+  std::unique_ptr<Branches> branches;
+};
 
 /// Derives `node` from its parents, unless already derived; a node whose
 /// opposite is derived is a contradiction.

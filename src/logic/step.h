@@ -50,6 +50,15 @@ bool eliminates(const Step& step);
 /// Applies a step to the grid: its placement and its eliminations.
 void apply(Grid& g, const Step& step);
 
+/// How an assumption is propagated by the forcing chains of many branches
+/// (propagation.h): singles read from the grid as the assumption left it
+/// (dynamic), as it stands (static, the multiple chains), for one digit
+/// only (Nishio), or dynamic with the simpler patterns too. kNone: a
+/// technique that propagates nothing.
+enum class Mode { kNone, kNishio, kStatic, kDynamic, kDynamicPlus };
+
+struct Workspace;  // propagation.h
+
 /// Where a technique hands the steps it finds. The ladder wants the easiest
 /// step of all: the sink keeps the lowest rated one offered (the first of
 /// equal ones), and `offer` answers true when the technique may stop,
@@ -57,8 +66,14 @@ void apply(Grid& g, const Step& step);
 struct Sink {
   Step best;
   bool found = false;
-  int technique = -1;        // stamped on the steps offered
-  int floor = 0;             // the lowest rating the technique running can give
+  int technique = -1;  // stamped on the steps offered
+  // The ladder's line of the technique running: the lowest rating it can
+  // give (the base its steps add their modifiers to) and its mode.
+  int floor = 0;
+  Mode mode = Mode::kNone;
+  // What the finders reuse, owned by the caller (null: each finder that
+  // needs room makes its own for the call).
+  Workspace* work = nullptr;
   bool collect_all = false;  // listing every step: never stop early
   int offered = 0;
 

@@ -1,6 +1,8 @@
 // Every technique of the ladder: each looks at a grid and offers the steps
 // it finds to the sink (step.h). ladder.cpp orders them, with their
-// ratings; a new technique is one function here and one line there.
+// ratings; a new technique is one function here and one line there. A
+// finder rates its steps from the sink's floor, its line's base rating,
+// plus its own modifiers: no base is written twice.
 #ifndef VORTEL_LOGIC_TECHNIQUES_H_
 #define VORTEL_LOGIC_TECHNIQUES_H_
 
@@ -50,10 +52,8 @@ void find_y_cycle(const Grid& g, Sink& sink);
 void find_cycle(const Grid& g, Sink& sink);
 void find_forcing_chain(const Grid& g, Sink& sink);
 // forcing.cpp
-void find_nishio(const Grid& g, Sink& sink);
-void find_multiple_chain(const Grid& g, Sink& sink);
-void find_dynamic_chain(const Grid& g, Sink& sink);
-void find_dynamic_chain_plus(const Grid& g, Sink& sink);
+/// Nishio, multiple, dynamic and dynamic with patterns: the sink's mode.
+void find_forcing_chains(const Grid& g, Sink& sink);
 /// What a chain of `nodes` nodes adds to its technique's base rating, in
 /// tenths.
 int length_modifier(int nodes);

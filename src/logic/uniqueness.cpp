@@ -4,30 +4,33 @@
 // Unique rectangle: four open cells at the corners of two rows and two
 // columns, in two boxes, all carrying digits a and b. Were they left with
 // a and b only, a and b could trade places in a second solution. Type 1
-// (4.5): three corners hold just ab, so the fourth is not a or b. Type 2
-// (4.6): two corners hold just ab, the other two abc with the same c, so
-// one of those holds c: it goes from their common peers. Type 4 (4.6): two
-// corners hold just ab and in a unit of the other two, a has no other
-// place: one of them is a, the other cannot be b (4.5). Type 3: the other
-// two, sharing a unit, hold one of their extra digits; taken as one cell of
-// those digits, they make a naked set with m more cells of the unit, whose
-// digits go from the unit's other cells (4.5 + 0.1 m).
+// (the base, 4.5): three corners hold just ab, so the fourth is not a or b.
+// Type 2 (base + 0.1): two corners hold just ab, the other two abc with the
+// same c, so one of those holds c: it goes from their common peers. Type 4
+// (the base): two corners hold just ab and in a unit of the other two, a
+// has no other place: one of them is a, the other cannot be b. Type 3: the
+// other two, sharing a unit, hold one of their extra digits; taken as one
+// cell of those digits, they make a naked set with m more cells of the
+// unit, whose digits go from the unit's other cells (base + 0.1 m).
 //
 // BUG (bivalue universal grave): every open cell with two digits and every
 // digit twice in each unit would have two solutions. One cell with three
-// digits (5.6): its digit that stands three times in its units is the
-// one it holds. Several cells with three digits sharing the extra digit
-// (5.7): one of them holds it, so it goes from their common peers.
+// digits (the base, 5.6): its digit that stands three times in its units
+// is the one it holds. Several cells with three digits sharing the extra
+// digit (base + 0.1): one of them holds it, so it goes from their common
+// peers.
 #include "logic/techniques.h"
 
 namespace logic {
 
 namespace {
 
-constexpr int kType1 = 45;
-constexpr int kType2 = 46;
-constexpr int kType3 = 45;  // plus 0.1 a cell of the naked set
-constexpr int kType4 = 45;
+// What each type adds to the technique's base rating (the sink's floor),
+// in tenths.
+constexpr int kType1 = 0;
+constexpr int kType2 = 1;
+constexpr int kType3 = 0;  // plus 0.1 a cell of the naked set
+constexpr int kType4 = 0;
 
 struct Rectangle {
   int corner[4]{};  // r1c1, r1c2, r2c1, r2c2
@@ -35,8 +38,8 @@ struct Rectangle {
   int b = 0;
 };
 
-bool offer_rectangle(const Rectangle& r, Step& step, int rating, Sink& sink) {
-  step.rating = rating;
+bool offer_rectangle(const Rectangle& r, Step& step, int added, Sink& sink) {
+  step.rating = sink.floor + added;
   step.digits = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
   for (const int cell : r.corner) add(step.cells, cell);
   return sink.offer(step);
@@ -197,7 +200,7 @@ bool grave_with(const Grid& g, const CellSet& extra, int d, Sink& sink) {
   step.digits = static_cast<DigitSet>(1U << d);
   step.cells = extra;
   if (count(extra) == 1) {
-    step.rating = 56;
+    step.rating = sink.floor;
     step.cell = first(extra);
     step.digit = d;
     return sink.offer(step);
@@ -210,7 +213,7 @@ bool grave_with(const Grid& g, const CellSet& extra, int d, Sink& sink) {
       removes = true;
     }
   }
-  step.rating = 57;
+  step.rating = sink.floor + 1;
   return removes && sink.offer(step);
 }
 

@@ -49,10 +49,11 @@ int pincers_of(const Grid& g, int pivot, bool with_pivot, int (&pincers)[20]) {
   return n;
 }
 
-// The pincers of `pivot`: open peers with two digits that share exactly one
-// digit with each other outside `core`, and whose union with the pivot's
-// digits is `wing` (three digits). With `with_pivot`, the cells eliminated
-// from must see the pivot too.
+// The wings of `pivot`: two of its pincers (pincers_of) that share exactly
+// one digit z. For an XY-Wing z is not the pivot's and their other digits
+// are the pivot's two; for an XYZ-Wing (`with_pivot`) their digits together
+// are the pivot's three. z goes from the cells both pincers see, and with
+// `with_pivot` the pivot too.
 bool wings_at(const Grid& g, int pivot, bool with_pivot, Sink& sink) {
   const Geometry& geo = geometry();
   const DigitSet p = g.candidates[pivot];

@@ -218,6 +218,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
   logic::RateOptions rate_options;
   rate_options.allowed = options.allowed;
   rate_options.limit = options.limit;
+  rate_options.workspace = &logic::thread_workspace();  // the worker's own
   PathContext path{&out, options.json, 0};
   if (options.mode == Mode::kSteps) {
     if (!options.json) {

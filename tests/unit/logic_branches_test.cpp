@@ -5,7 +5,9 @@
 // last place; a contradiction is a candidate both true and false, a cell
 // without digits or a digit without a place. Every node of every branch
 // must follow from the grid the step was found in and the nodes listed
-// before it, and the branch must end in the step's conclusion.
+// before it, in the step's mode (the multiple chains read their singles
+// from the grid as it stands, Nishio keeps to one digit), and the branch
+// must end in the step's conclusion.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -51,10 +53,38 @@ struct State {
   Grid g;
   int true_digit[81] = {};
   bool conflict = false;  // a candidate taken both true and false
+  // The step's mode: in the static mode (multiple chains) a single is read
+  // from the grid the step was found in, a cell or a unit of two places
+  // whose other one is false; Nishio follows the premise's digit alone.
+  logic::Mode mode = logic::Mode::kDynamic;
+  Grid start;
+  int premise_digit = 0;
 };
+
+// Whether the single (cell, digit) is one of the grid as it stands: the
+// cell has two digits there, or the digit two places in one of its units.
+bool static_single(const State& s, const Node& n) {
+  const logic::Geometry& geo = logic::geometry();
+  if (logic::digit_count(s.start.candidates[n.cell]) == 2) return true;
+  for (const int u : geo.cell_units[n.cell]) {
+    int places = 0;
+    for (const int c : geo.unit_cells[u]) {
+      places += logic::carries(s.start.candidates[c], n.digit) ? 1 : 0;
+    }
+    if (places == 2) return true;
+  }
+  return false;
+}
+
+// Whether the step's mode allows the node at all.
+bool in_mode(const State& s, const Node& n) {
+  if (s.mode == logic::Mode::kNishio) return n.digit == s.premise_digit;
+  return !n.on || s.mode != logic::Mode::kStatic || static_single(s, n);
+}
 
 bool follows(const State& s, const Node& n) {
   const logic::Geometry& geo = logic::geometry();
+  if (!in_mode(s, n)) return false;
   if (!n.on) {
     for (int other = 0; other < 81; ++other) {
       const int d = s.true_digit[other];
@@ -115,12 +145,17 @@ bool contradicted(const State& s) {
 }
 
 // Checks one printed branch line; returns what is wrong, empty if nothing.
-std::string check_branch(const Grid& before, const std::string& line) {
-  State s{before};
+std::string check_branch(const Grid& before, logic::Mode mode,
+                         const std::string& line) {
+  State s;
+  s.g = before;
+  s.mode = mode;
+  s.start = before;
   std::size_t at = line.find("se ");
   Node node{};
   at += 3;
   if (!read_node(line, at, node)) return "no premise";
+  s.premise_digit = node.digit;
   take(s, node);
   at += 1;  // ':'
   while (at < line.size() && line.compare(at, 4, " => ") != 0) {
@@ -143,6 +178,36 @@ struct Seen {
   std::vector<std::string> faults;
 };
 
+// The printed "(N nodes)" against the branches listed. N is what the step
+// is rated by, so it stays that: every branch's nodes with its premise and
+// the conclusion (each branch counts them once more); a contradiction's
+// two chains, to a node and to its opposite, counted one by one (the
+// nodes they share twice). The listing gives each node once.
+void check_count(const Step& step, const std::string& slug,
+                 const std::string& text, Seen& seen) {
+  int listed = 0;
+  int lines = 0;
+  bool contradiction = false;
+  for (std::size_t from = 0; from < text.size(); ++lines) {
+    const std::size_t end = text.find('\n', from);
+    const std::string line = text.substr(from, end - from);
+    const std::size_t colon = line.find(':');
+    const std::size_t arrow = line.find(" => ");
+    listed += arrow > colon + 1 ? 1 : 0;
+    for (std::size_t k = colon; k < arrow; ++k) listed += line[k] == ',';
+    contradiction =
+        contradiction || line.compare(arrow + 4, 14, "contraddizione") == 0;
+    from = end + 1;
+  }
+  const bool fits =
+      contradiction ? listed + 2 <= step.nodes && step.nodes <= 2 * (listed + 2)
+                    : step.nodes == listed + 2 * lines;
+  if (!fits) {
+    seen.faults.push_back(slug + ": " + std::to_string(step.nodes) +
+                          " nodes for " + std::to_string(listed) + " listed");
+  }
+}
+
 void check_step(const Grid& before, const Step& step, void* context) {
   auto& seen = *static_cast<Seen*>(context);
   int size = 0;
@@ -153,13 +218,15 @@ void check_step(const Grid& before, const Step& step, void* context) {
   if (step.nodes == 0) return;
   ++seen.steps;
   if (n != step.chain_length) seen.faults.push_back(slug + ": branch lost");
+  const std::string text(buffer, t.length);
+  check_count(step, slug, text, seen);
   // With patterns, a node may rest on a pattern the checker does not know.
   if (slug == "dynamic-forcing-chain-plus") return;
-  const std::string text(buffer, t.length);
   for (std::size_t from = 0; from < text.size();) {
     const std::size_t end = text.find('\n', from);
     const std::string line = text.substr(from, end - from);
-    const std::string fault = check_branch(before, line);
+    const std::string fault =
+        check_branch(before, logic::ladder(size)[step.technique].mode, line);
     if (!fault.empty()) {
       std::string report = slug;
       report.append(": ").append(fault).append(": ").append(line);

@@ -38,15 +38,26 @@ std::string sentence_of(const Step& step) {
 constexpr const char* kTop1465Seventh =
     "2...4.5...1.....3............6...8.2.7.3.9......1.....4...5.6.....7...9...8......";
 
+// Runs the forcing chains of the ladder's line `slug` into the sink, as
+// the ladder would after the lines before it.
+void find_as(const char* slug, const Grid& g, Sink& sink) {
+  const Sink line = logic::sink_for(logic::row_of(slug));
+  ASSERT_GE(line.technique, 0) << slug;
+  sink.technique = line.technique;
+  sink.floor = line.floor;
+  sink.mode = line.mode;
+  logic::find_forcing_chains(g, sink);
+}
+
 TEST(DynamicPlusTest, APatternInABranchMakesTheChainShorter) {
   const Grid g = after(kTop1465Seventh, 44);
   Sink plain;
-  logic::find_dynamic_chain(g, plain);
+  find_as("dynamic-forcing-chain", g, plain);
   ASSERT_TRUE(plain.found);
   EXPECT_GT(plain.best.rating, 90);
 
   Sink sink = plain;
-  logic::find_dynamic_chain_plus(g, sink);
+  find_as("dynamic-forcing-chain-plus", g, sink);
   EXPECT_EQ(sink.best.rating, 90);
   EXPECT_EQ(sink.best.nodes, 6);
   EXPECT_EQ(sink.best.removed[9 * 8 + 1], 1U << 6);  // r9c2<>6
@@ -75,11 +86,11 @@ TEST(DynamicPlusTest, NothingBelowAStepAlreadyAtItsBase) {
       "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
       28);
   Sink sink;
-  logic::find_dynamic_chain(g, sink);
+  find_as("dynamic-forcing-chain", g, sink);
   ASSERT_TRUE(sink.found);
   ASSERT_LE(sink.best.rating, 90);
   const int offered = sink.offered;
-  logic::find_dynamic_chain_plus(g, sink);
+  find_as("dynamic-forcing-chain-plus", g, sink);
   EXPECT_EQ(sink.offered, offered);
   Step step;
   ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));

@@ -93,7 +93,7 @@ TEST(LadderPatternTest, UniqueRectangleNeedsTwoBoxes) {
   // r1c1, r1c2, r4c1 hold 1,2; r4c2 holds 1,2,3: type 1 in boxes 1 and 4.
   for (const int cell : {0, 1, 27}) g.candidates[cell] = 0x6;
   g.candidates[28] = 0xE;
-  Sink sink;
+  Sink sink = logic::sink_for(logic::row_of("unique-rectangle"));
   logic::find_unique_rectangle(g, sink);
   ASSERT_TRUE(sink.found);
   EXPECT_EQ(sink.best.removed[28], 0x6);
@@ -169,6 +169,32 @@ TEST(LadderPatternTest, LengthModifierFollowsTheGeometricLadder) {
   for (const auto& [nodes, added] : expected) {
     EXPECT_EQ(logic::length_modifier(nodes), added) << nodes;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// An eight-cell unique loop on 1 and 2, two cells in each box it meets:
+// r1c1-r1c4-r2c4-r2c7-r4c7-r4c8-r3c8-r3c1; r3c1 holds a 3 as well, so it
+// is not 1 or 2 (type 1), rated 0.1 above the six-cell loop's base. No
+// other cell carries 1 or 2.
+TEST(LadderPatternTest, AnEightCellUniqueLoopRatesAboveTheBase) {
+  Grid g = open_grid();
+  for (auto& c : g.candidates) c &= static_cast<logic::DigitSet>(~0x6U);
+  for (const int cell : {0, 3, 12, 15, 33, 34, 25, 18}) {
+    g.candidates[cell] = 0x6;
+  }
+  g.candidates[18] = 0xE;
+  Sink sink = logic::sink_for(logic::row_of("unique-loop"));
+  logic::find_unique_loop(g, sink);
+  ASSERT_TRUE(sink.found);
+  char buffer[512];
+  logic::Text t{buffer, sizeof buffer};
+  logic::write_step(t, sink.best);
+  EXPECT_EQ(sink.best.rating, sink.floor + 1) << std::string(buffer, t.length);
+  EXPECT_EQ(sink.best.removed[18], 0x6);
+  EXPECT_EQ(count(sink.best.cells), 8);
 }
 
 }  // namespace
