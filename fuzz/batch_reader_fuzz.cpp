@@ -2,7 +2,7 @@
 // bytes. Its oracle is conservation: nothing is lost, nothing invented.
 // - The bytes, read from a pipe in pieces of many sizes with the fast path
 //   for lines of 81 cells on, give the very entries (kind, number, line,
-//   puzzle, refusal) that the recogniser alone gives on the whole input
+//   puzzle, label, refusal) that the recogniser alone gives on the whole input
 //   read at once: a puzzle is one of the input's puzzles, in its place, and
 //   no piece boundary moves or drops one.
 // - Every entry is a puzzle or a refusal with its reason; numbers run from
@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "batch/reader.h"
@@ -111,6 +112,9 @@ std::vector<batch::Entry> read_in_pieces(const std::uint8_t* data,
 bool same(const batch::Entry& a, const batch::Entry& b) {
   return a.number == b.number && a.input == b.input && a.line == b.line &&
          a.kind == b.kind && a.puzzle == b.puzzle &&
+         a.label_length == b.label_length &&
+         std::memcmp(a.label, b.label,
+                     static_cast<std::size_t>(a.label_length)) == 0 &&
          (a.kind != batch::EntryKind::kDamaged ||
           (a.refusal.problem == b.refusal.problem &&
            a.refusal.line == b.refusal.line &&

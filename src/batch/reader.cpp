@@ -19,25 +19,14 @@ namespace {
 
 constexpr std::size_t kReadSize = 1 << 20;
 
-// The cell bytes of the fast path and their digits (0: empty), -1 for any
-// other byte.
-constexpr std::array<signed char, 256> make_fast_cells() {
-  std::array<signed char, 256> table{};
-  for (auto& entry : table) entry = -1;
-  for (int d = 1; d <= 9; ++d)
-    table[static_cast<unsigned>('0' + d)] = static_cast<signed char>(d);
-  table['.'] = 0;
-  table['0'] = 0;
-  return table;
-}
-constexpr std::array<signed char, 256> kFastCells = make_fast_cells();
-
 struct Reading {
   const Stream* stream;
   importa::Recogniser* r;
   Entry entry;  // the next entry's number and input
   bool stopped;
   std::int64_t offset;  // bytes of the inputs before the current read
+  std::size_t at;       // the current line's start in the current read
+  std::size_t used;     // a fast line: its bytes, known before its emit call
 };
 
 bool deliver(Reading& reading) {
@@ -89,10 +78,12 @@ void take_unreadable(Reading& reading, int error) {
   deliver(reading);
 }
 
-// Between puzzles, with no line begun: where a fast line may stand.
-bool between_puzzles(const importa::Recogniser& r) {
-  return r.length == 0 && !r.swallow_lf && !r.skipping && r.entry_count == 0 &&
-         !r.triples;
+// A fast line's puzzle: the input read up to its line end.
+void take_fast_puzzle(const importa::Puzzle& puzzle, void* context) {
+  Reading& reading = *static_cast<Reading*>(context);
+  reading.entry.consumed =
+      reading.offset + static_cast<std::int64_t>(reading.at + reading.used);
+  take_puzzle(puzzle, context);
 }
 
 // The bytes of one read: fast lines taken directly, anything else fed to
@@ -100,26 +91,13 @@ bool between_puzzles(const importa::Recogniser& r) {
 void take_bytes(Reading& reading, const char* data, std::size_t size) {
   importa::Recogniser& r = *reading.r;
   importa::Refusal refusal;
-  importa::Puzzle fast;
-  std::size_t at = 0;
+  std::size_t& at = reading.at;
+  at = 0;
   while (at < size && !reading.stopped) {
-    std::size_t used = 0;
-    if (reading.stream->fast_path && between_puzzles(r) &&
-        fast_line(data + at, size - at, fast, used)) {
-      reading.entry.puzzle = fast;
-      // What the recogniser keeps of a puzzle it emits: a grid that follows
-      // with only blank or rule lines between and solves it is its
-      // solution, not a puzzle.
-      r.emitted_line = ++r.line;
-      ++r.puzzles;
-      r.last = fast;
-      r.last_open = true;
-      reading.entry.kind = EntryKind::kPuzzle;
-      reading.entry.line = r.line;
-      reading.entry.consumed =
-          reading.offset + static_cast<std::int64_t>(at + used);
-      deliver(reading);
-      at += used;
+    if (reading.stream->fast_path &&
+        importa::take_fast_line(r, data + at, size - at, take_fast_puzzle,
+                                &reading, reading.used)) {
+      at += reading.used;
       continue;
     }
     const void* end = std::memchr(data + at, '\n', size - at);
@@ -180,7 +158,7 @@ bool read_named(Reading& reading, const char* name, char* buffer) {
   const int fd = standard ? STDIN_FILENO : open(name, O_RDONLY | O_CLOEXEC);
   // Value-initialised in place: the recogniser is too large for a stack.
   importa::Recogniser& r = *new (reading.r) importa::Recogniser{};
-  r.on_refusal = take_refusal;
+  importa::start(r, take_refusal);
   if (fd < 0) {
     take_unreadable(reading, errno);
   } else {
@@ -191,25 +169,6 @@ bool read_named(Reading& reading, const char* name, char* buffer) {
 }
 
 }  // namespace
-
-bool fast_line(const char* line, std::size_t size, importa::Puzzle& puzzle,
-               std::size_t& used) {
-  if (size < 82) return false;
-  if (line[81] == '\n') {
-    used = 82;
-  } else if (size >= 83 && line[81] == '\r' && line[82] == '\n') {
-    used = 83;
-  } else {
-    return false;
-  }
-  unsigned bad = 0;
-  for (unsigned i = 0; i < 81; ++i) {
-    const signed char digit = kFastCells[static_cast<unsigned char>(line[i])];
-    bad |= static_cast<unsigned>(digit) >> 8;
-    puzzle[i] = static_cast<std::uint8_t>(digit);
-  }
-  return bad == 0;
-}
 
 const char* input_is_output(const char* const* names, int count) {
   struct stat out {};
@@ -230,7 +189,7 @@ bool read_inputs(const char* const* names, int count, const Stream& stream) {
   void* memory = std::malloc(sizeof(importa::Recogniser));
   importa::Recogniser* r =
       memory == nullptr ? nullptr : new (memory) importa::Recogniser{};
-  Reading reading{&stream, r, Entry{}, false, 0};
+  Reading reading{&stream, r, Entry{}, false, 0, 0, 0};
   reading.entry.number = 1;
   if (buffer == nullptr || r == nullptr) {
     take_unreadable(reading, ENOMEM);

@@ -71,12 +71,6 @@ bool read_inputs(const char* const* names, int count, const Stream& stream);
 /// would read its own answers, and with an output appended to, for ever.
 const char* input_is_output(const char* const* names, int count);
 
-/// Whether the `size` bytes at `line` are exactly 81 cells of the fast path
-/// ending in LF or CR LF; if so the puzzle is written to `puzzle` and the
-/// bytes that the line takes, its end included, to `used`.
-bool fast_line(const char* line, std::size_t size, importa::Puzzle& puzzle,
-               std::size_t& used);
-
 }  // namespace batch
 
 #endif  // VORTEL_BATCH_READER_H_

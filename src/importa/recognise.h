@@ -197,6 +197,18 @@ struct Recogniser {
 bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
           void* context, Refusal& refusal);
 
+/// At the start of a line between puzzles, a line of exactly 81 cells
+/// ('1'-'9', '.' or '0') and its line end (LF or CR LF) read at once: its
+/// puzzle emitted as feed would emit it, `used` (its bytes) set before the
+/// emit call. False, with nothing read, anywhere else: feed reads on.
+bool take_fast_line(Recogniser& r, const char* data, std::size_t size,
+                    Emit emit, void* context, std::size_t& used);
+
+/// Sets the call made with each refusal (see on_refusal) on a recogniser
+/// value-initialised a moment before.
+void start(Recogniser& r,
+           bool (*on_refusal)(const Refusal& refusal, void* context));
+
 /// The input has ended: reads its last line and completes what it can.
 /// Returns false when a grid was left unfinished or no puzzle was found.
 bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal);
