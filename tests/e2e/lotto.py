@@ -413,6 +413,7 @@ def part_failures():
     check(result.returncode == 1, "damaged: status %d" % result.returncode)
     check("riga 2, colonna 1: riga di 5 caselle" in table[1]["dettaglio"],
           "message: %s" % table[1]["dettaglio"])
+    read_error_mid_line(puzzle)
     # An input that cannot be opened: its line, the others read; status 2.
     missing = lotto(["-", os.path.join(SCRATCH, "missing.txt")], good)
     check(missing.returncode == 2 and
@@ -485,6 +486,29 @@ def part_failures():
         check(out.endswith(b"\n") and full.startswith(out) and
               len(out) < len(full), "%s: not a prefix of whole lines" % sig)
     interrupted_while_waiting()
+
+
+def read_error_mid_line(puzzle):
+    """A read that fails: its entry stands at the line begun, or else at
+    the last line read. A pseudo-terminal's master, once its slave is
+    closed, gives what was written and then EIO."""
+    import pty
+    import tty
+    for tail, line in (("# due\n" + puzzle[:40], "3"), ("# due\n", "2"),
+                       ("", "1")):
+        master, slave = pty.openpty()
+        tty.setraw(slave)
+        os.write(slave, (puzzle + "\n" + tail).encode())
+        os.close(slave)
+        result = lotto([], stdin=master)
+        os.close(master)
+        got = [(r["riga"], r["stato"], r["dettaglio"])
+               for r in rows(result.stdout)]
+        check(result.returncode == 2 and len(got) == 2 and
+              got[0][:2] == ("1", "risolta") and
+              got[1] == (line, "illeggibile", "(standard input): errore in "
+                         "lettura: %s" % os.strerror(5)),
+              "read error after %r: %d %s" % (tail, result.returncode, got))
 
 
 def interrupted_while_waiting():
