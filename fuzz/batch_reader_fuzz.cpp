@@ -122,7 +122,7 @@ bool same(const batch::Entry& a, const batch::Entry& b) {
 }
 
 // No digit given more often than the input holds it.
-void check_givens(const importa::Puzzle& puzzle, const std::size_t* held) {
+void check_givens(const recognise::Puzzle& puzzle, const std::size_t* held) {
   std::size_t given[10] = {};
   for (const std::uint8_t d : puzzle) {
     if (d > 9) std::abort();
@@ -150,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     if (entry.number != static_cast<std::int64_t>(i) + 1) std::abort();
     if (entry.kind == batch::EntryKind::kUnreadable) std::abort();
     if (entry.kind == batch::EntryKind::kDamaged) {
-      if (entry.refusal.problem == importa::Problem::kNone) std::abort();
+      if (entry.refusal.problem == recognise::Problem::kNone) std::abort();
       continue;
     }
     check_givens(entry.puzzle, held);

@@ -54,19 +54,19 @@ the writable segment not counted|src/front/integrity.cpp|absorb(lane[2], writabl
 breakpoints allowed in constant data|src/front/self_check.cpp|const bool code = image.code[s];|const bool code = true;
 an altered program runs its exit-time code|src/front/end_run.cpp|  std::_Exit(status);|  std::exit(status);
 importa: 9999.txt left at four digits|src/importa/output.cpp|for (long n = 1; n <= out.count; ++n) {|for (long n = 1; n < out.count; ++n) {
-importa: the LF of a CR LF counted as a line|src/importa/stream.cpp|r.swallow_lf = b == '\r';|r.swallow_lf = false;
-importa: a run of cells in a text line skipped|src/importa/list_line.cpp|constexpr int kRowRun = 9;|constexpr int kRowRun = 101;
-importa: a rule line inside a band passed|src/importa/grid.cpp|if (separator.after != 3 \&\& separator.after != 6) {|if (separator.after != 3 \&\& separator.after != 6 \&\& false) {
-importa: any second run taken for a solution|src/importa/list_line.cpp|if (second \&\& r.last_open \&\& solves(puzzle, r.last)) return true;|if (second) return true;
-importa: a run taken from inside a longer one|src/importa/list_line.cpp|return take.row_gap_length > 0|return take.row_gap_length < 0
+importa: the LF of a CR LF counted as a line|src/recognise/stream.cpp|r.swallow_lf = b == '\r';|r.swallow_lf = false;
+importa: a run of cells in a text line skipped|src/recognise/list_line.cpp|constexpr int kRowRun = 9;|constexpr int kRowRun = 101;
+importa: a rule line inside a band passed|src/recognise/grid.cpp|if (separator.after != 3 \&\& separator.after != 6) {|if (separator.after != 3 \&\& separator.after != 6 \&\& false) {
+importa: any second run taken for a solution|src/recognise/list_line.cpp|if (second \&\& r.last_open \&\& solves(puzzle, r.last)) return true;|if (second) return true;
+importa: a run taken from inside a longer one|src/recognise/list_line.cpp|return take.row_gap_length > 0|return take.row_gap_length < 0
 importa: the summary line's failure ignored|src/importa/commit.cpp|if (say_written(out) != kExitOk) return kExitFile;|(void)say_written(out);
 importa: five-digit names not seen as a conversion|src/importa/files.cpp|return digits >= 4 \&\& std::strcmp(name + digits, ".txt") == 0;|return digits == 4 \&\& std::strcmp(name + digits, ".txt") == 0;
 importa: a full non-blocking output taken for an error|src/importa/files.cpp|if (errno != EAGAIN \&\& errno != EWOULDBLOCK) return false;|return false;
 importa: scratch beside an existing target|src/importa/output.cpp|if (is_directory(out.target)) {|if (false) {
 importa: a signal after the commit undoes it|src/importa/main.cpp|  importa::finish_output(out);|  if (importa::interrupted()) importa::end_by_signal(out);
-importa: any complete grid after a puzzle dropped|src/importa/grid.cpp|if (r.last_open \&\& solves(puzzle, r.last)) return;|if (r.last_open) return;
-recogniser: a comment's label kept past a fast line|src/importa/fast_line.cpp|  r.label_length = 0;|  (void)0;
-recogniser: a label cut inside a character|src/importa/label.cpp|if (length + size > kMaxLabel) break;|if (length >= kMaxLabel) break;
+importa: any complete grid after a puzzle dropped|src/recognise/grid.cpp|if (r.last_open \&\& solves(puzzle, r.last)) return;|if (r.last_open) return;
+recogniser: a comment's label kept past a fast line|src/recognise/fast_line.cpp|  r.label_length = 0;|  (void)0;
+recogniser: a label cut inside a character|src/recognise/label.cpp|if (length + size > kMaxLabel) break;|if (length >= kMaxLabel) break;
 batch: a read error's line number one short|src/batch/reader.cpp|r->line + (r->length > 0 ? 1 : 0);|r->line;
 answers: U+001F raw in JSON|src/answers/text.cpp|} else if (c < 0x20 \|\| c == 0x7F) {|} else if (c < 0x1F \|\| c == 0x7F) {
 answers: DEL raw in a TSV column|src/answers/text.cpp|add_char(t, c < 0x20 \|\| c == 0x7F ? ' ' : s[at]);|add_char(t, c < 0x20 ? ' ' : s[at]);

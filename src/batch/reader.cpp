@@ -21,7 +21,7 @@ constexpr std::size_t kReadSize = 1 << 20;
 
 struct Reading {
   const Stream* stream;
-  importa::Recogniser* r;
+  recognise::Recogniser* r;
   Entry entry;  // the next entry's number and input
   bool stopped;
   std::int64_t offset;  // bytes of the inputs before the current read
@@ -37,17 +37,17 @@ bool deliver(Reading& reading) {
   return !reading.stopped;
 }
 
-void take_puzzle(const importa::Puzzle& puzzle, void* context) {
+void take_puzzle(const recognise::Puzzle& puzzle, void* context) {
   Reading& reading = *static_cast<Reading*>(context);
   if (reading.stopped) return;
-  const importa::Recogniser& r = *reading.r;
+  const recognise::Recogniser& r = *reading.r;
   reading.entry.kind = EntryKind::kPuzzle;
   reading.entry.line = r.emitted_line;
   reading.entry.puzzle = puzzle;
   int length = r.emitted_label_length;
-  length = length < 0
-               ? 0
-               : (length > importa::kMaxLabel ? importa::kMaxLabel : length);
+  length = length < 0 ? 0
+                      : (length > recognise::kMaxLabel ? recognise::kMaxLabel
+                                                       : length);
   std::memcpy(reading.entry.label, r.emitted_label,
               static_cast<std::size_t>(length));
   reading.entry.label_length = length;
@@ -55,10 +55,10 @@ void take_puzzle(const importa::Puzzle& puzzle, void* context) {
   reading.entry.label_length = 0;
 }
 
-bool take_refusal(const importa::Refusal& refusal, void* context) {
+bool take_refusal(const recognise::Refusal& refusal, void* context) {
   Reading& reading = *static_cast<Reading*>(context);
   if (reading.stopped) return false;
-  if (refusal.problem == importa::Problem::kNoPuzzle &&
+  if (refusal.problem == recognise::Problem::kNoPuzzle &&
       !reading.stream->report_empty) {
     return true;
   }
@@ -72,14 +72,14 @@ bool take_refusal(const importa::Refusal& refusal, void* context) {
 void take_unreadable(Reading& reading, int error) {
   reading.entry.kind = EntryKind::kUnreadable;
   reading.entry.puzzle = {};
-  const importa::Recogniser* r = reading.r;
+  const recognise::Recogniser* r = reading.r;
   reading.entry.line = r == nullptr ? 0 : r->line + (r->length > 0 ? 1 : 0);
   reading.entry.error = error;
   deliver(reading);
 }
 
 // A fast line's puzzle: the input read up to its line end.
-void take_fast_puzzle(const importa::Puzzle& puzzle, void* context) {
+void take_fast_puzzle(const recognise::Puzzle& puzzle, void* context) {
   Reading& reading = *static_cast<Reading*>(context);
   reading.entry.consumed =
       reading.offset + static_cast<std::int64_t>(reading.at + reading.used);
@@ -89,14 +89,14 @@ void take_fast_puzzle(const importa::Puzzle& puzzle, void* context) {
 // The bytes of one read: fast lines taken directly, anything else fed to
 // the recogniser up to the next line end.
 void take_bytes(Reading& reading, const char* data, std::size_t size) {
-  importa::Recogniser& r = *reading.r;
-  importa::Refusal refusal;
+  recognise::Recogniser& r = *reading.r;
+  recognise::Refusal refusal;
   std::size_t& at = reading.at;
   at = 0;
   while (at < size && !reading.stopped) {
     if (reading.stream->fast_path &&
-        importa::take_fast_line(r, data + at, size - at, take_fast_puzzle,
-                                &reading, reading.used)) {
+        recognise::take_fast_line(r, data + at, size - at, take_fast_puzzle,
+                                  &reading, reading.used)) {
       at += reading.used;
       continue;
     }
@@ -107,7 +107,7 @@ void take_bytes(Reading& reading, const char* data, std::size_t size) {
             : static_cast<std::size_t>(static_cast<const char*>(end) - data) +
                   1;
     reading.entry.consumed = reading.offset + static_cast<std::int64_t>(upto);
-    importa::feed(r, data + at, upto - at, take_puzzle, &reading, refusal);
+    recognise::feed(r, data + at, upto - at, take_puzzle, &reading, refusal);
     at = upto;
   }
   reading.offset += static_cast<std::int64_t>(size);
@@ -149,16 +149,16 @@ void read_input(Reading& reading, int fd, char* buffer) {
     if (reading.stopped) return;
     if (static_cast<std::size_t>(got) < kReadSize && !pause(reading)) return;
   }
-  importa::Refusal refusal;
-  importa::finish(*reading.r, take_puzzle, &reading, refusal);
+  recognise::Refusal refusal;
+  recognise::finish(*reading.r, take_puzzle, &reading, refusal);
 }
 
 bool read_named(Reading& reading, const char* name, char* buffer) {
   const bool standard = name == nullptr || std::strcmp(name, "-") == 0;
   const int fd = standard ? STDIN_FILENO : open(name, O_RDONLY | O_CLOEXEC);
   // Value-initialised in place: the recogniser is too large for a stack.
-  importa::Recogniser& r = *new (reading.r) importa::Recogniser{};
-  importa::start(r, take_refusal);
+  recognise::Recogniser& r = *new (reading.r) recognise::Recogniser{};
+  recognise::start(r, take_refusal);
   if (fd < 0) {
     take_unreadable(reading, errno);
   } else {
@@ -186,9 +186,9 @@ const char* input_is_output(const char* const* names, int count) {
 
 bool read_inputs(const char* const* names, int count, const Stream& stream) {
   auto* buffer = static_cast<char*>(std::malloc(kReadSize));
-  void* memory = std::malloc(sizeof(importa::Recogniser));
-  importa::Recogniser* r =
-      memory == nullptr ? nullptr : new (memory) importa::Recogniser{};
+  void* memory = std::malloc(sizeof(recognise::Recogniser));
+  recognise::Recogniser* r =
+      memory == nullptr ? nullptr : new (memory) recognise::Recogniser{};
   Reading reading{&stream, r, Entry{}, false, 0, 0, 0};
   reading.entry.number = 1;
   if (buffer == nullptr || r == nullptr) {

@@ -6,9 +6,11 @@
 
 #include <cstddef>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace importa {
+
+using recognise::Puzzle;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadInput = 1;  // bad input, or a bad command line

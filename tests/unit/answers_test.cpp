@@ -113,7 +113,7 @@ std::string lotto_word(const char* puzzle) {
   if (puzzle == nullptr) return lotto::status_word(lotto::kKindDamaged);
   lotto::Answer answer;
   const logic::Digits digits = test::digits_of(puzzle);
-  importa::Puzzle cells{};
+  recognise::Puzzle cells{};
   std::copy(digits.cell, digits.cell + 81, cells.begin());
   lotto::answer(cells, lotto::Mode::kCheck, 2, answer);
   return lotto::status_word(static_cast<int>(answer.verdict));

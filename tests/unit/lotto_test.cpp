@@ -18,8 +18,8 @@
 
 namespace {
 
-using importa::Problem;
-using importa::Puzzle;
+using recognise::Problem;
+using recognise::Puzzle;
 
 std::vector<std::string> sample(const char* name) {
   std::ifstream in(std::string(VORTEL_TEST_DATA) + "/lotto/" + name);

@@ -17,10 +17,10 @@
 // the sixth without a separator, or with one drawn otherwise, ended at the
 // larger of the two separators. The rows before that end are refused; the
 // rows after it are read on as a grid of their own.
-#include "importa/characters.h"
-#include "importa/recognise_parts.h"
+#include "recognise/characters.h"
+#include "recognise/parts.h"
 
-namespace importa::parts {
+namespace recognise::parts {
 
 namespace {
 
@@ -479,4 +479,4 @@ bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
   return refuse_grid(r, Problem::kGridCutShort, line, column, refusal);
 }
 
-}  // namespace importa::parts
+}  // namespace recognise::parts

@@ -5,14 +5,14 @@
 // triple files. Pure: it is fed the input's bytes in pieces of any size and
 // hands back each puzzle as it is completed. Its memory is fixed: one line
 // of at most kMaxLine bytes and the grid in progress.
-#ifndef VORTEL_IMPORTA_RECOGNISE_H_
-#define VORTEL_IMPORTA_RECOGNISE_H_
+#ifndef VORTEL_RECOGNISE_RECOGNISE_H_
+#define VORTEL_RECOGNISE_RECOGNISE_H_
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-namespace importa {
+namespace recognise {
 
 /// A puzzle: the digit of each cell in row-major order, 0 for an empty one.
 using Puzzle = std::array<std::uint8_t, 81>;
@@ -213,6 +213,6 @@ void start(Recogniser& r,
 /// Returns false when a grid was left unfinished or no puzzle was found.
 bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal);
 
-}  // namespace importa
+}  // namespace recognise
 
-#endif  // VORTEL_IMPORTA_RECOGNISE_H_
+#endif  // VORTEL_RECOGNISE_RECOGNISE_H_

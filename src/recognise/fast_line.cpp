@@ -6,10 +6,10 @@
 // with no puzzle; and the rows of a grid cut short before it are forgotten.
 #include <array>
 
-#include "importa/recognise.h"
-#include "importa/recognise_parts.h"
+#include "recognise/parts.h"
+#include "recognise/recognise.h"
 
-namespace importa {
+namespace recognise {
 
 namespace {
 
@@ -70,4 +70,4 @@ void start(Recogniser& r,
   r.on_refusal = on_refusal;
 }
 
-}  // namespace importa
+}  // namespace recognise
