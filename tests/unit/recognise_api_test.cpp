@@ -83,6 +83,28 @@ TEST(RecogniserApiTest, EachPuzzleKeepsItsLabel) {
                             "#1 Extreme (15040)", "", "Quarto gioco", ""}));
 }
 
+// A label longer than kMaxLabel bytes is cut at a character's boundary:
+// the two- and three-byte characters that would cross it are left out
+// whole, so that the label stays UTF-8.
+TEST(RecogniserApiTest, ALongLabelIsCutBetweenCharacters) {
+  for (const std::string wide : {"\xC3\xA8", "\xE2\x82\xAC"}) {
+    for (int ascii = recognise::kMaxLabel - 3; ascii < recognise::kMaxLabel;
+         ++ascii) {
+      std::string label(static_cast<std::size_t>(ascii), 'a');
+      for (int i = 0; i < 3; ++i) label += wide;
+      const Reading run = read_all(label + ": " + kPuzzle + "\n", false);
+      ASSERT_TRUE(run.good);
+      ASSERT_EQ(run.labels.size(), 1U);
+      const std::size_t whole =
+          (static_cast<std::size_t>(recognise::kMaxLabel - ascii)) /
+          wide.size();
+      std::string kept(static_cast<std::size_t>(ascii), 'a');
+      for (std::size_t i = 0; i < whole && i < 3; ++i) kept += wide;
+      EXPECT_EQ(run.labels[0], kept) << ascii << " " << wide.size();
+    }
+  }
+}
+
 // Each damaged entry is reported once and the entries around it are read:
 // a bad line, a grid cut short by a list line (the list line is read), a
 // line too long, a grid cut short by the end.
