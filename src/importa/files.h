@@ -4,6 +4,8 @@
 #ifndef VORTEL_IMPORTA_FILES_H_
 #define VORTEL_IMPORTA_FILES_H_
 
+#include <dirent.h>
+
 #include <cstddef>
 
 #include "recognise/recognise.h"
@@ -45,6 +47,11 @@ void final_name(int width, long n, char* name);
 
 /// A name this program gives its files: four digits or more, ".txt".
 bool is_numbered_name(const char* name);
+/// Reads the open directory `directory` of the target `target` (its name
+/// ending in '/') for files named as this program names them, says the
+/// first one found, and closes it: kExitOk when there is none, else
+/// kExitFile.
+int refuse_numbered(DIR* directory, const char* target);
 
 /// Removes the scratch directory `scratch` (open as `scratch_fd`) with
 /// whatever it holds, if it is there (`scratch` not empty); empties
