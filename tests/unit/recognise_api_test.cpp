@@ -92,7 +92,9 @@ TEST(RecogniserApiTest, ALongLabelIsCutBetweenCharacters) {
          ++ascii) {
       std::string label(static_cast<std::size_t>(ascii), 'a');
       for (int i = 0; i < 3; ++i) label += wide;
-      const Reading run = read_all(label + ": " + kPuzzle + "\n", false);
+      std::string line = label;
+      line += ": " + kPuzzle + "\n";
+      const Reading run = read_all(line, false);
       ASSERT_TRUE(run.good);
       ASSERT_EQ(run.labels.size(), 1U);
       const std::size_t whole =
