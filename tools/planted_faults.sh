@@ -76,7 +76,7 @@ answers: standard input named - in messages|src/answers/vocabulary.cpp|return st
 lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle[i] == 0) continue;|    if (puzzle[i] == 0 \|\| i == 80) continue;
 lotto: --conta=1 gives the first solution found, not the smallest|src/lotto/answer.cpp|    only = found == 1 \&\& stop > 1;|    only = found == 1;
 lotto: --conta alone counts to 3|src/lotto/options.cpp|    s.limit = 2;|    s.limit = 3;
-valuta: --fino drops the tenths|src/valuta/options.cpp|  tenths = 10 * whole + tenth;|  tenths = 10 * whole;
+valuta: --fino drops the tenths|src/valuta/options.cpp|  tenths = 10 * whole + tenth;|  tenths = 10 * whole + 0 * tenth;
 valuta: --passi and --suggerimento taken together|src/valuta/options.cpp|  good = !chosen \|\| options.mode == mode;|  good = true;
 valuta: --tecniche=-X alone allows nothing|src/valuta/options.cpp|  mask = (allowed != 0 ? allowed : logic::kAllTechniques) \& ~denied;|  mask = allowed \& ~denied;
 valuta: a hint on a solved grid exits 3|src/valuta/hint.cpp|    report_plain(t, "Il gioco è già risolto", options.json);|    report_plain(t, "Il gioco è già risolto", options.json); if (g.open == 0) return kExitUnrated;

@@ -157,7 +157,7 @@ def part_equivalence():
     puzzles += made_puzzles(puzzles, rng)
     data = "".join(p + "\n" for p in puzzles).encode()
     answers = {mode: rows(lotto([mode], data).stdout)
-               for mode in ("--risolvi", "--verifica", "--conta=0",
+               for mode in ("--risolvi", "--verifica", "--conta", "--conta=0",
                             "--conta=1", "--conta=5", "--minimo")}
     work = os.path.join(SCRATCH, "vortel")
     os.makedirs(work, exist_ok=True)
@@ -177,6 +177,9 @@ def part_equivalence():
         check(limited["soluzioni"] ==
               ("5+" if count >= 5 else str(count)),
               "--conta=5 %s: %s, vortel %d" % (p, limited["soluzioni"], count))
+        two = answers["--conta"][n]["soluzioni"]
+        check(two == ("2+" if count >= 2 else str(count)),
+              "--conta %s: %s, vortel %d" % (p, two, count))
         one = answers["--conta=1"][n]
         if count >= 1:
             check(one["soluzione"] == first,
