@@ -2,7 +2,7 @@
 // bytes. Its oracle is conservation: nothing is lost, nothing invented.
 // - The bytes, read from a pipe in pieces of many sizes with the fast path
 //   for lines of 81 cells on, give the very entries (kind, number, line,
-//   puzzle, refusal) that the recogniser alone gives on the whole input
+//   puzzle, label, refusal) that the recogniser alone gives on the whole input
 //   read at once: a puzzle is one of the input's puzzles, in its place, and
 //   no piece boundary moves or drops one.
 // - Every entry is a puzzle or a refusal with its reason; numbers run from
@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "batch/reader.h"
@@ -111,6 +112,9 @@ std::vector<batch::Entry> read_in_pieces(const std::uint8_t* data,
 bool same(const batch::Entry& a, const batch::Entry& b) {
   return a.number == b.number && a.input == b.input && a.line == b.line &&
          a.kind == b.kind && a.puzzle == b.puzzle &&
+         a.label_length == b.label_length &&
+         std::memcmp(a.label, b.label,
+                     static_cast<std::size_t>(a.label_length)) == 0 &&
          (a.kind != batch::EntryKind::kDamaged ||
           (a.refusal.problem == b.refusal.problem &&
            a.refusal.line == b.refusal.line &&
@@ -118,7 +122,7 @@ bool same(const batch::Entry& a, const batch::Entry& b) {
 }
 
 // No digit given more often than the input holds it.
-void check_givens(const importa::Puzzle& puzzle, const std::size_t* held) {
+void check_givens(const recognise::Puzzle& puzzle, const std::size_t* held) {
   std::size_t given[10] = {};
   for (const std::uint8_t d : puzzle) {
     if (d > 9) std::abort();
@@ -146,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     if (entry.number != static_cast<std::int64_t>(i) + 1) std::abort();
     if (entry.kind == batch::EntryKind::kUnreadable) std::abort();
     if (entry.kind == batch::EntryKind::kDamaged) {
-      if (entry.refusal.problem == importa::Problem::kNone) std::abort();
+      if (entry.refusal.problem == recognise::Problem::kNone) std::abort();
       continue;
     }
     check_givens(entry.puzzle, held);

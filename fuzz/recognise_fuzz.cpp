@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "fuzz_target.h"
-#include "importa/characters.h"
-#include "importa/recognise.h"
+#include "recognise/characters.h"
+#include "recognise/recognise.h"
 
 namespace {
 
-using Puzzles = std::vector<importa::Puzzle>;
+using Puzzles = std::vector<recognise::Puzzle>;
 
 struct Span {
   long first;  // the puzzle's first line
@@ -31,10 +31,10 @@ struct Span {
 struct Collected {
   Puzzles puzzles;
   std::vector<Span> spans;
-  const importa::Recogniser* r = nullptr;
+  const recognise::Recogniser* r = nullptr;
 };
 
-void keep(const importa::Puzzle& puzzle, void* context) {
+void keep(const recognise::Puzzle& puzzle, void* context) {
   for (std::uint8_t d : puzzle) {
     if (d > 9) std::abort();
   }
@@ -44,18 +44,18 @@ void keep(const importa::Puzzle& puzzle, void* context) {
 }
 
 bool convert(const std::string& input, std::size_t split, Collected& out,
-             importa::Refusal& refusal) {
-  auto r = std::make_unique<importa::Recogniser>();
+             recognise::Refusal& refusal) {
+  auto r = std::make_unique<recognise::Recogniser>();
   out.r = r.get();
   split = split < input.size() ? split : input.size();
-  return importa::feed(*r, input.data(), split, keep, &out, refusal) &&
-         importa::feed(*r, input.data() + split, input.size() - split, keep,
-                       &out, refusal) &&
-         importa::finish(*r, keep, &out, refusal);
+  return recognise::feed(*r, input.data(), split, keep, &out, refusal) &&
+         recognise::feed(*r, input.data() + split, input.size() - split, keep,
+                         &out, refusal) &&
+         recognise::finish(*r, keep, &out, refusal);
 }
 
 bool convert(const std::string& input, std::size_t split, Puzzles& puzzles,
-             importa::Refusal& refusal) {
+             recognise::Refusal& refusal) {
   Collected out;
   const bool good = convert(input, split, out, refusal);
   puzzles = out.puzzles;
@@ -79,10 +79,10 @@ LineCells cells_of(const std::string& line, bool first) {
     bytes += 3;
     size -= 3;
   }
-  const int n = importa::decode(bytes, size, cp.data());
+  const int n = recognise::decode(bytes, size, cp.data());
   LineCells cells;
   int at = 0;
-  while (at < n && importa::is_blank(cp[static_cast<std::size_t>(at)])) ++at;
+  while (at < n && recognise::is_blank(cp[static_cast<std::size_t>(at)])) ++at;
   cells.comment = at < n && cp[static_cast<std::size_t>(at)] == '#';
   int run = 0;
   int all = 0;
@@ -90,15 +90,15 @@ LineCells cells_of(const std::string& line, bool first) {
   bool only = true;
   for (int i = 0; i < n; ++i) {
     const std::uint32_t c = cp[static_cast<std::size_t>(i)];
-    if (importa::is_cell(c)) {
+    if (recognise::is_cell(c)) {
       ++all;
-      givens += importa::is_given(c) ? 1 : 0;
+      givens += recognise::is_given(c) ? 1 : 0;
       if (++run > cells.longest) cells.longest = run;
       continue;
     }
-    const bool joins = importa::is_decoration(c) || c == '(' || c == ')' ||
+    const bool joins = recognise::is_decoration(c) || c == '(' || c == ')' ||
                        c == '[' || c == ']' || c == '{' || c == '}';
-    only = only && importa::is_decoration(c);
+    only = only && recognise::is_decoration(c);
     if (!joins) run = 0;
   }
   cells.givens_row = only && all == 9 && givens == 9;
@@ -131,7 +131,7 @@ void check_conservation(const std::string& input,
 }
 
 // What vortel-importa writes for one puzzle.
-std::string triples(const importa::Puzzle& puzzle) {
+std::string triples(const recognise::Puzzle& puzzle) {
   std::string text;
   for (unsigned i = 0; i < 81; ++i) {
     if (puzzle[i] == 0) continue;
@@ -151,9 +151,9 @@ void check_round_trip(const Puzzles& puzzles) {
     for (std::uint8_t d : puzzles[p])
       lines += d == 0 ? '.' : static_cast<char>('0' + d);
     lines += '\n';
-    if (p < 4 && puzzles[p] != importa::Puzzle{}) {
+    if (p < 4 && puzzles[p] != recognise::Puzzle{}) {
       Puzzles again;
-      importa::Refusal refusal;
+      recognise::Refusal refusal;
       if (!convert(triples(puzzles[p]), 0, again, refusal) ||
           again.size() != 1 || again[0] != puzzles[p]) {
         std::abort();
@@ -161,7 +161,7 @@ void check_round_trip(const Puzzles& puzzles) {
     }
   }
   Puzzles again;
-  importa::Refusal refusal;
+  recognise::Refusal refusal;
   if (!convert(lines, lines.size() / 2, again, refusal) || again != puzzles)
     std::abort();
 }
@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   Collected collected;
-  importa::Refusal refusal;
+  recognise::Refusal refusal;
   if (convert(input, size / 3, collected, refusal)) {
     if (collected.puzzles.empty()) std::abort();
     check_round_trip(collected.puzzles);
@@ -180,8 +180,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     return 0;
   }
   const Puzzles& puzzles = collected.puzzles;
-  if (refusal.problem == importa::Problem::kNone) std::abort();
-  if (refusal.problem == importa::Problem::kNoPuzzle) {
+  if (refusal.problem == recognise::Problem::kNone) std::abort();
+  if (refusal.problem == recognise::Problem::kNoPuzzle) {
     if (!puzzles.empty()) std::abort();
     return 0;
   }

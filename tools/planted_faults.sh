@@ -1,8 +1,12 @@
 #!/bin/sh
 # Plants known faults one at a time and reports which tests catch each:
-#   tools/planted_faults.sh [BUILD_DIR]
+#   tools/planted_faults.sh [BUILD_DIR [NAME_PATTERN]]
 # Each fault is a one-line edit of a source file (FILE|TEXT|REPLACEMENT,
-# the text taken literally). The build directory (default build, a Release
+# the text taken literally, "\&" for "&" and "\|" for "|"); with a pattern
+# (grep -E), only the faults whose names match it are planted. Every
+# fault's text is looked for before the first is planted: a text no longer
+# in its file (the code rewritten) stops the script with status 2, since a
+# fault that is not planted would pass for one that is caught or survives. The build directory (default build, a Release
 # build with the tests) is rebuilt for each fault and the whole suite run;
 # the source is restored afterwards, and once more at the end; an interrupt
 # (Ctrl-C, SIGTERM, SIGHUP) restores it too before the script ends. A fault
@@ -11,6 +15,7 @@
 set -u
 cd "$(dirname "$0")/.."
 build=${1:-build}
+pattern=${2:-}
 
 # Puts back every source that a fault has replaced; the copies are named
 # FILE.planted-fault-original.
@@ -49,18 +54,32 @@ the writable segment not counted|src/front/integrity.cpp|absorb(lane[2], writabl
 breakpoints allowed in constant data|src/front/self_check.cpp|const bool code = image.code[s];|const bool code = true;
 an altered program runs its exit-time code|src/front/end_run.cpp|  std::_Exit(status);|  std::exit(status);
 importa: 9999.txt left at four digits|src/importa/output.cpp|for (long n = 1; n <= out.count; ++n) {|for (long n = 1; n < out.count; ++n) {
-importa: the LF of a CR LF counted as a line|src/importa/stream.cpp|r.swallow_lf = b == '\r';|r.swallow_lf = false;
-importa: a run of cells in a text line skipped|src/importa/list_line.cpp|constexpr int kRowRun = 9;|constexpr int kRowRun = 101;
-importa: a rule line inside a band passed|src/importa/grid.cpp|} else if (rows % 3 != 0) {|} else if (rows % 3 != 0 \&\& false) {
-importa: any second run taken for a solution|src/importa/list_line.cpp|if (second \&\& r.last_open \&\& solves(puzzle, r.last)) return true;|if (second) return true;
-importa: a run taken from inside a longer one|src/importa/list_line.cpp|return take.row_gap_length > 0|return take.row_gap_length < 0
+importa: the LF of a CR LF counted as a line|src/recognise/stream.cpp|r.swallow_lf = b == '\r';|r.swallow_lf = false;
+importa: a run of cells in a text line skipped|src/recognise/list_line.cpp|constexpr int kRowRun = 9;|constexpr int kRowRun = 101;
+importa: a rule line inside a band passed|src/recognise/grid.cpp|if (separator.after != 3 \&\& separator.after != 6) {|if (separator.after != 3 \&\& separator.after != 6 \&\& false) {
+importa: any second run taken for a solution|src/recognise/list_line.cpp|if (second \&\& r.last_open \&\& solves(puzzle, r.last)) return true;|if (second) return true;
+importa: a run taken from inside a longer one|src/recognise/list_line.cpp|return take.row_gap_length > 0|return take.row_gap_length < 0
 importa: the summary line's failure ignored|src/importa/commit.cpp|if (say_written(out) != kExitOk) return kExitFile;|(void)say_written(out);
 importa: five-digit names not seen as a conversion|src/importa/files.cpp|return digits >= 4 \&\& std::strcmp(name + digits, ".txt") == 0;|return digits == 4 \&\& std::strcmp(name + digits, ".txt") == 0;
 importa: a full non-blocking output taken for an error|src/importa/files.cpp|if (errno != EAGAIN \&\& errno != EWOULDBLOCK) return false;|return false;
 importa: scratch beside an existing target|src/importa/output.cpp|if (is_directory(out.target)) {|if (false) {
 importa: a signal after the commit undoes it|src/importa/main.cpp|  importa::finish_output(out);|  if (importa::interrupted()) importa::end_by_signal(out);
-importa: any complete grid after a puzzle dropped|src/importa/grid.cpp|if (r.last_open \&\& solves(puzzle, r.last)) return;|if (r.last_open) return;
-# The rating ladder (src/logic) and what vortel-valuta makes of its ratings.
+importa: any complete grid after a puzzle dropped|src/recognise/grid.cpp|if (r.last_open \&\& solves(puzzle, r.last)) return;|if (r.last_open) return;
+recogniser: a comment's label kept past a fast line|src/recognise/fast_line.cpp|  r.label_length = 0;|  (void)0;
+recogniser: a label cut inside a character|src/recognise/label.cpp|if (length + size > kMaxLabel) break;|if (length >= kMaxLabel) break;
+batch: a read error's line number one short|src/batch/reader.cpp|r->line + (r->length > 0 ? 1 : 0);|r->line;
+answers: U+001F raw in JSON|src/answers/text.cpp|} else if (c < 0x20 \|\| c == 0x7F) {|} else if (c < 0x1F \|\| c == 0x7F) {
+answers: DEL raw in a TSV column|src/answers/text.cpp|add_char(t, c < 0x20 \|\| c == 0x7F ? ' ' : s[at]);|add_char(t, c < 0x20 ? ' ' : s[at]);
+answers: a UTF-16 surrogate in UTF-8 passed into JSON|src/answers/text.cpp|high = p[0] == 0xED ? 0x9F : 0xBF;|high = 0xBF;
+answers: -j0 accepted|src/answers/arguments.cpp|  return n >= 1 \&\& n <= 1024;|  return n >= 0 \&\& n <= 1024;
+answers: standard input named - in messages|src/answers/vocabulary.cpp|return std::strcmp(name, "-") == 0 ? "(standard input)" : name;|return name;
+lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle[i] == 0) continue;|    if (puzzle[i] == 0 \|\| i == 80) continue;
+lotto: --conta=1 gives the first solution found, not the smallest|src/lotto/answer.cpp|    only = found == 1 \&\& stop > 1;|    only = found == 1;
+lotto: --conta alone counts to 3|src/lotto/options.cpp|    s.limit = 2;|    s.limit = 3;
+valuta: --fino drops the tenths|src/valuta/options.cpp|  tenths = 10 * whole + tenth;|  tenths = 10 * whole + 0 * tenth;
+valuta: --passi and --suggerimento taken together|src/valuta/options.cpp|  good = !chosen \|\| options.mode == mode;|  good = true;
+valuta: --tecniche=-X alone allows nothing|src/valuta/options.cpp|  mask = (allowed != 0 ? allowed : logic::kAllTechniques) \& ~denied;|  mask = allowed \& ~denied;
+valuta: a hint on a solved grid exits 3|src/valuta/hint.cpp|    report_plain(t, "Il gioco è già risolto", options.json);|    report_plain(t, "Il gioco è già risolto", options.json); if (g.open == 0) return kExitUnrated;
 ladder: a unique rectangle type 2 rated 4.5|src/logic/uniqueness.cpp|constexpr int kType2 = 1;|constexpr int kType2 = 0;
 ladder: the unique loop not a uniqueness technique|src/logic/ladder.cpp|{"Unique Loop", "unique-loop", 45, true,|{"Unique Loop", "unique-loop", 45, false,
 ladder: a first placement at r1c1 not counted for EP|src/logic/ladder.cpp|if (!placed \&\& step.cell >= 0) {|if (!placed \&\& step.cell > 0) {
@@ -75,23 +94,51 @@ ladder: a unique loop of eight cells rated as one of six|src/logic/loops.cpp|ret
 ladder: a chain step's node count printed one short|src/logic/notation.cpp|append_format(t, " (%d nodes)", step.nodes);|append_format(t, " (%d nodes)", step.nodes - 1);
 ladder: a direct hidden pair rated as a naked single|src/logic/ladder.cpp|"direct-hidden-pair", 20,|"direct-hidden-pair", 23,
 valuta: a stuck path's bound past the gaps in --tecniche|src/valuta/process.cpp|if (!((options.allowed >> t) \& 1U)) break;|if (!((options.allowed >> t) \& 1U)) continue;
-valuta: a hint on a solved grid exits 3|src/valuta/hint.cpp|report_plain(t, "Il gioco è già risolto", options.json);|report_plain(t, "Il gioco è già risolto", options.json); return kExitUnrated;
 LIST
 )
-printf '| planted fault | caught by | suite s |\n|---|---|---:|\n'
-echo "$faults" | while IFS='|' read -r name file text replacement; do
-  case $name in '#'*) continue ;; esac  # a comment line of the list
-  cp "$file" "$file.planted-fault-original"
-  python3 - "$file" "$text" "$replacement" <<'PY'
+if [ -n "$pattern" ]; then
+  faults=$(echo "$faults" | grep -E "^[^|]*($pattern)")
+fi
+if [ -z "$faults" ]; then
+  echo "planted_faults.sh: no fault named like '$pattern'" >&2
+  exit 2
+fi
+# Each fault's text in its file, before anything is planted.
+missing=$(echo "$faults" | python3 -c '
 import sys
-path, text, replacement = sys.argv[1:4]
-replacement = replacement.replace("\\&", "&")
-text = text.replace("\\&", "&")
+for entry in sys.stdin.read().splitlines():
+    name, path, text = entry.replace("\\|", "\0").split("|")[:3]
+    text = text.replace("\0", "|").replace("\\&", "&")
+    try:
+        found = text in open(path).read()
+    except OSError:
+        found = False
+    if not found:
+        print(f"{name}: {path}: text not found: {text}")
+')
+if [ -n "$missing" ]; then
+  echo "$missing" >&2
+  exit 2
+fi
+printf '| planted fault | caught by | suite s |\n|---|---|---:|\n'
+while IFS= read -r entry; do
+  # The fields, with "\|" kept apart from the separators.
+  name=$(printf '%s' "$entry" | cut -d'|' -f1)
+  file=$(printf '%s' "$entry" | cut -d'|' -f2)
+  cp "$file" "$file.planted-fault-original"
+  if ! python3 - "$entry" <<'PY'
+import sys
+fields = sys.argv[1].replace("\\|", "\0").split("|")
+path, text, replacement = (
+    f.replace("\0", "|").replace("\\&", "&") for f in fields[1:4])
 source = open(path).read()
 if text not in source:
     sys.exit(f"{path}: text not found: {text}")
 open(path, "w").write(source.replace(text, replacement, 1))
 PY
+  then
+    exit 2  # the EXIT trap puts the sources back
+  fi
   if ! cmake --build "$build" > /dev/null 2>&1; then
     caught="(does not build)"
     seconds=0
@@ -102,5 +149,7 @@ PY
   fi
   restore  # newer than the faulty build, so that it is rebuilt
   printf '| %s | %s | %s |\n' "$name" "${caught:-SURVIVED}" "$seconds"
-done
+done <<EOF
+$faults
+EOF
 cmake --build "$build" > /dev/null 2>&1

@@ -37,7 +37,7 @@ const char* leading_header(const Form& form) {
                      : "numero\tarchivio\triga\tetichetta\tgioco";
 }
 
-void add_puzzle(Text& t, const importa::Puzzle& puzzle) {
+void add_puzzle(Text& t, const recognise::Puzzle& puzzle) {
   char cells[81];
   for (unsigned i = 0; i < 81; ++i) {
     cells[i] = puzzle[i] != 0 ? static_cast<char>('0' + puzzle[i]) : '.';
@@ -83,8 +83,8 @@ void describe_entry(const batch::Entry& entry, const Form& form, char* out,
     return;
   }
   char message[1024];
-  importa::describe_refusal(entry.refusal, message, sizeof message);
-  if (entry.refusal.problem == importa::Problem::kNoPuzzle) {
+  recognise::describe_refusal(entry.refusal, message, sizeof message);
+  if (entry.refusal.problem == recognise::Problem::kNoPuzzle) {
     std::snprintf(out, size, "%s: %s", name, message);
   } else if (form.filter) {
     std::snprintf(out, size, "colonna %ld: %s", entry.refusal.column, message);

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace batch {
 
@@ -25,12 +25,12 @@ struct Entry {
   int input = 0;            // which input (index into the names given)
   long line = 0;            // the line where it starts, from 1 (0: none)
   EntryKind kind = EntryKind::kPuzzle;
-  importa::Puzzle puzzle{};  // kPuzzle
-  importa::Refusal refusal;  // kDamaged
-  int error = 0;             // kUnreadable
+  recognise::Puzzle puzzle{};  // kPuzzle
+  recognise::Refusal refusal;  // kDamaged
+  int error = 0;               // kUnreadable
   // kPuzzle: its label (a list line's text around its cells, the comment
   // before a grid), UTF-8 without a tab or a line end; empty for none.
-  char label[importa::kMaxLabel] = {};
+  char label[recognise::kMaxLabel] = {};
   int label_length = 0;
   // The bytes of all the inputs read up to this entry's end: how far the
   // run has got, against the inputs' sizes.
@@ -70,12 +70,6 @@ bool read_inputs(const char* const* names, int count, const Stream& stream);
 /// as named ("-" for standard input); null for none. A run that read it
 /// would read its own answers, and with an output appended to, for ever.
 const char* input_is_output(const char* const* names, int count);
-
-/// Whether the `size` bytes at `line` are exactly 81 cells of the fast path
-/// ending in LF or CR LF; if so the puzzle is written to `puzzle` and the
-/// bytes that the line takes, its end included, to `used`.
-bool fast_line(const char* line, std::size_t size, importa::Puzzle& puzzle,
-               std::size_t& used);
 
 }  // namespace batch
 

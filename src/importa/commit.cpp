@@ -20,7 +20,6 @@ namespace {
 
 using files::exists;
 using files::final_name;
-using files::is_numbered_name;
 using files::kNameSize;
 using files::remove_scratch;
 using files::say_directory_error;
@@ -104,17 +103,7 @@ int check_earlier(const Output& out) {
   const int fd = dup(out.target_fd);
   DIR* directory = fd < 0 ? nullptr : fdopendir(fd);
   if (directory == nullptr) return say_directory_error(out.target, errno);
-  int status = kExitOk;
-  while (const dirent* entry = readdir(directory)) {
-    if (!is_numbered_name(entry->d_name)) continue;
-    char path[PATH_MAX + sizeof entry->d_name];
-    std::snprintf(path, sizeof path, "%s%s", out.target, entry->d_name);
-    say_exists(path);
-    status = kExitFile;
-    break;
-  }
-  closedir(directory);
-  return status;
+  return files::refuse_numbered(directory, out.target);
 }
 
 // The existing target, locked against another run's commit until this

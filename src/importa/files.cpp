@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -108,6 +109,20 @@ bool is_numbered_name(const char* name) {
   std::size_t digits = 0;
   while (name[digits] >= '0' && name[digits] <= '9') ++digits;
   return digits >= 4 && std::strcmp(name + digits, ".txt") == 0;
+}
+
+int refuse_numbered(DIR* directory, const char* target) {
+  int status = kExitOk;
+  while (const dirent* entry = readdir(directory)) {
+    if (!is_numbered_name(entry->d_name)) continue;
+    char path[PATH_MAX + sizeof entry->d_name];
+    std::snprintf(path, sizeof path, "%s%s", target, entry->d_name);
+    say_exists(path);
+    status = kExitFile;
+    break;
+  }
+  closedir(directory);
+  return status;
 }
 
 }  // namespace importa::files

@@ -4,11 +4,15 @@
 #ifndef VORTEL_IMPORTA_FILES_H_
 #define VORTEL_IMPORTA_FILES_H_
 
+#include <dirent.h>
+
 #include <cstddef>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace importa {
+
+using recognise::Puzzle;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadInput = 1;  // bad input, or a bad command line
@@ -43,6 +47,11 @@ void final_name(int width, long n, char* name);
 
 /// A name this program gives its files: four digits or more, ".txt".
 bool is_numbered_name(const char* name);
+/// Reads the open directory `directory` of the target `target` (its name
+/// ending in '/') for files named as this program names them, says the
+/// first one found, and closes it: kExitOk when there is none, else
+/// kExitFile.
+int refuse_numbered(DIR* directory, const char* target);
 
 /// Removes the scratch directory `scratch` (open as `scratch_fd`) with
 /// whatever it holds, if it is there (`scratch` not empty); empties

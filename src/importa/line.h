@@ -6,9 +6,12 @@
 
 #include <cstddef>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace importa {
+
+using recognise::kMaxLabel;
+using recognise::Puzzle;
 
 /// The longest line: the cells, a blank, the longest label, the line end.
 inline constexpr std::size_t kMaxPuzzleLine = 81 + 1 + kMaxLabel + 1;

@@ -16,7 +16,7 @@
 #include <cstring>
 
 #include "importa/output.h"
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace {
 
@@ -142,16 +142,16 @@ int open_input(const char* path, Input& in) {
   return kExitFile;
 }
 
-int say_refusal(const Input& in, const importa::Refusal& refusal);
+int say_refusal(const Input& in, const recognise::Refusal& refusal);
 
-importa::Recogniser g_recogniser{};  // large: kept out of the stack
+recognise::Recogniser g_recogniser{};  // large: kept out of the stack
 
 // Reads the whole input through the recogniser, handing each puzzle to
 // keep_puzzle. Returns kExitOk, or the exit status having said why.
 int read_input(const Input& in, Output& out) {
   static char chunk[65536];
-  importa::Refusal refusal;
-  importa::Recogniser& r = g_recogniser;
+  recognise::Refusal refusal;
+  recognise::Recogniser& r = g_recogniser;
   for (;;) {
     const ssize_t got = read(in.fd, chunk, sizeof chunk);
     if (importa::interrupted()) importa::end_by_signal(out);
@@ -170,22 +170,22 @@ int read_input(const Input& in, Output& out) {
       return kExitFile;
     }
     if (got == 0) break;
-    if (!importa::feed(r, chunk, static_cast<std::size_t>(got),
-                       importa::keep_puzzle, &out, refusal)) {
+    if (!recognise::feed(r, chunk, static_cast<std::size_t>(got),
+                         importa::keep_puzzle, &out, refusal)) {
       return say_refusal(in, refusal);
     }
     if (out.write_error != 0) return importa::say_write_error(out);
   }
-  if (!importa::finish(r, importa::keep_puzzle, &out, refusal))
+  if (!recognise::finish(r, importa::keep_puzzle, &out, refusal))
     return say_refusal(in, refusal);
   return out.write_error != 0 ? importa::say_write_error(out) : kExitOk;
 }
 
-int say_refusal(const Input& in, const importa::Refusal& refusal) {
+int say_refusal(const Input& in, const recognise::Refusal& refusal) {
   char text[512];
-  importa::describe_refusal(refusal, text, sizeof text);
-  if (refusal.problem == importa::Problem::kNoPuzzle ||
-      refusal.problem == importa::Problem::kNone) {
+  recognise::describe_refusal(refusal, text, sizeof text);
+  if (refusal.problem == recognise::Problem::kNoPuzzle ||
+      refusal.problem == recognise::Problem::kNone) {
     std::fprintf(stderr, "vortel-importa: %s: %s\n", in.name, text);
   } else {
     std::fprintf(stderr, "vortel-importa: %s: riga %ld, colonna %ld: %s\n",

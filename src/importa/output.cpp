@@ -62,17 +62,7 @@ int make_scratch(Output& out) {
 int check_target(const Output& out) {
   DIR* directory = opendir(out.target);
   if (directory == nullptr) return kExitOk;  // made by this run, or unusable
-  int status = kExitOk;
-  while (const dirent* entry = readdir(directory)) {
-    if (!files::is_numbered_name(entry->d_name)) continue;
-    char path[PATH_MAX + sizeof entry->d_name];
-    std::snprintf(path, sizeof path, "%s%s", out.target, entry->d_name);
-    say_exists(path);
-    status = kExitFile;
-    break;
-  }
-  closedir(directory);
-  return status;
+  return files::refuse_numbered(directory, out.target);
 }
 
 // One more digit for every file name, when the numbers outgrow them (at

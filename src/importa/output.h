@@ -27,9 +27,13 @@
 #include <cstddef>
 
 #include "importa/files.h"
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace importa {
+
+using recognise::Puzzle;
+using recognise::Recogniser;
+using recognise::Refusal;
 
 /// SIGINT, SIGTERM and SIGHUP (those not ignored at start) only note
 /// themselves (without SA_RESTART, so that a read waiting on a pipe

@@ -23,7 +23,7 @@ using solver::Bands;
 using solver::Board;
 
 // The puzzle as a board: givens as their codes, empty cells as `empty`.
-Board board_of(const importa::Puzzle& puzzle, std::int32_t empty) {
+Board board_of(const recognise::Puzzle& puzzle, std::int32_t empty) {
   Board board;
   for (unsigned i = 0; i < solver::kCells; ++i) {
     board[i] = puzzle[i] != 0 ? solver::kCodeTable[puzzle[i]] : empty;
@@ -31,7 +31,7 @@ Board board_of(const importa::Puzzle& puzzle, std::int32_t empty) {
   return board;
 }
 
-void digits_of(const Board& board, importa::Puzzle& out) {
+void digits_of(const Board& board, recognise::Puzzle& out) {
   for (unsigned i = 0; i < solver::kCells; ++i) {
     out[i] = static_cast<std::uint8_t>(
         solver::kDigitTable[static_cast<unsigned>(board[i])]);
@@ -75,14 +75,14 @@ bool second_in_order(const Board& start, const Board& first, Board& second) {
 
 // vortel's own mathematical process on the puzzle: true when it finds the
 // contradiction itself (vortel's "dati incongruenti").
-bool contradiction_by_logic(const importa::Puzzle& puzzle) {
+bool contradiction_by_logic(const recognise::Puzzle& puzzle) {
   Board board = board_of(puzzle, solver::kLoadMarker);
   std::int32_t unknown = solver::count_unknown(board);
   solver::propagate(board, unknown);
   return solver::check_consistency(board) != 0;
 }
 
-void no_solution(const importa::Puzzle& puzzle, Answer& out) {
+void no_solution(const recognise::Puzzle& puzzle, Answer& out) {
   out.verdict = Verdict::kNone;
   out.by_logic = contradiction_by_logic(puzzle);
   out.count = 0;
@@ -92,7 +92,7 @@ void no_solution(const importa::Puzzle& puzzle, Answer& out) {
 void ignore_milestone(std::int64_t /*count*/, void* /*context*/) {}
 
 // The exact count, as vortel -c makes it.
-void count_exactly(const importa::Puzzle& puzzle, Answer& out) {
+void count_exactly(const recognise::Puzzle& puzzle, Answer& out) {
   Board board = board_of(puzzle, solver::kLoadMarker);
   std::int32_t unknown = solver::count_unknown(board);
   solver::propagate(board, unknown);
@@ -122,7 +122,7 @@ void count_verdict(std::int64_t found, std::int64_t limit, Answer& out) {
 }
 
 // The givens whose removal leaves the solution unique.
-void find_redundant(const importa::Puzzle& puzzle, Answer& out) {
+void find_redundant(const recognise::Puzzle& puzzle, Answer& out) {
   out.redundant[0] = 0;
   out.redundant[1] = 0;
   const Board start = board_of(puzzle, solver::kAllCandidates);
@@ -144,7 +144,7 @@ void find_redundant(const importa::Puzzle& puzzle, Answer& out) {
 
 }  // namespace
 
-void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
+void answer(const recognise::Puzzle& puzzle, Mode mode, std::int64_t limit,
             Answer& out) {
   out = Answer{};
   const Board start = board_of(puzzle, solver::kAllCandidates);

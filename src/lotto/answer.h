@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace lotto {
 
@@ -36,16 +36,16 @@ struct Answer {
   // kNone: vortel's mathematical process finds the contradiction itself
   // (vortel then ends with "dati incongruenti"); otherwise the search does.
   bool by_logic = false;
-  std::int64_t count = 0;    // solutions counted
-  bool at_least = false;     // `count` is a lower bound (the limit was reached)
-  importa::Puzzle first{};   // the smallest solution, when there is one
-  importa::Puzzle second{};  // kMultiple in kCheck: the next one in order
+  std::int64_t count = 0;  // solutions counted
+  bool at_least = false;   // `count` is a lower bound (the limit was reached)
+  recognise::Puzzle first{};   // the smallest solution, when there is one
+  recognise::Puzzle second{};  // kMultiple in kCheck: the next one in order
   CellSet redundant = {0, 0};  // kNotMinimal: the givens that could go
 };
 
 /// What the mode asks of `puzzle`. `limit` (kCount only) is the count at
 /// which counting stops, 0 for an exact count with vortel's own counter.
-void answer(const importa::Puzzle& puzzle, Mode mode, std::int64_t limit,
+void answer(const recognise::Puzzle& puzzle, Mode mode, std::int64_t limit,
             Answer& out);
 
 }  // namespace lotto

@@ -40,7 +40,7 @@ void string_field(Text& t, bool json, const char* name, const char* text) {
 
 // 81 digits, '.' for an empty cell; nothing (JSON null) when absent.
 void grid_field(Text& t, bool json, const char* name,
-                const importa::Puzzle* digits) {
+                const recognise::Puzzle* digits) {
   field(t, json, name);
   if (digits == nullptr) {
     if (json) add(t, "null");
@@ -60,7 +60,7 @@ constexpr answers::Status kStatuses[kKinds] = {
 
 // The detail of an answer: why there is none, where the first two
 // solutions differ, which givens could go.
-void puzzle_detail(Text& t, bool json, const importa::Puzzle& puzzle,
+void puzzle_detail(Text& t, bool json, const recognise::Puzzle& puzzle,
                    const Answer& a) {
   char text[1024];
   std::size_t n = 0;

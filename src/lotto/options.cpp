@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "answers/arguments.h"
+
 namespace lotto {
 
 const char* const kUsage =
@@ -64,13 +66,10 @@ bool set_mode(Settings& settings, Mode mode, bool& chosen) {
 // -j N or -jN; `i` moves past a separate value.
 ParseResult threads_option(int argc, char** argv, int& i, Settings& s) {
   const char* arg = argv[i];
-  const char* value = arg[2] != '\0' ? arg + 2 : nullptr;
-  if (value == nullptr && i + 1 < argc) value = argv[++i];
-  std::int64_t n = 0;
-  if (value == nullptr || !read_number(value, n) || n < 1 || n > 1024) {
+  const char* value = answers::threads_value(argc, argv, i);
+  if (value == nullptr || !answers::parse_threads(value, s.threads)) {
     return bad("numero di thread non valido (da 1 a 1024) in", arg);
   }
-  s.threads = static_cast<int>(n);
   return {};
 }
 
@@ -118,25 +117,27 @@ ParseResult option(int argc, char** argv, int& i, Settings& s, bool& chosen) {
   return {};
 }
 
+// The walk's state: the settings filled in, and why it stopped.
+struct Walk {
+  Settings& settings;
+  bool chosen = false;  // a mode named
+  ParseResult result;
+};
+
+bool take_option(int argc, char** argv, int& i, void* context) {
+  Walk& walk = *static_cast<Walk*>(context);
+  walk.result = option(argc, argv, i, walk.settings, walk.chosen);
+  return walk.result.parse == Parse::kRun;
+}
+
 }  // namespace
 
 ParseResult parse_options(int argc, char** argv, Settings& settings) {
-  // The names are gathered at the front of argv's tail, in order.
-  char** names = argv + 1;
+  Walk walk{settings, false, {}};
+  char** names = nullptr;
   int count = 0;
-  bool chosen = false;
-  bool options_end = false;
-  for (int i = 1; i < argc; ++i) {
-    char* arg = argv[i];
-    if (!options_end && std::strcmp(arg, "--") == 0) {
-      options_end = true;
-    } else if (!options_end && arg[0] == '-' && arg[1] != '\0') {
-      const ParseResult result = option(argc, argv, i, settings, chosen);
-      if (result.parse != Parse::kRun) return result;
-    } else {
-      names[count++] = arg;
-    }
-  }
+  if (!answers::walk_arguments(argc, argv, take_option, &walk, names, count))
+    return walk.result;
   settings.names = names;
   settings.name_count = count;
   settings.style.names = names;

@@ -15,7 +15,7 @@
 #include "answers/progress.h"
 #include "answers/vocabulary.h"
 #include "batch/pipeline.h"
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 #include "valuta/process.h"
 
 namespace {

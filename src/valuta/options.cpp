@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "answers/arguments.h"
+
 namespace valuta {
 
 namespace {
@@ -82,16 +84,6 @@ const char* value_of(int argc, const char* const* argv, int& i,
   return nullptr;
 }
 
-bool parse_threads(const char* text, int& threads) {
-  int n = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9' || n > 1000) return false;
-    n = 10 * n + (*p - '0');
-  }
-  threads = n;
-  return n >= 1 && n <= 1024;
-}
-
 bool parse_valued(int argc, const char* const* argv, int& i, Options& options) {
   const char* arg = argv[i];
   if (const char* v = value_of(argc, argv, i, "--tecniche")) {
@@ -105,7 +97,7 @@ bool parse_valued(int argc, const char* const* argv, int& i, Options& options) {
     return false;
   }
   if (const char* v = value_of(argc, argv, i, "-j")) {
-    if (parse_threads(v, options.threads)) return true;
+    if (answers::parse_threads(v, options.threads)) return true;
     std::fprintf(stderr, "vortel-valuta: numero di thread non valido: '%s'\n",
                  v);
     return false;
@@ -152,25 +144,26 @@ bool parse_option(int argc, char** argv, int& i, Options& options,
   return good;
 }
 
+// The walk's state: the options filled in.
+struct Walk {
+  Options& options;
+  bool chosen = false;  // a mode named
+};
+
+bool take_option(int argc, char** argv, int& i, void* context) {
+  Walk& walk = *static_cast<Walk*>(context);
+  return parse_option(argc, argv, i, walk.options, walk.chosen);
+}
+
 }  // namespace
 
 bool parse_options(int argc, char** argv, Options& options) {
-  // Options may stand anywhere before "--", as with the other programs;
-  // the names are gathered at the front of argv's tail, in order.
-  char** names = argv + 1;
+  // Options may stand anywhere before "--", as with the other programs.
+  Walk walk{options, false};
+  char** names = nullptr;
   int count = 0;
-  bool chosen = false;
-  bool options_end = false;
-  for (int i = 1; i < argc; ++i) {
-    char* arg = argv[i];
-    if (!options_end && std::strcmp(arg, "--") == 0) {
-      options_end = true;
-    } else if (!options_end && arg[0] == '-' && arg[1] != '\0') {
-      if (!parse_option(argc, argv, i, options, chosen)) return false;
-    } else {
-      names[count++] = arg;
-    }
-  }
+  if (!answers::walk_arguments(argc, argv, take_option, &walk, names, count))
+    return false;
   options.files = names;
   options.file_count = count;
   return true;

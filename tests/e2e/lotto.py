@@ -6,7 +6,9 @@
 equivalence  every mode's answers against vortel's own, run puzzle by puzzle,
              on the sample puzzle sets and on puzzles made from them with no
              solution (by logic and by search), conflicting givens, and two
-             or many solutions;
+             or many solutions; --conta=1's solution is the smallest, as
+             --risolvi's; --minimo's superfluous givens are those whose
+             removal leaves one solution, the last cell's included;
 threads      -j 1 and -j N byte for byte on a large generated input with
              every form and damaged entries; --json and the columns carry
              the same facts;
@@ -155,8 +157,8 @@ def part_equivalence():
     puzzles += made_puzzles(puzzles, rng)
     data = "".join(p + "\n" for p in puzzles).encode()
     answers = {mode: rows(lotto([mode], data).stdout)
-               for mode in ("--risolvi", "--verifica", "--conta=0",
-                            "--conta=5", "--minimo")}
+               for mode in ("--risolvi", "--verifica", "--conta", "--conta=0",
+                            "--conta=1", "--conta=5", "--minimo")}
     work = os.path.join(SCRATCH, "vortel")
     os.makedirs(work, exist_ok=True)
     kinds = set()
@@ -175,6 +177,13 @@ def part_equivalence():
         check(limited["soluzioni"] ==
               ("5+" if count >= 5 else str(count)),
               "--conta=5 %s: %s, vortel %d" % (p, limited["soluzioni"], count))
+        two = answers["--conta"][n]["soluzioni"]
+        check(two == ("2+" if count >= 2 else str(count)),
+              "--conta %s: %s, vortel %d" % (p, two, count))
+        one = answers["--conta=1"][n]
+        if count >= 1:
+            check(one["soluzione"] == first,
+                  "--conta=1 %s: %s, vortel %s" % (p, one["soluzione"], first))
         verify = answers["--verifica"][n]
         minimal = answers["--minimo"][n]
         if count == 1:
@@ -193,9 +202,40 @@ def part_equivalence():
         else:
             check(verify["stato"] == solve["stato"] == minimal["stato"],
                   "--verifica/--minimo %s" % p)
+    minimal_against_removals(puzzles, answers["--conta=0"])
     # The inputs cover every kind of answer.
     for kind in ((0, 1), (1, 0), (2, 0), (4, 0), (4, 1), (4, 3)):
         check(kind in kinds, "no puzzle with vortel status/count %s" % (kind,))
+
+
+def minimal_against_removals(puzzles, counts):
+    """--minimo on unique puzzles, and on each with the last cell's digit
+    added as a given (superfluous there), against --conta=2 on the puzzle
+    without each given in turn: a given is superfluous when one solution is
+    left without it."""
+    unique = [p for p, c in zip(puzzles, counts) if c["soluzioni"] == "1"]
+    solved = rows(lotto(["--risolvi"], "".join(
+        p + "\n" for p in unique[:30]).encode()).stdout)
+    tried = unique[:30] + [p[:80] + s["soluzione"][80]
+                           for p, s in zip(unique, solved) if p[80] == "."]
+    minimal = rows(lotto(["--minimo"], "".join(
+        p + "\n" for p in tried).encode()).stdout)
+    without = [(p, i) for p in tried for i in range(81) if p[i] != "."]
+    counted = rows(lotto(["--conta=2"], "".join(
+        p[:i] + "." + p[i + 1:] + "\n" for p, i in without).encode()).stdout)
+    superfluous = {p: [] for p in tried}
+    for (p, i), c in zip(without, counted):
+        if c["soluzioni"] == "1":
+            superfluous[p].append("r%dc%d" % (i // 9 + 1, i % 9 + 1))
+    last = 0
+    for p, m in zip(tried, minimal):
+        expected = superfluous[p]
+        last += "r9c9" in expected
+        check((m["stato"], m["dettaglio"]) ==
+              ("non-minima" if expected else "minima", ",".join(expected)),
+              "--minimo %s: %s %s, expected %s" % (p, m["stato"],
+                                                   m["dettaglio"], expected))
+    check(last > 0, "no puzzle with a superfluous given at r9c9")
 
 
 def drawn(puzzle):
@@ -376,6 +416,7 @@ def part_failures():
     check(result.returncode == 1, "damaged: status %d" % result.returncode)
     check("riga 2, colonna 1: riga di 5 caselle" in table[1]["dettaglio"],
           "message: %s" % table[1]["dettaglio"])
+    read_error_mid_line(puzzle)
     # An input that cannot be opened: its line, the others read; status 2.
     missing = lotto(["-", os.path.join(SCRATCH, "missing.txt")], good)
     check(missing.returncode == 2 and
@@ -448,6 +489,29 @@ def part_failures():
         check(out.endswith(b"\n") and full.startswith(out) and
               len(out) < len(full), "%s: not a prefix of whole lines" % sig)
     interrupted_while_waiting()
+
+
+def read_error_mid_line(puzzle):
+    """A read that fails: its entry stands at the line begun, or else at
+    the last line read. A pseudo-terminal's master, once its slave is
+    closed, gives what was written and then EIO."""
+    import pty
+    import tty
+    for tail, line in (("# due\n" + puzzle[:40], "3"), ("# due\n", "2"),
+                       ("", "1")):
+        master, slave = pty.openpty()
+        tty.setraw(slave)
+        os.write(slave, (puzzle + "\n" + tail).encode())
+        os.close(slave)
+        result = lotto([], stdin=master)
+        os.close(master)
+        got = [(r["riga"], r["stato"], r["dettaglio"])
+               for r in rows(result.stdout)]
+        check(result.returncode == 2 and len(got) == 2 and
+              got[0][:2] == ("1", "risolta") and
+              got[1] == (line, "illeggibile", "(standard input): errore in "
+                         "lettura: %s" % os.strerror(5)),
+              "read error after %r: %d %s" % (tail, result.returncode, got))
 
 
 def interrupted_while_waiting():

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "answers/arguments.h"
 #include "answers/progress.h"
 #include "answers/text.h"
 #include "answers/vocabulary.h"
@@ -113,7 +116,7 @@ std::string lotto_word(const char* puzzle) {
   if (puzzle == nullptr) return lotto::status_word(lotto::kKindDamaged);
   lotto::Answer answer;
   const logic::Digits digits = test::digits_of(puzzle);
-  importa::Puzzle cells{};
+  recognise::Puzzle cells{};
   std::copy(digits.cell, digits.cell + 81, cells.begin());
   lotto::answer(cells, lotto::Mode::kCheck, 2, answer);
   return lotto::status_word(static_cast<int>(answer.verdict));
@@ -156,3 +159,68 @@ TEST(AnswersProgressTest, TheLineSaysWhatIsKnown) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Taken {
+  std::vector<std::string> options;
+};
+
+bool take_all(int /*argc*/, char** argv, int& i, void* context) {
+  auto& taken = *static_cast<Taken*>(context);
+  taken.options.emplace_back(argv[i]);
+  return std::strcmp(argv[i], "--stop") != 0;
+}
+
+}  // namespace
+
+// Options anywhere before "--", "-" a name, everything after "--" a name,
+// the names moved to the front of argv's tail in order; the walk stops
+// where an option says so.
+TEST(AnswersArgumentsTest, OptionsAnywhereBeforeTheEndOfOptions) {
+  std::string words[] = {"prog",  "a.txt", "-q",  "-",  "--json",
+                         "b.txt", "--",    "-j4", "--", "c.txt"};
+  char* argv[10];
+  for (int i = 0; i < 10; ++i) argv[i] = words[i].data();
+  Taken taken;
+  char** names = nullptr;
+  int count = 0;
+  ASSERT_TRUE(
+      answers::walk_arguments(10, argv, take_all, &taken, names, count));
+  EXPECT_EQ(taken.options, (std::vector<std::string>{"-q", "--json"}));
+  ASSERT_EQ(count, 6);
+  const std::vector<std::string> got(names, names + count);
+  EXPECT_EQ(got, (std::vector<std::string>{"a.txt", "-", "b.txt", "-j4", "--",
+                                           "c.txt"}));
+  std::string stop[] = {"prog", "x", "--stop", "y"};
+  char* stop_argv[] = {stop[0].data(), stop[1].data(), stop[2].data(),
+                       stop[3].data()};
+  Taken stopped;
+  EXPECT_FALSE(
+      answers::walk_arguments(4, stop_argv, take_all, &stopped, names, count));
+}
+
+// -jN and -j N; from 1 to 1024 threads, digits only, never an overflow.
+TEST(AnswersArgumentsTest, ThreadCounts) {
+  for (const char* good : {"1", "4", "1024", "0004", "000000000000000000001"}) {
+    int n = 0;
+    EXPECT_TRUE(answers::parse_threads(good, n)) << good;
+    EXPECT_EQ(n, std::atoi(good)) << good;
+  }
+  for (const char* bad : {"", "0", "1025", "10240", "-1", "+4", "4x", " 4",
+                          "99999999999999999999999"}) {
+    int n = 0;
+    EXPECT_FALSE(answers::parse_threads(bad, n)) << bad;
+  }
+  std::string words[] = {"prog", "-j8", "-j", "3", "-j"};
+  char* argv[] = {words[0].data(), words[1].data(), words[2].data(),
+                  words[3].data(), words[4].data()};
+  int i = 1;
+  EXPECT_STREQ(answers::threads_value(5, argv, i), "8");
+  EXPECT_EQ(i, 1);
+  i = 2;
+  EXPECT_STREQ(answers::threads_value(5, argv, i), "3");
+  EXPECT_EQ(i, 3);
+  i = 4;
+  EXPECT_EQ(answers::threads_value(5, argv, i), nullptr);
+}

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string line_of(const importa::Puzzle& puzzle, const char* label,
+std::string line_of(const recognise::Puzzle& puzzle, const char* label,
                     int length) {
   char text[importa::kMaxPuzzleLine];
   const std::size_t size = importa::format_line(puzzle, label, length, text);
@@ -16,8 +16,8 @@ std::string line_of(const importa::Puzzle& puzzle, const char* label,
   return std::string(text, size);
 }
 
-importa::Puzzle corners() {
-  importa::Puzzle puzzle{};
+recognise::Puzzle corners() {
+  recognise::Puzzle puzzle{};
   puzzle[0] = 1;
   puzzle[8] = 9;
   puzzle[80] = 5;
@@ -39,7 +39,7 @@ TEST(ImportaLineTest, TheLabelNeverEndsTheLine) {
   // A line end or a tab inside the label would split the puzzle from it
   // and leave a line a reader takes for another entry.
   EXPECT_EQ(line_of(corners(), "a\nb\rc\td", 7), kCells + " a b c d\n");
-  std::string longest(importa::kMaxLabel + 50, 'x');
+  std::string longest(recognise::kMaxLabel + 50, 'x');
   const std::string line =
       line_of(corners(), longest.c_str(), static_cast<int>(longest.size()));
   EXPECT_EQ(line.size(), importa::kMaxPuzzleLine);

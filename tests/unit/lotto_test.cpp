@@ -18,8 +18,8 @@
 
 namespace {
 
-using importa::Problem;
-using importa::Puzzle;
+using recognise::Problem;
+using recognise::Puzzle;
 
 std::vector<std::string> sample(const char* name) {
   std::ifstream in(std::string(VORTEL_TEST_DATA) + "/lotto/" + name);
@@ -197,9 +197,10 @@ std::string random_input(std::mt19937& rng) {
     if (form == 1) p.insert(0, "Gioco: ");
     if (form == 2) p = p.substr(0, 80);  // damaged
     if (form == 3) p[rng() % 81] = static_cast<char>('a' + rng() % 3);
-    if (form == 4) p = "";                                // blank
-    if (form == 5) p.replace(0, 9, "1 2 3 4 5 6 7 8 9");  // cut short
-    if (form == 6) p = p.substr(0, 9);                    // a grid row
+    if (form == 4) p = "";                                  // blank
+    if (form == 5) p.replace(0, 9, "1 2 3 4 5 6 7 8 9");    // cut short
+    if (form == 6) p = p.substr(0, 9);                      // a grid row
+    if (form == 7) p = "# Titolo " + std::to_string(line);  // a label alone
     text += p;
     text += kEnds[rng() % 10 == 0 ? rng() % 3 : 0];
   }
@@ -274,6 +275,35 @@ TEST(ReaderTest, ASolutionGridAfterAFastLineIsNoPuzzle) {
     EXPECT_EQ(fast[i].kind, batch::EntryKind::kPuzzle) << "entry " << i;
   }
   EXPECT_EQ(fast[3].line, 25);  // the grid that is a puzzle
+  std::remove(name.c_str());
+}
+
+TEST(ReaderTest, AFastLineTakesThePendingLabelAndEndsACutGrid) {
+  // A comment line alone is the label of a grid right after it; a list line
+  // of 81 cells has its own label (its text, here none), and the comment
+  // goes with no puzzle: not with the grid after the line either. The
+  // rows of a grid cut short are forgotten at a fast line: a grid after it
+  // that agrees with them is a puzzle, not the cut one's solution.
+  const std::string p = sample("bench_17clue.txt")[0];
+  const std::string solution =
+      "953168742862734951417952836746893125281645397395271468138529674574386"
+      "219629417583";
+  std::string grid;
+  for (std::size_t row = 0; row < 9; ++row)
+    grid += solution.substr(row * 9, 9) + "\n";
+  std::string other = grid;
+  other[0] = '.';
+  const std::string text = "# Titolo\n" + p + "\n" + other + "\n" +
+                           grid.substr(0, 30) + "Fine\n" + p + "\n\n" + grid;
+  const std::string name = write_temporary(text);
+  const std::vector<batch::Entry> fast = read_files({name}, true);
+  const std::vector<batch::Entry> slow = read_files({name}, false);
+  ASSERT_EQ(fast.size(), slow.size());
+  for (std::size_t i = 0; i < fast.size(); ++i)
+    EXPECT_TRUE(same_entry(fast[i], slow[i])) << "entry " << i;
+  ASSERT_GE(fast.size(), 2U);
+  EXPECT_EQ(fast[0].label_length, 0);
+  EXPECT_EQ(fast[1].label_length, 0);
   std::remove(name.c_str());
 }
 

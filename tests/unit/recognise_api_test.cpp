@@ -6,24 +6,24 @@
 #include <string>
 #include <vector>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace {
 
-using importa::Problem;
+using recognise::Problem;
 
 const std::string kPuzzle =
     "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......";
 
 struct Reading {
-  importa::Recogniser* r = nullptr;
-  std::vector<long> lines;                 // emitted_line of each puzzle
-  std::vector<std::string> labels;         // emitted_label of each puzzle
-  std::vector<importa::Refusal> refusals;  // those passed over
+  recognise::Recogniser* r = nullptr;
+  std::vector<long> lines;                   // emitted_line of each puzzle
+  std::vector<std::string> labels;           // emitted_label of each puzzle
+  std::vector<recognise::Refusal> refusals;  // those passed over
   bool good = false;
 };
 
-void note(const importa::Puzzle&, void* context) {
+void note(const recognise::Puzzle&, void* context) {
   auto& run = *static_cast<Reading*>(context);
   run.lines.push_back(run.r->emitted_line);
   run.labels.emplace_back(
@@ -31,20 +31,20 @@ void note(const importa::Puzzle&, void* context) {
       static_cast<std::size_t>(run.r->emitted_label_length));
 }
 
-bool pass_over(const importa::Refusal& refusal, void* context) {
+bool pass_over(const recognise::Refusal& refusal, void* context) {
   static_cast<Reading*>(context)->refusals.push_back(refusal);
   return true;
 }
 
 Reading read_all(const std::string& input, bool go_on) {
   Reading run;
-  auto r = std::make_unique<importa::Recogniser>();
+  auto r = std::make_unique<recognise::Recogniser>();
   run.r = r.get();
-  if (go_on) r->on_refusal = pass_over;
-  importa::Refusal refusal;
+  if (go_on) recognise::start(*r, pass_over);
+  recognise::Refusal refusal;
   run.good =
-      importa::feed(*r, input.data(), input.size(), note, &run, refusal) &&
-      importa::finish(*r, note, &run, refusal);
+      recognise::feed(*r, input.data(), input.size(), note, &run, refusal) &&
+      recognise::finish(*r, note, &run, refusal);
   return run;
 }
 
@@ -83,13 +83,37 @@ TEST(RecogniserApiTest, EachPuzzleKeepsItsLabel) {
                             "#1 Extreme (15040)", "", "Quarto gioco", ""}));
 }
 
+// A label longer than kMaxLabel bytes is cut at a character's boundary:
+// the two- and three-byte characters that would cross it are left out
+// whole, so that the label stays UTF-8.
+TEST(RecogniserApiTest, ALongLabelIsCutBetweenCharacters) {
+  for (const std::string wide : {"\xC3\xA8", "\xE2\x82\xAC"}) {
+    for (int ascii = recognise::kMaxLabel - 3; ascii < recognise::kMaxLabel;
+         ++ascii) {
+      std::string label(static_cast<std::size_t>(ascii), 'a');
+      for (int i = 0; i < 3; ++i) label += wide;
+      std::string line = label;
+      line += ": " + kPuzzle + "\n";
+      const Reading run = read_all(line, false);
+      ASSERT_TRUE(run.good);
+      ASSERT_EQ(run.labels.size(), 1U);
+      const std::size_t whole =
+          (static_cast<std::size_t>(recognise::kMaxLabel - ascii)) /
+          wide.size();
+      std::string kept(static_cast<std::size_t>(ascii), 'a');
+      for (std::size_t i = 0; i < whole && i < 3; ++i) kept += wide;
+      EXPECT_EQ(run.labels[0], kept) << ascii << " " << wide.size();
+    }
+  }
+}
+
 // Each damaged entry is reported once and the entries around it are read:
 // a bad line, a grid cut short by a list line (the list line is read), a
 // line too long, a grid cut short by the end.
 TEST(RecogniserApiTest, RefusalPassedOverDropsOnlyTheDamagedEntry) {
   const std::string input = kPuzzle + "\n" + kPuzzle.substr(1) + "\n" +
                             grid(kPuzzle).substr(0, 30) + kPuzzle + "\n" +
-                            std::string(importa::kMaxLine + 5, '1') + "\n" +
+                            std::string(recognise::kMaxLine + 5, '1') + "\n" +
                             kPuzzle + "\n123456789\n";
   const Reading stop = read_all(input, false);
   EXPECT_FALSE(stop.good);
@@ -108,31 +132,31 @@ TEST(RecogniserApiTest, RefusalPassedOverDropsOnlyTheDamagedEntry) {
 }
 
 TEST(RecogniserApiTest, DescribeRefusalIsSnprintfLike) {
-  importa::Refusal refusal;
+  recognise::Refusal refusal;
   refusal.problem = Problem::kGridCutShort;
   refusal.count = 1;
   char text[256];
   const std::size_t length =
-      importa::describe_refusal(refusal, text, sizeof text);
+      recognise::describe_refusal(refusal, text, sizeof text);
   EXPECT_STREQ(text, "tabella interrotta dopo 1 riga su 9");
   EXPECT_EQ(length, std::string(text).size());
   char small[8];
-  EXPECT_EQ(importa::describe_refusal(refusal, small, sizeof small), length);
+  EXPECT_EQ(recognise::describe_refusal(refusal, small, sizeof small), length);
   EXPECT_STREQ(small, "tabella");
   refusal.count = 2;
-  importa::describe_refusal(refusal, text, sizeof text);
+  recognise::describe_refusal(refusal, text, sizeof text);
   EXPECT_STREQ(text, "tabella interrotta dopo 2 righe su 9");
   refusal.problem = Problem::kBadCharacter;
   refusal.character = 0xFEFF;
-  importa::describe_refusal(refusal, text, sizeof text);
+  recognise::describe_refusal(refusal, text, sizeof text);
   EXPECT_EQ(std::string(text).rfind("carattere U+FEFF (BOM) non ammesso", 0),
             0U);
   refusal.character = 0xA0;
-  importa::describe_refusal(refusal, text, sizeof text);
+  recognise::describe_refusal(refusal, text, sizeof text);
   EXPECT_EQ(std::string(text).rfind(
                 "carattere U+00A0 (spazio non separabile) non ammesso", 0),
             0U);
-  EXPECT_EQ(importa::describe_refusal(refusal, nullptr, 0),
+  EXPECT_EQ(recognise::describe_refusal(refusal, nullptr, 0),
             std::string(text).size());
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ struct Reading {
   std::vector<std::string> puzzles;
 };
 
-void note(const importa::Puzzle& puzzle, void* context) {
+void note(const recognise::Puzzle& puzzle, void* context) {
   std::string cells;
   for (const std::uint8_t d : puzzle) {
     cells += d == 0 ? '.' : static_cast<char>('0' + d);
@@ -120,17 +120,17 @@ void note(const importa::Puzzle& puzzle, void* context) {
   static_cast<Reading*>(context)->puzzles.push_back(cells);
 }
 
-bool go_on(const importa::Refusal&, void*) {
+bool go_on(const recognise::Refusal&, void*) {
   return true;
 }
 
 std::vector<std::string> read_all(const std::string& input) {
   Reading run;
-  auto r = std::make_unique<importa::Recogniser>();
-  r->on_refusal = go_on;
-  importa::Refusal refusal;
-  importa::feed(*r, input.data(), input.size(), note, &run, refusal);
-  importa::finish(*r, note, &run, refusal);
+  auto r = std::make_unique<recognise::Recogniser>();
+  recognise::start(*r, go_on);
+  recognise::Refusal refusal;
+  recognise::feed(*r, input.data(), input.size(), note, &run, refusal);
+  recognise::finish(*r, note, &run, refusal);
   return run.puzzles;
 }
 
@@ -188,17 +188,17 @@ struct Count {
 
 Count read_counting(const std::string& text) {
   Count count;
-  auto r = std::make_unique<importa::Recogniser>();
-  r->on_refusal = [](const importa::Refusal&, void* context) {
+  auto r = std::make_unique<recognise::Recogniser>();
+  recognise::start(*r, [](const recognise::Refusal&, void* context) {
     ++static_cast<Count*>(context)->refusals;
     return true;
-  };
-  const auto take = [](const importa::Puzzle& p, void* context) {
+  });
+  const auto take = [](const recognise::Puzzle& p, void* context) {
     note(p, &static_cast<Count*>(context)->run);
   };
-  importa::Refusal refusal;
-  importa::feed(*r, text.data(), text.size(), take, &count, refusal);
-  importa::finish(*r, take, &count, refusal);
+  recognise::Refusal refusal;
+  recognise::feed(*r, text.data(), text.size(), take, &count, refusal);
+  recognise::finish(*r, take, &count, refusal);
   return count;
 }
 
@@ -266,10 +266,10 @@ TEST(RecogniseCutTest, ACsvLineCutBeforeItsSolution) {
     EXPECT_EQ(count.refusals, 1) << head;
     EXPECT_EQ(count.run.puzzles, std::vector<std::string>{kPuzzle});
   }
-  importa::Refusal cut;
-  cut.problem = importa::Problem::kCutLine;
+  recognise::Refusal cut;
+  cut.problem = recognise::Problem::kCutLine;
   char text[200];
-  importa::describe_refusal(cut, text, sizeof text);
+  recognise::describe_refusal(cut, text, sizeof text);
   EXPECT_EQ(std::string(text).rfind("riga tagliata", 0), 0U);
 }
 

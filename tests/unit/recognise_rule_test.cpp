@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 namespace {
 
-using importa::Problem;
+using recognise::Problem;
 
 const std::string kPuzzle =
     "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......";
@@ -23,11 +23,11 @@ const std::string kOther =
 
 struct Result {
   std::vector<std::string> puzzles;
-  importa::Refusal refusal;
+  recognise::Refusal refusal;
   bool good = false;
 };
 
-void collect(const importa::Puzzle& puzzle, void* context) {
+void collect(const recognise::Puzzle& puzzle, void* context) {
   std::string text;
   for (std::uint8_t d : puzzle)
     text += d == 0 ? '.' : static_cast<char>('0' + d);
@@ -36,10 +36,10 @@ void collect(const importa::Puzzle& puzzle, void* context) {
 
 Result read(const std::string& input) {
   Result result;
-  auto r = std::make_unique<importa::Recogniser>();
-  result.good = importa::feed(*r, input.data(), input.size(), collect, &result,
-                              result.refusal) &&
-                importa::finish(*r, collect, &result, result.refusal);
+  auto r = std::make_unique<recognise::Recogniser>();
+  result.good = recognise::feed(*r, input.data(), input.size(), collect,
+                                &result, result.refusal) &&
+                recognise::finish(*r, collect, &result, result.refusal);
   return result;
 }
 

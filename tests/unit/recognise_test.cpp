@@ -1,6 +1,6 @@
 // The puzzle recogniser of vortel-importa: the forms it reads, how it
 // decides lines that could be read two ways, and where it refuses.
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,12 @@
 
 namespace {
 
-using importa::Problem;
-using importa::Puzzle;
+using recognise::Problem;
+using recognise::Puzzle;
 
 struct Result {
   std::vector<std::string> puzzles;  // 81 characters, '.' for empty
-  importa::Refusal refusal;
+  recognise::Refusal refusal;
   bool good = false;
 };
 
@@ -30,16 +30,16 @@ void collect(const Puzzle& puzzle, void* context) {
 // Feeds the input in pieces of `piece` bytes (0: all at once).
 Result recognise(const std::string& input, std::size_t piece = 0) {
   Result result;
-  auto r = std::make_unique<importa::Recogniser>();
+  auto r = std::make_unique<recognise::Recogniser>();
   result.good = true;
   const std::size_t step = piece == 0 ? input.size() + 1 : piece;
   for (std::size_t at = 0; result.good && at < input.size(); at += step) {
     const std::size_t size = std::min(step, input.size() - at);
-    result.good = importa::feed(*r, input.data() + at, size, collect, &result,
-                                result.refusal);
+    result.good = recognise::feed(*r, input.data() + at, size, collect, &result,
+                                  result.refusal);
   }
   if (result.good)
-    result.good = importa::finish(*r, collect, &result, result.refusal);
+    result.good = recognise::finish(*r, collect, &result, result.refusal);
   return result;
 }
 
@@ -237,7 +237,7 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
       {"1 1 4\n1 2 3 \n", Problem::kTripleFile, 2, 1, -1},
       {"1 2 4\n1 1 3\n", Problem::kTripleFile, 2, 1, -1},
       {std::string(81, '-') + "\n", Problem::kAmbiguousLine, 1, 1, -1},
-      {std::string(importa::kMaxLine + 1, ' '), Problem::kLineTooLong, 1, 1,
+      {std::string(recognise::kMaxLine + 1, ' '), Problem::kLineTooLong, 1, 1,
        -1},
       {"# nothing\n\nTabella iniziale\n------\n", Problem::kNoPuzzle, 0, 0, -1},
   };
@@ -252,7 +252,7 @@ TEST(RecogniseTest, RefusalsSayWhereAndWhy) {
     }
   }
   EXPECT_EQ(recognise("\u2502 1 2 3 \u2022 5\n").refusal.character, 0x2022U);
-  const importa::Refusal not_utf8 = recognise("123\xB7 56789\n").refusal;
+  const recognise::Refusal not_utf8 = recognise("123\xB7 56789\n").refusal;
   EXPECT_EQ(not_utf8.byte, 0xB7);
   EXPECT_EQ(recognise(std::string("1\x01")).refusal.byte, -1);
   EXPECT_EQ(recognise(std::string("1\x01")).refusal.character, 1U);

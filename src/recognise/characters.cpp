@@ -1,7 +1,7 @@
 // Characters and the scans of a line.
-#include "importa/characters.h"
+#include "recognise/characters.h"
 
-namespace importa {
+namespace recognise {
 
 bool is_blank(std::uint32_t c) {
   return c == ' ' || c == '\t';
@@ -149,4 +149,4 @@ CellScan scan_cells(const std::uint32_t* cp, int n) {
   return scan;
 }
 
-}  // namespace importa
+}  // namespace recognise

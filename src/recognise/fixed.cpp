@@ -6,10 +6,10 @@
 // is no row.
 #include <cstddef>
 
-#include "importa/characters.h"
-#include "importa/recognise_parts.h"
+#include "recognise/characters.h"
+#include "recognise/parts.h"
 
-namespace importa::parts {
+namespace recognise::parts {
 
 namespace {
 
@@ -119,4 +119,4 @@ Fixed fixed_width(const Recogniser& r, const std::uint32_t* cp, int n, int from,
   return Fixed::kNone;
 }
 
-}  // namespace importa::parts
+}  // namespace recognise::parts

@@ -18,11 +18,11 @@
 // Anything else is refused where it stands. Every cell of an input that is
 // read whole is thus in a puzzle, a comment, a solution, a column header
 // or a label.
-#include "importa/characters.h"
-#include "importa/recognise.h"
-#include "importa/recognise_parts.h"
+#include "recognise/characters.h"
+#include "recognise/parts.h"
+#include "recognise/recognise.h"
 
-namespace importa {
+namespace recognise {
 
 namespace parts {
 
@@ -617,4 +617,4 @@ bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal) {
   return true;
 }
 
-}  // namespace importa
+}  // namespace recognise

@@ -1,4 +1,4 @@
-// The characters of vortel-importa's input and what a line is made of.
+// The characters of the recogniser's input and what a line is made of.
 //
 // The bytes are cut into lines at LF, CR LF or a lone CR, and each line is
 // decoded from UTF-8; a byte that is not UTF-8 stays a character of its own
@@ -9,13 +9,13 @@
 //  - letters: ASCII letters other than x and X, and the letters of the
 //    Latin, Greek, Cyrillic, Hebrew, Arabic, CJK and Hangul blocks;
 //  - anything else.
-#ifndef VORTEL_IMPORTA_CHARACTERS_H_
-#define VORTEL_IMPORTA_CHARACTERS_H_
+#ifndef VORTEL_RECOGNISE_CHARACTERS_H_
+#define VORTEL_RECOGNISE_CHARACTERS_H_
 
 #include <cstddef>
 #include <cstdint>
 
-namespace importa {
+namespace recognise {
 
 /// A byte that does not start a well-formed UTF-8 sequence: this + the byte.
 inline constexpr std::uint32_t kNotUtf8 = 0x110000;
@@ -60,6 +60,6 @@ struct CellScan {
 };
 CellScan scan_cells(const std::uint32_t* cp, int n);
 
-}  // namespace importa
+}  // namespace recognise
 
-#endif  // VORTEL_IMPORTA_CHARACTERS_H_
+#endif  // VORTEL_RECOGNISE_CHARACTERS_H_

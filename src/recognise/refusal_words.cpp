@@ -3,9 +3,9 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
-namespace importa {
+namespace recognise {
 
 namespace {
 
@@ -257,4 +257,4 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
   return text.length;
 }
 
-}  // namespace importa
+}  // namespace recognise

@@ -9,10 +9,10 @@
 // across decoration and brackets, refuses the input: a label or a rating
 // never holds cells of a puzzle, and a damaged puzzle (a cell lost or
 // doubled) is never passed over for the run beside it.
-#include "importa/characters.h"
-#include "importa/recognise_parts.h"
+#include "recognise/characters.h"
+#include "recognise/parts.h"
 
-namespace importa::parts {
+namespace recognise::parts {
 
 namespace {
 
@@ -351,4 +351,4 @@ int row_label_end(const std::uint32_t* cp, int n) {
   return i < n && is_blank(cp[i]) ? i : -1;
 }
 
-}  // namespace importa::parts
+}  // namespace recognise::parts

@@ -1,14 +1,14 @@
 // The recogniser's parts, one file each: the stream of lines with the
 // triple files (stream.cpp), the grids (grid.cpp) and the list lines
 // with the accounting of every cell (list_line.cpp). Not for other users.
-#ifndef VORTEL_IMPORTA_RECOGNISE_PARTS_H_
-#define VORTEL_IMPORTA_RECOGNISE_PARTS_H_
+#ifndef VORTEL_RECOGNISE_PARTS_H_
+#define VORTEL_RECOGNISE_PARTS_H_
 
 #include <cstdint>
 
-#include "importa/recognise.h"
+#include "recognise/recognise.h"
 
-namespace importa::parts {
+namespace recognise::parts {
 
 struct Sink {
   Emit emit;
@@ -110,6 +110,6 @@ int row_label_end(const std::uint32_t* cp, int n);
 /// The row (1-9) that a row label names.
 int row_label_place(const std::uint32_t* cp, int n);
 
-}  // namespace importa::parts
+}  // namespace recognise::parts
 
-#endif  // VORTEL_IMPORTA_RECOGNISE_PARTS_H_
+#endif  // VORTEL_RECOGNISE_PARTS_H_

@@ -2,10 +2,10 @@
 // answer can be joined back to its puzzle. Written back to UTF-8 from the
 // line's characters; a byte that was not UTF-8 becomes U+FFFD and a tab a
 // blank, so that the label never breaks a line or a column of the output.
-#include "importa/characters.h"
-#include "importa/recognise_parts.h"
+#include "recognise/characters.h"
+#include "recognise/parts.h"
 
-namespace importa::parts {
+namespace recognise::parts {
 
 namespace {
 
@@ -65,4 +65,4 @@ void keep_comment(Recogniser& r, const std::uint32_t* cp, int n, int first) {
   keep_label(r, cp, first + 1, n);  // past the '#'
 }
 
-}  // namespace importa::parts
+}  // namespace recognise::parts

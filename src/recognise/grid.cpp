@@ -17,10 +17,10 @@
 // the sixth without a separator, or with one drawn otherwise, ended at the
 // larger of the two separators. The rows before that end are refused; the
 // rows after it are read on as a grid of their own.
-#include "importa/characters.h"
-#include "importa/recognise_parts.h"
+#include "recognise/characters.h"
+#include "recognise/parts.h"
 
-namespace importa::parts {
+namespace recognise::parts {
 
 namespace {
 
@@ -173,14 +173,11 @@ bool cut(Recogniser& r, int keep, Problem problem, long line, long column,
 // Every rule or blank line between rows ends a band, and the grid's bands
 // are separated alike or not at all.
 bool check_frame(Recogniser& r, Refusal& refusal) {
-  static Frame frame;  // NOLINT: large; the recogniser is single-threaded
   Frame local_frame;
-  (void)frame;
-  local_frame.count = 0;
   frame_of(r, local_frame);
   const Separator* three = nullptr;
   const Separator* six = nullptr;
-  int rows = rows_of(r);
+  const int rows = rows_of(r);
   for (int k = 0; k < local_frame.count; ++k) {
     const Separator& separator = local_frame.at[k];
     if (separator.after == 0 || separator.after == 9) continue;
@@ -485,4 +482,4 @@ bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
   return refuse_grid(r, Problem::kGridCutShort, line, column, refusal);
 }
 
-}  // namespace importa::parts
+}  // namespace recognise::parts

@@ -5,14 +5,14 @@
 // triple files. Pure: it is fed the input's bytes in pieces of any size and
 // hands back each puzzle as it is completed. Its memory is fixed: one line
 // of at most kMaxLine bytes and the grid in progress.
-#ifndef VORTEL_IMPORTA_RECOGNISE_H_
-#define VORTEL_IMPORTA_RECOGNISE_H_
+#ifndef VORTEL_RECOGNISE_RECOGNISE_H_
+#define VORTEL_RECOGNISE_RECOGNISE_H_
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-namespace importa {
+namespace recognise {
 
 /// A puzzle: the digit of each cell in row-major order, 0 for an empty one.
 using Puzzle = std::array<std::uint8_t, 81>;
@@ -200,10 +200,22 @@ struct Recogniser {
 bool feed(Recogniser& r, const char* data, std::size_t size, Emit emit,
           void* context, Refusal& refusal);
 
+/// At the start of a line between puzzles, a line of exactly 81 cells
+/// ('1'-'9', '.' or '0') and its line end (LF or CR LF) read at once: its
+/// puzzle emitted as feed would emit it, `used` (its bytes) set before the
+/// emit call. False, with nothing read, anywhere else: feed reads on.
+bool take_fast_line(Recogniser& r, const char* data, std::size_t size,
+                    Emit emit, void* context, std::size_t& used);
+
+/// Sets the call made with each refusal (see on_refusal) on a recogniser
+/// value-initialised a moment before.
+void start(Recogniser& r,
+           bool (*on_refusal)(const Refusal& refusal, void* context));
+
 /// The input has ended: reads its last line and completes what it can.
 /// Returns false when a grid was left unfinished or no puzzle was found.
 bool finish(Recogniser& r, Emit emit, void* context, Refusal& refusal);
 
-}  // namespace importa
+}  // namespace recognise
 
-#endif  // VORTEL_IMPORTA_RECOGNISE_H_
+#endif  // VORTEL_RECOGNISE_RECOGNISE_H_
