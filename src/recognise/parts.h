@@ -70,6 +70,26 @@ bool recheck(Recogniser& r, const Sink& sink, Refusal& refusal);
 bool end_grid(Recogniser& r, long line, long column, const Sink& sink,
               Refusal& refusal);
 
+// ---- how a line draws its cells (marks.cpp) ----
+
+/// Nine groups of digits apart, some of several: a row of pencil marks.
+bool candidate_row(const std::uint32_t* cp, int n);
+/// Where the first nine cells of a row stand on its line, from `from`.
+void cell_columns(const std::uint32_t* cp, int n, int from, GridEntry& row);
+/// A line inside a grid with digits where the grid's cells stand: the
+/// column (from 0) of its first character there that is no cell, or -1.
+int cells_where_rows_have_them(const Recogniser& r, const std::uint32_t* cp,
+                               int n);
+/// The line's own mark for empty cells read as '.' when that makes a row
+/// or a list line of 81 cells; returns whether it did.
+bool read_own_mark(std::uint32_t* cp, int n);
+/// A row of nine cells (from `from`) with one mistyped as a letter or a
+/// symbol: that character's column, or -1.
+int stray_in_row(std::uint32_t* cp, int n, int from);
+/// A list puzzle among text drawn with a mark of its own: the mark read as
+/// '.' within its cells only.
+void own_mark_run(std::uint32_t* cp, int n);
+
 // ---- grids drawn in fixed width (fixed.cpp) ----
 
 /// A row of digits and blanks in fixed width: fills `cells` (nine).
