@@ -49,6 +49,18 @@ bool grid_row(Recogniser& r, const GridEntry& row, unsigned marks,
 /// Nine '-', '*' or '_' marks and decoration: a row or a rule.
 bool ambiguous_line(Recogniser& r, GridEntry line, const Sink& sink,
                     Refusal& refusal);
+/// Refuses the grid in progress: at the repeated row or header taken for
+/// a row, if one came before, since that is what broke it.
+bool refuse_grid(const Recogniser& r, Problem problem, long line, long column,
+                 Refusal& refusal);
+/// The grid's frame so far (frame.cpp): refuses what breaks it, and marks
+/// the rows that start the next grid (Recogniser::keep_from).
+bool check_frame(Recogniser& r, Refusal& refusal);
+/// Keeps the rows of entries [0, end) of a grid refused as cut short.
+void keep_fragment(Recogniser& r, int end);
+/// A full grid that agrees with the rows kept, as their first or last rows.
+bool completes_fragment(const Recogniser& r, const Puzzle& grid);
+
 /// How a blank line looks, for comparing separators.
 inline constexpr std::uint64_t kBlankLook = 1;
 /// How a rule line looks, from its shape.
