@@ -56,7 +56,7 @@ an altered program runs its exit-time code|src/front/end_run.cpp|  std::_Exit(st
 importa: 9999.txt left at four digits|src/importa/output.cpp|for (long n = 1; n <= out.count; ++n) {|for (long n = 1; n < out.count; ++n) {
 importa: the LF of a CR LF counted as a line|src/recognise/stream.cpp|r.swallow_lf = b == '\r';|r.swallow_lf = false;
 importa: a run of cells in a text line skipped|src/recognise/list_line.cpp|constexpr int kRowRun = 9;|constexpr int kRowRun = 101;
-importa: a rule line inside a band passed|src/recognise/grid.cpp|if (separator.after != 3 \&\& separator.after != 6) {|if (separator.after != 3 \&\& separator.after != 6 \&\& false) {
+importa: a rule line inside a band passed|src/recognise/frame.cpp|if (separator.after != 3 \&\& separator.after != 6) {|if (separator.after != 3 \&\& separator.after != 6 \&\& false) {
 importa: any second run taken for a solution|src/recognise/list_line.cpp|if (second \&\& r.last_open \&\& solves(puzzle, r.last)) return true;|if (second) return true;
 importa: a run taken from inside a longer one|src/recognise/list_line.cpp|return take.row_gap_length > 0|return take.row_gap_length < 0
 importa: the summary line's failure ignored|src/importa/commit.cpp|if (say_written(out) != kExitOk) return kExitFile;|(void)say_written(out);
@@ -67,6 +67,12 @@ importa: a signal after the commit undoes it|src/importa/main.cpp|  importa::fin
 importa: any complete grid after a puzzle dropped|src/recognise/grid.cpp|if (r.last_open \&\& solves(puzzle, r.last)) return;|if (r.last_open) return;
 recogniser: a comment's label kept past a fast line|src/recognise/fast_line.cpp|  r.label_length = 0;|  (void)0;
 recogniser: a label cut inside a character|src/recognise/label.cpp|if (length + size > kMaxLabel) break;|if (length >= kMaxLabel) break;
+recogniser: the smaller of two unlike separators taken for a grid's end|src/recognise/frame.cpp|six != nullptr \&\& six->lines >= three->lines ? six : three;|six != nullptr \&\& six->lines < three->lines ? six : three;
+recogniser: a cut puzzle's solution read as a puzzle|src/recognise/frame.cpp|return givens > 0 \&\& (head \|\| tail);|return givens < 0 \&\& (head \|\| tail);
+recogniser: a damaged row ends its grid|src/recognise/stream.cpp|if (row) {  // the grid goes on|if (false) {  // the grid goes on
+recogniser: each row of a damaged grid reported|src/recognise/stream.cpp|if (!r.damaged \|\| !row) {|if (true) {
+recogniser: o not a mark of a line's own|src/recognise/marks.cpp|return c == 'o' \|\| c == 'O' \|\||return c == 'O' \|\|
+recogniser: fixed-width boxes of three refused|src/recognise/fixed.cpp|if (boxes.width != 3 \&\& boxes.width != 5|if (boxes.width != 5
 batch: a read error's line number one short|src/batch/reader.cpp|r->line + (r->length > 0 ? 1 : 0);|r->line;
 answers: U+001F raw in JSON|src/answers/text.cpp|} else if (c < 0x20 \|\| c == 0x7F) {|} else if (c < 0x1F \|\| c == 0x7F) {
 answers: DEL raw in a TSV column|src/answers/text.cpp|add_char(t, c < 0x20 \|\| c == 0x7F ? ' ' : s[at]);|add_char(t, c < 0x20 ? ' ' : s[at]);

@@ -86,15 +86,16 @@ bool check_frame(Recogniser& r, Refusal& refusal) {
     const GridEntry& first = r.entries[separator.first];
     if (separator.after != 3 && separator.after != 6) {
       refusal.count = separator.after;
-      return cut(r, -1, Problem::kBandBroken, first.line, first.column,
-                 refusal);
+      return cut(r, separator.next_row, Problem::kBandBroken, first.line,
+                 first.column, refusal);
     }
     (separator.after == 3 ? three : six) = &separator;
   }
   if (six != nullptr && three == nullptr) {
     refusal.count = 6;
-    return cut(r, -1, Problem::kGridCutShort, r.entries[six->first].line,
-               r.entries[six->first].column, refusal);
+    return cut(r, six->next_row, Problem::kGridCutShort,
+               r.entries[six->first].line, r.entries[six->first].column,
+               refusal);
   }
   const bool unlike = six != nullptr && six->next_row >= 0 &&
                       (six->look != three->look || six->lines != three->lines);

@@ -151,6 +151,11 @@ bool check_row(Recogniser& r, const GridEntry& row, const Shape& shape,
     r.suspect_column = row.column;
     r.suspect = Problem::kRepeatedRow;
   }
+  if (row.labelled && row.place == 1) {  // the rows before were cut short
+    refusal.count = rows_of(r);
+    return refuse_grid(r, Problem::kGridCutShort, row.line, row.column,
+                       refusal);
+  }
   if (before->labelled != row.labelled) {
     r.row_refused = true;
     return refuse(refusal, Problem::kRowLabels, row.line, row.column);
