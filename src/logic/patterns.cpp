@@ -4,58 +4,6 @@
 
 namespace logic {
 
-void fill_slots(const Grid& g, Slots& slots) {
-  const Geometry& geo = geometry();
-  for (auto& unit : slots.of) {
-    for (std::uint16_t& at : unit) at = 0;
-  }
-  for (int cell = 0; cell < 81; ++cell) {
-    const std::uint8_t(&units)[3] = geo.cell_units[cell];
-    // The cell's slot in its row, column and box.
-    const int slot[3] = {column_of(cell), row_of(cell),
-                         3 * (row_of(cell) % 3) + column_of(cell) % 3};
-    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
-      const int d = lowest_digit(rest) - 1;
-      for (int k = 0; k < 3; ++k) {
-        slots.of[units[k]][d] |= static_cast<std::uint16_t>(1U << slot[k]);
-      }
-    }
-  }
-}
-
-Table naked_table(const Grid& g, int u) {
-  Table table{Shape::kNaked, u, {}};
-  for (int k = 0; k < 9; ++k) {
-    table.line[k] = static_cast<std::uint16_t>(
-        g.candidates[geometry().unit_cells[u][k]] >> 1);
-  }
-  return table;
-}
-
-Table hidden_table(const Slots& slots, int u) {
-  Table table{Shape::kHidden, u, {}};
-  for (int d = 0; d < 9; ++d) table.line[d] = slots.of[u][d];
-  return table;
-}
-
-Table fish_table(const Slots& slots, int d, bool by_rows) {
-  Table table{by_rows ? Shape::kRows : Shape::kColumns, d, {}};
-  const int first_unit = by_rows ? kRowUnit : kColumnUnit;
-  for (int line = 0; line < 9; ++line) {
-    table.line[line] = slots.of[first_unit + line][d - 1];
-  }
-  return table;
-}
-
-unsigned lines_with(const Table& t, int least, int most) {
-  unsigned lines = 0;
-  for (int i = 0; i < 9; ++i) {
-    const int n = kBits.of[t.line[i]];
-    if (n >= least && n <= most) lines |= 1U << i;
-  }
-  return lines;
-}
-
 namespace {
 
 // Sets of `size` lines among `eligible` from line `from` on, with lines S

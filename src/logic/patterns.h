@@ -21,6 +21,18 @@
 
 namespace logic {
 
+/// The number of bits of each 9-bit set.
+struct BitCounts {
+  std::uint8_t of[512];
+};
+inline constexpr BitCounts kBits = [] {
+  BitCounts t{};
+  for (int s = 1; s < 512; ++s) {
+    t.of[s] = static_cast<std::uint8_t>(t.of[s >> 1] + (s & 1));
+  }
+  return t;
+}();
+
 // ---- Locked candidates
 
 /// A digit of unit `base` whose places all lie in unit `cover` too; it
@@ -78,7 +90,24 @@ void for_each_locked(const Grid& g, bool pointing, LockedVisit visit,
 struct Slots {
   std::uint16_t of[27][9];
 };
-void fill_slots(const Grid& g, Slots& slots);
+inline void fill_slots(const Grid& g, Slots& slots) {
+  const Geometry& geo = geometry();
+  for (auto& unit : slots.of) {
+    for (std::uint16_t& at : unit) at = 0;
+  }
+  for (int cell = 0; cell < 81; ++cell) {
+    const std::uint8_t(&units)[3] = geo.cell_units[cell];
+    // The cell's slot in its row, column and box.
+    const int slot[3] = {column_of(cell), row_of(cell),
+                         3 * (row_of(cell) % 3) + column_of(cell) % 3};
+    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest) - 1;
+      for (int k = 0; k < 3; ++k) {
+        slots.of[units[k]][d] |= static_cast<std::uint16_t>(1U << slot[k]);
+      }
+    }
+  }
+}
 
 /// How a table's entry (line i, column j) reads as a candidate.
 enum class Shape { kNaked, kHidden, kRows, kColumns };
@@ -89,10 +118,30 @@ struct Table {
   std::uint16_t line[9];
 };
 
-Table naked_table(const Grid& g, int u);
-Table hidden_table(const Slots& slots, int u);
+inline Table naked_table(const Grid& g, int u) {
+  Table table{Shape::kNaked, u, {}};
+  for (int k = 0; k < 9; ++k) {
+    table.line[k] = static_cast<std::uint16_t>(
+        g.candidates[geometry().unit_cells[u][k]] >> 1);
+  }
+  return table;
+}
+
+inline Table hidden_table(const Slots& slots, int u) {
+  Table table{Shape::kHidden, u, {}};
+  for (int d = 0; d < 9; ++d) table.line[d] = slots.of[u][d];
+  return table;
+}
+
 /// Digit d's rows and their columns (`by_rows`), or columns and rows.
-Table fish_table(const Slots& slots, int d, bool by_rows);
+inline Table fish_table(const Slots& slots, int d, bool by_rows) {
+  Table table{by_rows ? Shape::kRows : Shape::kColumns, d, {}};
+  const int first_unit = by_rows ? kRowUnit : kColumnUnit;
+  for (int line = 0; line < 9; ++line) {
+    table.line[line] = slots.of[first_unit + line][d - 1];
+  }
+  return table;
+}
 
 struct Candidate {
   int cell;
@@ -131,20 +180,15 @@ void for_each_candidate(const Table& t, unsigned lines, unsigned columns,
 
 inline constexpr unsigned kNine = 0x1FF;
 
-/// The number of bits of each 9-bit set.
-struct BitCounts {
-  std::uint8_t of[512];
-};
-inline constexpr BitCounts kBits = [] {
-  BitCounts t{};
-  for (int s = 1; s < 512; ++s) {
-    t.of[s] = static_cast<std::uint8_t>(t.of[s >> 1] + (s & 1));
-  }
-  return t;
-}();
-
 /// The lines with `least` to `most` entries.
-unsigned lines_with(const Table& t, int least, int most);
+inline unsigned lines_with(const Table& t, int least, int most) {
+  unsigned lines = 0;
+  for (int i = 0; i < 9; ++i) {
+    const int n = kBits.of[t.line[i]];
+    if (n >= least && n <= most) lines |= 1U << i;
+  }
+  return lines;
+}
 
 /// Called with a set's lines S and columns U (9-bit sets); true stops.
 using TableVisit = bool (*)(const Table& t, unsigned lines, unsigned columns,
