@@ -9,10 +9,11 @@
 // assumption removed that the pattern needs gone, so that the chain's
 // length counts what the pattern rests on.
 //
-// Sets and fish are the sets of patterns.h's tables, found by its search
-// and taken here at the first that removes something; their parents are
-// the removed entries of the set's lines outside its columns. Locked
-// candidates are its locked_cover.
+// The patterns are patterns.h's, the ones the ladder finds: a locked digit
+// by its cover; sets and fish as the sets of its tables, by its search,
+// in lexicographic order, the first that removes something taken. A set's
+// parents are the removed entries of its lines outside its columns; a
+// locked digit's, its removed places in the base outside the cover.
 #include "logic/patterns.h"
 #include "logic/propagation.h"
 
