@@ -9,57 +9,17 @@
 // assumption removed that the pattern needs gone, so that the chain's
 // length counts what the pattern rests on.
 //
-// Sets and fish are one shape: a 9 x 9 table of lines and their entries
-// (a unit's cells and their digits: naked; a unit's digits and their
-// cells: hidden; a digit's rows and their columns, or columns and rows:
-// fish). Lines S, n of them, whose entries lie in n columns U, take those
-// columns: the entries of U in the other lines go. The parents are the
-// removed entries of the lines in S outside U.
+// The patterns are patterns.h's, the ones the ladder finds: a locked digit
+// by its cover; sets and fish as the sets of its tables, by its search,
+// in lexicographic order, the first that removes something taken. A set's
+// parents are the removed entries of its lines outside its columns; a
+// locked digit's, its removed places in the base outside the cover.
+#include "logic/patterns.h"
 #include "logic/propagation.h"
 
 namespace logic {
 
 namespace {
-
-// How a table's entry (line i, column j) reads as a candidate.
-enum class Shape { kNaked, kHidden, kRows, kColumns };
-
-struct Table {
-  Shape shape;
-  int index;  // the unit, or for fish the digit
-  std::uint16_t line[9];
-};
-
-// The number of bits of each 9-bit set.
-struct BitCounts {
-  std::uint8_t of[512];
-};
-constexpr BitCounts kBits = [] {
-  BitCounts t{};
-  for (int s = 1; s < 512; ++s) {
-    t.of[s] = static_cast<std::uint8_t>(t.of[s >> 1] + (s & 1));
-  }
-  return t;
-}();
-
-struct Candidate {
-  int cell;
-  int digit;
-};
-
-Candidate candidate_of(const Table& t, int i, int j) {
-  const Geometry& geo = geometry();
-  switch (t.shape) {
-  case Shape::kNaked:
-    return {geo.unit_cells[t.index][i], j + 1};
-  case Shape::kHidden:
-    return {geo.unit_cells[t.index][j], i + 1};
-  case Shape::kRows:
-    return {9 * i + j, t.index};
-  default:
-    return {9 * j + i, t.index};
-  }
-}
 
 // A pattern's parents; `unusable` when there are too many, or one is as
 // deep as the bound (what it removes would be deeper).
@@ -87,62 +47,31 @@ void remove_candidate(const Context& c, Propagation& p, int cell, int d,
   derive(c, p, node_of(cell, d, false), cause.nodes, cause.n);
 }
 
-// Lines S taking columns U: their removals derived.
-void take_columns(const Context& c, Propagation& p, const Table& t, unsigned s,
-                  unsigned u) {
-  Cause cause;
-  for (int i = 0; i < 9; ++i) {
-    if (!((s >> i) & 1U)) continue;
-    for (int j = 0; j < 9; ++j) {
-      if (!((u >> j) & 1U)) {
-        const Candidate k = candidate_of(t, i, j);
-        add_cause(c, p, k.cell, k.digit, cause);
-      }
-    }
-  }
-  if (cause.unusable) return;
-  for (int i = 0; i < 9 && p.contradiction_size == 0; ++i) {
-    if ((s >> i) & 1U) continue;
-    for (unsigned rest = t.line[i] & u; rest != 0; rest &= rest - 1) {
-      const Candidate k = candidate_of(t, i, __builtin_ctz(rest));
-      remove_candidate(c, p, k.cell, k.digit, cause);
-    }
-  }
-}
+struct Branch {
+  const Context* c;
+  Propagation* p;
+};
 
-// Sets of `size` lines among `eligible` from line `from` on, with S and U
-// so far; true once one has removed something.
-bool sets_from(const Context& c, Propagation& p, const Table& t,
-               unsigned eligible, int size, int from, unsigned s, unsigned u) {
-  if (kBits.of[s] == size) {
-    unsigned others = 0;
-    for (int i = 0; i < 9; ++i) {
-      if (!((s >> i) & 1U)) others |= t.line[i];
-    }
-    if ((others & u) == 0) return false;
-    const int before = p.tail;
-    take_columns(c, p, t, s, u);
-    return p.tail != before || p.contradiction_size != 0;
-  }
-  for (int i = from; i < 9; ++i) {
-    if (!((eligible >> i) & 1U)) continue;
-    const unsigned wider = u | t.line[i];
-    if (kBits.of[wider] > size) continue;
-    if (sets_from(c, p, t, eligible, size, i + 1, s | (1U << i), wider)) {
-      return true;
-    }
-  }
-  return false;
+// Lines S taking columns U: their removals derived; true when that
+// derives something.
+bool take_columns(const Table& t, unsigned s, unsigned u, void* ctx) {
+  const Context& c = *static_cast<Branch*>(ctx)->c;
+  Propagation& p = *static_cast<Branch*>(ctx)->p;
+  Cause cause;
+  for_each_candidate(t, s, kNine & ~u, false, [&](Candidate k) {
+    add_cause(c, p, k.cell, k.digit, cause);
+  });
+  if (cause.unusable) return false;
+  const int before = p.tail;
+  for_each_candidate(t, kNine & ~s, u, true, [&](Candidate k) {
+    remove_candidate(c, p, k.cell, k.digit, cause);
+  });
+  return p.tail != before || p.contradiction_size != 0;
 }
 
 bool sets_in(const Context& c, Propagation& p, const Table& t, int size) {
-  unsigned eligible = 0;
-  for (int i = 0; i < 9; ++i) {
-    const int n = kBits.of[t.line[i]];
-    if (n >= 1 && n <= size) eligible |= 1U << i;
-  }
-  if (kBits.of[eligible] < size) return false;
-  return sets_from(c, p, t, eligible, size, 0, 0, 0);
+  Branch branch{&c, &p};
+  return for_each_set(t, lines_with(t, 1, size), size, take_columns, &branch);
 }
 
 // The tables of the grid: each unit's cells and digits, and each digit's
@@ -153,7 +82,7 @@ bool sets_in(const Context& c, Propagation& p, const Table& t, int size) {
 // tables (each unit's digits and their slots) are filled at each search,
 // the others taken from the grid or from them when looked at.
 struct Tables {
-  std::uint16_t slots[27][9];  // [unit][digit - 1]: its slots there
+  Slots slots;
   std::uint32_t changed_units = 0;
   DigitSet changed_digits = 0;
 };
@@ -175,51 +104,15 @@ DigitSet usable_removals(const Context& c, const Propagation& p, int cell) {
 
 void fill(const Context& c, const Propagation& p, Tables& t) {
   const Geometry& geo = geometry();
-  for (auto& unit : t.slots) {
-    for (std::uint16_t& slots : unit) slots = 0;
-  }
+  fill_slots(p.g, t.slots);
   for (int cell = 0; cell < 81; ++cell) {
     const DigitSet gone = usable_removals(c, p, cell);
-    const std::uint8_t(&units)[3] = geo.cell_units[cell];
     if (gone != 0) {
+      const std::uint8_t(&units)[3] = geo.cell_units[cell];
       t.changed_units |= (1U << units[0]) | (1U << units[1]) | (1U << units[2]);
       t.changed_digits |= gone;
     }
-    // The cell's slot in its row, column and box.
-    const int slot[3] = {column_of(cell), row_of(cell),
-                         3 * (row_of(cell) % 3) + column_of(cell) % 3};
-    for (DigitSet rest = p.g.candidates[cell]; rest != 0; rest &= rest - 1) {
-      const int d = lowest_digit(rest) - 1;
-      for (int k = 0; k < 3; ++k) {
-        t.slots[units[k]][d] |= static_cast<std::uint16_t>(1U << slot[k]);
-      }
-    }
   }
-}
-
-Table naked_table(const Propagation& p, int u) {
-  Table table{Shape::kNaked, u, {}};
-  for (int k = 0; k < 9; ++k) {
-    table.line[k] = static_cast<std::uint16_t>(
-        p.g.candidates[geometry().unit_cells[u][k]] >> 1);
-  }
-  return table;
-}
-
-Table hidden_table(const Tables& t, int u) {
-  Table table{Shape::kHidden, u, {}};
-  for (int d = 0; d < 9; ++d) table.line[d] = t.slots[u][d];
-  return table;
-}
-
-// Digit d's rows and their columns (`by_rows`), or columns and rows.
-Table fish_table(const Tables& t, int d, bool by_rows) {
-  Table table{by_rows ? Shape::kRows : Shape::kColumns, d, {}};
-  const int first_unit = by_rows ? kRowUnit : kColumnUnit;
-  for (int line = 0; line < 9; ++line) {
-    table.line[line] = t.slots[first_unit + line][d - 1];
-  }
-  return table;
 }
 
 // The lines of a table that have entries.
@@ -229,8 +122,8 @@ int lines_with_entries(const Table& t) {
   return n;
 }
 
-// Digit d of unit `base` confined to its meeting with `cover` (at least two
-// places): d goes from cover's other cells.
+// Digit d of unit `base` confined to its meeting with `cover`: d goes from
+// cover's other cells.
 bool locked(const Context& c, Propagation& p, int d, int base, int cover) {
   const Geometry& geo = geometry();
   Cause cause;
@@ -239,11 +132,8 @@ bool locked(const Context& c, Propagation& p, int d, int base, int cover) {
   }
   if (cause.unusable) return false;
   const int before = p.tail;
-  for (const int cell : geo.unit_cells[cover]) {
-    if (!has(geo.unit_set[base], cell) && carries(p.g.candidates[cell], d)) {
-      remove_candidate(c, p, cell, d, cause);
-    }
-  }
+  CellSet gone = locked_removals(p.g, d, base, cover);
+  while (!empty(gone)) remove_candidate(c, p, take_first(gone), d, cause);
   return p.tail != before || p.contradiction_size != 0;
 }
 
@@ -254,26 +144,13 @@ std::uint32_t units_to_look(const Tables& t, const Propagation& p, int tech) {
 }
 
 // A box's digit on one row or column (pointing), or a line's in one box
-// (claiming); slots as in the hidden tables.
+// (claiming), digit by digit.
 bool locked_in(const Context& c, Propagation& p, int base, const Tables& t) {
-  const Geometry& geo = geometry();
-  const bool pointing = base >= kBoxUnit;
   for (int d = 1; d <= 9; ++d) {
-    const unsigned slots = t.slots[base][d - 1];
-    if (kBits.of[slots] < 2) continue;
-    for (int k = 0; k < 3; ++k) {
-      const int diagonal = 4 * k;
-      const int slot = 3 * k;
-      const int cell = geo.unit_cells[base][diagonal];
-      int cover = -1;
-      if ((slots & ~(7U << (3 * k))) == 0) {
-        cover = pointing ? kRowUnit + row_of(cell)
-                         : kBoxUnit + box_of(geo.unit_cells[base][slot]);
-      } else if (pointing && (slots & ~(0x49U << k)) == 0) {
-        cover = kColumnUnit + column_of(cell);
-      }
-      if (cover >= 0 && locked(c, p, d, base, cover)) return true;
-    }
+    const unsigned places = t.slots.of[base][d - 1];
+    if (kBits.of[places] < 2) continue;
+    const int cover = locked_cover(base, places);
+    if (cover >= 0 && locked(c, p, d, base, cover)) return true;
   }
   return false;
 }
@@ -294,8 +171,8 @@ bool other_side_first(const Table& table, const Table& turned, int size,
 bool set_in_unit(const Context& c, Propagation& p, const Tables& t, int tech,
                  int u, int size) {
   if (tech == kPointing || tech == kClaiming) return locked_in(c, p, u, t);
-  const Table naked = naked_table(p, u);
-  const Table hidden = hidden_table(t, u);
+  const Table naked = naked_table(p.g, u);
+  const Table hidden = hidden_table(t.slots, u);
   if (tech < kHidden) {
     return !other_side_first(naked, hidden, size, false) &&
            sets_in(c, p, naked, size);
@@ -322,8 +199,8 @@ bool fish_pass(const Context& c, Propagation& p, const Tables& t, int size) {
       static_cast<DigitSet>(t.changed_digits & ~p.clean_digits[size - 2]);
   for (DigitSet rest = digits; rest != 0; rest &= rest - 1) {
     const int d = lowest_digit(rest);
-    const Table rows = fish_table(t, d, true);
-    const Table columns = fish_table(t, d, false);
+    const Table rows = fish_table(t.slots, d, true);
+    const Table columns = fish_table(t.slots, d, false);
     if (!other_side_first(rows, columns, size, false) &&
         (sets_in(c, p, rows, size) || sets_in(c, p, columns, size))) {
       return true;

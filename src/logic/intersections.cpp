@@ -1,53 +1,26 @@
-// Locked candidates: pointing (2.6) and claiming (2.8).
+// Locked candidates: pointing (2.6) and claiming (2.8). The pattern is
+// patterns.h's; this is the ladder's order of looking for it.
 #include "logic/patterns.h"
 #include "logic/techniques.h"
 
 namespace logic {
 
-namespace {
-
-// Digit d of unit `base`, if its places there all lie in `cover` too and
-// `cover` has other places to lose.
-bool visit_pair(const Grid& g, int d, int base, int cover, LockedVisit visit,
-                void* ctx) {
-  const Geometry& geo = geometry();
-  const CellSet places = positions(g, base, d);
-  if (count(places) < 2) return false;
-  if (!(minus(places, geo.unit_set[cover]) == CellSet{})) return false;
-  const CellSet removed = minus(positions(g, cover, d), places);
-  if (empty(removed)) return false;
-  const Locked lock{d, base, cover, places, removed};
-  return visit(g, lock, ctx);
-}
-
-}  // namespace
-
 void for_each_locked(const Grid& g, bool pointing, LockedVisit visit,
                      void* ctx) {
-  const Geometry& geo = geometry();
+  Slots slots;
+  fill_slots(g, slots);
   const int first_base = pointing ? kBoxUnit : kRowUnit;
   const int last_base = pointing ? 27 : kBoxUnit;
   for (int d = 1; d <= 9; ++d) {
     for (int base = first_base; base < last_base; ++base) {
-      // A box meets three rows and three columns, through the cells of its
-      // diagonal; a line meets three boxes, through its cells 0, 3 and 6.
-      for (int k = 0; k < 3; ++k) {
-        if (pointing) {
-          const int diagonal = 4 * k;
-          const int cell = geo.unit_cells[base][diagonal];
-          if (visit_pair(g, d, base, kRowUnit + row_of(cell), visit, ctx) ||
-              visit_pair(g, d, base, kColumnUnit + column_of(cell), visit,
-                         ctx)) {
-            return;
-          }
-        } else {
-          const int slot = 3 * k;
-          const int cell = geo.unit_cells[base][slot];
-          if (visit_pair(g, d, base, kBoxUnit + box_of(cell), visit, ctx)) {
-            return;
-          }
-        }
-      }
+      const unsigned places = slots.of[base][d - 1];
+      if (kBits.of[places] < 2) continue;
+      const int cover = locked_cover(base, places);
+      if (cover < 0) continue;
+      const CellSet removed = locked_removals(g, d, base, cover);
+      if (empty(removed)) continue;
+      const Locked lock{d, base, cover, positions(g, base, d), removed};
+      if (visit(g, lock, ctx)) return;
     }
   }
 }

@@ -86,13 +86,17 @@ bool direct_locked(const Grid& g, const Locked& lock, void* ctx) {
   return offer_direct(g, step, lock.base / 9, *static_cast<Sink*>(ctx));
 }
 
-bool direct_hidden(const Grid& g, const DigitCellSet& set, void* ctx) {
+struct Direct {
+  const Grid* g;
+  Sink* sink;
+};
+
+bool direct_hidden(const Table& t, unsigned lines, unsigned columns,
+                   void* ctx) {
+  const auto& direct = *static_cast<Direct*>(ctx);
   Step step;
-  hidden_set_removals(g, set, step);
-  step.digits = set.digits;
-  step.cells = set.cells;
-  step.units = 1U << set.unit;
-  return offer_direct(g, step, set.unit / 9, *static_cast<Sink*>(ctx));
+  set_step(t, lines, columns, step);
+  return offer_direct(*direct.g, step, t.index / 9, *direct.sink);
 }
 
 }  // namespace
@@ -142,11 +146,13 @@ void find_direct_claiming(const Grid& g, Sink& sink) {
 }
 
 void find_direct_hidden_pair(const Grid& g, Sink& sink) {
-  for_each_hidden_set(g, 2, direct_hidden, &sink);
+  Direct direct{&g, &sink};
+  for_each_hidden_set(g, 2, direct_hidden, &direct);
 }
 
 void find_direct_hidden_triple(const Grid& g, Sink& sink) {
-  for_each_hidden_set(g, 3, direct_hidden, &sink);
+  Direct direct{&g, &sink};
+  for_each_hidden_set(g, 3, direct_hidden, &direct);
 }
 
 }  // namespace logic

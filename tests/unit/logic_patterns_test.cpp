@@ -7,6 +7,7 @@
 
 #include "logic/ladder.h"
 #include "logic/notation.h"
+#include "logic/propagation.h"
 #include "logic/techniques.h"
 
 namespace {
@@ -67,6 +68,38 @@ TEST(LadderPatternTest, HiddenQuad) {
   g = open_grid();
   for (int d = 1; d <= 3; ++d) keep_in_row(g, d, 0, 0x0F);
   EXPECT_FALSE(fires(logic::find_hidden_quad, g));
+}
+
+// Row 1 holds two naked pairs, 1,2 in r1c14 and 3,4 in r1c23. Both the
+// ladder and a branch search the same table, each in its own order: the
+// ladder takes the set whose cells, as a 9-bit number, are the lower (c23),
+// a branch the first in lexicographic order (c14).
+TEST(LadderPatternTest, TwoPairsInOneRowEachSearchTakesItsOwn) {
+  Grid g = open_grid();
+  g.candidates[0] = g.candidates[3] = 0x6;
+  g.candidates[1] = g.candidates[2] = 0x18;
+  Sink sink;
+  logic::find_naked_pair(g, sink);
+  ASSERT_TRUE(sink.found);
+  EXPECT_EQ(sink.best.digits, 0x18);
+  EXPECT_EQ(sink.best.removed[4], 0x18);
+
+  static logic::Propagation p;
+  const logic::Context c{&g, logic::Mode::kDynamicPlus, logic::places_of(g)};
+  ASSERT_TRUE(logic::has_patterns(c, p));
+  EXPECT_NE(p.derived[logic::node_of(4, 1, false)], 0);
+  EXPECT_EQ(p.derived[logic::node_of(4, 3, false)], 0);
+}
+
+// A fish's base lines have two places each in the ladder: a row with one
+// is a hidden single, looked at before, and no X-Wing with another row.
+TEST(LadderPatternTest, NoFishOnALineOfOnePlace) {
+  Grid g = open_grid();
+  keep_in_row(g, 5, 0, 0x1);  // r1c1
+  keep_in_row(g, 5, 1, 0x3);  // r2c12
+  EXPECT_FALSE(fires(logic::find_x_wing, g));
+  g.candidates[1] |= 1U << 5;  // r1c12: an X-Wing
+  EXPECT_TRUE(fires(logic::find_x_wing, g));
 }
 
 TEST(LadderPatternTest, DirectPointingLooksForItsSingleInBoxesOnly) {
