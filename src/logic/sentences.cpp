@@ -281,8 +281,13 @@ int removed_digit(const Step& step) {
 void hint_area(Text& t, const Technique& tech, const Step& step) {
   const int d = lowest_digit(step.digits);
   switch (tech.kind) {
-  case Kind::kHiddenSingle:
   case Kind::kDirect:
+    // A direct hidden set's digits are not the single's: the unit alone.
+    if (digit_count(step.digits) == 1) append_on_digit(t, "de", step.digit);
+    append(t, " in ");
+    append_unit(t, step.single_unit);
+    break;
+  case Kind::kHiddenSingle:
     append_on_digit(t, "de", step.digit);
     [[fallthrough]];
   case Kind::kFullHouse:
@@ -334,10 +339,20 @@ void write_hint(Text& t, const Step& step, bool cells) {
   append_name(t, step);
   hint_area(t, tech, step);
   if (!cells) return;
-  CellSet where =
-      tech.kind == Kind::kChain || tech.kind == Kind::kChainWithPatterns
-          ? chain_cells(step)
-          : step.cells;
+  const bool chain =
+      tech.kind == Kind::kChain || tech.kind == Kind::kChainWithPatterns;
+  if (chain && step.nodes != 0) {
+    // Branches: their assumptions, whose cells the area has named.
+    append(t, step.chain_length == 1 ? ", con l'ipotesi" : ", con le ipotesi");
+    for (int k = 0; k < step.chain_length; ++k) {
+      const Node& node = step.chain[k];
+      append_format(t, "%s r%dc%d%s%d", k == 0 ? "" : ",",
+                    row_of(node.cell) + 1, column_of(node.cell) + 1,
+                    node.on ? "=" : "<>", node.digit);
+    }
+    return;
+  }
+  const CellSet where = chain ? chain_cells(step) : step.cells;
   append(t, count(where) == 1 ? ", nella casella " : ", nelle caselle ");
   append_cells(t, where);
 }

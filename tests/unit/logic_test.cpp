@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "logic/ladder.h"
 #include "logic/notation.h"
@@ -179,6 +181,67 @@ TEST(LadderTest, EveryTechniqueHasAnExample) {
     }
     EXPECT_TRUE(found) << table[t].slug;
   }
+}
+
+std::string hint_of(const Step& step, bool cells) {
+  char buffer[512];
+  logic::Text t{buffer, sizeof buffer};
+  logic::write_hint(t, step, cells);
+  return std::string(buffer, t.length);
+}
+
+std::string result_of(const Step& step) {
+  char buffer[2048];
+  logic::Text t{buffer, sizeof buffer};
+  logic::append_result(t, step);
+  return std::string(buffer, t.length);
+}
+
+// A graded hint names the technique and where to look, then the cells (or
+// a chain's assumptions), never what the step places or removes.
+TEST(LadderTest, HintsNameTheTechniqueAndWhereButNotTheResult) {
+  const std::pair<const char*, const char*> kAreas[] = {
+      {"full-house", "cerca un Full House in c9"},
+      {"hidden-single-line", "cerca un Hidden Single (column) del 2 in c9"},
+      {"direct-hidden-pair", "cerca un Direct Hidden Pair in r8"},
+      {"pointing", "cerca dei Locked Candidates (pointing) dell'1 in b6"},
+      {"naked-pair", "cerca un Naked Pair in r3"},
+      {"swordfish", "cerca uno Swordfish sul 9"},
+      {"xy-wing", "cerca un XY-Wing sull'1"},
+      {"unique-rectangle", "cerca un Unique Rectangle type 1 sulle cifre 5,9"},
+      {"bug", "cerca un Bivalue Universal Grave (BUG type 2)"},
+      {"aligned-pair-exclusion", "cerca un Aligned Pair Exclusion in c1"},
+      {"y-cycle", "cerca un Y-Cycle da r5c8"},
+      {"dynamic-forcing-chain", "cerca una Dynamic Forcing Chain da r2c6"},
+      {"dynamic-forcing-chain-plus",
+       "cerca una Dynamic Forcing Chain (+) dai posti del 5 in r5"},
+  };
+  int checked = 0;
+  for (const Example& e : kExamples) {
+    SCOPED_TRACE(e.slug);
+    const Grid g = after(e.puzzle, e.steps);
+    Step step;
+    ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
+    const std::string area = hint_of(step, false);
+    const std::string cells = hint_of(step, true);
+    EXPECT_EQ(cells.compare(0, area.size(), area), 0) << cells;
+    EXPECT_GT(cells.size(), area.size());
+    EXPECT_EQ(cells.find(result_of(step)), std::string::npos) << cells;
+    for (const auto& [slug, expected] : kAreas) {
+      if (std::strcmp(slug, e.slug) != 0) continue;
+      EXPECT_EQ(area, expected);
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, static_cast<int>(std::size(kAreas)));
+  // The level 2 of the chains of many branches gives their assumptions.
+  const Grid g = after(kExamples[std::size(kExamples) - 1].puzzle,
+                       kExamples[std::size(kExamples) - 1].steps);
+  Step step;
+  ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
+  EXPECT_EQ(hint_of(step, true),
+            "cerca una Dynamic Forcing Chain (+) dai posti del 5 in r5, con"
+            " le ipotesi r5c8=5, r5c9=5");
 }
 
 }  // namespace
