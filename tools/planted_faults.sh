@@ -100,6 +100,9 @@ ladder: a unique loop of eight cells rated as one of six|src/logic/loops.cpp|ret
 ladder: a chain step's node count printed one short|src/logic/notation.cpp|append_format(t, " (length %d)", step.nodes);|append_format(t, " (length %d)", step.nodes - 1);
 ladder: a direct hidden pair rated as a naked single|src/logic/ladder.cpp|"direct-hidden-pair", 20,|"direct-hidden-pair", 23,
 valuta: a stuck path's bound past the gaps in --tecniche|src/valuta/process.cpp|if (!((options.allowed >> t) \& 1U)) break;|if (!((options.allowed >> t) \& 1U)) continue;
+valuta: --candidati alone taken|src/valuta/options.cpp|if (options.candidates \&\& options.mode == Mode::kRate|if (false \&\& options.candidates \&\& options.mode == Mode::kRate
+valuta: a conflict's givens kept whether needed or not|src/valuta/hint.cpp|if (logic::solve(kept, solution) != logic::Solutions::kNone) {|if (logic::solve(kept, solution) != logic::Solutions::kNone \|\| true) {
+ladder: a contradiction's branch count one short|src/logic/branches.cpp|int shown = contradiction ? 1 : 2;|int shown = contradiction ? 0 : 2;
 LIST
 )
 if [ -n "$pattern" ]; then

@@ -185,10 +185,10 @@ void append_step(Text& t, const logic::Grid& before, const logic::Step& step,
 
 namespace {
 
-// A minimal set of the givens with no solution, taken from `kept` (which
-// has none): each given in turn is left out for good while the rest still
-// has no solution, so that every given left is needed. `order` is the
-// given where the walk starts, so that other starts can find other sets.
+// A minimal set of the givens of `grid` (which has no solution) that has
+// none, in `kept`: each given in turn is left out for good while the rest
+// still has no solution, so that every given left is needed. The walk
+// starts at cell `start` and wraps around. Returns the set's size.
 int minimal_conflict(const logic::Digits& grid, int start,
                      logic::Digits& kept) {
   kept = grid;
@@ -209,12 +209,13 @@ int minimal_conflict(const logic::Digits& grid, int start,
 }  // namespace
 
 int find_conflict(const logic::Digits& grid, logic::CellSet& cells) {
-  // Which minimal set the walk finds depends on where it starts; a few
-  // starts spread over the grid find the smallest one in most grids, and
-  // each takes one solve a given.
-  constexpr int kStarts = 81;
+  // Which minimal set the walk finds depends on where it starts: a walk
+  // from every given (one from an empty cell is the walk from the next
+  // given), the smallest set kept. Each walk takes one solve a given, a
+  // few milliseconds in all.
   int best = 82;
-  for (int s = 0; s < kStarts; ++s) {
+  for (int s = 0; s < 81; ++s) {
+    if (grid.cell[s] == 0) continue;
     logic::Digits kept{};
     const int size = minimal_conflict(grid, s, kept);
     if (size >= best) continue;
