@@ -203,7 +203,13 @@ void pattern_sentence(Text& t, const Technique& tech, const Step& step) {
     fish_sentence(t, step);
     break;
   case Kind::kWing:
-    wing_sentence(t, tech, step);
+    if (step.pivot >= 0) {
+      wing_sentence(t, tech, step);
+    } else {
+      append(t, "qualunque cifra vada nel perno, una delle caselle ");
+      cells_and_digits(t, step);
+      append(t, " ha l'ultima cifra, e la perde chi le vede tutte");
+    }
     break;
   default:
     other_sentence(t, kind, step);
