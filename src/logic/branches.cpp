@@ -86,10 +86,11 @@ bool write_branch(Text& t, const Context& c, Propagation& p, int premise,
   } else {
     return false;
   }
-  // The nodes the line shows: the assumption, those listed, and the
-  // conclusion (a contradiction's two nodes: one listed, the other its
-  // opposite). The branches' counts add up to the length of a step with
-  // one conclusion; a contradiction's length counts each chain whole.
+  // The nodes the line shows: the assumption, those listed and the
+  // conclusion (a contradiction has none of its own: what it rests on is
+  // listed). The branches' counts add
+  // up to the length of a step with one conclusion; a contradiction's
+  // length counts each chain whole, and exceeds them.
   int shown = contradiction ? 1 : 2;
   for (int k = 1; k < p.tail; ++k) {
     const int node = p.queue[k];

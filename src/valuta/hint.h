@@ -1,6 +1,6 @@
 // A step told to a person (--passi) and the hint (--suggerimento): the first
-// step from a puzzle or a partly filled grid, after any digit that
-// contradicts the solution.
+// step from a puzzle or a partly filled grid, whole or graded, or the
+// givens that leave it without a solution.
 #ifndef VORTEL_VALUTA_HINT_H_
 #define VORTEL_VALUTA_HINT_H_
 
