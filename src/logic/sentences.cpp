@@ -336,13 +336,28 @@ void hint_area(Text& t, const Technique& tech, const Step& step) {
   }
 }
 
+// The technique's name inside an Italian sentence: the names players use,
+// their types said in Italian, a hidden single's unit left to the area.
+void append_italian_name(Text& t, const Technique& tech, const Step& step) {
+  if (tech.kind == Kind::kHiddenSingle) {
+    append(t, "Hidden Single");
+    return;
+  }
+  append(t, tech.name);
+  if (tech.kind == Kind::kRectangle && step.type != 0) {
+    append_format(t, " di tipo %d", step.type);
+  } else if (tech.kind == Kind::kGrave && step.type != 0) {
+    append(t, step.type == 1 ? " (BUG+1)" : " (BUG di tipo 2)");
+  }
+}
+
 }  // namespace
 
 void write_hint(Text& t, const Step& step, bool cells) {
   int size = 0;
   const Technique& tech = ladder(size)[step.technique];
   append_format(t, "cerca %s", name_article(tech));
-  append_name(t, step);
+  append_italian_name(t, tech, step);
   hint_area(t, tech, step);
   if (!cells) return;
   const bool chain =

@@ -202,14 +202,15 @@ std::string result_of(const Step& step) {
 TEST(LadderTest, HintsNameTheTechniqueAndWhereButNotTheResult) {
   const std::pair<const char*, const char*> kAreas[] = {
       {"full-house", "cerca un Full House in c9"},
-      {"hidden-single-line", "cerca un Hidden Single (column) del 2 in c9"},
+      {"hidden-single-line", "cerca un Hidden Single del 2 in c9"},
       {"direct-hidden-pair", "cerca un Direct Hidden Pair in r8"},
       {"pointing", "cerca dei Locked Candidates (pointing) dell'1 in b6"},
       {"naked-pair", "cerca un Naked Pair in r3"},
       {"swordfish", "cerca uno Swordfish sul 9"},
       {"xy-wing", "cerca un XY-Wing sull'1"},
-      {"unique-rectangle", "cerca un Unique Rectangle type 1 sulle cifre 5,9"},
-      {"bug", "cerca un Bivalue Universal Grave (BUG type 2)"},
+      {"unique-rectangle",
+       "cerca un Unique Rectangle di tipo 1 sulle cifre 5,9"},
+      {"bug", "cerca un Bivalue Universal Grave (BUG di tipo 2)"},
       {"aligned-pair-exclusion", "cerca un Aligned Pair Exclusion in c1"},
       {"y-cycle", "cerca un Y-Cycle da r5c8"},
       {"dynamic-forcing-chain", "cerca una Dynamic Forcing Chain da r2c6"},
