@@ -97,9 +97,12 @@ ladder: the length modifier's first threshold at 5|src/logic/chains.cpp|int ceil
 ladder: dynamic chains assume candidates true only|src/logic/forcing.cpp|if (!on \&\& !is_dynamic(c.mode)) continue;|if (!on) continue;
 ladder: a BUG of several cells rated as one of one|src/logic/uniqueness.cpp|step.rating = sink.floor + 1;|step.rating = sink.floor;
 ladder: a unique loop of eight cells rated as one of six|src/logic/loops.cpp|return length <= 6 ? 0 : length == 8 ? 1 : 2;|return length <= 8 ? 0 : 2;
-ladder: a chain step's node count printed one short|src/logic/notation.cpp|append_format(t, " (%d nodes)", step.nodes);|append_format(t, " (%d nodes)", step.nodes - 1);
+ladder: a chain step's node count printed one short|src/logic/notation.cpp|append_format(t, " (length %d)", step.nodes);|append_format(t, " (length %d)", step.nodes - 1);
 ladder: a direct hidden pair rated as a naked single|src/logic/ladder.cpp|"direct-hidden-pair", 20,|"direct-hidden-pair", 23,
 valuta: a stuck path's bound past the gaps in --tecniche|src/valuta/process.cpp|if (!((options.allowed >> t) \& 1U)) break;|if (!((options.allowed >> t) \& 1U)) continue;
+valuta: --candidati alone taken|src/valuta/options.cpp|if (options.candidates \&\& options.mode == Mode::kRate|if (false \&\& options.candidates \&\& options.mode == Mode::kRate
+valuta: a conflict's givens kept whether needed or not|src/valuta/hint.cpp|if (logic::solve(kept, solution) != logic::Solutions::kNone) {|if (logic::solve(kept, solution) != logic::Solutions::kNone \|\| true) {
+ladder: a contradiction's branch count one short|src/logic/branches.cpp|int shown = contradiction ? 1 : 2;|int shown = contradiction ? 0 : 2;
 LIST
 )
 if [ -n "$pattern" ]; then

@@ -61,7 +61,8 @@ void append_contradiction(Text& t, const Propagation& p) {
         place = place || carries(p.g.candidates[other], d);
       }
       if (place) continue;
-      append_format(t, "nessun posto per il %d in ", d);
+      append_format(t, "nessun posto per %s%d in ",
+                    d == 1 || d == 8 ? "l'" : "il ", d);
       append_unit(t, u);
       break;
     }
@@ -85,9 +86,19 @@ bool write_branch(Text& t, const Context& c, Propagation& p, int premise,
   } else {
     return false;
   }
+  // The nodes the line shows: the assumption, those listed and the
+  // conclusion (a contradiction has none of its own: what it rests on is
+  // listed). The branches' counts add
+  // up to the length of a step with one conclusion; a contradiction's
+  // length counts each chain whole, and exceeds them.
+  int shown = contradiction ? 1 : 2;
+  for (int k = 1; k < p.tail; ++k) {
+    const int node = p.queue[k];
+    shown += seen[node] != 0 && (contradiction || node != conclusion) ? 1 : 0;
+  }
   append(t, "se ");
   append_node(t, premise);
-  append(t, ":");
+  append_format(t, " (%d nodi):", shown);
   const char* separator = " ";
   for (int k = 1; k < p.tail; ++k) {
     const int node = p.queue[k];

@@ -84,6 +84,7 @@ bool offer_loop(const Grid& g, const Loop& loop, Sink& sink) {
   step.cells = loop.set;
   if (count(extras) == 1) {
     step.removed[first(extras)] = ab;
+    step.type = 1;
     step.rating = sink.floor + length_added(loop.length);
     return sink.offer(step);
   }
@@ -101,6 +102,7 @@ bool offer_loop(const Grid& g, const Loop& loop, Sink& sink) {
       removes = true;
     }
   }
+  step.type = 2;
   step.rating = sink.floor + length_added(loop.length) + 1;
   return removes && sink.offer(step);
 }

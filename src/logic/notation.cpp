@@ -115,7 +115,32 @@ void append_chain(Text& t, const Step& step) {
                   row_of(node.cell) + 1, column_of(node.cell) + 1,
                   node.on ? "=" : "<>", node.digit);
   }
-  if (branches) append_format(t, " (%d nodes)", step.nodes);
+  // The length the step is rated by (forcing.cpp): each chain counted
+  // whole, so not always the nodes the branches list.
+  if (branches) append_format(t, " (length %d)", step.nodes);
+}
+
+// A fish's base lines, those its digit is confined to, and its cover
+// lines, those it is removed from: "r47/c67". The base lines are the
+// step's units; the cover lines are those of its cells.
+void append_fish(Text& t, const Step& step) {
+  const bool by_rows = (step.units & 0x1FFU) != 0;
+  unsigned cover = 0;
+  for (int cell = 0; cell < 81; ++cell) {
+    if (has(step.cells, cell)) {
+      cover |= 1U << (by_rows ? column_of(cell) : row_of(cell));
+    }
+  }
+  append_digits(t, step.digits);
+  append_format(t, " in %c", by_rows ? 'r' : 'c');
+  for (int line = 0; line < 9; ++line) {
+    const int unit = (by_rows ? kRowUnit : kColumnUnit) + line;
+    if ((step.units >> unit) & 1U) append_format(t, "%d", line + 1);
+  }
+  append_format(t, "/%c", by_rows ? 'c' : 'r');
+  for (int line = 0; line < 9; ++line) {
+    if ((cover >> line) & 1U) append_format(t, "%d", line + 1);
+  }
 }
 
 // What makes the step, between the technique's name and "=>".
@@ -137,6 +162,9 @@ void append_cause(Text& t, const Technique& tech, const Step& step) {
   case Kind::kChainWithPatterns:
     append_chain(t, step);
     break;
+  case Kind::kFish:
+    append_fish(t, step);
+    break;
   default:
     append_digits(t, step.digits);
     append(t, " in ");
@@ -147,7 +175,7 @@ void append_cause(Text& t, const Technique& tech, const Step& step) {
 
 }  // namespace
 
-void write_step(Text& t, const Step& step) {
+void append_name(Text& t, const Step& step) {
   int size = 0;
   const Technique& tech = ladder(size)[step.technique];
   if (tech.kind == Kind::kHiddenSingle) {
@@ -155,11 +183,28 @@ void write_step(Text& t, const Step& step) {
     append(t, step.single_unit >= kBoxUnit      ? " (box)"
               : step.single_unit >= kColumnUnit ? " (column)"
                                                 : " (row)");
-  } else {
-    append(t, tech.name);
+    return;
   }
+  append(t, tech.name);
+  // The types players name: a rectangle's or loop's 1 to 4, and the BUG
+  // with one cell of three digits ("BUG+1") or several sharing one.
+  if (tech.kind == Kind::kRectangle && step.type != 0) {
+    append_format(t, " type %d", step.type);
+  } else if (tech.kind == Kind::kGrave && step.type != 0) {
+    append(t, step.type == 1 ? " (BUG+1)" : " (BUG type 2)");
+  }
+}
+
+void write_step(Text& t, const Step& step) {
+  int size = 0;
+  const Technique& tech = ladder(size)[step.technique];
+  append_name(t, step);
   append(t, ": ");
   append_cause(t, tech, step);
+  if (tech.kind == Kind::kWing && step.pivot >= 0) {
+    append_format(t, " (pivot r%dc%d)", row_of(step.pivot) + 1,
+                  column_of(step.pivot) + 1);
+  }
   if (tech.kind == Kind::kDirect) {
     Step pattern = step;
     pattern.cell = -1;

@@ -33,11 +33,20 @@ void append_digits(Text& t, DigitSet digits);
 /// The step's result: r4c7=8, or r46c9<>8, r5c1<>3.
 void append_result(Text& t, const Step& step);
 
+/// The technique's name as a step gives it: "Hidden Single (row)",
+/// "Unique Rectangle type 2", "Bivalue Universal Grave (BUG+1)".
+void append_name(Text& t, const Step& step);
+
 /// "Locked Candidates (pointing): 8 in b3 => r46c9<>8".
 void write_step(Text& t, const Step& step);
 
 /// The step in an Italian sentence for a person.
 void write_sentence(Text& t, const Step& step);
+
+/// A hint toward the step, in Italian: the technique and where to look
+/// ("cerca un X-Wing sul 7"), and with `cells` the cells that make it
+/// (", nelle caselle r1c49,r7c49"), without what it places or removes.
+void write_hint(Text& t, const Step& step, bool cells);
 
 /// For a forcing chain of many branches, found in the grid `before`: each
 /// branch between `open` and `close`, "se r1c6=9: r1c5<>9, r2c4=9, ... =>

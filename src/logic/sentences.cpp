@@ -1,5 +1,7 @@
 // The steps told in Italian, one sentence each, for a person following the
 // path. The accents are written as apostrophes, as vortel's messages do.
+#include <cstring>
+
 #include "logic/ladder.h"
 #include "logic/notation.h"
 
@@ -36,22 +38,87 @@ void placement(Text& t, const Step& step) {
   }
 }
 
+// The length a forcing chain of many is rated by (forcing.cpp), told as
+// what it counts: for a contradiction, each chain that leads to it whole,
+// so that the nodes two chains share count twice and the length exceeds
+// the nodes listed once each below the step; for branches to one
+// conclusion, the nodes of every branch with its assumption and the
+// conclusion, the sum of what the branches list.
 void branches_sentence(Text& t, const Step& step) {
   if (step.chain_length == 1) {
     const Node& start = step.chain[0];
     append_format(t, "se r%dc%d %s %d, ne seguirebbe una contraddizione",
                   row_of(start.cell) + 1, column_of(start.cell) + 1,
                   start.on ? "fosse" : "non fosse", start.digit);
-  } else {
-    append(t, "ognuna delle ipotesi");
-    for (int k = 0; k < step.chain_length; ++k) {
-      const Node& node = step.chain[k];
-      append_format(t, " r%dc%d%s%d", row_of(node.cell) + 1,
-                    column_of(node.cell) + 1, node.on ? "=" : "<>", node.digit);
-    }
-    append(t, " porta allo stesso risultato");
+    append_format(t,
+                  " (lunghezza %d: ogni catena che porta alla contraddizione"
+                  " contata per intero)",
+                  step.nodes);
+    return;
   }
-  append_format(t, " (%d nodi)", step.nodes);
+  append(t, "ognuna delle ipotesi");
+  for (int k = 0; k < step.chain_length; ++k) {
+    const Node& node = step.chain[k];
+    append_format(t, " r%dc%d%s%d", row_of(node.cell) + 1,
+                  column_of(node.cell) + 1, node.on ? "=" : "<>", node.digit);
+  }
+  append_format(t, " porta allo stesso risultato (%d nodi nelle %d catene)",
+                step.nodes, step.chain_length);
+}
+
+// The lines of `mask` (bit k: line k + 1) as "righe r1, r7" or "colonne
+// c4, c9".
+void append_lines(Text& t, unsigned mask, bool rows) {
+  append(t, rows ? "righe" : "colonne");
+  const char* separator = " ";
+  for (int line = 0; line < 9; ++line) {
+    if (!((mask >> line) & 1U)) continue;
+    append_format(t, "%s%c%d", separator, rows ? 'r' : 'c', line + 1);
+    separator = ", ";
+  }
+}
+
+// Base lines (the step's units) where the digit is confined to as many
+// cover lines (those of its cells), which lose it elsewhere.
+void fish_sentence(Text& t, const Step& step) {
+  const bool by_rows = (step.units & 0x1FFU) != 0;
+  const unsigned base =
+      by_rows ? step.units & 0x1FFU : (step.units >> kColumnUnit) & 0x1FFU;
+  unsigned cover = 0;
+  for (int cell = 0; cell < 81; ++cell) {
+    if (has(step.cells, cell)) {
+      cover |= 1U << (by_rows ? column_of(cell) : row_of(cell));
+    }
+  }
+  const int d = lowest_digit(step.digits);
+  append(t, "nelle ");
+  append_lines(t, base, by_rows);
+  append_format(t, " %s%d può stare solo nelle ", article(d), d);
+  append_lines(t, cover, !by_rows);
+  append(t, " (");
+  append_cells(t, step.cells);
+  append(t, "), e lo perdono le altre caselle di queste ");
+  append(t, by_rows ? "colonne" : "righe");
+}
+
+// The pivot holds one of its digits, and so one wing (a cell it sees)
+// holds the digit the wings share; in an XYZ-Wing the pivot, which carries
+// that digit too, may hold it instead.
+void wing_sentence(Text& t, const Technique& tech, const Step& step) {
+  int z = 0;
+  for (int cell = 0; cell < 81 && z == 0; ++cell) {
+    if (step.removed[cell] != 0) z = lowest_digit(step.removed[cell]);
+  }
+  CellSet wings = step.cells;
+  remove(wings, step.pivot);
+  const bool xyz = std::strcmp(tech.slug, "xyz-wing") == 0;
+  append_format(t, "qualunque cifra vada nel perno r%dc%d, %s%d va ",
+                row_of(step.pivot) + 1, column_of(step.pivot) + 1, article(z),
+                z);
+  append(t, xyz ? "nel perno o in una delle ali " : "in una delle ali ");
+  append_cells(t, wings);
+  append(t, xyz ? ", e lo perde ogni casella che le vede tutte e tre"
+                : ", e lo perde ogni casella che le vede entrambe");
 }
 
 void other_sentence(Text& t, Kind kind, const Step& step) {
@@ -82,8 +149,21 @@ void other_sentence(Text& t, Kind kind, const Step& step) {
       branches_sentence(t, step);
       break;
     }
+    const Node& end = step.chain[step.chain_length - 1];
+    if (step.chain_length > 1 && end.cell == start.cell &&
+        end.digit == start.digit && end.on == start.on) {
+      // A cycle: true whichever way it is read, so a candidate that two
+      // neighbouring nodes both exclude goes.
+      append_format(t,
+                    "la catena di %d nodi da r%dc%d torna su se stessa e"
+                    " vale in entrambi i versi: cade ogni candidato escluso"
+                    " da due suoi nodi vicini",
+                    step.chain_length, row_of(start.cell) + 1,
+                    column_of(start.cell) + 1);
+      break;
+    }
     append_format(t,
-                  "se r%dc%d %s %d, la catena di %d anelli porterebbe al"
+                  "se r%dc%d %s %d, la catena di %d nodi porterebbe al"
                   " contrario",
                   row_of(start.cell) + 1, column_of(start.cell) + 1,
                   start.on ? "fosse" : "non fosse", start.digit,
@@ -93,12 +173,13 @@ void other_sentence(Text& t, Kind kind, const Step& step) {
   }
 }
 
-void pattern_sentence(Text& t, Kind kind, const Step& step) {
+void pattern_sentence(Text& t, const Technique& tech, const Step& step) {
+  const Kind kind = tech.kind;
   switch (kind) {
   case Kind::kLocked:
     append(t, "in ");
     append_units(t, step.units);
-    append(t, " il ");
+    append_format(t, " %s", article(lowest_digit(step.digits)));
     append_digits(t, step.digits);
     append(t, " può stare solo in ");
     append_cells(t, step.cells);
@@ -119,16 +200,16 @@ void pattern_sentence(Text& t, Kind kind, const Step& step) {
     append(t, ", che perdono le altre cifre");
     break;
   case Kind::kFish:
-    append(t, "nelle linee di ");
-    append_cells(t, step.cells);
-    append(t, " il ");
-    append_digits(t, step.digits);
-    append(t, " occupa altrettante linee incrociate, dove non sta altrove");
+    fish_sentence(t, step);
     break;
   case Kind::kWing:
-    append(t, "qualunque cifra vada nel perno, una delle caselle ");
-    cells_and_digits(t, step);
-    append(t, " ha l'ultima cifra, che lascia chi le vede tutte");
+    if (step.pivot >= 0) {
+      wing_sentence(t, tech, step);
+    } else {
+      append(t, "qualunque cifra vada nel perno, una delle caselle ");
+      cells_and_digits(t, step);
+      append(t, " ha l'ultima cifra, e la perde chi le vede tutte");
+    }
     break;
   default:
     other_sentence(t, kind, step);
@@ -136,7 +217,166 @@ void pattern_sentence(Text& t, Kind kind, const Step& step) {
   }
 }
 
+// "del 4", "dell'8" (`di`) or "sul 4", "sull'8".
+void append_on_digit(Text& t, const char* preposition, int d) {
+  append_format(t, " %s%s%d", preposition, d == 1 || d == 8 ? "ll'" : "l ", d);
+}
+
+// The article a hint puts before a technique's name: a chain is a
+// "catena", a Swordfish takes "uno", the Locked Candidates are many.
+const char* name_article(const Technique& tech) {
+  if (std::strstr(tech.name, "Chain") != nullptr) return "una ";
+  if (tech.name[0] == 'S') return "uno ";
+  if (tech.kind == Kind::kLocked) return "dei ";
+  return "un ";
+}
+
+// A unit holding every cell of the set, or -1.
+int common_unit(const CellSet& cells) {
+  for (int u = 0; u < 27; ++u) {
+    if (!empty(cells) && minus(cells, geometry().unit_set[u]) == CellSet{}) {
+      return u;
+    }
+  }
+  return -1;
+}
+
+// The cells a chain's nodes stand in.
+CellSet chain_cells(const Step& step) {
+  CellSet cells;
+  for (int k = 0; k < step.chain_length; ++k) add(cells, step.chain[k].cell);
+  return cells;
+}
+
+// Where a chain is to be looked for: its digit when it has one, else the
+// cell it starts from, or for many branches the cell, or the digit in a
+// unit, whose candidates they assume.
+void chain_area(Text& t, const Step& step) {
+  const Node& start = step.chain[0];
+  bool one_digit = true;
+  for (int k = 1; k < step.chain_length; ++k) {
+    one_digit = one_digit && step.chain[k].digit == start.digit;
+  }
+  const CellSet cells = chain_cells(step);
+  if (count(cells) == 1) {
+    append_format(
+        t, step.chain_length > 1 ? " dalle cifre di r%dc%d" : " da r%dc%d",
+        row_of(start.cell) + 1, column_of(start.cell) + 1);
+  } else if (step.nodes == 0 && one_digit) {
+    append_on_digit(t, "su", start.digit);
+  } else if (step.nodes != 0 && one_digit && common_unit(cells) >= 0) {
+    append(t, " dai posti");
+    append_on_digit(t, "de", start.digit);
+    append(t, " in ");
+    append_unit(t, common_unit(cells));
+  } else {
+    append_format(t, " da r%dc%d", row_of(start.cell) + 1,
+                  column_of(start.cell) + 1);
+  }
+}
+
+int removed_digit(const Step& step) {
+  for (int cell = 0; cell < 81; ++cell) {
+    if (step.removed[cell] != 0) return lowest_digit(step.removed[cell]);
+  }
+  return 0;
+}
+
+// Where the step is to be looked for, after the technique's name: a unit,
+// a digit, or both.
+void hint_area(Text& t, const Technique& tech, const Step& step) {
+  const int d = lowest_digit(step.digits);
+  switch (tech.kind) {
+  case Kind::kDirect:
+    // A direct hidden set's digits are not the single's: the unit alone.
+    if (digit_count(step.digits) == 1) append_on_digit(t, "de", step.digit);
+    append(t, " in ");
+    append_unit(t, step.single_unit);
+    break;
+  case Kind::kHiddenSingle:
+    append_on_digit(t, "de", step.digit);
+    [[fallthrough]];
+  case Kind::kFullHouse:
+    append(t, " in ");
+    append_unit(t, step.single_unit);
+    break;
+  case Kind::kNakedSingle:
+    append_format(t, " in b%d", box_of(step.cell) + 1);
+    break;
+  case Kind::kLocked:
+    append_on_digit(t, "de", d);
+    [[fallthrough]];
+  case Kind::kNakedSet:
+  case Kind::kHiddenSet:
+    append(t, " in ");
+    append_units(t, step.units);
+    break;
+  case Kind::kFish:
+    append_on_digit(t, "su", d);
+    break;
+  case Kind::kWing:
+    append_on_digit(t, "su", removed_digit(step));
+    break;
+  case Kind::kRectangle:
+    append(t, " sulle cifre ");
+    append_digits(t, step.digits);
+    break;
+  case Kind::kExclusion:
+    if (common_unit(step.cells) >= 0) {
+      append(t, " in ");
+      append_unit(t, common_unit(step.cells));
+    }
+    break;
+  case Kind::kChain:
+  case Kind::kChainWithPatterns:
+    chain_area(t, step);
+    break;
+  default:  // a BUG: the whole grid
+    break;
+  }
+}
+
+// The technique's name inside an Italian sentence: the names players use,
+// their types said in Italian, a hidden single's unit left to the area.
+void append_italian_name(Text& t, const Technique& tech, const Step& step) {
+  if (tech.kind == Kind::kHiddenSingle) {
+    append(t, "Hidden Single");
+    return;
+  }
+  append(t, tech.name);
+  if (tech.kind == Kind::kRectangle && step.type != 0) {
+    append_format(t, " di tipo %d", step.type);
+  } else if (tech.kind == Kind::kGrave && step.type != 0) {
+    append(t, step.type == 1 ? " (BUG+1)" : " (BUG di tipo 2)");
+  }
+}
+
 }  // namespace
+
+void write_hint(Text& t, const Step& step, bool cells) {
+  int size = 0;
+  const Technique& tech = ladder(size)[step.technique];
+  append_format(t, "cerca %s", name_article(tech));
+  append_italian_name(t, tech, step);
+  hint_area(t, tech, step);
+  if (!cells) return;
+  const bool chain =
+      tech.kind == Kind::kChain || tech.kind == Kind::kChainWithPatterns;
+  if (chain && step.nodes != 0) {
+    // Branches: their assumptions, whose cells the area has named.
+    append(t, step.chain_length == 1 ? ", con l'ipotesi" : ", con le ipotesi");
+    for (int k = 0; k < step.chain_length; ++k) {
+      const Node& node = step.chain[k];
+      append_format(t, "%s r%dc%d%s%d", k == 0 ? "" : ",",
+                    row_of(node.cell) + 1, column_of(node.cell) + 1,
+                    node.on ? "=" : "<>", node.digit);
+    }
+    return;
+  }
+  const CellSet where = chain ? chain_cells(step) : step.cells;
+  append(t, count(where) == 1 ? ", nella casella " : ", nelle caselle ");
+  append_cells(t, where);
+}
 
 void write_sentence(Text& t, const Step& step) {
   int size = 0;
@@ -165,7 +405,7 @@ void write_sentence(Text& t, const Step& step) {
     placement(t, step);
     break;
   default:
-    pattern_sentence(t, tech.kind, step);
+    pattern_sentence(t, tech, step);
     if (tech.kind == Kind::kChainWithPatterns) {
       append(t,
              ", seguendo ogni ipotesi anche con intersezioni, insiemi"

@@ -38,7 +38,9 @@ struct Rectangle {
   int b = 0;
 };
 
-bool offer_rectangle(const Rectangle& r, Step& step, int added, Sink& sink) {
+bool offer_rectangle(const Rectangle& r, Step& step, int type, int added,
+                     Sink& sink) {
+  step.type = type;
   step.rating = sink.floor + added;
   step.digits = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
   for (const int cell : r.corner) add(step.cells, cell);
@@ -60,7 +62,7 @@ bool type_2(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
       removes = true;
     }
   }
-  return removes && offer_rectangle(r, step, kType2, sink);
+  return removes && offer_rectangle(r, step, 2, kType2, sink);
 }
 
 bool type_4(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
@@ -74,7 +76,7 @@ bool type_4(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
       Step step;
       step.removed[e1] = static_cast<DigitSet>(1U << other);
       step.removed[e2] = step.removed[e1];
-      if (offer_rectangle(r, step, kType4, sink)) return true;
+      if (offer_rectangle(r, step, 4, kType4, sink)) return true;
     }
   }
   return false;
@@ -109,7 +111,7 @@ bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
       step.removed[others[k]] = g.candidates[others[k]] & digits;
       removes = removes || step.removed[others[k]] != 0;
     }
-    if (removes && offer_rectangle(r, step, kType3 + m, sink)) return true;
+    if (removes && offer_rectangle(r, step, 3, kType3 + m, sink)) return true;
   }
   return false;
 }
@@ -134,7 +136,7 @@ bool rectangle(const Grid& g, Rectangle& r, Sink& sink) {
   if (extras == 1) {
     Step step;
     step.removed[extra[0]] = ab;
-    return offer_rectangle(r, step, kType1, sink);
+    return offer_rectangle(r, step, 1, kType1, sink);
   }
   if (extras != 2) return false;
   return type_4(g, r, extra[0], extra[1], sink) ||
@@ -200,6 +202,7 @@ bool grave_with(const Grid& g, const CellSet& extra, int d, Sink& sink) {
   step.digits = static_cast<DigitSet>(1U << d);
   step.cells = extra;
   if (count(extra) == 1) {
+    step.type = 1;
     step.rating = sink.floor;
     step.cell = first(extra);
     step.digit = d;
@@ -213,6 +216,7 @@ bool grave_with(const Grid& g, const CellSet& extra, int d, Sink& sink) {
       removes = true;
     }
   }
+  step.type = 2;
   step.rating = sink.floor + 1;
   return removes && sink.offer(step);
 }

@@ -24,6 +24,7 @@ bool offer_wing(const Grid& g, int pivot, int a, int b, int z, CellSet seen,
   }
   if (!removes) return false;
   step.rating = sink.floor;
+  step.pivot = pivot;
   step.digits = static_cast<DigitSet>(g.candidates[pivot] | (1U << z));
   add(step.cells, pivot);
   add(step.cells, a);

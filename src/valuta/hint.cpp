@@ -25,6 +25,89 @@ void append_result_only(Text& t, const logic::Step& step) {
   logic::append_result(t, step);
 }
 
+// One of a cell's three lines in the pencil-mark drawing: the candidates
+// 1-3, 4-6 or 7-9 of an open cell, each in its place or '.', or for a
+// placed digit "[5]" in the middle line, blanks above and below.
+void append_cell_line(Text& t, const logic::Grid& g, int cell, int line) {
+  char three[4] = "   ";
+  if (g.digit[cell] != 0) {
+    if (line == 1) {
+      three[0] = '[';
+      three[1] = static_cast<char>('0' + g.digit[cell]);
+      three[2] = ']';
+    }
+  } else {
+    for (int k = 0; k < 3; ++k) {
+      const int d = 3 * line + k + 1;
+      three[k] = logic::carries(g.candidates[cell], d)
+                     ? static_cast<char>('0' + d)
+                     : '.';
+    }
+  }
+  append(t, three);
+}
+
+// The grid with its candidates, each cell a block of three lines of three,
+// the boxes framed and the cells of a box apart by a blank.
+void append_pencil_marks(Text& t, const logic::Grid& g) {
+  constexpr const char* kBorder =
+      "+-------------+-------------+-------------+\n";
+  for (int row = 0; row < 9; ++row) {
+    append(t, row % 3 == 0 ? kBorder
+                           : "|             |             |             |\n");
+    for (int line = 0; line < 3; ++line) {
+      for (int column = 0; column < 9; ++column) {
+        append(t, column == 0 ? "| " : column % 3 == 0 ? " | " : " ");
+        append_cell_line(t, g, 9 * row + column, line);
+      }
+      append(t, " |\n");
+    }
+  }
+  append(t, kBorder);
+}
+
+// The same grid in JSON: "griglia", its digits ('.' for an open cell), and
+// "candidati", an open cell's candidates ("" for a placed one).
+void append_pencil_marks_json(Text& t, const logic::Grid& g) {
+  append(t, ",\"griglia\":\"");
+  for (int cell = 0; cell < 81; ++cell) {
+    append_format(t, "%c", g.digit[cell] != 0 ? '0' + g.digit[cell] : '.');
+  }
+  append(t, "\",\"candidati\":[");
+  for (int cell = 0; cell < 81; ++cell) {
+    append(t, cell == 0 ? "\"" : ",\"");
+    for (int d = 1; d <= 9; ++d) {
+      if (logic::carries(g.candidates[cell], d)) append_format(t, "%d", d);
+    }
+    append(t, "\"");
+  }
+  append(t, "]");
+}
+
+// A hint of level 1 or 2: the technique and where to look, and at level 2
+// the cells, without what the step places or removes.
+void append_graded(Text& t, const logic::Grid& before, const logic::Step& step,
+                   const Options& options) {
+  const bool cells = options.hint_level >= 2;
+  if (options.json) {
+    int size = 0;
+    append_format(t,
+                  "{\"passo\":1,\"valutazione\":%d.%d,\"tecnica\":\"%s\""
+                  ",\"suggerimento\":\"",
+                  step.rating / 10, step.rating % 10,
+                  logic::ladder(size)[step.technique].slug);
+    logic::write_hint(t, step, cells);
+    append(t, "\"");
+    if (options.candidates) append_pencil_marks_json(t, before);
+    append(t, "}\n");
+    return;
+  }
+  if (options.candidates) append_pencil_marks(t, before);
+  append_format(t, "%3d. %d.%d  ", 1, step.rating / 10, step.rating % 10);
+  logic::write_hint(t, step, cells);
+  append(t, "\n");
+}
+
 void report_repeat(Text& t, const logic::Digits& grid, int a, int b,
                    bool json) {
   append(t, json ? "{\"errore\":\"" : "Errore: ");
@@ -33,26 +116,30 @@ void report_repeat(Text& t, const logic::Digits& grid, int a, int b,
   append(t, json ? "\"}\n" : "\n");
 }
 
-void report_wrong(Text& t, const logic::Digits& grid, bool json) {
-  logic::CellSet wrong;
-  const int n = find_wrong_digits(grid, wrong);
+// The most givens a conflict is named by: nine are enough to empty a cell
+// or a unit of a digit, the contradictions a person sees; a larger set is
+// told by its size alone.
+constexpr int kNamedConflict = 9;
+
+void report_conflict(Text& t, const logic::Digits& grid, bool json) {
+  logic::CellSet conflict;
+  const int size = find_conflict(grid, conflict);
   append(t, json ? "{\"errore\":\"" : "Errore: ");
-  if (n == 0) {
-    append(t,
-           "la tabella non ha soluzione, e togliere una sola cifra non"
-           " basta");
-  } else {
-    append(t, n == 1 ? "la cifra "
-                     : "una di queste cifre contraddice la"
-                       " soluzione: ");
-    bool first = true;
-    for (logic::CellSet rest = wrong; !logic::empty(rest);) {
-      const int cell = logic::take_first(rest);
-      append_format(t, "%sr%dc%d=%d", first ? "" : " ", cell / 9 + 1,
-                    cell % 9 + 1, grid.cell[cell]);
-      first = false;
-    }
-    if (n == 1) append(t, " contraddice la soluzione");
+  if (size > kNamedConflict) {
+    append_format(t,
+                  "il gioco non ha soluzione, e non per una sola cifra: il"
+                  " più piccolo gruppo di cifre date in conflitto trovato ne"
+                  " ha %d",
+                  size);
+    append(t, json ? "\"}\n" : "\n");
+    return;
+  }
+  append(t,
+         "il gioco non ha soluzione: queste cifre date non possono stare"
+         " insieme:");
+  for (logic::CellSet rest = conflict; !logic::empty(rest);) {
+    const int cell = logic::take_first(rest);
+    append_format(t, " r%dc%d=%d", cell / 9 + 1, cell % 9 + 1, grid.cell[cell]);
   }
   append(t, json ? "\"}\n" : "\n");
 }
@@ -66,10 +153,10 @@ void report_plain(Text& t, const char* message, bool json) {
 }  // namespace
 
 void append_step(Text& t, const logic::Grid& before, const logic::Step& step,
-                 int n, bool json) {
+                 int n, const Options& options) {
   int size = 0;
   const logic::Technique& tech = logic::ladder(size)[step.technique];
-  if (json) {
+  if (options.json) {
     append_format(t, "{\"passo\":%d,\"valutazione\":%d.%d,\"tecnica\":\"%s\"",
                   n, step.rating / 10, step.rating % 10, tech.slug);
     append_json_field(t, "notazione", step, logic::write_step);
@@ -82,9 +169,11 @@ void append_step(Text& t, const logic::Grid& before, const logic::Step& step,
       t.length = rest.length - 1;  // the last branch's comma
       append(t, "]");
     }
+    if (options.candidates) append_pencil_marks_json(t, before);
     append(t, "}\n");
     return;
   }
+  if (options.candidates) append_pencil_marks(t, before);
   append_format(t, "%3d. %d.%d  ", n, step.rating / 10, step.rating % 10);
   logic::write_step(t, step);
   append(t, "  -- ");
@@ -94,31 +183,49 @@ void append_step(Text& t, const logic::Grid& before, const logic::Step& step,
   append(t, "\n");
 }
 
-int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells) {
-  // Taken away, the wrong digit leaves the puzzle as it was: one solution.
-  // Taking away a right one leaves the wrong digit in, and seldom a grid
-  // with one solution; only when no cell leaves one are the cells that
-  // leave several given.
-  logic::CellSet several;
-  int one = 0;
-  int many = 0;
-  for (int cell = 0; cell < 81; ++cell) {
-    if (grid.cell[cell] == 0) continue;
-    logic::Digits without = grid;
-    without.cell[cell] = 0;
+namespace {
+
+// A minimal set of the givens of `grid` (which has no solution) that has
+// none, in `kept`: each given in turn is left out for good while the rest
+// still has no solution, so that every given left is needed. The walk
+// starts at cell `start` and wraps around. Returns the set's size.
+int minimal_conflict(const logic::Digits& grid, int start,
+                     logic::Digits& kept) {
+  kept = grid;
+  int size = 0;
+  for (int k = 0; k < 81; ++k) {
+    const int cell = (start + k) % 81;
+    if (kept.cell[cell] == 0) continue;
+    kept.cell[cell] = 0;
     logic::Digits solution{};
-    const logic::Solutions found = logic::solve(without, solution);
-    if (found == logic::Solutions::kOne) {
-      logic::add(cells, cell);
-      ++one;
-    } else if (found == logic::Solutions::kMany) {
-      logic::add(several, cell);
-      ++many;
+    if (logic::solve(kept, solution) != logic::Solutions::kNone) {
+      kept.cell[cell] = grid.cell[cell];
+      ++size;
     }
   }
-  if (one > 0) return one;
-  cells = several;
-  return many;
+  return size;
+}
+
+}  // namespace
+
+int find_conflict(const logic::Digits& grid, logic::CellSet& cells) {
+  // Which minimal set the walk finds depends on where it starts: a walk
+  // from every given (one from an empty cell is the walk from the next
+  // given), the smallest set kept. Each walk takes one solve a given, a
+  // few milliseconds in all.
+  int best = 82;
+  for (int s = 0; s < 81; ++s) {
+    if (grid.cell[s] == 0) continue;
+    logic::Digits kept{};
+    const int size = minimal_conflict(grid, s, kept);
+    if (size >= best) continue;
+    best = size;
+    cells = logic::CellSet{};
+    for (int cell = 0; cell < 81; ++cell) {
+      if (kept.cell[cell] != 0) logic::add(cells, cell);
+    }
+  }
+  return best;
 }
 
 int hint(const logic::Digits& grid, const Options& options, Text& t) {
@@ -131,7 +238,7 @@ int hint(const logic::Digits& grid, const Options& options, Text& t) {
   logic::Digits solution{};
   const logic::Solutions solutions = logic::solve(grid, solution);
   if (solutions == logic::Solutions::kNone) {
-    report_wrong(t, grid, options.json);
+    report_conflict(t, grid, options.json);
     return kExitUnrated;
   }
   if (solutions == logic::Solutions::kMany) {
@@ -149,7 +256,11 @@ int hint(const logic::Digits& grid, const Options& options, Text& t) {
     report_plain(t, "Nessun passo tra le tecniche ammesse", options.json);
     return kExitUnrated;
   }
-  append_step(t, g, step, 1, options.json);
+  if (options.hint_level < 3) {
+    append_graded(t, g, step, options);
+  } else {
+    append_step(t, g, step, 1, options);
+  }
   return kExitOk;
 }
 

@@ -1,6 +1,6 @@
 // A step told to a person (--passi) and the hint (--suggerimento): the first
-// step from a puzzle or a partly filled grid, after any digit that
-// contradicts the solution.
+// step from a puzzle or a partly filled grid, whole or graded, or the
+// givens that leave it without a solution.
 #ifndef VORTEL_VALUTA_HINT_H_
 #define VORTEL_VALUTA_HINT_H_
 
@@ -12,20 +12,20 @@ namespace valuta {
 
 /// One line for the step numbered `n`, found in the grid `before`: its
 /// rating, its notation and its Italian sentence, and the branches of a
-/// forcing chain of many below it (a JSON object with `json`, the branches
-/// in "rami").
+/// forcing chain of many below it (a JSON object with --json, the branches
+/// in "rami"). With --candidati, the grid `before` with its candidates
+/// drawn above the line (in JSON, "griglia" and "candidati").
 void append_step(logic::Text& t, const logic::Grid& before,
-                 const logic::Step& step, int n, bool json);
+                 const logic::Step& step, int n, const Options& options);
 
 /// The hint for a grid: the error to fix, or the first step. Returns kExitOk
 /// when a step was given, kExitUnrated otherwise.
 int hint(const logic::Digits& grid, const Options& options, logic::Text& t);
 
-/// The filled cells whose digit, taken away, leaves a grid with one
-/// solution (or, when no cell does, with several): where the error of a
-/// grid without any solution lies. Returns how many (bit i of `cells` for
-/// cell i).
-int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells);
+/// Where a grid without any solution goes wrong: a smallest set of its
+/// givens that has no solution by itself, each of them needed (taken away,
+/// the others have one). Returns how many (bit i of `cells` for cell i).
+int find_conflict(const logic::Digits& grid, logic::CellSet& cells);
 
 }  // namespace valuta
 

@@ -43,7 +43,11 @@ constexpr const char* kUsage =
     "\n"
     "Opzioni:\n"
     "  --passi          mostra ogni passo del percorso, con la spiegazione\n"
-    "  --suggerimento   mostra solo il primo passo (o la cifra sbagliata)\n"
+    "  --suggerimento   mostra solo il primo passo (o le cifre in conflitto)\n"
+    "  --suggerimento=N un suggerimento graduato: 1 la tecnica e dove\n"
+    "                   cercarla, 2 anche le caselle, 3 il passo intero\n"
+    "  --candidati      con --passi o --suggerimento, disegna prima di ogni\n"
+    "                   passo la griglia con i candidati di ogni casella\n"
     "  --json           una riga JSON per gioco (o per passo)\n"
     "  --tecniche=L     tecniche ammesse (nome,...) o escluse (-nome,...);\n"
     "                   \"unicita\" indica quelle che presumono una sola\n"
@@ -55,7 +59,7 @@ constexpr const char* kUsage =
     "\n"
     "Stato di uscita: 0 fatto; 1 comando errato o dati non leggibili;\n"
     "2 archivio non leggibile o errore di scrittura; 3 qualche gioco non\n"
-    "valutato (nessuna o più soluzioni, cifra sbagliata).\n";
+    "valutato (nessuna o più soluzioni, cifre in conflitto).\n";
 
 // What the run counts of each line, for its exit status.
 enum Kind { kRated, kUnrated, kDamaged, kUnreadable };

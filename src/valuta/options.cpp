@@ -109,12 +109,33 @@ bool parse_valued(int argc, const char* const* argv, int& i, Options& options) {
 
 // The mode an argument names; false when it names none. A second,
 // different mode is refused rather than taken in silence.
+// The level of "--suggerimento=N", 1 to 3; 0 when N is not one.
+int hint_level(const char* value) {
+  const bool one_digit = value[0] >= '1' && value[0] <= '3' && value[1] == 0;
+  return one_digit ? value[0] - '0' : 0;
+}
+
+// The mode an argument names; false when it names none. A second,
+// different mode (or hint level) is refused rather than taken in silence.
 bool mode_option(const char* arg, Options& options, bool& chosen, bool& good) {
   Mode mode = Mode::kRate;
+  int level = 3;
+  constexpr const char kLevelled[] = "--suggerimento=";
   if (std::strcmp(arg, "--passi") == 0) {
     mode = Mode::kSteps;
   } else if (std::strcmp(arg, "--suggerimento") == 0) {
     mode = Mode::kHint;
+  } else if (std::strncmp(arg, kLevelled, sizeof kLevelled - 1) == 0) {
+    mode = Mode::kHint;
+    level = hint_level(arg + sizeof kLevelled - 1);
+    if (level == 0) {
+      std::fprintf(stderr,
+                   "vortel-valuta: livello di suggerimento non valido: '%s'"
+                   " (1, 2 o 3)\n",
+                   arg + sizeof kLevelled - 1);
+      good = false;
+      return true;
+    }
   } else {
     return false;
   }
@@ -122,8 +143,13 @@ bool mode_option(const char* arg, Options& options, bool& chosen, bool& good) {
   if (!good) {
     std::fprintf(stderr,
                  "vortel-valuta: --passi e --suggerimento non vanno insieme\n");
+  } else if (chosen && options.hint_level != level) {
+    std::fprintf(stderr,
+                 "vortel-valuta: due livelli di suggerimento diversi\n");
+    good = false;
   }
   options.mode = mode;
+  options.hint_level = level;
   chosen = true;
   return true;
 }
@@ -138,6 +164,8 @@ bool parse_option(int argc, char** argv, int& i, Options& options,
     options.version = true;
   } else if (std::strcmp(arg, "--json") == 0) {
     options.json = true;
+  } else if (std::strcmp(arg, "--candidati") == 0) {
+    options.candidates = true;
   } else if (!mode_option(arg, options, chosen, good)) {
     good = parse_valued(argc, argv, i, options);
   }
@@ -166,6 +194,15 @@ bool parse_options(int argc, char** argv, Options& options) {
     return false;
   options.files = names;
   options.file_count = count;
+  // The grid is drawn before a step: without steps it would be dropped
+  // in silence.
+  if (options.candidates && options.mode == Mode::kRate && !options.help &&
+      !options.version) {
+    std::fprintf(stderr,
+                 "vortel-valuta: --candidati va usato con --passi o"
+                 " --suggerimento\n");
+    return false;
+  }
   return true;
 }
 

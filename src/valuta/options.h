@@ -16,6 +16,10 @@ enum class Mode { kRate, kSteps, kHint };
 struct Options {
   Mode mode = Mode::kRate;
   bool json = false;
+  // --suggerimento=N: 1 the technique and where, 2 and its cells, 3 the
+  // whole step (plain --suggerimento).
+  int hint_level = 3;
+  bool candidates = false;  // --candidati: the grid before each step
   logic::TechniqueMask allowed = logic::kAllTechniques;
   int limit = 0;    // --fino, in tenths (0: none)
   int threads = 0;  // -j (0: one per online CPU)

@@ -144,13 +144,13 @@ void append_unrated(Text& t, const char* lead, answers::Status status,
 
 struct PathContext {
   Text* out;
-  bool json;
+  const Options* options;
   int n;
 };
 
 void on_step(const logic::Grid& before, const logic::Step& step, void* ctx) {
   auto& path = *static_cast<PathContext*>(ctx);
-  append_step(*path.out, before, step, ++path.n, path.json);
+  append_step(*path.out, before, step, ++path.n, *path.options);
 }
 
 }  // namespace
@@ -219,7 +219,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
   rate_options.allowed = options.allowed;
   rate_options.limit = options.limit;
   rate_options.workspace = &logic::thread_workspace();  // the worker's own
-  PathContext path{&out, options.json, 0};
+  PathContext path{&out, &options, 0};
   if (options.mode == Mode::kSteps) {
     if (!options.json) {
       append(out, "Gioco: ");

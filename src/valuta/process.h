@@ -27,7 +27,7 @@ inline constexpr const char* kColumns = "valutazione\ttecnica\tpassi\tstato";
 /// answers::add_leading writes them (numero ... gioco; a JSON object begun
 /// and left open); without one, with the puzzle's gioco alone. Returns kExitOk,
 /// or kExitUnrated when the puzzle could not be rated (no solution, more than
-/// one, a wrong digit) or has a step that disagrees with its solution.
+/// one, repeated digits) or has a step that disagrees with its solution.
 int process(const logic::Digits& puzzle, const Options& options,
             logic::Text& out, const char* lead = nullptr);
 

@@ -157,7 +157,7 @@ std::string check_branch(const Grid& before, logic::Mode mode,
   if (!read_node(line, at, node)) return "no premise";
   s.premise_digit = node.digit;
   take(s, node);
-  at += 1;  // ':'
+  at = line.find(':', at) + 1;  // past " (N nodi):"
   while (at < line.size() && line.compare(at, 4, " => ") != 0) {
     at += line[at] == ',' ? 2 : 1;
     if (!read_node(line, at, node)) return "unreadable node";
@@ -178,30 +178,45 @@ struct Seen {
   std::vector<std::string> faults;
 };
 
-// The printed "(N nodes)" against the branches listed. N is what the step
-// is rated by, so it stays that: every branch's nodes with its premise and
-// the conclusion (each branch counts them once more); a contradiction's
-// two chains, to a node and to its opposite, counted one by one (the
-// nodes they share twice). The listing gives each node once.
+// The step's length against the branches listed. The length is what the
+// step is rated by, so it stays that: every branch's nodes with its premise
+// and the conclusion (each branch counts them once more); a
+// contradiction's two chains, to a node and to its opposite, counted one
+// by one (the nodes they share twice). The listing gives each node once,
+// and each branch's "(N nodi)" counts what its line shows: the premise,
+// the nodes listed and the conclusion, so that for one conclusion the
+// branches add up to the length.
 void check_count(const Step& step, const std::string& slug,
                  const std::string& text, Seen& seen) {
   int listed = 0;
   int lines = 0;
+  int told = 0;
   bool contradiction = false;
   for (std::size_t from = 0; from < text.size(); ++lines) {
     const std::size_t end = text.find('\n', from);
     const std::string line = text.substr(from, end - from);
     const std::size_t colon = line.find(':');
     const std::size_t arrow = line.find(" => ");
-    listed += arrow > colon + 1 ? 1 : 0;
-    for (std::size_t k = colon; k < arrow; ++k) listed += line[k] == ',';
-    contradiction =
-        contradiction || line.compare(arrow + 4, 14, "contraddizione") == 0;
+    int here = arrow > colon + 1 ? 1 : 0;
+    for (std::size_t k = colon; k < arrow; ++k) here += line[k] == ',';
+    listed += here;
+    const bool ends_in_contradiction =
+        line.compare(arrow + 4, 14, "contraddizione") == 0;
+    contradiction = contradiction || ends_in_contradiction;
+    const int shown = here + (ends_in_contradiction ? 1 : 2);
+    std::string count = " (";
+    count.append(std::to_string(shown)).append(" nodi):");
+    if (line.find(count) == std::string::npos) {
+      std::string fault = slug;
+      fault.append(": count not the nodes shown: ").append(line);
+      seen.faults.push_back(fault);
+    }
+    told += shown;
     from = end + 1;
   }
   const bool fits =
       contradiction ? listed + 2 <= step.nodes && step.nodes <= 2 * (listed + 2)
-                    : step.nodes == listed + 2 * lines;
+                    : step.nodes == told;
   if (!fits) {
     seen.faults.push_back(slug + ": " + std::to_string(step.nodes) +
                           " nodes for " + std::to_string(listed) + " listed");

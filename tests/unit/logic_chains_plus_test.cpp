@@ -72,10 +72,11 @@ TEST(DynamicPlusTest, ToldAsAChainOfBranchesThatUsesPatterns) {
   const Grid g = after(kTop1465Seventh, 44);
   Step step;
   ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
-  EXPECT_EQ(sentence_of(step),
-            "ognuna delle ipotesi r5c8=5 r5c9=5 porta allo stesso risultato"
-            " (6 nodi), seguendo ogni ipotesi anche con intersezioni, insiemi"
-            " nudi e nascosti e pesci: r9c2<>6");
+  EXPECT_EQ(
+      sentence_of(step),
+      "ognuna delle ipotesi r5c8=5 r5c9=5 porta allo stesso risultato"
+      " (6 nodi nelle 2 catene), seguendo ogni ipotesi anche con intersezioni, insiemi"
+      " nudi e nascosti e pesci: r9c2<>6");
 }
 
 // Where a plain dynamic chain already rates at the base of the new rung or

@@ -51,7 +51,7 @@ TEST(LadderPatternTest, NothingFiresOnTheOpenGrid) {
 TEST(LadderPatternTest, Jellyfish) {
   Grid g = open_grid();
   for (const int r : {0, 2, 4, 6}) keep_in_row(g, 5, r, 0x55);  // c1357
-  EXPECT_EQ(easiest(g), "Jellyfish: 5 in r1357c1357 => r24689c1357<>5");
+  EXPECT_EQ(easiest(g), "Jellyfish: 5 in r1357/c1357 => r24689c1357<>5");
   // A fifth column in one of the rows: no fish of any size.
   g.candidates[1] |= 1U << 5;
   EXPECT_FALSE(fires(logic::find_jellyfish, g));

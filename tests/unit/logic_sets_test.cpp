@@ -292,7 +292,7 @@ TEST(LadderSetsTest, HintIsTheFirstStepOfThePathFromTheSameGrid) {
   }
 }
 
-TEST(LadderSetsTest, HintReportsTheWrongDigitFirst) {
+TEST(LadderSetsTest, HintReportsAConflictThatHoldsTheWrongDigit) {
   const std::vector<std::string> puzzles =
       lines_of(VORTEL_TEST_DATA "/bench_17clue.txt");
   for (std::size_t i = 0; i < puzzles.size(); i += 29) {
@@ -308,9 +308,25 @@ TEST(LadderSetsTest, HintReportsTheWrongDigitFirst) {
       int b = 0;
       if (d != solution.cell[wrong] && !logic::find_repeat(grid, a, b)) break;
     }
+    // The givens of the puzzle agree, so every set of givens without a
+    // solution holds the wrong digit; the set found has none, and needs
+    // each of its givens.
     logic::CellSet cells;
-    ASSERT_EQ(valuta::find_wrong_digits(grid, cells), 1) << puzzles[i];
+    const int size = valuta::find_conflict(grid, cells);
     EXPECT_TRUE(logic::has(cells, wrong)) << puzzles[i];
+    logic::Digits conflict{};
+    for (int cell = 0; cell < 81; ++cell) {
+      if (logic::has(cells, cell)) conflict.cell[cell] = grid.cell[cell];
+    }
+    ASSERT_EQ(logic::count(cells), size);
+    EXPECT_EQ(logic::solve(conflict, solution), logic::Solutions::kNone);
+    for (logic::CellSet rest = cells; !logic::empty(rest);) {
+      const int cell = logic::take_first(rest);
+      logic::Digits fewer = conflict;
+      fewer.cell[cell] = 0;
+      EXPECT_NE(logic::solve(fewer, solution), logic::Solutions::kNone)
+          << puzzles[i] << " " << cell;
+    }
     char text[512];
     logic::Text t{text, sizeof text};
     EXPECT_EQ(valuta::hint(grid, valuta::Options{}, t), valuta::kExitUnrated);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "logic/ladder.h"
 #include "logic/notation.h"
@@ -79,7 +81,7 @@ constexpr Example kExamples[] = {
      44, "Naked Pair: 6,7 in r3c29 => r3c5<>6, r3c5<>7"},
     {"x-wing",
      "................12..3..4................435..16..2..7.........8.....94..71.6.....",
-     11, "X-Wing: 1 in r47c67 => r4c459,r7c5<>1"},
+     11, "X-Wing: 1 in c67/r47 => r4c459,r7c5<>1"},
     {"hidden-pair",
      ".................1..2.34.................245.16.........47..5...3.1...76.8.......",
      20, "Hidden Pair: 2,4 in r4c12 => r4c1<>3, r4c12<>5, r4c1<>8, r4c12<>9"},
@@ -88,25 +90,25 @@ constexpr Example kExamples[] = {
      37, "Naked Triple: 4,5,6 in r8c269 => r8c8<>4, r8c8<>5"},
     {"swordfish",
      "........1.......23..4..5...........2.....6....35.7.......3.......81..4..6.7....5.",
-     46, "Swordfish: 9 in r1c56,r4c58,r8c68 => r4c7<>9"},
+     46, "Swordfish: 9 in c568/r148 => r4c7<>9"},
     {"hidden-triple",
      "3.7..4.2....1..5..9............3..9..5.8......4.6...........8.12...7..........6..",
      10, "Hidden Triple: 1,6,8 in r8c236 => r8c26<>3, r8c3<>4, r8c6<>5"},
     {"xy-wing",
      "................12....345..............1..67..23............2.8..5.....36.4..5...",
-     47, "XY-Wing: 1,7,9 in r14c3,r3c1 => r6c1<>1"},
+     47, "XY-Wing: 1,7,9 in r14c3,r3c1 (pivot r1c3) => r6c1<>1"},
     {"xyz-wing",
      "................12..3.45...............1...6..45...3.......46..1...7....2.8....9.",
-     39, "XYZ-Wing: 5,8,9 in r1c17,r2c2 => r1c2<>5"},
+     39, "XYZ-Wing: 5,8,9 in r1c17,r2c2 (pivot r1c1) => r1c2<>5"},
     {"unique-rectangle",
      "................12..3..4...........5....4.36.78..1.........5..4.1...3....2.....8.",
-     45, "Unique Rectangle: 5,9 in r13c58 => r1c5<>5, r1c5<>9"},
+     45, "Unique Rectangle type 1: 5,9 in r13c58 => r1c5<>5, r1c5<>9"},
     {"naked-quad",
      ".23..6.....67....3.8....5......9.......8...4....2379.55..9..3.2.....2..8.7.....5.",
      6, "Naked Quad: 1,4,6,8 in r4c2,r6c123 => r45c13<>1, r45c1<>6, r4c13<>8"},
     {"bug",
      "................12..3..4...........5....4.36.78..1.........5..4.1...3....2.....8.",
-     53, "Bivalue Universal Grave: 7 in r8c37,r9c4 => r8c4<>7"},
+     53, "Bivalue Universal Grave (BUG type 2): 7 in r8c37,r9c4 => r8c4<>7"},
     {"aligned-pair-exclusion",
      "........5.4.....7..761.43...85.6...........51.6.2.......2.....9...4.8.....37...1.",
      38, "Aligned Pair Exclusion: 1,2,3,5,9 in r12c1 => r1c1<>2"},
@@ -123,7 +125,7 @@ constexpr Example kExamples[] = {
      "Forcing Chain: r1c1=5 -> r1c1<>8 -> r2c3=8 -> r2c5<>8 -> r7c5=8 -> r7c5<>5 -> r7c1=5 -> r1c1<>5 => r1c1<>5"},
     {"unique-loop",
      "..............1..2..3.4..5......26....7....4..8.7.9.......6..7..2.......19.......",
-     46, "Unique Loop: 3,5 in r4c25,r5c29,r6c59 => r4c8,r5c6<>8"},
+     46, "Unique Loop type 2: 3,5 in r4c25,r5c29,r6c59 => r4c8,r5c6<>8"},
     {"x-cycle",
      "..............1..2..3.4..5........3..1...6...7....2.4....53.....2....1.8.8.......",
      50,
@@ -138,18 +140,18 @@ constexpr Example kExamples[] = {
      "Bidirectional Cycle: r1c1=8 -> r1c7<>8 -> r6c7=8 -> r6c9<>8 -> r7c9=8 -> r7c9<>9 -> r7c1=9 -> r1c1<>9 -> r1c1=8 => r5c1<>9"},
     {"nishio",
      "...9.31..6.7....8.2.........5....4......6..2..1.......8...7.......3..5.....4....9",
-     28, "Nishio Forcing Chain: r8c9=1 (12 nodes) => r8c9<>1"},
+     28, "Nishio Forcing Chain: r8c9=1 (length 12) => r8c9<>1"},
     {"multiple-forcing-chain",
      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
-     24, "Multiple Forcing Chain: r1c6=9 (14 nodes) => r1c6<>9"},
+     24, "Multiple Forcing Chain: r1c6=9 (length 14) => r1c6<>9"},
     {"dynamic-forcing-chain",
      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
-     28, "Dynamic Forcing Chain: r2c6=1 (24 nodes) => r2c6<>1"},
+     28, "Dynamic Forcing Chain: r2c6=1 (length 24) => r2c6<>1"},
     // The 7th puzzle of bench_top1465: the first step of the path that
     // takes a pattern inside a branch.
     {"dynamic-forcing-chain-plus",
      "2...4.5...1.....3............6...8.2.7.3.9......1.....4...5.6.....7...9...8......",
-     44, "Dynamic Forcing Chain (+): r5c8=5 | r5c9=5 (6 nodes) => r9c2<>6"},
+     44, "Dynamic Forcing Chain (+): r5c8=5 | r5c9=5 (length 6) => r9c2<>6"},
 };
 
 TEST(LadderTest, EachTechniqueIsTheEasiestStepWhereExpected) {
@@ -179,6 +181,68 @@ TEST(LadderTest, EveryTechniqueHasAnExample) {
     }
     EXPECT_TRUE(found) << table[t].slug;
   }
+}
+
+std::string hint_of(const Step& step, bool cells) {
+  char buffer[512];
+  logic::Text t{buffer, sizeof buffer};
+  logic::write_hint(t, step, cells);
+  return std::string(buffer, t.length);
+}
+
+std::string result_of(const Step& step) {
+  char buffer[2048];
+  logic::Text t{buffer, sizeof buffer};
+  logic::append_result(t, step);
+  return std::string(buffer, t.length);
+}
+
+// A graded hint names the technique and where to look, then the cells (or
+// a chain's assumptions), never what the step places or removes.
+TEST(LadderTest, HintsNameTheTechniqueAndWhereButNotTheResult) {
+  const std::pair<const char*, const char*> kAreas[] = {
+      {"full-house", "cerca un Full House in c9"},
+      {"hidden-single-line", "cerca un Hidden Single del 2 in c9"},
+      {"direct-hidden-pair", "cerca un Direct Hidden Pair in r8"},
+      {"pointing", "cerca dei Locked Candidates (pointing) dell'1 in b6"},
+      {"naked-pair", "cerca un Naked Pair in r3"},
+      {"swordfish", "cerca uno Swordfish sul 9"},
+      {"xy-wing", "cerca un XY-Wing sull'1"},
+      {"unique-rectangle",
+       "cerca un Unique Rectangle di tipo 1 sulle cifre 5,9"},
+      {"bug", "cerca un Bivalue Universal Grave (BUG di tipo 2)"},
+      {"aligned-pair-exclusion", "cerca un Aligned Pair Exclusion in c1"},
+      {"y-cycle", "cerca un Y-Cycle da r5c8"},
+      {"dynamic-forcing-chain", "cerca una Dynamic Forcing Chain da r2c6"},
+      {"dynamic-forcing-chain-plus",
+       "cerca una Dynamic Forcing Chain (+) dai posti del 5 in r5"},
+  };
+  int checked = 0;
+  for (const Example& e : kExamples) {
+    SCOPED_TRACE(e.slug);
+    const Grid g = after(e.puzzle, e.steps);
+    Step step;
+    ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
+    const std::string area = hint_of(step, false);
+    const std::string cells = hint_of(step, true);
+    EXPECT_EQ(cells.compare(0, area.size(), area), 0) << cells;
+    EXPECT_GT(cells.size(), area.size());
+    EXPECT_EQ(cells.find(result_of(step)), std::string::npos) << cells;
+    for (const auto& [slug, expected] : kAreas) {
+      if (std::strcmp(slug, e.slug) != 0) continue;
+      EXPECT_EQ(area, expected);
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, static_cast<int>(std::size(kAreas)));
+  // The level 2 of the chains of many branches gives their assumptions.
+  const Grid g = after(kExamples[std::size(kExamples) - 1].puzzle,
+                       kExamples[std::size(kExamples) - 1].steps);
+  Step step;
+  ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
+  EXPECT_EQ(hint_of(step, true),
+            "cerca una Dynamic Forcing Chain (+) dai posti del 5 in r5, con"
+            " le ipotesi r5c8=5, r5c9=5");
 }
 
 }  // namespace
