@@ -79,7 +79,7 @@ answers: DEL raw in a TSV column|src/answers/text.cpp|add_char(t, c < 0x20 \|\| 
 answers: a UTF-16 surrogate in UTF-8 passed into JSON|src/answers/text.cpp|high = p[0] == 0xED ? 0x9F : 0xBF;|high = 0xBF;
 answers: -j0 accepted|src/answers/arguments.cpp|  return n >= 1 \&\& n <= 1024;|  return n >= 0 \&\& n <= 1024;
 answers: standard input named - in messages|src/answers/vocabulary.cpp|return std::strcmp(name, "-") == 0 ? "(standard input)" : name;|return name;
-lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle[i] == 0) continue;|    if (puzzle[i] == 0 \|\| i == 80) continue;
+lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle.cell[i] == 0) continue;|    if (puzzle.cell[i] == 0 \|\| i == 80) continue;
 lotto: --conta=1 gives the first solution found, not the smallest|src/lotto/answer.cpp|    only = found == 1 \&\& stop > 1;|    only = found == 1;
 lotto: --conta alone counts to 3|src/lotto/options.cpp|    s.limit = 2;|    s.limit = 3;
 valuta: --fino drops the tenths|src/valuta/options.cpp|  tenths = 10 * whole + tenth;|  tenths = 10 * whole + 0 * tenth;

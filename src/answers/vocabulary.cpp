@@ -37,10 +37,11 @@ const char* leading_header(const Form& form) {
                      : "numero\tarchivio\triga\tetichetta\tgioco";
 }
 
-void add_puzzle(Text& t, const recognise::Puzzle& puzzle) {
+void add_puzzle(Text& t, const base::Puzzle& puzzle) {
   char cells[81];
   for (unsigned i = 0; i < 81; ++i) {
-    cells[i] = puzzle[i] != 0 ? static_cast<char>('0' + puzzle[i]) : '.';
+    cells[i] =
+        puzzle.cell[i] != 0 ? static_cast<char>('0' + puzzle.cell[i]) : '.';
   }
   add_bytes(t, cells, sizeof cells);
 }

@@ -63,7 +63,7 @@ const char* leading_header(const Form& form);
 void add_leading(Text& t, const batch::Entry& entry, const Form& form);
 
 /// The 81 cells, '.' for an empty one.
-void add_puzzle(Text& t, const recognise::Puzzle& puzzle);
+void add_puzzle(Text& t, const base::Puzzle& puzzle);
 
 /// The input's name in messages: "(standard input)" for standard input.
 const char* shown_name(const Form& form, int input);

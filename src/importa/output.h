@@ -31,7 +31,7 @@
 
 namespace importa {
 
-using recognise::Puzzle;
+using base::Puzzle;
 using recognise::Recogniser;
 using recognise::Refusal;
 

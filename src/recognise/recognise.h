@@ -12,10 +12,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/cells.h"
+
 namespace recognise {
 
-/// A puzzle: the digit of each cell in row-major order, 0 for an empty one.
-using Puzzle = std::array<std::uint8_t, 81>;
+/// The recogniser hands on each puzzle as the program's one puzzle type.
+using base::Puzzle;
 
 /// The longest line read, in bytes; a longer one is refused.
 inline constexpr std::size_t kMaxLine = 65536;

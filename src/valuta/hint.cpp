@@ -25,15 +25,14 @@ void append_result_only(Text& t, const logic::Step& step) {
   logic::append_result(t, step);
 }
 
-void report_repeat(Text& t, const logic::Digits& grid, int a, int b,
-                   bool json) {
+void report_repeat(Text& t, const base::Puzzle& grid, int a, int b, bool json) {
   append(t, json ? "{\"errore\":\"" : "Errore: ");
   append_format(t, "r%dc%d e r%dc%d hanno la stessa cifra, %d", a / 9 + 1,
                 a % 9 + 1, b / 9 + 1, b % 9 + 1, grid.cell[a]);
   append(t, json ? "\"}\n" : "\n");
 }
 
-void report_wrong(Text& t, const logic::Digits& grid, bool json) {
+void report_wrong(Text& t, const base::Puzzle& grid, bool json) {
   logic::CellSet wrong;
   const int n = find_wrong_digits(grid, wrong);
   append(t, json ? "{\"errore\":\"" : "Errore: ");
@@ -94,7 +93,7 @@ void append_step(Text& t, const logic::Grid& before, const logic::Step& step,
   append(t, "\n");
 }
 
-int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells) {
+int find_wrong_digits(const base::Puzzle& grid, logic::CellSet& cells) {
   // Taken away, the wrong digit leaves the puzzle as it was: one solution.
   // Taking away a right one leaves the wrong digit in, and seldom a grid
   // with one solution; only when no cell leaves one are the cells that
@@ -104,9 +103,9 @@ int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells) {
   int many = 0;
   for (int cell = 0; cell < 81; ++cell) {
     if (grid.cell[cell] == 0) continue;
-    logic::Digits without = grid;
+    base::Puzzle without = grid;
     without.cell[cell] = 0;
-    logic::Digits solution{};
+    base::Puzzle solution{};
     const logic::Solutions found = logic::solve(without, solution);
     if (found == logic::Solutions::kOne) {
       logic::add(cells, cell);
@@ -121,14 +120,14 @@ int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells) {
   return many;
 }
 
-int hint(const logic::Digits& grid, const Options& options, Text& t) {
+int hint(const base::Puzzle& grid, const Options& options, Text& t) {
   int a = 0;
   int b = 0;
   if (logic::find_repeat(grid, a, b)) {
     report_repeat(t, grid, a, b, options.json);
     return kExitUnrated;
   }
-  logic::Digits solution{};
+  base::Puzzle solution{};
   const logic::Solutions solutions = logic::solve(grid, solution);
   if (solutions == logic::Solutions::kNone) {
     report_wrong(t, grid, options.json);

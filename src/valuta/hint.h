@@ -19,13 +19,13 @@ void append_step(logic::Text& t, const logic::Grid& before,
 
 /// The hint for a grid: the error to fix, or the first step. Returns kExitOk
 /// when a step was given, kExitUnrated otherwise.
-int hint(const logic::Digits& grid, const Options& options, logic::Text& t);
+int hint(const base::Puzzle& grid, const Options& options, logic::Text& t);
 
 /// The filled cells whose digit, taken away, leaves a grid with one
 /// solution (or, when no cell does, with several): where the error of a
 /// grid without any solution lies. Returns how many (bit i of `cells` for
 /// cell i).
-int find_wrong_digits(const logic::Digits& grid, logic::CellSet& cells);
+int find_wrong_digits(const base::Puzzle& grid, logic::CellSet& cells);
 
 }  // namespace valuta
 

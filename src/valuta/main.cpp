@@ -77,10 +77,7 @@ std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
   answers::add_leading(t, entry, run.form);
   lead[t.length] = '\0';
   if (entry.kind == batch::EntryKind::kPuzzle) {
-    logic::Digits digits{};
-    for (int cell = 0; cell < 81; ++cell)
-      digits.cell[cell] = entry.puzzle[static_cast<unsigned>(cell)];
-    kind = valuta::process(digits, run.options, out, lead) == kExitOk
+    kind = valuta::process(entry.puzzle, run.options, out, lead) == kExitOk
                ? kRated
                : kUnrated;
     return out.length;

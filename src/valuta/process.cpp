@@ -57,7 +57,7 @@ const char* status_word(const Rating& r) {
   }
 }
 
-void append_puzzle(Text& t, const logic::Digits& puzzle) {
+void append_puzzle(Text& t, const base::Puzzle& puzzle) {
   char line[82];
   for (int cell = 0; cell < 81; ++cell) {
     line[cell] = puzzle.cell[cell] == 0
@@ -188,7 +188,7 @@ void append_rating(Text& t, const Rating& r, int bound) {
   }
 }
 
-int process(const logic::Digits& puzzle, const Options& options, Text& out,
+int process(const base::Puzzle& puzzle, const Options& options, Text& out,
             const char* lead) {
   if (options.mode == Mode::kHint) return hint(puzzle, options, out);
   char alone[96];
@@ -199,7 +199,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
     append(t, options.json ? "\"" : "");
     lead = alone;
   }
-  logic::Digits solution{};
+  base::Puzzle solution{};
   const logic::Solutions solutions = logic::solve(puzzle, solution);
   if (solutions != logic::Solutions::kOne) {
     int a = 0;

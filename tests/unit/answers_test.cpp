@@ -59,7 +59,7 @@ TEST(AnswersColumnsTest, ALabelNeverBreaksTheLineOrItsColumns) {
   entry.line = 7;
   entry.puzzle = {};
   for (unsigned i = 0; i < 81; ++i) {
-    entry.puzzle[i] =
+    entry.puzzle.cell[i] =
         static_cast<std::uint8_t>(kPuzzle[i] == '.' ? 0 : kPuzzle[i] - '0');
   }
   const char* label = "Golden\tNugget \"7\"\r\n";
@@ -115,10 +115,7 @@ std::string valuta_word(const char* puzzle) {
 std::string lotto_word(const char* puzzle) {
   if (puzzle == nullptr) return lotto::status_word(lotto::kKindDamaged);
   lotto::Answer answer;
-  const logic::Digits digits = test::digits_of(puzzle);
-  recognise::Puzzle cells{};
-  std::copy(digits.cell, digits.cell + 81, cells.begin());
-  lotto::answer(cells, lotto::Mode::kCheck, 2, answer);
+  lotto::answer(test::digits_of(puzzle), lotto::Mode::kCheck, 2, answer);
   return lotto::status_word(static_cast<int>(answer.verdict));
 }
 

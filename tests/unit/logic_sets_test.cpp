@@ -51,8 +51,8 @@ TEST(LadderSetsTest, EveryStepAgreesWithTheSolution) {
     ASSERT_FALSE(puzzles.empty()) << set;
     for (std::size_t i = 0; i < puzzles.size(); i += kStride) {
       const std::string& line = puzzles[i];
-      const logic::Digits puzzle = digits_of(line);
-      logic::Digits solution{};
+      const base::Puzzle puzzle = digits_of(line);
+      base::Puzzle solution{};
       if (logic::solve(puzzle, solution) != logic::Solutions::kOne) continue;
       const logic::Rating r =
           logic::rate(logic::make_grid(puzzle), solution, {});
@@ -88,8 +88,8 @@ TEST(LadderSetsTest, SeventeenCluePuzzlesAgainstTheReference) {
   for (const std::string& line : lines) {
     int ref[3];
     parse_reference(line, ref);
-    const logic::Digits puzzle = digits_of(line);
-    logic::Digits solution{};
+    const base::Puzzle puzzle = digits_of(line);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(puzzle, solution), logic::Solutions::kOne);
     const logic::Rating r = logic::rate(logic::make_grid(puzzle), solution, {});
     ASSERT_EQ(r.unsound, 0) << line;
@@ -234,8 +234,8 @@ TEST(LadderSetsTest, AlignedTripleExclusionAgainstItsRule) {
 #endif
   int eliminating = 0;
   for (std::size_t i = 0; i < puzzles.size(); i += kStride) {
-    const logic::Digits puzzle = digits_of(puzzles[i]);
-    logic::Digits solution{};
+    const base::Puzzle puzzle = digits_of(puzzles[i]);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(puzzle, solution), logic::Solutions::kOne);
     PathStates states;
     logic::RateOptions options;
@@ -275,8 +275,8 @@ TEST(LadderSetsTest, HintIsTheFirstStepOfThePathFromTheSameGrid) {
   for (std::size_t i = 0; i < puzzles.size(); i += 7) {
     // A partly filled grid: the puzzle with the first k cells of its
     // solution written in, as a player would.
-    logic::Digits grid = digits_of(puzzles[i]);
-    logic::Digits solution{};
+    base::Puzzle grid = digits_of(puzzles[i]);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(grid, solution), logic::Solutions::kOne);
     for (int cell = 0; cell < static_cast<int>(i % 60); ++cell) {
       grid.cell[cell] = solution.cell[cell];
@@ -296,8 +296,8 @@ TEST(LadderSetsTest, HintReportsTheWrongDigitFirst) {
   const std::vector<std::string> puzzles =
       lines_of(VORTEL_TEST_DATA "/bench_17clue.txt");
   for (std::size_t i = 0; i < puzzles.size(); i += 29) {
-    logic::Digits grid = digits_of(puzzles[i]);
-    logic::Digits solution{};
+    base::Puzzle grid = digits_of(puzzles[i]);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(grid, solution), logic::Solutions::kOne);
     // A wrong digit in an open cell, repeating none of its peers' givens.
     int wrong = 0;

@@ -18,8 +18,8 @@
 
 namespace {
 
+using base::Puzzle;
 using recognise::Problem;
-using recognise::Puzzle;
 
 std::vector<std::string> sample(const char* name) {
   std::ifstream in(std::string(VORTEL_TEST_DATA) + "/lotto/" + name);
@@ -32,9 +32,9 @@ std::vector<std::string> sample(const char* name) {
 Puzzle puzzle_of(const std::string& text) {
   Puzzle p{};
   for (unsigned i = 0; i < 81; ++i) {
-    p[i] = text[i] >= '1' && text[i] <= '9'
-               ? static_cast<std::uint8_t>(text[i] - '0')
-               : 0;
+    p.cell[i] = text[i] >= '1' && text[i] <= '9'
+                    ? static_cast<std::uint8_t>(text[i] - '0')
+                    : 0;
   }
   return p;
 }
@@ -42,7 +42,8 @@ Puzzle puzzle_of(const std::string& text) {
 solver::Board loaded(const Puzzle& p) {
   solver::Board board;
   for (unsigned i = 0; i < 81; ++i) {
-    board[i] = p[i] != 0 ? solver::kCodeTable[p[i]] : solver::kLoadMarker;
+    board[i] =
+        p.cell[i] != 0 ? solver::kCodeTable[p.cell[i]] : solver::kLoadMarker;
   }
   return board;
 }
@@ -50,7 +51,7 @@ solver::Board loaded(const Puzzle& p) {
 Puzzle digits(const solver::Board& board) {
   Puzzle p{};
   for (unsigned i = 0; i < 81; ++i) {
-    p[i] = static_cast<std::uint8_t>(
+    p.cell[i] = static_cast<std::uint8_t>(
         solver::kDigitTable[static_cast<unsigned>(board[i])]);
   }
   return p;
@@ -68,7 +69,8 @@ std::vector<Puzzle> varied_puzzles(std::size_t count, unsigned seed) {
     const unsigned change = rng() % 4;
     for (unsigned k = 0; k < change; ++k) {
       const unsigned i = rng() % 81;
-      p[i] = (rng() % 3 == 0) ? static_cast<std::uint8_t>(1 + rng() % 9) : 0;
+      p.cell[i] =
+          (rng() % 3 == 0) ? static_cast<std::uint8_t>(1 + rng() % 9) : 0;
     }
     out.push_back(p);
   }
@@ -130,20 +132,20 @@ TEST(AnswerTest, MinimalAgreesWithRemovingEachGiven) {
     // then go.
     for (unsigned k = 0, extra = rng() % 8; k < extra; ++k) {
       const unsigned i = rng() % 81;
-      p[i] = full.first[i];
+      p.cell[i] = full.first.cell[i];
     }
     lotto::Answer minimal;
     lotto::answer(p, lotto::Mode::kMinimal, 0, minimal);
     for (unsigned i = 0; i < 81; ++i) {
-      if (p[i] == 0) continue;
+      if (p.cell[i] == 0) continue;
       Puzzle without = p;
-      without[i] = 0;
+      without.cell[i] = 0;
       const bool unique = plain::solutions(loaded(without), 2).size() == 1;
-      const bool marked = ((minimal.redundant[i / 64] >> (i % 64)) & 1U) != 0;
+      const bool marked = base::has(minimal.redundant, static_cast<int>(i));
       EXPECT_EQ(marked, unique) << "puzzle " << t << " cell " << i;
       redundant_seen += unique;
     }
-    EXPECT_EQ(minimal.verdict, (minimal.redundant[0] | minimal.redundant[1])
+    EXPECT_EQ(minimal.verdict, !base::empty(minimal.redundant)
                                    ? lotto::Verdict::kNotMinimal
                                    : lotto::Verdict::kMinimal);
   }

@@ -23,7 +23,7 @@ struct Reading {
   bool good = false;
 };
 
-void note(const recognise::Puzzle&, void* context) {
+void note(const base::Puzzle&, void* context) {
   auto& run = *static_cast<Reading*>(context);
   run.lines.push_back(run.r->emitted_line);
   run.labels.emplace_back(

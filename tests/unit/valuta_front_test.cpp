@@ -127,7 +127,7 @@ TEST(ValutaOutputTest, DetailsAreValidJsonWhateverTheBytesOfANameAre) {
 TEST(ValutaOutputTest, AFullGridIsRatedZeroWithoutBounds) {
   // A vortel board read back gives its solution too: no step is needed,
   // and no part of its rating is a bound.
-  const logic::Digits full = test::digits_of(
+  const base::Puzzle full = test::digits_of(
       "953168742862734951417952836746893125281645397395271468138529674574386"
       "219629417583");
   static char buffer[4096];
