@@ -44,23 +44,23 @@ void per_puzzle(benchmark::State& state, std::size_t puzzles) {
   state.SetLabel(kSets[state.range(0)]);
 }
 
-template <lotto::Mode kMode>
+template <lotto::Question kQuestion>
 void BM_lotto(benchmark::State& state) {
   const std::vector<base::Puzzle> puzzles = load_set(kSets[state.range(0)]);
   lotto::Answer answer;
   for (auto _ : state) {
     for (const base::Puzzle& p : puzzles) {
-      lotto::answer(p, kMode, 2, answer);
+      lotto::answer(p, kQuestion, 2, answer);
       benchmark::DoNotOptimize(answer.verdict);
     }
   }
   per_puzzle(state, puzzles.size());
 }
-BENCHMARK(BM_lotto<lotto::Mode::kCheck>)
+BENCHMARK(BM_lotto<lotto::Question::kCheck>)
     ->Name("BM_lotto_verifica")
     ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_lotto<lotto::Mode::kSolve>)
+BENCHMARK(BM_lotto<lotto::Question::kSolve>)
     ->Name("BM_lotto_risolvi")
     ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond);

@@ -38,7 +38,7 @@ the counter's first phase on one State for every level|src/solver/count.cpp|Stat
 the count's sum wraps instead of saturating|src/solver/count.cpp|    return std::numeric_limits<std::int64_t>::max();|    return sum;
 lister branches on the last open cell|src/solver/lister.cpp|const int x = __builtin_ctzll(position.open);|const int x = 63 - __builtin_clzll(position.open);
 search tries digits downwards|src/solver/ordered_search.cpp|const Digit digit = lowest_digit(candidates);|const Digit digit = make_digit(31 - __builtin_clz(candidates));
-one search state shared by every call|src/solver/ordered_search.cpp|  Search search;|  static Search search;
+one search state shared by every call|src/solver/ordered_search.cpp|  OrderedSearch search;|  static OrderedSearch search;
 first solution takes the known digit unasked|src/solver/search.cpp|  for (; digits != 0; digits \&= digits - 1) {|  for (digits = known ? 1U << known_digit : digits; digits != 0; digits \&= digits - 1) {
 the first try branches on a band's last open cell|src/solver/search.cpp|const unsigned p = static_cast<unsigned>(__builtin_ctz(bands.open[b]));|const unsigned p = static_cast<unsigned>(31 - __builtin_clz(bands.open[b]));
 the descent skips the digit the first try reached|src/solver/search.cpp|(1U << path.digit[level]) - 1|(2U << path.digit[level]) - 1

@@ -29,47 +29,47 @@ struct CellSet {
 /// The number of set bits, without the C runtime's helper: the target has
 /// no population-count instruction by default, and the helper's call costs
 /// more than these few operations.
-inline int bits(std::uint64_t x) {
+constexpr int bits(std::uint64_t x) {
   x = x - ((x >> 1) & 0x5555555555555555ULL);
   x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
   x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
   return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
 }
 
-inline bool has(const CellSet& s, int cell) {
+constexpr bool has(const CellSet& s, int cell) {
   return cell < 64 ? ((s.low >> cell) & 1U) != 0
                    : ((s.high >> (cell - 64)) & 1U) != 0;
 }
-inline void add(CellSet& s, int cell) {
+constexpr void add(CellSet& s, int cell) {
   if (cell < 64) {
     s.low |= std::uint64_t{1} << cell;
   } else {
     s.high |= std::uint64_t{1} << (cell - 64);
   }
 }
-inline void remove(CellSet& s, int cell) {
+constexpr void remove(CellSet& s, int cell) {
   if (cell < 64) {
     s.low &= ~(std::uint64_t{1} << cell);
   } else {
     s.high &= ~(std::uint64_t{1} << (cell - 64));
   }
 }
-inline CellSet operator&(const CellSet& a, const CellSet& b) {
+constexpr CellSet operator&(const CellSet& a, const CellSet& b) {
   return {a.low & b.low, a.high & b.high};
 }
-inline CellSet operator|(const CellSet& a, const CellSet& b) {
+constexpr CellSet operator|(const CellSet& a, const CellSet& b) {
   return {a.low | b.low, a.high | b.high};
 }
-inline CellSet minus(const CellSet& a, const CellSet& b) {
+constexpr CellSet minus(const CellSet& a, const CellSet& b) {
   return {a.low & ~b.low, a.high & ~b.high};
 }
-inline bool operator==(const CellSet& a, const CellSet& b) {
+constexpr bool operator==(const CellSet& a, const CellSet& b) {
   return a.low == b.low && a.high == b.high;
 }
-inline bool empty(const CellSet& s) {
+constexpr bool empty(const CellSet& s) {
   return (s.low | s.high) == 0;
 }
-inline int count(const CellSet& s) {
+constexpr int count(const CellSet& s) {
   return bits(s.low) + bits(s.high);
 }
 /// The lowest cell of a non-empty set.

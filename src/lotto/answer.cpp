@@ -142,7 +142,7 @@ void find_redundant(const base::Puzzle& puzzle, Answer& out) {
 
 }  // namespace
 
-void answer(const base::Puzzle& puzzle, Mode mode, std::int64_t limit,
+void answer(const base::Puzzle& puzzle, Question mode, std::int64_t limit,
             Answer& out) {
   out = Answer{};
   const Board start = board_of(puzzle, solver::kAllCandidates);
@@ -162,12 +162,12 @@ void answer(const base::Puzzle& puzzle, Mode mode, std::int64_t limit,
       return;
     }
     found = 0;
-  } else if (mode == Mode::kCount && limit == 0) {
+  } else if (mode == Question::kCount && limit == 0) {
     count_exactly(puzzle, out);
     if (out.verdict == Verdict::kNoMemory) return;
     found = out.count;
-  } else if (mode != Mode::kSolve) {
-    const std::int64_t stop = mode == Mode::kCount ? limit : 2;
+  } else if (mode != Question::kSolve) {
+    const std::int64_t stop = mode == Question::kCount ? limit : 2;
     found = solver::count_completions(bands, stop, first, steps);
     only = found == 1 && stop > 1;
   }
@@ -177,18 +177,18 @@ void answer(const base::Puzzle& puzzle, Mode mode, std::int64_t limit,
     return;
   }
   digits_of(first, out.first);
-  if (mode == Mode::kSolve) {
+  if (mode == Question::kSolve) {
     out.verdict = Verdict::kSolved;
     out.count = 1;
     out.at_least = true;
     return;
   }
-  count_verdict(found, mode == Mode::kCount ? limit : 2, out);
-  if (mode == Mode::kCheck && out.verdict == Verdict::kMultiple) {
+  count_verdict(found, mode == Question::kCount ? limit : 2, out);
+  if (mode == Question::kCheck && out.verdict == Verdict::kMultiple) {
     Board second;
     if (second_in_order(start, first, second)) digits_of(second, out.second);
   }
-  if (mode == Mode::kMinimal && out.verdict == Verdict::kUnique) {
+  if (mode == Question::kMinimal && out.verdict == Verdict::kUnique) {
     find_redundant(puzzle, out);
   }
 }

@@ -10,7 +10,8 @@
 
 namespace lotto {
 
-enum class Mode {
+/// What a run asks of each puzzle (the program's mode options).
+enum class Question {
   kSolve,    // the first solution, as vortel prints it
   kCheck,    // none, one or more than one, with the first two
   kCount,    // the number of solutions, up to a limit or exact
@@ -40,9 +41,9 @@ struct Answer {
   base::CellSet redundant;  // kNotMinimal: the givens that could go
 };
 
-/// What the mode asks of `puzzle`. `limit` (kCount only) is the count at
+/// The question's answer for `puzzle`. `limit` (kCount only) is the count at
 /// which counting stops, 0 for an exact count with vortel's own counter.
-void answer(const base::Puzzle& puzzle, Mode mode, std::int64_t limit,
+void answer(const base::Puzzle& puzzle, Question mode, std::int64_t limit,
             Answer& out);
 
 }  // namespace lotto

@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
   char header[256];
   std::snprintf(header, sizeof header, "%s\t%s\n",
                 answers::leading_header(run.form), valuta::kColumns);
-  if (options.mode == valuta::Mode::kRate && !options.json) {
+  if (options.mode == valuta::Report::kRate && !options.json) {
     job.header = header;
   }
   // A puzzle takes from half a millisecond to a second: small batches keep

@@ -110,11 +110,11 @@ bool parse_valued(int argc, const char* const* argv, int& i, Options& options) {
 // The mode an argument names; false when it names none. A second,
 // different mode is refused rather than taken in silence.
 bool mode_option(const char* arg, Options& options, bool& chosen, bool& good) {
-  Mode mode = Mode::kRate;
+  Report mode = Report::kRate;
   if (std::strcmp(arg, "--passi") == 0) {
-    mode = Mode::kSteps;
+    mode = Report::kSteps;
   } else if (std::strcmp(arg, "--suggerimento") == 0) {
-    mode = Mode::kHint;
+    mode = Report::kHint;
   } else {
     return false;
   }

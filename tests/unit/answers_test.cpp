@@ -70,7 +70,7 @@ TEST(AnswersColumnsTest, ALabelNeverBreaksTheLineOrItsColumns) {
   style.names = names;
   style.name_count = 2;
   lotto::Answer answer;
-  lotto::answer(entry.puzzle, lotto::Mode::kCheck, 2, answer);
+  lotto::answer(entry.puzzle, lotto::Question::kCheck, 2, answer);
   char out[4096];
   char header[256];
   for (const bool filter : {false, true}) {
@@ -115,7 +115,7 @@ std::string valuta_word(const char* puzzle) {
 std::string lotto_word(const char* puzzle) {
   if (puzzle == nullptr) return lotto::status_word(lotto::kKindDamaged);
   lotto::Answer answer;
-  lotto::answer(test::digits_of(puzzle), lotto::Mode::kCheck, 2, answer);
+  lotto::answer(test::digits_of(puzzle), lotto::Question::kCheck, 2, answer);
   return lotto::status_word(static_cast<int>(answer.verdict));
 }
 

@@ -68,7 +68,7 @@ TEST(RatingEndsTest, DenyingUniquenessDeniesTheUniqueLoop) {
 
 TEST(RatingEndsTest, AHintOnASolvedGridIsNoFault) {
   valuta::Options options;
-  options.mode = valuta::Mode::kHint;
+  options.mode = valuta::Report::kHint;
   static char buffer[4096];
   logic::Text t{buffer, sizeof buffer};
   const base::Puzzle full = test::digits_of(

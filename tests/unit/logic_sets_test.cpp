@@ -267,9 +267,9 @@ TEST(LadderSetsTest, HintIsTheFirstStepOfThePathFromTheSameGrid) {
   const std::vector<std::string> puzzles =
       lines_of(VORTEL_TEST_DATA "/bench_17clue.txt");
   valuta::Options hint_options;
-  hint_options.mode = valuta::Mode::kHint;
+  hint_options.mode = valuta::Report::kHint;
   valuta::Options path_options;
-  path_options.mode = valuta::Mode::kSteps;
+  path_options.mode = valuta::Report::kSteps;
   static char hint_text[valuta::kMaxText];
   static char path_text[valuta::kMaxText];
   for (std::size_t i = 0; i < puzzles.size(); i += 7) {

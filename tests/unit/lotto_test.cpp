@@ -84,9 +84,9 @@ TEST(AnswerTest, EveryModeAgreesWithThePlainSearch) {
     const std::vector<solver::Board> plain = plain::solutions(board, 6);
     const std::size_t n = plain.size();
     lotto::Answer solve, check, count;
-    lotto::answer(p, lotto::Mode::kSolve, 0, solve);
-    lotto::answer(p, lotto::Mode::kCheck, 0, check);
-    lotto::answer(p, lotto::Mode::kCount, 5, count);
+    lotto::answer(p, lotto::Question::kSolve, 0, solve);
+    lotto::answer(p, lotto::Question::kCheck, 0, check);
+    lotto::answer(p, lotto::Question::kCount, 5, count);
     const bool conflict = plain::check_consistency(board) != 0;
     solver::Board propagated = board;
     std::int32_t unknown = solver::count_unknown(board);
@@ -126,7 +126,7 @@ TEST(AnswerTest, MinimalAgreesWithRemovingEachGiven) {
   for (int t = 0; t < 24; ++t) {
     Puzzle p = puzzle_of(base[static_cast<std::size_t>(t) % base.size()]);
     lotto::Answer full;
-    lotto::answer(p, lotto::Mode::kCheck, 0, full);
+    lotto::answer(p, lotto::Question::kCheck, 0, full);
     ASSERT_EQ(full.verdict, lotto::Verdict::kUnique);
     // Givens added from the solution: some of them, or of the others, can
     // then go.
@@ -135,7 +135,7 @@ TEST(AnswerTest, MinimalAgreesWithRemovingEachGiven) {
       p.cell[i] = full.first.cell[i];
     }
     lotto::Answer minimal;
-    lotto::answer(p, lotto::Mode::kMinimal, 0, minimal);
+    lotto::answer(p, lotto::Question::kMinimal, 0, minimal);
     for (unsigned i = 0; i < 81; ++i) {
       if (p.cell[i] == 0) continue;
       Puzzle without = p;
