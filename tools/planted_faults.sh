@@ -74,9 +74,9 @@ recogniser: each row of a damaged grid reported|src/recognise/stream.cpp|if (!r.
 recogniser: o not a mark of a line's own|src/recognise/marks.cpp|return c == 'o' \|\| c == 'O' \|\||return c == 'O' \|\|
 recogniser: fixed-width boxes of three refused|src/recognise/fixed.cpp|if (boxes.width != 3 \&\& boxes.width != 5|if (boxes.width != 5
 batch: a read error's line number one short|src/batch/reader.cpp|r->line + (r->length > 0 ? 1 : 0);|r->line;
-answers: U+001F raw in JSON|src/answers/text.cpp|} else if (c < 0x20 \|\| c == 0x7F) {|} else if (c < 0x1F \|\| c == 0x7F) {
-answers: DEL raw in a TSV column|src/answers/text.cpp|add_char(t, c < 0x20 \|\| c == 0x7F ? ' ' : s[at]);|add_char(t, c < 0x20 ? ' ' : s[at]);
-answers: a UTF-16 surrogate in UTF-8 passed into JSON|src/answers/text.cpp|high = p[0] == 0xED ? 0x9F : 0xBF;|high = 0xBF;
+answers: U+001F raw in JSON|src/base/text.cpp|} else if (c < 0x20 \|\| c == 0x7F) {|} else if (c < 0x1F \|\| c == 0x7F) {
+answers: DEL raw in a TSV column|src/base/text.cpp|add_char(t, c < 0x20 \|\| c == 0x7F ? ' ' : s[at]);|add_char(t, c < 0x20 ? ' ' : s[at]);
+answers: a UTF-16 surrogate in UTF-8 passed into JSON|src/base/text.cpp|high = p[0] == 0xED ? 0x9F : 0xBF;|high = 0xBF;
 answers: -j0 accepted|src/answers/arguments.cpp|  return n >= 1 \&\& n <= 1024;|  return n >= 0 \&\& n <= 1024;
 answers: standard input named - in messages|src/answers/vocabulary.cpp|return std::strcmp(name, "-") == 0 ? "(standard input)" : name;|return name;
 lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle.cell[i] == 0) continue;|    if (puzzle.cell[i] == 0 \|\| i == 80) continue;

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "answers/text.h"
+#include "base/text.h"
 #include "logic/grid.h"
 #include "logic/step.h"
 
@@ -16,7 +16,7 @@ namespace logic {
 
 /// A text being written into a fixed buffer; what does not fit is cut
 /// (the batch programs' one text builder).
-using Text = answers::Text;
+using Text = base::Text;
 
 void append(Text& t, const char* s);
 void append_format(Text& t, const char* format, ...)

@@ -1,7 +1,7 @@
 // Output lines. The leading columns are the batch programs' own
 // (answers/vocabulary.h); every other field is written by one of a few
 // helpers that keep the line inside its room and escape what the form
-// needs (answers/text.h): in the tab-separated form a control character
+// needs (base/text.h): in the tab-separated form a control character
 // inside a field (a file name, a quoted character) becomes a blank; in
 // JSON the string escapes.
 #include "lotto/format.h"
@@ -13,10 +13,10 @@ namespace lotto {
 
 namespace {
 
-using answers::add;
-using answers::add_char;
-using answers::add_number;
-using answers::Text;
+using base::add;
+using base::add_char;
+using base::add_number;
+using base::Text;
 
 // Starts a field after the leading ones: a tab, or in JSON its name.
 void field(Text& t, bool json, const char* name) {
@@ -32,9 +32,9 @@ void field(Text& t, bool json, const char* name) {
 void string_field(Text& t, bool json, const char* name, const char* text) {
   field(t, json, name);
   if (json) {
-    answers::add_json_string(t, text, std::strlen(text));
+    base::add_json_string(t, text, std::strlen(text));
   } else {
-    answers::add_tsv_string(t, text, std::strlen(text));
+    base::add_tsv_string(t, text, std::strlen(text));
   }
 }
 

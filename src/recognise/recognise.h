@@ -81,6 +81,11 @@ struct Refusal {
 std::size_t describe_refusal(const Refusal& refusal, char* out,
                              std::size_t size);
 
+/// Room for the longest refusal's text and its NUL: describe_refusal
+/// writes each whole into a buffer of this size before it cuts it to the
+/// caller's.
+inline constexpr std::size_t kRefusalRoom = 512;
+
 /// Called with each puzzle completed, in input order.
 using Emit = void (*)(const Puzzle& puzzle, void* context);
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "answers/text.h"
 #include "answers/vocabulary.h"
+#include "base/text.h"
 #include "logic/ladder.h"
 #include "valuta/hint.h"
 
@@ -74,9 +74,9 @@ void append_puzzle(Text& t, const base::Puzzle& puzzle) {
 // names and characters, which may hold anything.
 void append_string(Text& t, const char* text, bool json) {
   if (json) {
-    answers::add_json_string(t, text, std::strlen(text));
+    base::add_json_string(t, text, std::strlen(text));
   } else {
-    answers::add_tsv_string(t, text, std::strlen(text));
+    base::add_tsv_string(t, text, std::strlen(text));
   }
 }
 
