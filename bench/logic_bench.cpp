@@ -12,12 +12,12 @@
 
 namespace {
 
-std::vector<logic::Digits> load_set(const std::string& name) {
+std::vector<base::Puzzle> load_set(const std::string& name) {
   std::ifstream in(std::string(VORTEL_BENCH_DATA) + "/" + name);
-  std::vector<logic::Digits> puzzles;
+  std::vector<base::Puzzle> puzzles;
   for (std::string line; std::getline(in, line);) {
     if (line.size() < 81) continue;
-    logic::Digits p{};
+    base::Puzzle p{};
     for (int i = 0; i < 81; ++i) {
       const char ch = line[static_cast<std::size_t>(i)];
       p.cell[i] =
@@ -29,12 +29,12 @@ std::vector<logic::Digits> load_set(const std::string& name) {
 }
 
 void rate_set(benchmark::State& state, const char* name) {
-  const std::vector<logic::Digits> puzzles = load_set(name);
+  const std::vector<base::Puzzle> puzzles = load_set(name);
   std::size_t i = 0;
   int above = 0;
   for (auto _ : state) {
-    const logic::Digits& p = puzzles[i++ % puzzles.size()];
-    logic::Digits solution{};
+    const base::Puzzle& p = puzzles[i++ % puzzles.size()];
+    base::Puzzle solution{};
     if (logic::solve(p, solution) != logic::Solutions::kOne) continue;
     const logic::Rating r = logic::rate(logic::make_grid(p), solution, {});
     above += r.outcome == logic::Outcome::kSolved ? 0 : 1;

@@ -19,17 +19,17 @@ namespace {
 const char* const kSets[] = {"bench_17clue.txt", "bench_top1465.txt",
                              "bench_forum_hardest_1106.txt"};
 
-std::vector<recognise::Puzzle> load_set(const char* name) {
+std::vector<base::Puzzle> load_set(const char* name) {
   std::ifstream in(std::string(VORTEL_BENCH_DATA) + "/" + name);
-  std::vector<recognise::Puzzle> puzzles;
+  std::vector<base::Puzzle> puzzles;
   std::string line;
   while (std::getline(in, line)) {
     if (line.size() < 81) continue;
-    recognise::Puzzle p{};
+    base::Puzzle p{};
     for (unsigned i = 0; i < 81; ++i) {
-      p[i] = line[i] >= '1' && line[i] <= '9'
-                 ? static_cast<std::uint8_t>(line[i] - '0')
-                 : 0;
+      p.cell[i] = line[i] >= '1' && line[i] <= '9'
+                      ? static_cast<std::uint8_t>(line[i] - '0')
+                      : 0;
     }
     puzzles.push_back(p);
   }
@@ -44,24 +44,23 @@ void per_puzzle(benchmark::State& state, std::size_t puzzles) {
   state.SetLabel(kSets[state.range(0)]);
 }
 
-template <lotto::Mode kMode>
+template <lotto::Question kQuestion>
 void BM_lotto(benchmark::State& state) {
-  const std::vector<recognise::Puzzle> puzzles =
-      load_set(kSets[state.range(0)]);
+  const std::vector<base::Puzzle> puzzles = load_set(kSets[state.range(0)]);
   lotto::Answer answer;
   for (auto _ : state) {
-    for (const recognise::Puzzle& p : puzzles) {
-      lotto::answer(p, kMode, 2, answer);
+    for (const base::Puzzle& p : puzzles) {
+      lotto::answer(p, kQuestion, 2, answer);
       benchmark::DoNotOptimize(answer.verdict);
     }
   }
   per_puzzle(state, puzzles.size());
 }
-BENCHMARK(BM_lotto<lotto::Mode::kCheck>)
+BENCHMARK(BM_lotto<lotto::Question::kCheck>)
     ->Name("BM_lotto_verifica")
     ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_lotto<lotto::Mode::kSolve>)
+BENCHMARK(BM_lotto<lotto::Question::kSolve>)
     ->Name("BM_lotto_risolvi")
     ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond);
@@ -75,10 +74,11 @@ bool stop_at_first(const solver::Board& /*solution*/, void* /*context*/) {
 // process leaves open cells.
 void BM_engine_first_solution(benchmark::State& state) {
   std::vector<solver::Board> boards;
-  for (const recognise::Puzzle& p : load_set(kSets[state.range(0)])) {
+  for (const base::Puzzle& p : load_set(kSets[state.range(0)])) {
     solver::Board board;
     for (unsigned i = 0; i < 81; ++i) {
-      board[i] = p[i] != 0 ? solver::kCodeTable[p[i]] : solver::kLoadMarker;
+      board[i] =
+          p.cell[i] != 0 ? solver::kCodeTable[p.cell[i]] : solver::kLoadMarker;
     }
     boards.push_back(board);
   }

@@ -122,9 +122,9 @@ bool same(const batch::Entry& a, const batch::Entry& b) {
 }
 
 // No digit given more often than the input holds it.
-void check_givens(const recognise::Puzzle& puzzle, const std::size_t* held) {
+void check_givens(const base::Puzzle& puzzle, const std::size_t* held) {
   std::size_t given[10] = {};
-  for (const std::uint8_t d : puzzle) {
+  for (const std::uint8_t d : puzzle.cell) {
     if (d > 9) std::abort();
     ++given[d];
   }

@@ -21,7 +21,7 @@
 
 namespace {
 
-using Puzzles = std::vector<recognise::Puzzle>;
+using Puzzles = std::vector<base::Puzzle>;
 
 struct Span {
   long first;  // the puzzle's first line
@@ -34,8 +34,8 @@ struct Collected {
   const recognise::Recogniser* r = nullptr;
 };
 
-void keep(const recognise::Puzzle& puzzle, void* context) {
-  for (std::uint8_t d : puzzle) {
+void keep(const base::Puzzle& puzzle, void* context) {
+  for (std::uint8_t d : puzzle.cell) {
     if (d > 9) std::abort();
   }
   auto& collected = *static_cast<Collected*>(context);
@@ -131,15 +131,15 @@ void check_conservation(const std::string& input,
 }
 
 // What vortel-importa writes for one puzzle.
-std::string triples(const recognise::Puzzle& puzzle) {
+std::string triples(const base::Puzzle& puzzle) {
   std::string text;
   for (unsigned i = 0; i < 81; ++i) {
-    if (puzzle[i] == 0) continue;
+    if (puzzle.cell[i] == 0) continue;
     text += static_cast<char>('1' + i / 9);
     text += ' ';
     text += static_cast<char>('1' + i % 9);
     text += ' ';
-    text += static_cast<char>('0' + puzzle[i]);
+    text += static_cast<char>('0' + puzzle.cell[i]);
     text += '\n';
   }
   return text;
@@ -148,10 +148,10 @@ std::string triples(const recognise::Puzzle& puzzle) {
 void check_round_trip(const Puzzles& puzzles) {
   std::string lines;
   for (std::size_t p = 0; p < puzzles.size(); ++p) {
-    for (std::uint8_t d : puzzles[p])
+    for (std::uint8_t d : puzzles[p].cell)
       lines += d == 0 ? '.' : static_cast<char>('0' + d);
     lines += '\n';
-    if (p < 4 && puzzles[p] != recognise::Puzzle{}) {
+    if (p < 4 && puzzles[p] != base::Puzzle{}) {
       Puzzles again;
       recognise::Refusal refusal;
       if (!convert(triples(puzzles[p]), 0, again, refusal) ||

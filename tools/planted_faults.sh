@@ -38,7 +38,7 @@ the counter's first phase on one State for every level|src/solver/count.cpp|Stat
 the count's sum wraps instead of saturating|src/solver/count.cpp|    return std::numeric_limits<std::int64_t>::max();|    return sum;
 lister branches on the last open cell|src/solver/lister.cpp|const int x = __builtin_ctzll(position.open);|const int x = 63 - __builtin_clzll(position.open);
 search tries digits downwards|src/solver/ordered_search.cpp|const Digit digit = lowest_digit(candidates);|const Digit digit = make_digit(31 - __builtin_clz(candidates));
-one search state shared by every call|src/solver/ordered_search.cpp|  Search search;|  static Search search;
+one search state shared by every call|src/solver/ordered_search.cpp|  OrderedSearch search;|  static OrderedSearch search;
 first solution takes the known digit unasked|src/solver/search.cpp|  for (; digits != 0; digits \&= digits - 1) {|  for (digits = known ? 1U << known_digit : digits; digits != 0; digits \&= digits - 1) {
 the first try branches on a band's last open cell|src/solver/search.cpp|const unsigned p = static_cast<unsigned>(__builtin_ctz(bands.open[b]));|const unsigned p = static_cast<unsigned>(31 - __builtin_clz(bands.open[b]));
 the descent skips the digit the first try reached|src/solver/search.cpp|(1U << path.digit[level]) - 1|(2U << path.digit[level]) - 1
@@ -74,12 +74,12 @@ recogniser: each row of a damaged grid reported|src/recognise/stream.cpp|if (!r.
 recogniser: o not a mark of a line's own|src/recognise/marks.cpp|return c == 'o' \|\| c == 'O' \|\||return c == 'O' \|\|
 recogniser: fixed-width boxes of three refused|src/recognise/fixed.cpp|if (boxes.width != 3 \&\& boxes.width != 5|if (boxes.width != 5
 batch: a read error's line number one short|src/batch/reader.cpp|r->line + (r->length > 0 ? 1 : 0);|r->line;
-answers: U+001F raw in JSON|src/answers/text.cpp|} else if (c < 0x20 \|\| c == 0x7F) {|} else if (c < 0x1F \|\| c == 0x7F) {
-answers: DEL raw in a TSV column|src/answers/text.cpp|add_char(t, c < 0x20 \|\| c == 0x7F ? ' ' : s[at]);|add_char(t, c < 0x20 ? ' ' : s[at]);
-answers: a UTF-16 surrogate in UTF-8 passed into JSON|src/answers/text.cpp|high = p[0] == 0xED ? 0x9F : 0xBF;|high = 0xBF;
+answers: U+001F raw in JSON|src/base/text.cpp|} else if (c < 0x20 \|\| c == 0x7F) {|} else if (c < 0x1F \|\| c == 0x7F) {
+answers: DEL raw in a TSV column|src/base/text.cpp|add_char(t, c < 0x20 \|\| c == 0x7F ? ' ' : s[at]);|add_char(t, c < 0x20 ? ' ' : s[at]);
+answers: a UTF-16 surrogate in UTF-8 passed into JSON|src/base/text.cpp|high = p[0] == 0xED ? 0x9F : 0xBF;|high = 0xBF;
 answers: -j0 accepted|src/answers/arguments.cpp|  return n >= 1 \&\& n <= 1024;|  return n >= 0 \&\& n <= 1024;
 answers: standard input named - in messages|src/answers/vocabulary.cpp|return std::strcmp(name, "-") == 0 ? "(standard input)" : name;|return name;
-lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle[i] == 0) continue;|    if (puzzle[i] == 0 \|\| i == 80) continue;
+lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle.cell[i] == 0) continue;|    if (puzzle.cell[i] == 0 \|\| i == 80) continue;
 lotto: --conta=1 gives the first solution found, not the smallest|src/lotto/answer.cpp|    only = found == 1 \&\& stop > 1;|    only = found == 1;
 lotto: --conta alone counts to 3|src/lotto/options.cpp|    s.limit = 2;|    s.limit = 3;
 valuta: --fino drops the tenths|src/valuta/options.cpp|  tenths = 10 * whole + tenth;|  tenths = 10 * whole + 0 * tenth;

@@ -15,7 +15,7 @@ constexpr const char* kStatusWords[kStatuses] = {
     "oltre",   "oltre-limite", "passo-errato"};
 
 // A field after the first: its separator, and in JSON its name.
-void next_field(Text& t, const Form& form, const char* name, bool first) {
+void next_field(base::Text& t, const Form& form, const char* name, bool first) {
   if (!form.json) {
     if (!first) add_char(t, '\t');
     return;
@@ -37,16 +37,18 @@ const char* leading_header(const Form& form) {
                      : "numero\tarchivio\triga\tetichetta\tgioco";
 }
 
-void add_puzzle(Text& t, const recognise::Puzzle& puzzle) {
+void add_puzzle(base::Text& t, const base::Puzzle& puzzle) {
   char cells[81];
   for (unsigned i = 0; i < 81; ++i) {
-    cells[i] = puzzle[i] != 0 ? static_cast<char>('0' + puzzle[i]) : '.';
+    cells[i] =
+        puzzle.cell[i] != 0 ? static_cast<char>('0' + puzzle.cell[i]) : '.';
   }
   add_bytes(t, cells, sizeof cells);
 }
 
-void add_leading(Text& t, const batch::Entry& entry, const Form& form) {
-  const auto add_string = form.json ? add_json_string : add_tsv_string;
+void add_leading(base::Text& t, const batch::Entry& entry, const Form& form) {
+  const auto add_string =
+      form.json ? base::add_json_string : base::add_tsv_string;
   if (!form.filter) {
     next_field(t, form, "numero", true);
     add_number(t, entry.number);

@@ -9,7 +9,7 @@
 
 #include <cstddef>
 
-#include "answers/text.h"
+#include "base/text.h"
 #include "batch/reader.h"
 
 namespace answers {
@@ -60,10 +60,10 @@ const char* leading_header(const Form& form);
 /// none) and gioco (81 characters, '.' for an empty cell; empty in a
 /// tab-separated line, null in JSON, for an entry that is no puzzle). A
 /// JSON line is begun with "{" and left open for the next field.
-void add_leading(Text& t, const batch::Entry& entry, const Form& form);
+void add_leading(base::Text& t, const batch::Entry& entry, const Form& form);
 
 /// The 81 cells, '.' for an empty one.
-void add_puzzle(Text& t, const recognise::Puzzle& puzzle);
+void add_puzzle(base::Text& t, const base::Puzzle& puzzle);
 
 /// The input's name in messages: "(standard input)" for standard input.
 const char* shown_name(const Form& form, int input);

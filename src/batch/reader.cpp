@@ -37,7 +37,7 @@ bool deliver(Reading& reading) {
   return !reading.stopped;
 }
 
-void take_puzzle(const recognise::Puzzle& puzzle, void* context) {
+void take_puzzle(const base::Puzzle& puzzle, void* context) {
   Reading& reading = *static_cast<Reading*>(context);
   if (reading.stopped) return;
   const recognise::Recogniser& r = *reading.r;
@@ -79,7 +79,7 @@ void take_unreadable(Reading& reading, int error) {
 }
 
 // A fast line's puzzle: the input read up to its line end.
-void take_fast_puzzle(const recognise::Puzzle& puzzle, void* context) {
+void take_fast_puzzle(const base::Puzzle& puzzle, void* context) {
   Reading& reading = *static_cast<Reading*>(context);
   reading.entry.consumed =
       reading.offset + static_cast<std::int64_t>(reading.at + reading.used);

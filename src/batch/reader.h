@@ -25,7 +25,7 @@ struct Entry {
   int input = 0;            // which input (index into the names given)
   long line = 0;            // the line where it starts, from 1 (0: none)
   EntryKind kind = EntryKind::kPuzzle;
-  recognise::Puzzle puzzle{};  // kPuzzle
+  base::Puzzle puzzle{};       // kPuzzle
   recognise::Refusal refusal;  // kDamaged
   int error = 0;               // kUnreadable
   // kPuzzle: its label (a list line's text around its cells, the comment

@@ -37,7 +37,7 @@ int commit_single(const char* input_name, Output& out) {
         input_name, out.count);
     return kExitBadInput;
   }
-  if (out.mode == Mode::kStdout) {
+  if (out.destination == Destination::kStdout) {
     if (write_triples(STDOUT_FILENO, out.held)) return kExitOk;
     std::fprintf(
         stderr,
@@ -195,12 +195,13 @@ int commit_directory(Output& out) {
 
 int commit_output(const char* input_name, Output& out) {
   if (out.lines) return commit_lines(out);
-  return out.mode == Mode::kDirectory ? commit_directory(out)
-                                      : commit_single(input_name, out);
+  return out.destination == Destination::kDirectory
+             ? commit_directory(out)
+             : commit_single(input_name, out);
 }
 
 void finish_output(Output& out) {
-  if (out.mode == Mode::kDirectory)
+  if (out.destination == Destination::kDirectory)
     remove_scratch(out.scratch, out.scratch_fd);  // empty by now
   if (interrupted()) {
     std::fputs(

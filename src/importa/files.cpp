@@ -34,12 +34,12 @@ bool write_triples(int fd, const Puzzle& puzzle) {
   char text[81 * 6];
   std::size_t size = 0;
   for (unsigned i = 0; i < 81; ++i) {
-    if (puzzle[i] == 0) continue;
+    if (puzzle.cell[i] == 0) continue;
     text[size++] = static_cast<char>('1' + i / 9);
     text[size++] = ' ';
     text[size++] = static_cast<char>('1' + i % 9);
     text[size++] = ' ';
-    text[size++] = static_cast<char>('0' + puzzle[i]);
+    text[size++] = static_cast<char>('0' + puzzle.cell[i]);
     text[size++] = '\n';
   }
   return write_all(fd, text, size);

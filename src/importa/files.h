@@ -12,7 +12,7 @@
 
 namespace importa {
 
-using recognise::Puzzle;
+using base::Puzzle;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadInput = 1;  // bad input, or a bad command line

@@ -6,7 +6,7 @@ namespace importa {
 std::size_t format_line(const Puzzle& puzzle, const char* label,
                         int label_length, char* out) {
   std::size_t size = 0;
-  for (const std::uint8_t digit : puzzle) {
+  for (const std::uint8_t digit : puzzle.cell) {
     out[size++] = digit == 0 ? '.' : static_cast<char>('0' + digit);
   }
   if (label_length > kMaxLabel) label_length = kMaxLabel;

@@ -10,8 +10,8 @@
 
 namespace importa {
 
+using base::Puzzle;
 using recognise::kMaxLabel;
-using recognise::Puzzle;
 
 /// The longest line: the cells, a blank, the longest label, the line end.
 inline constexpr std::size_t kMaxPuzzleLine = 81 + 1 + kMaxLabel + 1;

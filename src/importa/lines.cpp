@@ -119,7 +119,7 @@ int copy_to_stdout(Output& out) {
 }  // namespace
 
 int plan_lines(Output& out) {
-  if (out.mode != Mode::kFile) return open_unnamed(out);
+  if (out.destination != Destination::kFile) return open_unnamed(out);
   char parent[PATH_MAX];
   files::parent_directory(out.target, parent, sizeof parent);
   if (std::snprintf(out.lines_scratch, sizeof out.lines_scratch,
@@ -155,7 +155,8 @@ int commit_lines(Output& out) {
     out.failed = out.lines_written + 1;
     return say_write_error(out);
   }
-  return out.mode == Mode::kFile ? commit_file(out) : copy_to_stdout(out);
+  return out.destination == Destination::kFile ? commit_file(out)
+                                               : copy_to_stdout(out);
 }
 
 void clean_up_lines(Output& out) {

@@ -119,7 +119,7 @@ int plan_output(const char* output, bool lines, Output& out) {
     return kExitBadInput;
   }
   if (!directory) {
-    out.mode = Mode::kFile;
+    out.destination = Destination::kFile;
     if (exists(out.target)) {
       say_exists(out.target);
       return kExitFile;
@@ -133,7 +133,7 @@ int plan_output(const char* output, bool lines, Output& out) {
                  out.target);
     return kExitBadInput;
   }
-  out.mode = Mode::kDirectory;
+  out.destination = Destination::kDirectory;
   if (exists(output) && !is_directory(output))
     return say_directory_error(out.target, ENOTDIR);
   if (const int status = check_target(out); status != kExitOk) return status;
@@ -147,7 +147,7 @@ void keep_puzzle(const Puzzle& puzzle, void* context) {
     keep_line(puzzle, out);
     return;
   }
-  if (out.mode != Mode::kDirectory) {
+  if (out.destination != Destination::kDirectory) {
     if (out.count++ == 0) out.held = puzzle;
     return;
   }
@@ -175,7 +175,8 @@ int say_write_error(const Output& out) {
   std::fprintf(
       stderr, "vortel-importa: errore in scrittura del gioco %ld in %s: %s\n",
       out.failed,
-      out.mode == Mode::kStdout ? "un archivio temporaneo" : out.target,
+      out.destination == Destination::kStdout ? "un archivio temporaneo"
+                                              : out.target,
       std::strerror(out.write_error));
   return kExitFile;
 }
@@ -185,8 +186,8 @@ void clean_up(Output& out) {
     clean_up_lines(out);
     return;
   }
-  if (out.mode == Mode::kFile && out.created) unlink(out.target);
-  if (out.mode != Mode::kDirectory) return;
+  if (out.destination == Destination::kFile && out.created) unlink(out.target);
+  if (out.destination != Destination::kDirectory) return;
   char name[kNameSize];
   for (long n = 1; n <= out.moved; ++n) {
     final_name(out.width, n, name);

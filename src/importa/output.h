@@ -31,7 +31,7 @@
 
 namespace importa {
 
-using recognise::Puzzle;
+using base::Puzzle;
 using recognise::Recogniser;
 using recognise::Refusal;
 
@@ -45,11 +45,13 @@ void install_signals();
 /// True once one of those signals has arrived.
 bool interrupted();
 
-enum class Mode { kStdout, kFile, kDirectory };
+/// Where the puzzles go: standard output, one file, or a directory of
+/// numbered files.
+enum class Destination { kStdout, kFile, kDirectory };
 
 /// Where the puzzles go, and what this run has made so far.
 struct Output {
-  Mode mode = Mode::kStdout;
+  Destination destination = Destination::kStdout;
   char target[PATH_MAX] = {};  // the file, or the directory with a final '/'
   // One puzzle (standard output or a file): held until the input has ended.
   Puzzle held{};

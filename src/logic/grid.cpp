@@ -34,7 +34,7 @@ const Geometry& geometry() {
   return kGeometry;
 }
 
-Grid make_grid(const Digits& puzzle) {
+Grid make_grid(const Puzzle& puzzle) {
   Grid g;
   for (DigitSet& c : g.candidates) c = kAllDigits;
   for (int cell = 0; cell < 81; ++cell) {

@@ -134,7 +134,7 @@ bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
   return sink.found;
 }
 
-bool is_sound(const Step& step, const Digits& solution) {
+bool is_sound(const Step& step, const Puzzle& solution) {
   if (step.cell >= 0 && solution.cell[step.cell] != step.digit) return false;
   for (int cell = 0; cell < 81; ++cell) {
     if ((step.removed[cell] >> solution.cell[cell]) & 1U) return false;
@@ -160,7 +160,7 @@ void record(Rating& r, const Step& step, bool& placed) {
 
 }  // namespace
 
-Rating rate(Grid g, const Digits& solution, const RateOptions& options) {
+Rating rate(Grid g, const Puzzle& solution, const RateOptions& options) {
   Rating r;
   bool placed = false;
   Workspace own;  // when the caller has none: one for the whole path

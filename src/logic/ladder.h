@@ -69,7 +69,7 @@ Workspace& thread_workspace();
 
 /// Whether the step agrees with the solution: its digit placed where the
 /// solution has it, no digit removed that the solution has there.
-bool is_sound(const Step& step, const Digits& solution);
+bool is_sound(const Step& step, const Puzzle& solution);
 
 enum class Outcome {
   kSolved,   // the path reached the end
@@ -100,7 +100,7 @@ struct RateOptions {
 
 /// Rates the grid along the easiest path, each step checked against
 /// `solution` (a Debug build asserts; `unsound` counts them).
-Rating rate(Grid g, const Digits& solution, const RateOptions& options);
+Rating rate(Grid g, const Puzzle& solution, const RateOptions& options);
 
 }  // namespace logic
 

@@ -8,13 +8,13 @@
 namespace logic {
 
 void append(Text& t, const char* s) {
-  answers::add(t, s);
+  base::add(t, s);
 }
 
 void append_format(Text& t, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  answers::add_vformat(t, format, args);
+  base::add_vformat(t, format, args);
   va_end(args);
 }
 

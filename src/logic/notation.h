@@ -8,15 +8,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "answers/text.h"
+#include "base/text.h"
 #include "logic/grid.h"
 #include "logic/step.h"
 
 namespace logic {
 
 /// A text being written into a fixed buffer; what does not fit is cut
-/// (the batch programs' one text builder).
-using Text = answers::Text;
+/// (base/text.h: the programs' one text builder).
+using base::Text;
 
 void append(Text& t, const char* s);
 void append_format(Text& t, const char* format, ...)

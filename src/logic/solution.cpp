@@ -7,7 +7,7 @@
 
 namespace logic {
 
-bool find_repeat(const Digits& puzzle, int& a, int& b) {
+bool find_repeat(const Puzzle& puzzle, int& a, int& b) {
   const Geometry& geo = geometry();
   for (int u = 0; u < 27; ++u) {
     int at[10] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
@@ -25,7 +25,7 @@ bool find_repeat(const Digits& puzzle, int& a, int& b) {
   return false;
 }
 
-Solutions solve(const Digits& puzzle, Digits& solution) {
+Solutions solve(const Puzzle& puzzle, Puzzle& solution) {
   int a = 0;
   int b = 0;
   if (find_repeat(puzzle, a, b)) return Solutions::kNone;

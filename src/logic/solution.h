@@ -11,11 +11,11 @@ enum class Solutions { kNone, kOne, kMany };
 
 /// The cells of the first pair of givens that repeat a digit in a unit, or
 /// false when there is none.
-bool find_repeat(const Digits& puzzle, int& a, int& b);
+bool find_repeat(const Puzzle& puzzle, int& a, int& b);
 
 /// How many solutions the puzzle has (none, one, more), and the solution
 /// when it has one. Givens that repeat a digit have none.
-Solutions solve(const Digits& puzzle, Digits& solution);
+Solutions solve(const Puzzle& puzzle, Puzzle& solution);
 
 }  // namespace logic
 

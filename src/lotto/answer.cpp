@@ -23,17 +23,17 @@ using solver::Bands;
 using solver::Board;
 
 // The puzzle as a board: givens as their codes, empty cells as `empty`.
-Board board_of(const recognise::Puzzle& puzzle, std::int32_t empty) {
+Board board_of(const base::Puzzle& puzzle, std::int32_t empty) {
   Board board;
   for (unsigned i = 0; i < solver::kCells; ++i) {
-    board[i] = puzzle[i] != 0 ? solver::kCodeTable[puzzle[i]] : empty;
+    board[i] = puzzle.cell[i] != 0 ? solver::kCodeTable[puzzle.cell[i]] : empty;
   }
   return board;
 }
 
-void digits_of(const Board& board, recognise::Puzzle& out) {
+void digits_of(const Board& board, base::Puzzle& out) {
   for (unsigned i = 0; i < solver::kCells; ++i) {
-    out[i] = static_cast<std::uint8_t>(
+    out.cell[i] = static_cast<std::uint8_t>(
         solver::kDigitTable[static_cast<unsigned>(board[i])]);
   }
 }
@@ -75,14 +75,14 @@ bool second_in_order(const Board& start, const Board& first, Board& second) {
 
 // vortel's own mathematical process on the puzzle: true when it finds the
 // contradiction itself (vortel's "dati incongruenti").
-bool contradiction_by_logic(const recognise::Puzzle& puzzle) {
+bool contradiction_by_logic(const base::Puzzle& puzzle) {
   Board board = board_of(puzzle, solver::kLoadMarker);
   std::int32_t unknown = solver::count_unknown(board);
   solver::propagate(board, unknown);
   return solver::check_consistency(board) != 0;
 }
 
-void no_solution(const recognise::Puzzle& puzzle, Answer& out) {
+void no_solution(const base::Puzzle& puzzle, Answer& out) {
   out.verdict = Verdict::kNone;
   out.by_logic = contradiction_by_logic(puzzle);
   out.count = 0;
@@ -92,7 +92,7 @@ void no_solution(const recognise::Puzzle& puzzle, Answer& out) {
 void ignore_milestone(std::int64_t /*count*/, void* /*context*/) {}
 
 // The exact count, as vortel -c makes it.
-void count_exactly(const recognise::Puzzle& puzzle, Answer& out) {
+void count_exactly(const base::Puzzle& puzzle, Answer& out) {
   Board board = board_of(puzzle, solver::kLoadMarker);
   std::int32_t unknown = solver::count_unknown(board);
   solver::propagate(board, unknown);
@@ -122,29 +122,27 @@ void count_verdict(std::int64_t found, std::int64_t limit, Answer& out) {
 }
 
 // The givens whose removal leaves the solution unique.
-void find_redundant(const recognise::Puzzle& puzzle, Answer& out) {
-  out.redundant[0] = 0;
-  out.redundant[1] = 0;
+void find_redundant(const base::Puzzle& puzzle, Answer& out) {
+  out.redundant = base::CellSet{};
   const Board start = board_of(puzzle, solver::kAllCandidates);
   std::int64_t steps = 0;
   for (unsigned i = 0; i < solver::kCells; ++i) {
-    if (puzzle[i] == 0) continue;
+    if (puzzle.cell[i] == 0) continue;
     Board without = start;
     without[i] = solver::kAllCandidates;
     Bands bands;
     if (solver::make_bands(without, bands) &&
         !solver::has_two_completions(bands, steps)) {
-      out.redundant[i / 64] |= std::uint64_t{1} << (i % 64);
+      base::add(out.redundant, static_cast<int>(i));
     }
   }
-  out.verdict = (out.redundant[0] | out.redundant[1]) != 0
-                    ? Verdict::kNotMinimal
-                    : Verdict::kMinimal;
+  out.verdict =
+      base::empty(out.redundant) ? Verdict::kMinimal : Verdict::kNotMinimal;
 }
 
 }  // namespace
 
-void answer(const recognise::Puzzle& puzzle, Mode mode, std::int64_t limit,
+void answer(const base::Puzzle& puzzle, Question mode, std::int64_t limit,
             Answer& out) {
   out = Answer{};
   const Board start = board_of(puzzle, solver::kAllCandidates);
@@ -164,12 +162,12 @@ void answer(const recognise::Puzzle& puzzle, Mode mode, std::int64_t limit,
       return;
     }
     found = 0;
-  } else if (mode == Mode::kCount && limit == 0) {
+  } else if (mode == Question::kCount && limit == 0) {
     count_exactly(puzzle, out);
     if (out.verdict == Verdict::kNoMemory) return;
     found = out.count;
-  } else if (mode != Mode::kSolve) {
-    const std::int64_t stop = mode == Mode::kCount ? limit : 2;
+  } else if (mode != Question::kSolve) {
+    const std::int64_t stop = mode == Question::kCount ? limit : 2;
     found = solver::count_completions(bands, stop, first, steps);
     only = found == 1 && stop > 1;
   }
@@ -179,18 +177,18 @@ void answer(const recognise::Puzzle& puzzle, Mode mode, std::int64_t limit,
     return;
   }
   digits_of(first, out.first);
-  if (mode == Mode::kSolve) {
+  if (mode == Question::kSolve) {
     out.verdict = Verdict::kSolved;
     out.count = 1;
     out.at_least = true;
     return;
   }
-  count_verdict(found, mode == Mode::kCount ? limit : 2, out);
-  if (mode == Mode::kCheck && out.verdict == Verdict::kMultiple) {
+  count_verdict(found, mode == Question::kCount ? limit : 2, out);
+  if (mode == Question::kCheck && out.verdict == Verdict::kMultiple) {
     Board second;
     if (second_in_order(start, first, second)) digits_of(second, out.second);
   }
-  if (mode == Mode::kMinimal && out.verdict == Verdict::kUnique) {
+  if (mode == Question::kMinimal && out.verdict == Verdict::kUnique) {
     find_redundant(puzzle, out);
   }
 }

@@ -6,11 +6,12 @@
 
 #include <cstdint>
 
-#include "recognise/recognise.h"
+#include "base/cells.h"
 
 namespace lotto {
 
-enum class Mode {
+/// What a run asks of each puzzle (the program's mode options).
+enum class Question {
   kSolve,    // the first solution, as vortel prints it
   kCheck,    // none, one or more than one, with the first two
   kCount,    // the number of solutions, up to a limit or exact
@@ -28,24 +29,21 @@ enum class Verdict {
   kNoMemory,    // the exact counter's memory could not be had
 };
 
-/// Which cells: bit i % 64 of word i / 64 for cell i.
-using CellSet = std::uint64_t[2];
-
 struct Answer {
   Verdict verdict = Verdict::kNone;
   // kNone: vortel's mathematical process finds the contradiction itself
   // (vortel then ends with "dati incongruenti"); otherwise the search does.
   bool by_logic = false;
-  std::int64_t count = 0;  // solutions counted
-  bool at_least = false;   // `count` is a lower bound (the limit was reached)
-  recognise::Puzzle first{};   // the smallest solution, when there is one
-  recognise::Puzzle second{};  // kMultiple in kCheck: the next one in order
-  CellSet redundant = {0, 0};  // kNotMinimal: the givens that could go
+  std::int64_t count = 0;   // solutions counted
+  bool at_least = false;    // `count` is a lower bound (the limit was reached)
+  base::Puzzle first{};     // the smallest solution, when there is one
+  base::Puzzle second{};    // kMultiple in kCheck: the next one in order
+  base::CellSet redundant;  // kNotMinimal: the givens that could go
 };
 
-/// What the mode asks of `puzzle`. `limit` (kCount only) is the count at
+/// The question's answer for `puzzle`. `limit` (kCount only) is the count at
 /// which counting stops, 0 for an exact count with vortel's own counter.
-void answer(const recognise::Puzzle& puzzle, Mode mode, std::int64_t limit,
+void answer(const base::Puzzle& puzzle, Question mode, std::int64_t limit,
             Answer& out);
 
 }  // namespace lotto

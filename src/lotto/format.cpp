@@ -1,7 +1,7 @@
 // Output lines. The leading columns are the batch programs' own
 // (answers/vocabulary.h); every other field is written by one of a few
 // helpers that keep the line inside its room and escape what the form
-// needs (answers/text.h): in the tab-separated form a control character
+// needs (base/text.h): in the tab-separated form a control character
 // inside a field (a file name, a quoted character) becomes a blank; in
 // JSON the string escapes.
 #include "lotto/format.h"
@@ -13,10 +13,10 @@ namespace lotto {
 
 namespace {
 
-using answers::add;
-using answers::add_char;
-using answers::add_number;
-using answers::Text;
+using base::add;
+using base::add_char;
+using base::add_number;
+using base::Text;
 
 // Starts a field after the leading ones: a tab, or in JSON its name.
 void field(Text& t, bool json, const char* name) {
@@ -32,15 +32,15 @@ void field(Text& t, bool json, const char* name) {
 void string_field(Text& t, bool json, const char* name, const char* text) {
   field(t, json, name);
   if (json) {
-    answers::add_json_string(t, text, std::strlen(text));
+    base::add_json_string(t, text, std::strlen(text));
   } else {
-    answers::add_tsv_string(t, text, std::strlen(text));
+    base::add_tsv_string(t, text, std::strlen(text));
   }
 }
 
 // 81 digits, '.' for an empty cell; nothing (JSON null) when absent.
 void grid_field(Text& t, bool json, const char* name,
-                const recognise::Puzzle* digits) {
+                const base::Puzzle* digits) {
   field(t, json, name);
   if (digits == nullptr) {
     if (json) add(t, "null");
@@ -60,7 +60,7 @@ constexpr answers::Status kStatuses[kKinds] = {
 
 // The detail of an answer: why there is none, where the first two
 // solutions differ, which givens could go.
-void puzzle_detail(Text& t, bool json, const recognise::Puzzle& puzzle,
+void puzzle_detail(Text& t, bool json, const base::Puzzle& puzzle,
                    const Answer& a) {
   char text[1024];
   std::size_t n = 0;
@@ -78,13 +78,13 @@ void puzzle_detail(Text& t, bool json, const recognise::Puzzle& puzzle,
   for (unsigned i = 0; cells && i < 81; ++i) {
     const int row = static_cast<int>(i / 9) + 1;
     const int column = static_cast<int>(i % 9) + 1;
-    if (a.verdict == Verdict::kMultiple && a.second[i] != 0 &&
-        a.second[i] != a.first[i]) {
+    if (a.verdict == Verdict::kMultiple && a.second.cell[i] != 0 &&
+        a.second.cell[i] != a.first.cell[i]) {
       std::snprintf(cell, sizeof cell, "%sr%dc%d=%d/%d", n > 0 ? "," : "", row,
-                    column, a.first[i], a.second[i]);
+                    column, a.first.cell[i], a.second.cell[i]);
       put(cell);
-    } else if (a.verdict == Verdict::kNotMinimal && puzzle[i] != 0 &&
-               ((a.redundant[i / 64] >> (i % 64)) & 1U) != 0) {
+    } else if (a.verdict == Verdict::kNotMinimal && puzzle.cell[i] != 0 &&
+               base::has(a.redundant, static_cast<int>(i))) {
       std::snprintf(cell, sizeof cell, "%sr%dc%d", n > 0 ? "," : "", row,
                     column);
       put(cell);

@@ -56,7 +56,7 @@ ParseResult bad(const char* message, const char* argument) {
   return {Parse::kBad, message, argument};
 }
 
-bool set_mode(Settings& settings, Mode mode, bool& chosen) {
+bool set_mode(Settings& settings, Question mode, bool& chosen) {
   if (chosen && settings.mode != mode) return false;
   settings.mode = mode;
   chosen = true;
@@ -74,19 +74,19 @@ ParseResult threads_option(int argc, char** argv, int& i, Settings& s) {
 }
 
 // The mode an argument names; false when it names none.
-bool mode_option(const char* arg, Settings& s, Mode& mode, bool& good) {
+bool mode_option(const char* arg, Settings& s, Question& mode, bool& good) {
   good = true;
   if (std::strncmp(arg, "--conta", 7) == 0 &&
       (arg[7] == '\0' || arg[7] == '=')) {
     s.limit = 2;
     good = arg[7] == '\0' || read_number(arg + 8, s.limit);
-    mode = Mode::kCount;
+    mode = Question::kCount;
   } else if (std::strcmp(arg, "--risolvi") == 0) {
-    mode = Mode::kSolve;
+    mode = Question::kSolve;
   } else if (std::strcmp(arg, "--verifica") == 0) {
-    mode = Mode::kCheck;
+    mode = Question::kCheck;
   } else if (std::strcmp(arg, "--minimo") == 0) {
-    mode = Mode::kMinimal;
+    mode = Question::kMinimal;
   } else {
     return false;
   }
@@ -96,7 +96,7 @@ bool mode_option(const char* arg, Settings& s, Mode& mode, bool& good) {
 // One option; `i` moves past a separate value.
 ParseResult option(int argc, char** argv, int& i, Settings& s, bool& chosen) {
   const char* arg = argv[i];
-  Mode mode = Mode::kSolve;
+  Question mode = Question::kSolve;
   bool good = true;
   if (std::strcmp(arg, "--help") == 0) return {Parse::kHelp};
   if (std::strcmp(arg, "--version") == 0) return {Parse::kVersion};

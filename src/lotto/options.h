@@ -10,7 +10,7 @@
 namespace lotto {
 
 struct Settings {
-  Mode mode = Mode::kSolve;
+  Question mode = Question::kSolve;
   std::int64_t limit = 2;  // --conta: where counting stops, 0 for none
   Style style;
   int threads = 0;  // 0: every online CPU

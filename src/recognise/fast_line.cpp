@@ -48,7 +48,7 @@ bool fast_cells(const char* line, std::size_t size, Puzzle& puzzle,
   for (unsigned i = 0; i < 81; ++i) {
     const signed char digit = kFastCells[static_cast<unsigned char>(line[i])];
     bad |= static_cast<unsigned>(digit) >> 8;
-    puzzle[i] = static_cast<std::uint8_t>(digit);
+    puzzle.cell[i] = static_cast<std::uint8_t>(digit);
   }
   return bad == 0;
 }

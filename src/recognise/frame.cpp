@@ -117,7 +117,7 @@ void keep_fragment(Recogniser& r, int end) {
     const GridEntry& entry = r.entries[i];
     if (entry.rule || entry.pending || entry.header) continue;
     for (unsigned c = 0; c < 9; ++c) {
-      r.fragment[static_cast<unsigned>(9 * r.fragment_rows) + c] =
+      r.fragment.cell[9 * r.fragment_rows + static_cast<int>(c)] =
           entry.cells[c];
     }
     ++r.fragment_rows;
@@ -133,11 +133,11 @@ bool completes_fragment(const Recogniser& r, const Puzzle& grid) {
   bool tail = true;
   int givens = 0;  // with none, any grid would agree
   for (unsigned i = 0; i < static_cast<unsigned>(9 * rows); ++i) {
-    const unsigned given = r.fragment[i];
+    const unsigned given = r.fragment.cell[i];
     givens += given != 0 ? 1 : 0;
-    head = head && (given == 0 || given == grid[i]);
+    head = head && (given == 0 || given == grid.cell[i]);
     tail = tail && (given == 0 ||
-                    given == grid[static_cast<unsigned>(81 - 9 * rows) + i]);
+                    given == grid.cell[81 - 9 * rows + static_cast<int>(i)]);
   }
   return givens > 0 && (head || tail);
 }

@@ -59,7 +59,7 @@ void emit_grid(Recogniser& r, const Sink& sink) {
       r.suspect = Problem::kHeaderRow;
     }
     if (line == 0) line = entry.line;
-    for (unsigned c = 0; c < 9; ++c) puzzle[at++] = entry.cells[c];
+    for (unsigned c = 0; c < 9; ++c) puzzle.cell[at++] = entry.cells[c];
     r.previous_end = entry.line;
   }
   r.previous_shape = r.row_shape;

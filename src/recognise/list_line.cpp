@@ -207,7 +207,7 @@ bool field_cut_before(const std::uint32_t* cp, int start, const Puzzle& grid) {
     if (!is_cell(c)) return false;
     const int digit = is_given(c) ? static_cast<int>(c - '0') : 0;
     empty = empty || digit == 0;
-    if (digit != 0 && digit != grid[static_cast<unsigned>(81 - field + i)]) {
+    if (digit != 0 && digit != grid.cell[81 - field + i]) {
       return false;
     }
   }
@@ -225,7 +225,7 @@ bool list_puzzle(Recogniser& r, const std::uint32_t* cp, int n, int start,
   for (int i = start; i < end; ++i) {
     if (!is_cell(cp[i])) continue;
     drawn = drawn && is_rule_mark(cp[i]);
-    puzzle[count++] =
+    puzzle.cell[count++] =
         is_given(cp[i]) ? static_cast<std::uint8_t>(cp[i] - '0') : 0;
   }
   if (drawn) {

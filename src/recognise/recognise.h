@@ -12,10 +12,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/cells.h"
+
 namespace recognise {
 
-/// A puzzle: the digit of each cell in row-major order, 0 for an empty one.
-using Puzzle = std::array<std::uint8_t, 81>;
+/// The recogniser hands on each puzzle as the program's one puzzle type.
+using base::Puzzle;
 
 /// The longest line read, in bytes; a longer one is refused.
 inline constexpr std::size_t kMaxLine = 65536;
@@ -78,6 +80,11 @@ struct Refusal {
 /// included, and returns the length of the whole text.
 std::size_t describe_refusal(const Refusal& refusal, char* out,
                              std::size_t size);
+
+/// Room for the longest refusal's text and its NUL: describe_refusal
+/// writes each whole into a buffer of this size before it cuts it to the
+/// caller's.
+inline constexpr std::size_t kRefusalRoom = 512;
 
 /// Called with each puzzle completed, in input order.
 using Emit = void (*)(const Puzzle& puzzle, void* context);

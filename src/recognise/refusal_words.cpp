@@ -1,32 +1,17 @@
 // The words of a refusal, shared by every program that reads puzzles
 // through the recogniser, so that each says the same thing of one input.
-#include <cstdarg>
-#include <cstdio>
+#include <cstring>
 
+#include "base/text.h"
 #include "recognise/recognise.h"
 
 namespace recognise {
 
 namespace {
 
-// Appends to a snprintf-like buffer: `length` counts the whole text even
-// past `size`, so that the caller learns how much room it needed.
-struct Text {
-  char* out;
-  std::size_t size;
-  std::size_t length = 0;
-};
-
-__attribute__((format(printf, 2, 3))) void add(Text& text, const char* format,
-                                               ...) {
-  char* at = text.length < text.size ? text.out + text.length : nullptr;
-  const std::size_t room = at == nullptr ? 0 : text.size - text.length;
-  std::va_list args;
-  va_start(args, format);
-  const int n = std::vsnprintf(at, room, format, args);
-  va_end(args);
-  if (n > 0) text.length += static_cast<std::size_t>(n);
-}
+using base::add;
+using base::add_format;
+using base::Text;
 
 // The character as the user sees it: its UTF-8 bytes.
 void add_character(Text& text, std::uint32_t c) {
@@ -46,7 +31,7 @@ void add_character(Text& text, std::uint32_t c) {
     bytes[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     bytes[3] = static_cast<char>(0x80 | (c & 0x3F));
   }
-  add(text, "%s", bytes);
+  add(text, bytes);
 }
 
 // Characters that cannot be seen, or that look like others: named by code
@@ -95,11 +80,11 @@ const char* invisible_name(std::uint32_t c) {
 
 void add_bad_character(Text& text, std::uint32_t c) {
   if (const char* name = invisible_name(c)) {
-    add(text, "carattere U+%04X (%s) non ammesso", static_cast<unsigned>(c),
-        name);
+    add_format(text, "carattere U+%04X (%s) non ammesso",
+               static_cast<unsigned>(c), name);
   } else if (c >= 0xFF10 && c <= 0xFF19) {
-    add(text, "carattere U+%04X (cifra a larghezza piena) non ammesso",
-        static_cast<unsigned>(c));
+    add_format(text, "carattere U+%04X (cifra a larghezza piena) non ammesso",
+               static_cast<unsigned>(c));
   } else {
     add(text, "carattere '");
     add_character(text, c);
@@ -127,28 +112,29 @@ void add_damaged_run(Text& text, const Refusal& refusal) {
         "uguali (un'etichetta va separata dalle caselle con uno spazio)");
     return;
   }
-  add(text,
-      "%d %s di seguito, un gioco su una riga ne ha 81 (un'etichetta "
-      "o un commento va separato dalle caselle con uno spazio)",
-      refusal.count, cells_word(refusal.count));
+  add_format(text,
+             "%d %s di seguito, un gioco su una riga ne ha 81 (un'etichetta "
+             "o un commento va separato dalle caselle con uno spazio)",
+             refusal.count, cells_word(refusal.count));
 }
 
 // The problems of a row or a grid, and of inputs of another kind or size.
 void add_grid_problem(Text& text, const Refusal& refusal) {
   if (refusal.problem == Problem::kWrongCellCount) {
-    add(text,
-        "riga di %d %s, ne servono 9 (una riga della tabella) o 81 (un "
-        "gioco intero)",
-        refusal.count, cells_word(refusal.count));
+    add_format(text,
+               "riga di %d %s, ne servono 9 (una riga della tabella) o 81 (un "
+               "gioco intero)",
+               refusal.count, cells_word(refusal.count));
     if (refusal.count == 4 || refusal.count == 6 || refusal.count == 16) {
-      add(text, ": sembra un gioco %dx%d, si leggono solo giochi 9x9",
-          refusal.count, refusal.count);
+      add_format(text, ": sembra un gioco %dx%d, si leggono solo giochi 9x9",
+                 refusal.count, refusal.count);
     }
   } else if (refusal.problem == Problem::kGridCutShort) {
-    add(text, "tabella interrotta dopo %d %s su 9", refusal.count,
-        rows_word(refusal.count));
+    add_format(text, "tabella interrotta dopo %d %s su 9", refusal.count,
+               rows_word(refusal.count));
   } else if (refusal.problem == Problem::kBandBroken) {
-    add(text,
+    add_format(
+        text,
         "separazione dopo %d %s della tabella: ogni fascia ha 3 righe, e una "
         "tabella 9",
         refusal.count, rows_word(refusal.count));
@@ -185,29 +171,25 @@ void add_grid_problem(Text& text, const Refusal& refusal) {
         "candidati, non un dato; si leggono giochi con una cifra o un segno "
         "di casella vuota per casella");
   } else if (refusal.problem == Problem::kRowOutOfPlace) {
-    add(text,
-        "riga %d della tabella al posto della riga %d: le righe con "
-        "un'etichetta vanno dalla prima alla nona, in ordine",
-        refusal.count, static_cast<int>(refusal.character));
+    add_format(text,
+               "riga %d della tabella al posto della riga %d: le righe con "
+               "un'etichetta vanno dalla prima alla nona, in ordine",
+               refusal.count, static_cast<int>(refusal.character));
   } else if (refusal.problem == Problem::kOtherSize) {
-    add(text, "sembra un gioco %dx%d: si leggono solo giochi 9x9",
-        refusal.count, refusal.count);
+    add_format(text, "sembra un gioco %dx%d: si leggono solo giochi 9x9",
+               refusal.count, refusal.count);
   }
 }
 
-}  // namespace
-
-std::size_t describe_refusal(const Refusal& refusal, char* out,
-                             std::size_t size) {
-  Text text{out, size};
-  if (size > 0) out[0] = '\0';
+void add_refusal(Text& text, const Refusal& refusal) {
   switch (refusal.problem) {
   case Problem::kNone:
   case Problem::kNoPuzzle:
     add(text, "nessun gioco trovato");
     break;
   case Problem::kNotText:
-    add(text,
+    add_format(
+        text,
         "non è un testo (byte di codice %u): si leggono solo testi ASCII o "
         "UTF-8, e un archivio compresso va prima decompresso",
         refusal.byte >= 0 ? static_cast<unsigned>(refusal.byte)
@@ -217,7 +199,7 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
     add_bad_character(text, refusal.character);
     break;
   case Problem::kLineTooLong:
-    add(text, "riga più lunga di %zu byte", kMaxLine);
+    add_format(text, "riga più lunga di %zu byte", kMaxLine);
     break;
   case Problem::kTripleFile:
     add(text,
@@ -233,7 +215,8 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
         "prima del resto della riga (per esempio un commento)");
     break;
   case Problem::kCellsInText:
-    add(text,
+    add_format(
+        text,
         "%d caselle in una riga che non è un gioco: un gioco su una riga ne "
         "ha 81 e una riga di tabella 9 (un titolo o un commento non può "
         "contenerne 9 di seguito; una riga che inizia con # è un commento)",
@@ -253,6 +236,22 @@ std::size_t describe_refusal(const Refusal& refusal, char* out,
   case Problem::kCutLine:
     add_grid_problem(text, refusal);
     break;
+  }
+}
+
+}  // namespace
+
+std::size_t describe_refusal(const Refusal& refusal, char* out,
+                             std::size_t size) {
+  // The whole text first, then as much of it as `size` takes: the caller
+  // learns the length of all of it, as from snprintf.
+  char whole[kRefusalRoom];
+  Text text{whole, sizeof whole};
+  add_refusal(text, refusal);
+  if (size > 0) {
+    const std::size_t kept = text.length < size ? text.length : size - 1;
+    std::memcpy(out, whole, kept);
+    out[kept] = '\0';
   }
   return text.length;
 }

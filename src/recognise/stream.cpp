@@ -47,7 +47,7 @@ void emit_puzzle(Recogniser& r, const Puzzle& puzzle, long line,
 }
 
 bool is_full(const Puzzle& puzzle) {
-  for (const std::uint8_t digit : puzzle) {
+  for (const std::uint8_t digit : puzzle.cell) {
     if (digit == 0) return false;
   }
   return true;
@@ -56,8 +56,8 @@ bool is_full(const Puzzle& puzzle) {
 bool solves(const Puzzle& solution, const Puzzle& puzzle) {
   unsigned seen[27] = {};  // the digits of each row, column and box
   for (unsigned i = 0; i < 81; ++i) {
-    const unsigned d = solution[i];
-    if (d == 0 || (puzzle[i] != 0 && puzzle[i] != d)) return false;
+    const unsigned d = solution.cell[i];
+    if (d == 0 || (puzzle.cell[i] != 0 && puzzle.cell[i] != d)) return false;
     const unsigned bit = 1U << d;
     const unsigned row = i / 9;
     const unsigned column = i % 9;
@@ -125,8 +125,7 @@ bool triple_line(Recogniser& r, const std::uint32_t* cp, int n, long number,
   if (!r.triples) r.triples_from = number;
   r.triples = true;
   r.last_cell = cell;
-  r.triple_puzzle[static_cast<unsigned>(cell)] =
-      static_cast<std::uint8_t>(cp[4] - '0');
+  r.triple_puzzle.cell[cell] = static_cast<std::uint8_t>(cp[4] - '0');
   return true;
 }
 

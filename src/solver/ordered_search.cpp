@@ -44,7 +44,7 @@ struct Oracle {
 
 // Everything one search works with, passed down by reference: nothing of
 // it outlives the call or is seen by another.
-struct Search {
+struct OrderedSearch {
   const SolutionReporter* reporter;  // the caller's
   // The ordered search's first solution was reported already, by
   // first_in_order: it is passed over. Debug builds check that the two
@@ -81,7 +81,7 @@ bool completion_known(const Oracle& oracle, const State& work) {
 
 // Whether the subtree of the trial `work` may be skipped: it has no
 // completion.
-bool holds_no_solution(Search& search, const State& work) {
+bool holds_no_solution(OrderedSearch& search, const State& work) {
   Oracle& oracle = search.oracle;
   if (oracle.trials < kOracleAfterTrials) return false;
   if (oracle.asked >= kOracleTrialAnswers &&
@@ -103,7 +103,7 @@ bool holds_no_solution(Search& search, const State& work) {
 // Hands a solution of the ordered search to the caller, except the first,
 // which was reported already.
 bool report_in_order(const Board& solution, void* context) {
-  Search& search = *static_cast<Search*>(context);
+  OrderedSearch& search = *static_cast<OrderedSearch*>(context);
   if (search.pass_over) {
     assert(solution == search.reported &&
            "the two searches' first solutions differ");
@@ -117,7 +117,7 @@ bool report_in_order(const Board& solution, void* context) {
 // on entry (every caller keeps the count in step with its board), so each
 // trial starts from that figure instead of counting the copy again.
 // Returns false when the search must end (stopped, or out of memory).
-bool search_state(Search& search, const State& parent, int start,
+bool search_state(OrderedSearch& search, const State& parent, int start,
                   std::int32_t& unknown) {
   assert(state_is_propagated(parent) && "search from an unpropagated board");
   int k = start;
@@ -168,7 +168,7 @@ bool search_state(Search& search, const State& parent, int start,
 }
 
 // The ordered search from `parent`, passing over its first solution.
-void run(Search& search, const Board& parent, std::int32_t unknown) {
+void run(OrderedSearch& search, const Board& parent, std::int32_t unknown) {
   search.oracle.trials = 0;
   search.oracle.asked = 0;
   search.oracle.pruned = 0;
@@ -186,7 +186,7 @@ void run(Search& search, const Board& parent, std::int32_t unknown) {
 SearchEnd search_in_order(const Board& parent, std::int32_t unknown,
                           const Board& first, const SolutionReporter& reporter,
                           SearchSeams* seams) {
-  Search search;
+  OrderedSearch search;
   search.reporter = &reporter;
   search.pass_over = true;
   search.reported = first;

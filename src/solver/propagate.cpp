@@ -18,6 +18,7 @@
 // every propagation) costs little more than a look at the 27 sets.
 #include "solver/propagate.h"
 
+#include "base/cells.h"
 #include "solver/candidates.h"
 
 namespace solver {
@@ -124,22 +125,12 @@ void refresh(State& s, UnitSingles& singles, std::uint32_t units) {
   singles.valid |= units;
 }
 
-// Cells as a 81-bit set: bits 0-63 in `low`, 64-80 in `high`.
-struct CellSet {
-  std::uint64_t low;
-  std::uint64_t high;
-};
+using base::CellSet;
 
 constexpr std::array<CellSet, kUnitCount> make_unit_sets() {
   std::array<CellSet, kUnitCount> sets{};
   for (unsigned i = 0; i < kCells; ++i) {
-    for (unsigned unit : kUnits[i]) {
-      if (i < 64) {
-        sets[unit].low |= std::uint64_t{1} << i;
-      } else {
-        sets[unit].high |= std::uint64_t{1} << (i - 64);
-      }
-    }
+    for (unsigned unit : kUnits[i]) base::add(sets[unit], static_cast<int>(i));
   }
   return sets;
 }
@@ -157,14 +148,11 @@ Mask hidden_digits(const State& s, const UnitSingles& singles, unsigned u) {
 // The first cell at or after `from` that has a hidden single, or -1. The
 // singles of the units that hold cells from `from` on must be up to date.
 int next_hidden_single(const State& s, const UnitSingles& singles, int from) {
-  CellSet cells = {0, 0};
+  CellSet cells;
   for (std::uint32_t units =
            singles.present & kUnitsFrom[static_cast<unsigned>(from)];
        units != 0; units &= units - 1) {
-    const CellSet& unit =
-        kUnitSets[static_cast<unsigned>(__builtin_ctz(units))];
-    cells.low |= unit.low;
-    cells.high |= unit.high;
+    cells = cells | kUnitSets[static_cast<unsigned>(__builtin_ctz(units))];
   }
   if (from >= 64) {
     cells.low = 0;

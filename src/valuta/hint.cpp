@@ -108,8 +108,7 @@ void append_graded(Text& t, const logic::Grid& before, const logic::Step& step,
   append(t, "\n");
 }
 
-void report_repeat(Text& t, const logic::Digits& grid, int a, int b,
-                   bool json) {
+void report_repeat(Text& t, const base::Puzzle& grid, int a, int b, bool json) {
   append(t, json ? "{\"errore\":\"" : "Errore: ");
   append_format(t, "r%dc%d e r%dc%d hanno la stessa cifra, %d", a / 9 + 1,
                 a % 9 + 1, b / 9 + 1, b % 9 + 1, grid.cell[a]);
@@ -121,7 +120,7 @@ void report_repeat(Text& t, const logic::Digits& grid, int a, int b,
 // told by its size alone.
 constexpr int kNamedConflict = 9;
 
-void report_conflict(Text& t, const logic::Digits& grid, bool json) {
+void report_conflict(Text& t, const base::Puzzle& grid, bool json) {
   logic::CellSet conflict;
   const int size = find_conflict(grid, conflict);
   append(t, json ? "{\"errore\":\"" : "Errore: ");
@@ -189,15 +188,14 @@ namespace {
 // none, in `kept`: each given in turn is left out for good while the rest
 // still has no solution, so that every given left is needed. The walk
 // starts at cell `start` and wraps around. Returns the set's size.
-int minimal_conflict(const logic::Digits& grid, int start,
-                     logic::Digits& kept) {
+int minimal_conflict(const base::Puzzle& grid, int start, base::Puzzle& kept) {
   kept = grid;
   int size = 0;
   for (int k = 0; k < 81; ++k) {
     const int cell = (start + k) % 81;
     if (kept.cell[cell] == 0) continue;
     kept.cell[cell] = 0;
-    logic::Digits solution{};
+    base::Puzzle solution{};
     if (logic::solve(kept, solution) != logic::Solutions::kNone) {
       kept.cell[cell] = grid.cell[cell];
       ++size;
@@ -208,7 +206,7 @@ int minimal_conflict(const logic::Digits& grid, int start,
 
 }  // namespace
 
-int find_conflict(const logic::Digits& grid, logic::CellSet& cells) {
+int find_conflict(const base::Puzzle& grid, logic::CellSet& cells) {
   // Which minimal set the walk finds depends on where it starts: a walk
   // from every given (one from an empty cell is the walk from the next
   // given), the smallest set kept. Each walk takes one solve a given, a
@@ -216,7 +214,7 @@ int find_conflict(const logic::Digits& grid, logic::CellSet& cells) {
   int best = 82;
   for (int s = 0; s < 81; ++s) {
     if (grid.cell[s] == 0) continue;
-    logic::Digits kept{};
+    base::Puzzle kept{};
     const int size = minimal_conflict(grid, s, kept);
     if (size >= best) continue;
     best = size;
@@ -228,14 +226,14 @@ int find_conflict(const logic::Digits& grid, logic::CellSet& cells) {
   return best;
 }
 
-int hint(const logic::Digits& grid, const Options& options, Text& t) {
+int hint(const base::Puzzle& grid, const Options& options, Text& t) {
   int a = 0;
   int b = 0;
   if (logic::find_repeat(grid, a, b)) {
     report_repeat(t, grid, a, b, options.json);
     return kExitUnrated;
   }
-  logic::Digits solution{};
+  base::Puzzle solution{};
   const logic::Solutions solutions = logic::solve(grid, solution);
   if (solutions == logic::Solutions::kNone) {
     report_conflict(t, grid, options.json);

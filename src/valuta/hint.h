@@ -20,12 +20,12 @@ void append_step(logic::Text& t, const logic::Grid& before,
 
 /// The hint for a grid: the error to fix, or the first step. Returns kExitOk
 /// when a step was given, kExitUnrated otherwise.
-int hint(const logic::Digits& grid, const Options& options, logic::Text& t);
+int hint(const base::Puzzle& grid, const Options& options, logic::Text& t);
 
 /// Where a grid without any solution goes wrong: a smallest set of its
 /// givens that has no solution by itself, each of them needed (taken away,
 /// the others have one). Returns how many (bit i of `cells` for cell i).
-int find_conflict(const logic::Digits& grid, logic::CellSet& cells);
+int find_conflict(const base::Puzzle& grid, logic::CellSet& cells);
 
 }  // namespace valuta
 

@@ -81,10 +81,7 @@ std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
   answers::add_leading(t, entry, run.form);
   lead[t.length] = '\0';
   if (entry.kind == batch::EntryKind::kPuzzle) {
-    logic::Digits digits{};
-    for (int cell = 0; cell < 81; ++cell)
-      digits.cell[cell] = entry.puzzle[static_cast<unsigned>(cell)];
-    kind = valuta::process(digits, run.options, out, lead) == kExitOk
+    kind = valuta::process(entry.puzzle, run.options, out, lead) == kExitOk
                ? kRated
                : kUnrated;
     return out.length;
@@ -160,7 +157,7 @@ int main(int argc, char** argv) {
   char header[256];
   std::snprintf(header, sizeof header, "%s\t%s\n",
                 answers::leading_header(run.form), valuta::kColumns);
-  if (options.mode == valuta::Mode::kRate && !options.json) {
+  if (options.mode == valuta::Report::kRate && !options.json) {
     job.header = header;
   }
   // A puzzle takes from half a millisecond to a second: small batches keep

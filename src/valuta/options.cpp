@@ -118,15 +118,15 @@ int hint_level(const char* value) {
 // The mode an argument names; false when it names none. A second,
 // different mode (or hint level) is refused rather than taken in silence.
 bool mode_option(const char* arg, Options& options, bool& chosen, bool& good) {
-  Mode mode = Mode::kRate;
+  Report mode = Report::kRate;
   int level = 3;
   constexpr const char kLevelled[] = "--suggerimento=";
   if (std::strcmp(arg, "--passi") == 0) {
-    mode = Mode::kSteps;
+    mode = Report::kSteps;
   } else if (std::strcmp(arg, "--suggerimento") == 0) {
-    mode = Mode::kHint;
+    mode = Report::kHint;
   } else if (std::strncmp(arg, kLevelled, sizeof kLevelled - 1) == 0) {
-    mode = Mode::kHint;
+    mode = Report::kHint;
     level = hint_level(arg + sizeof kLevelled - 1);
     if (level == 0) {
       std::fprintf(stderr,
@@ -196,7 +196,7 @@ bool parse_options(int argc, char** argv, Options& options) {
   options.file_count = count;
   // The grid is drawn before a step: without steps it would be dropped
   // in silence.
-  if (options.candidates && options.mode == Mode::kRate && !options.help &&
+  if (options.candidates && options.mode == Report::kRate && !options.help &&
       !options.version) {
     std::fprintf(stderr,
                  "vortel-valuta: --candidati va usato con --passi o"

@@ -11,10 +11,12 @@ inline constexpr int kExitUsage = 1;    // bad command line, input refused
 inline constexpr int kExitFile = 2;     // a file unreadable, a failed write
 inline constexpr int kExitUnrated = 3;  // a puzzle without one solution
 
-enum class Mode { kRate, kSteps, kHint };
+/// What each puzzle's line reports (the mode options): its rating, the
+/// steps of its solving path, or a hint for its next step.
+enum class Report { kRate, kSteps, kHint };
 
 struct Options {
-  Mode mode = Mode::kRate;
+  Report mode = Report::kRate;
   bool json = false;
   // --suggerimento=N: 1 the technique and where, 2 and its cells, 3 the
   // whole step (plain --suggerimento).

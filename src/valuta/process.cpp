@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "answers/text.h"
 #include "answers/vocabulary.h"
+#include "base/text.h"
 #include "logic/ladder.h"
 #include "valuta/hint.h"
 
@@ -57,7 +57,7 @@ const char* status_word(const Rating& r) {
   }
 }
 
-void append_puzzle(Text& t, const logic::Digits& puzzle) {
+void append_puzzle(Text& t, const base::Puzzle& puzzle) {
   char line[82];
   for (int cell = 0; cell < 81; ++cell) {
     line[cell] = puzzle.cell[cell] == 0
@@ -74,9 +74,9 @@ void append_puzzle(Text& t, const logic::Digits& puzzle) {
 // names and characters, which may hold anything.
 void append_string(Text& t, const char* text, bool json) {
   if (json) {
-    answers::add_json_string(t, text, std::strlen(text));
+    base::add_json_string(t, text, std::strlen(text));
   } else {
-    answers::add_tsv_string(t, text, std::strlen(text));
+    base::add_tsv_string(t, text, std::strlen(text));
   }
 }
 
@@ -157,7 +157,7 @@ void on_step(const logic::Grid& before, const logic::Step& step, void* ctx) {
 
 void append_unreadable(const char* detail, const Options& options,
                        const char* lead, Text& t) {
-  if (options.mode == Mode::kHint) {
+  if (options.mode == Report::kHint) {
     append(t, options.json ? "{\"errore\":" : "Errore: ");
     append_string(t, detail, options.json);
     append(t, options.json ? "}\n" : "\n");
@@ -169,7 +169,7 @@ void append_unreadable(const char* detail, const Options& options,
     append(t, "}\n");
   } else {
     append_unrated(t, lead, answers::Status::kUnreadable, false);
-    if (options.mode == Mode::kSteps) append(t, "\n");
+    if (options.mode == Report::kSteps) append(t, "\n");
   }
 }
 
@@ -188,9 +188,9 @@ void append_rating(Text& t, const Rating& r, int bound) {
   }
 }
 
-int process(const logic::Digits& puzzle, const Options& options, Text& out,
+int process(const base::Puzzle& puzzle, const Options& options, Text& out,
             const char* lead) {
-  if (options.mode == Mode::kHint) return hint(puzzle, options, out);
+  if (options.mode == Report::kHint) return hint(puzzle, options, out);
   char alone[96];
   if (lead == nullptr) {
     Text t{alone, sizeof alone};
@@ -199,7 +199,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
     append(t, options.json ? "\"" : "");
     lead = alone;
   }
-  logic::Digits solution{};
+  base::Puzzle solution{};
   const logic::Solutions solutions = logic::solve(puzzle, solution);
   if (solutions != logic::Solutions::kOne) {
     int a = 0;
@@ -212,7 +212,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
     append_unrated(out, lead, status, options.json);
     // With --passi each puzzle is a block that a blank line ends, the
     // puzzles not rated too, so that a reader can split the blocks.
-    if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
+    if (options.mode == Report::kSteps && !options.json) append(out, "\n");
     return kExitUnrated;
   }
   logic::RateOptions rate_options;
@@ -220,7 +220,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
   rate_options.limit = options.limit;
   rate_options.workspace = &logic::thread_workspace();  // the worker's own
   PathContext path{&out, &options, 0};
-  if (options.mode == Mode::kSteps) {
+  if (options.mode == Report::kSteps) {
     if (!options.json) {
       append(out, "Gioco: ");
       append_puzzle(out, puzzle);
@@ -232,7 +232,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
   const Rating r =
       logic::rate(logic::make_grid(puzzle), solution, rate_options);
   append_line(out, lead, r, options);
-  if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
+  if (options.mode == Report::kSteps && !options.json) append(out, "\n");
   return r.unsound != 0 ? kExitUnrated : kExitOk;
 }
 

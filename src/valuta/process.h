@@ -28,7 +28,7 @@ inline constexpr const char* kColumns = "valutazione\ttecnica\tpassi\tstato";
 /// and left open); without one, with the puzzle's gioco alone. Returns kExitOk,
 /// or kExitUnrated when the puzzle could not be rated (no solution, more than
 /// one, repeated digits) or has a step that disagrees with its solution.
-int process(const logic::Digits& puzzle, const Options& options,
+int process(const base::Puzzle& puzzle, const Options& options,
             logic::Text& out, const char* lead = nullptr);
 
 /// The report of an entry that holds no puzzle to process: a damaged one,

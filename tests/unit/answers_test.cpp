@@ -13,8 +13,8 @@
 
 #include "answers/arguments.h"
 #include "answers/progress.h"
-#include "answers/text.h"
 #include "answers/vocabulary.h"
+#include "base/text.h"
 #include "logic_support.h"
 #include "lotto/answer.h"
 #include "lotto/format.h"
@@ -24,8 +24,8 @@ namespace {
 
 std::string json(const std::string& s) {
   char buffer[1024];
-  answers::Text t{buffer, sizeof buffer};
-  answers::add_json_string(t, s.data(), s.size());
+  base::Text t{buffer, sizeof buffer};
+  base::add_json_string(t, s.data(), s.size());
   return {buffer, t.length};
 }
 
@@ -39,12 +39,12 @@ TEST(AnswersTextTest, StringsAreValidJsonAndKeepATableLineWhole) {
   EXPECT_EQ(json("\xe2\x82\xac \xe2\x82"), "\"\xe2\x82\xac \\ufffd\\ufffd\"");
   // A cut text stops before an escape that does not fit, never inside it.
   char small[8];
-  answers::Text t{small, sizeof small};
-  answers::add_json_string(t, "ab\x01z", 4);
+  base::Text t{small, sizeof small};
+  base::add_json_string(t, "ab\x01z", 4);
   EXPECT_EQ(std::string(small, t.length), "\"ab");
   char line[64];
-  answers::Text tsv{line, sizeof line};
-  answers::add_tsv_string(tsv, "a\tb\nc\rd\x1f\x7f", 9);
+  base::Text tsv{line, sizeof line};
+  base::add_tsv_string(tsv, "a\tb\nc\rd\x1f\x7f", 9);
   EXPECT_EQ(std::string(line, tsv.length), "a b c d  ");
 }
 
@@ -59,7 +59,7 @@ TEST(AnswersColumnsTest, ALabelNeverBreaksTheLineOrItsColumns) {
   entry.line = 7;
   entry.puzzle = {};
   for (unsigned i = 0; i < 81; ++i) {
-    entry.puzzle[i] =
+    entry.puzzle.cell[i] =
         static_cast<std::uint8_t>(kPuzzle[i] == '.' ? 0 : kPuzzle[i] - '0');
   }
   const char* label = "Golden\tNugget \"7\"\r\n";
@@ -70,7 +70,7 @@ TEST(AnswersColumnsTest, ALabelNeverBreaksTheLineOrItsColumns) {
   style.names = names;
   style.name_count = 2;
   lotto::Answer answer;
-  lotto::answer(entry.puzzle, lotto::Mode::kCheck, 2, answer);
+  lotto::answer(entry.puzzle, lotto::Question::kCheck, 2, answer);
   char out[4096];
   char header[256];
   for (const bool filter : {false, true}) {
@@ -115,10 +115,7 @@ std::string valuta_word(const char* puzzle) {
 std::string lotto_word(const char* puzzle) {
   if (puzzle == nullptr) return lotto::status_word(lotto::kKindDamaged);
   lotto::Answer answer;
-  const logic::Digits digits = test::digits_of(puzzle);
-  recognise::Puzzle cells{};
-  std::copy(digits.cell, digits.cell + 81, cells.begin());
-  lotto::answer(cells, lotto::Mode::kCheck, 2, answer);
+  lotto::answer(test::digits_of(puzzle), lotto::Question::kCheck, 2, answer);
   return lotto::status_word(static_cast<int>(answer.verdict));
 }
 

@@ -8,19 +8,18 @@
 
 namespace {
 
-std::string line_of(const recognise::Puzzle& puzzle, const char* label,
-                    int length) {
+std::string line_of(const base::Puzzle& puzzle, const char* label, int length) {
   char text[importa::kMaxPuzzleLine];
   const std::size_t size = importa::format_line(puzzle, label, length, text);
   EXPECT_LE(size, sizeof text);
   return std::string(text, size);
 }
 
-recognise::Puzzle corners() {
-  recognise::Puzzle puzzle{};
-  puzzle[0] = 1;
-  puzzle[8] = 9;
-  puzzle[80] = 5;
+base::Puzzle corners() {
+  base::Puzzle puzzle{};
+  puzzle.cell[0] = 1;
+  puzzle.cell[8] = 9;
+  puzzle.cell[80] = 5;
   return puzzle;
 }
 

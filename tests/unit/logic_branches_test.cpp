@@ -257,8 +257,8 @@ TEST(BranchesTest, EveryBranchChecksByEye) {
   std::string line;
   Seen seen;
   for (int k = 0; k < 40 && std::getline(in, line); ++k) {
-    const logic::Digits puzzle = test::digits_of(line);
-    logic::Digits solution{};
+    const base::Puzzle puzzle = test::digits_of(line);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(puzzle, solution), logic::Solutions::kOne);
     logic::RateOptions options;
     options.on_step = check_step;

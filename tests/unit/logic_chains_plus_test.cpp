@@ -62,7 +62,7 @@ TEST(DynamicPlusTest, APatternInABranchMakesTheChainShorter) {
   EXPECT_EQ(sink.best.nodes, 6);
   EXPECT_EQ(sink.best.removed[9 * 8 + 1], 1U << 6);  // r9c2<>6
 
-  logic::Digits solution{};
+  base::Puzzle solution{};
   ASSERT_EQ(logic::solve(digits_of(kTop1465Seventh), solution),
             logic::Solutions::kOne);
   EXPECT_TRUE(logic::is_sound(sink.best, solution));
@@ -148,7 +148,7 @@ struct Branches {
 
 // One assumption true in the solution; true when the patterns took it
 // further than the singles.
-bool check_true_premise(const logic::Context& c, const logic::Digits& solution,
+bool check_true_premise(const logic::Context& c, const base::Puzzle& solution,
                         int premise, Branches& b) {
   logic::Context dynamic = c;
   dynamic.mode = logic::Mode::kDynamic;
@@ -183,7 +183,7 @@ TEST(DynamicPlusTest, TrueAssumptionsPropagateOnlyTruths) {
   static Branches b;
   for (const auto& state : states) {
     const Grid g = after(state.puzzle, state.steps);
-    logic::Digits solution{};
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(digits_of(state.puzzle), solution),
               logic::Solutions::kOne);
     logic::Context c{&g, logic::Mode::kDynamicPlus, logic::places_of(g)};

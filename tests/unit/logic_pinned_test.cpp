@@ -20,8 +20,8 @@ namespace {
 
 // "puzzle\t45/12/12\tsolved\tUnique Rectangle\tfull-house:3 ...".
 std::string pinned_line(const std::string& puzzle) {
-  const logic::Digits digits = test::digits_of(puzzle);
-  logic::Digits solution{};
+  const base::Puzzle digits = test::digits_of(puzzle);
+  base::Puzzle solution{};
   if (logic::solve(digits, solution) != logic::Solutions::kOne) {
     return puzzle + "\tno single solution";
   }

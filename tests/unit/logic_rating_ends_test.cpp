@@ -68,10 +68,10 @@ TEST(RatingEndsTest, DenyingUniquenessDeniesTheUniqueLoop) {
 
 TEST(RatingEndsTest, AHintOnASolvedGridIsNoFault) {
   valuta::Options options;
-  options.mode = valuta::Mode::kHint;
+  options.mode = valuta::Report::kHint;
   static char buffer[4096];
   logic::Text t{buffer, sizeof buffer};
-  const logic::Digits full = test::digits_of(
+  const base::Puzzle full = test::digits_of(
       "953168742862734951417952836746893125281645397395271468138529674574386"
       "219629417583");
   EXPECT_EQ(valuta::process(full, options, t), valuta::kExitOk);

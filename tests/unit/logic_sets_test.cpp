@@ -51,8 +51,8 @@ TEST(LadderSetsTest, EveryStepAgreesWithTheSolution) {
     ASSERT_FALSE(puzzles.empty()) << set;
     for (std::size_t i = 0; i < puzzles.size(); i += kStride) {
       const std::string& line = puzzles[i];
-      const logic::Digits puzzle = digits_of(line);
-      logic::Digits solution{};
+      const base::Puzzle puzzle = digits_of(line);
+      base::Puzzle solution{};
       if (logic::solve(puzzle, solution) != logic::Solutions::kOne) continue;
       const logic::Rating r =
           logic::rate(logic::make_grid(puzzle), solution, {});
@@ -88,8 +88,8 @@ TEST(LadderSetsTest, SeventeenCluePuzzlesAgainstTheReference) {
   for (const std::string& line : lines) {
     int ref[3];
     parse_reference(line, ref);
-    const logic::Digits puzzle = digits_of(line);
-    logic::Digits solution{};
+    const base::Puzzle puzzle = digits_of(line);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(puzzle, solution), logic::Solutions::kOne);
     const logic::Rating r = logic::rate(logic::make_grid(puzzle), solution, {});
     ASSERT_EQ(r.unsound, 0) << line;
@@ -234,8 +234,8 @@ TEST(LadderSetsTest, AlignedTripleExclusionAgainstItsRule) {
 #endif
   int eliminating = 0;
   for (std::size_t i = 0; i < puzzles.size(); i += kStride) {
-    const logic::Digits puzzle = digits_of(puzzles[i]);
-    logic::Digits solution{};
+    const base::Puzzle puzzle = digits_of(puzzles[i]);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(puzzle, solution), logic::Solutions::kOne);
     PathStates states;
     logic::RateOptions options;
@@ -267,16 +267,16 @@ TEST(LadderSetsTest, HintIsTheFirstStepOfThePathFromTheSameGrid) {
   const std::vector<std::string> puzzles =
       lines_of(VORTEL_TEST_DATA "/bench_17clue.txt");
   valuta::Options hint_options;
-  hint_options.mode = valuta::Mode::kHint;
+  hint_options.mode = valuta::Report::kHint;
   valuta::Options path_options;
-  path_options.mode = valuta::Mode::kSteps;
+  path_options.mode = valuta::Report::kSteps;
   static char hint_text[valuta::kMaxText];
   static char path_text[valuta::kMaxText];
   for (std::size_t i = 0; i < puzzles.size(); i += 7) {
     // A partly filled grid: the puzzle with the first k cells of its
     // solution written in, as a player would.
-    logic::Digits grid = digits_of(puzzles[i]);
-    logic::Digits solution{};
+    base::Puzzle grid = digits_of(puzzles[i]);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(grid, solution), logic::Solutions::kOne);
     for (int cell = 0; cell < static_cast<int>(i % 60); ++cell) {
       grid.cell[cell] = solution.cell[cell];
@@ -296,8 +296,8 @@ TEST(LadderSetsTest, HintReportsAConflictThatHoldsTheWrongDigit) {
   const std::vector<std::string> puzzles =
       lines_of(VORTEL_TEST_DATA "/bench_17clue.txt");
   for (std::size_t i = 0; i < puzzles.size(); i += 29) {
-    logic::Digits grid = digits_of(puzzles[i]);
-    logic::Digits solution{};
+    base::Puzzle grid = digits_of(puzzles[i]);
+    base::Puzzle solution{};
     ASSERT_EQ(logic::solve(grid, solution), logic::Solutions::kOne);
     // A wrong digit in an open cell, repeating none of its peers' givens.
     int wrong = 0;
@@ -314,7 +314,7 @@ TEST(LadderSetsTest, HintReportsAConflictThatHoldsTheWrongDigit) {
     logic::CellSet cells;
     const int size = valuta::find_conflict(grid, cells);
     EXPECT_TRUE(logic::has(cells, wrong)) << puzzles[i];
-    logic::Digits conflict{};
+    base::Puzzle conflict{};
     for (int cell = 0; cell < 81; ++cell) {
       if (logic::has(cells, cell)) conflict.cell[cell] = grid.cell[cell];
     }
@@ -322,7 +322,7 @@ TEST(LadderSetsTest, HintReportsAConflictThatHoldsTheWrongDigit) {
     EXPECT_EQ(logic::solve(conflict, solution), logic::Solutions::kNone);
     for (logic::CellSet rest = cells; !logic::empty(rest);) {
       const int cell = logic::take_first(rest);
-      logic::Digits fewer = conflict;
+      base::Puzzle fewer = conflict;
       fewer.cell[cell] = 0;
       EXPECT_NE(logic::solve(fewer, solution), logic::Solutions::kNone)
           << puzzles[i] << " " << cell;

@@ -15,8 +15,8 @@
 
 namespace test {
 
-inline logic::Digits digits_of(const char* text) {
-  logic::Digits p{};
+inline base::Puzzle digits_of(const char* text) {
+  base::Puzzle p{};
   for (int i = 0; i < 81; ++i) {
     const char c = text[i];
     p.cell[i] = c >= '1' && c <= '9' ? static_cast<std::uint8_t>(c - '0') : 0;
@@ -24,7 +24,7 @@ inline logic::Digits digits_of(const char* text) {
   return p;
 }
 
-inline logic::Digits digits_of(const std::string& text) {
+inline base::Puzzle digits_of(const std::string& text) {
   return digits_of(text.c_str());
 }
 

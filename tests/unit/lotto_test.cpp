@@ -18,8 +18,8 @@
 
 namespace {
 
+using base::Puzzle;
 using recognise::Problem;
-using recognise::Puzzle;
 
 std::vector<std::string> sample(const char* name) {
   std::ifstream in(std::string(VORTEL_TEST_DATA) + "/lotto/" + name);
@@ -32,9 +32,9 @@ std::vector<std::string> sample(const char* name) {
 Puzzle puzzle_of(const std::string& text) {
   Puzzle p{};
   for (unsigned i = 0; i < 81; ++i) {
-    p[i] = text[i] >= '1' && text[i] <= '9'
-               ? static_cast<std::uint8_t>(text[i] - '0')
-               : 0;
+    p.cell[i] = text[i] >= '1' && text[i] <= '9'
+                    ? static_cast<std::uint8_t>(text[i] - '0')
+                    : 0;
   }
   return p;
 }
@@ -42,7 +42,8 @@ Puzzle puzzle_of(const std::string& text) {
 solver::Board loaded(const Puzzle& p) {
   solver::Board board;
   for (unsigned i = 0; i < 81; ++i) {
-    board[i] = p[i] != 0 ? solver::kCodeTable[p[i]] : solver::kLoadMarker;
+    board[i] =
+        p.cell[i] != 0 ? solver::kCodeTable[p.cell[i]] : solver::kLoadMarker;
   }
   return board;
 }
@@ -50,7 +51,7 @@ solver::Board loaded(const Puzzle& p) {
 Puzzle digits(const solver::Board& board) {
   Puzzle p{};
   for (unsigned i = 0; i < 81; ++i) {
-    p[i] = static_cast<std::uint8_t>(
+    p.cell[i] = static_cast<std::uint8_t>(
         solver::kDigitTable[static_cast<unsigned>(board[i])]);
   }
   return p;
@@ -68,7 +69,8 @@ std::vector<Puzzle> varied_puzzles(std::size_t count, unsigned seed) {
     const unsigned change = rng() % 4;
     for (unsigned k = 0; k < change; ++k) {
       const unsigned i = rng() % 81;
-      p[i] = (rng() % 3 == 0) ? static_cast<std::uint8_t>(1 + rng() % 9) : 0;
+      p.cell[i] =
+          (rng() % 3 == 0) ? static_cast<std::uint8_t>(1 + rng() % 9) : 0;
     }
     out.push_back(p);
   }
@@ -82,9 +84,9 @@ TEST(AnswerTest, EveryModeAgreesWithThePlainSearch) {
     const std::vector<solver::Board> plain = plain::solutions(board, 6);
     const std::size_t n = plain.size();
     lotto::Answer solve, check, count;
-    lotto::answer(p, lotto::Mode::kSolve, 0, solve);
-    lotto::answer(p, lotto::Mode::kCheck, 0, check);
-    lotto::answer(p, lotto::Mode::kCount, 5, count);
+    lotto::answer(p, lotto::Question::kSolve, 0, solve);
+    lotto::answer(p, lotto::Question::kCheck, 0, check);
+    lotto::answer(p, lotto::Question::kCount, 5, count);
     const bool conflict = plain::check_consistency(board) != 0;
     solver::Board propagated = board;
     std::int32_t unknown = solver::count_unknown(board);
@@ -124,26 +126,26 @@ TEST(AnswerTest, MinimalAgreesWithRemovingEachGiven) {
   for (int t = 0; t < 24; ++t) {
     Puzzle p = puzzle_of(base[static_cast<std::size_t>(t) % base.size()]);
     lotto::Answer full;
-    lotto::answer(p, lotto::Mode::kCheck, 0, full);
+    lotto::answer(p, lotto::Question::kCheck, 0, full);
     ASSERT_EQ(full.verdict, lotto::Verdict::kUnique);
     // Givens added from the solution: some of them, or of the others, can
     // then go.
     for (unsigned k = 0, extra = rng() % 8; k < extra; ++k) {
       const unsigned i = rng() % 81;
-      p[i] = full.first[i];
+      p.cell[i] = full.first.cell[i];
     }
     lotto::Answer minimal;
-    lotto::answer(p, lotto::Mode::kMinimal, 0, minimal);
+    lotto::answer(p, lotto::Question::kMinimal, 0, minimal);
     for (unsigned i = 0; i < 81; ++i) {
-      if (p[i] == 0) continue;
+      if (p.cell[i] == 0) continue;
       Puzzle without = p;
-      without[i] = 0;
+      without.cell[i] = 0;
       const bool unique = plain::solutions(loaded(without), 2).size() == 1;
-      const bool marked = ((minimal.redundant[i / 64] >> (i % 64)) & 1U) != 0;
+      const bool marked = base::has(minimal.redundant, static_cast<int>(i));
       EXPECT_EQ(marked, unique) << "puzzle " << t << " cell " << i;
       redundant_seen += unique;
     }
-    EXPECT_EQ(minimal.verdict, (minimal.redundant[0] | minimal.redundant[1])
+    EXPECT_EQ(minimal.verdict, !base::empty(minimal.redundant)
                                    ? lotto::Verdict::kNotMinimal
                                    : lotto::Verdict::kMinimal);
   }

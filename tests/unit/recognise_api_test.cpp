@@ -2,6 +2,7 @@
 // on past a damaged entry, and the words of a refusal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +24,7 @@ struct Reading {
   bool good = false;
 };
 
-void note(const recognise::Puzzle&, void* context) {
+void note(const base::Puzzle&, void* context) {
   auto& run = *static_cast<Reading*>(context);
   run.lines.push_back(run.r->emitted_line);
   run.labels.emplace_back(
@@ -158,6 +159,32 @@ TEST(RecogniserApiTest, DescribeRefusalIsSnprintfLike) {
             0U);
   EXPECT_EQ(recognise::describe_refusal(refusal, nullptr, 0),
             std::string(text).size());
+}
+
+// Every refusal is written whole before it is cut to the caller's buffer:
+// none may come near the room kept for that, whatever its numbers and
+// character, or the length returned would be the cut one.
+TEST(RecogniserApiTest, EveryRefusalFitsTheRoomKeptForIt) {
+  const std::uint32_t characters[] = {0x200C, 0xFF10, 0x10FFFF, 0x41};
+  const int counts[] = {-2147483647 - 1, 4, 81};
+  std::size_t longest = 0;
+  for (int p = 0; p <= static_cast<int>(Problem::kCutLine); ++p) {
+    for (const std::uint32_t c : characters) {
+      for (const int count : counts) {
+        recognise::Refusal refusal;
+        refusal.problem = static_cast<Problem>(p);
+        refusal.character = c;
+        refusal.count = count;
+        char text[2 * recognise::kRefusalRoom];
+        const std::size_t length =
+            recognise::describe_refusal(refusal, text, sizeof text);
+        EXPECT_EQ(length, std::string(text).size()) << p;
+        EXPECT_GT(length, 0U) << p;
+        longest = std::max(longest, length);
+      }
+    }
+  }
+  EXPECT_LT(longest + 64, recognise::kRefusalRoom) << longest;
 }
 
 }  // namespace

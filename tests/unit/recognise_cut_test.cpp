@@ -113,9 +113,9 @@ struct Reading {
   std::vector<std::string> puzzles;
 };
 
-void note(const recognise::Puzzle& puzzle, void* context) {
+void note(const base::Puzzle& puzzle, void* context) {
   std::string cells;
-  for (const std::uint8_t d : puzzle) {
+  for (const std::uint8_t d : puzzle.cell) {
     cells += d == 0 ? '.' : static_cast<char>('0' + d);
   }
   static_cast<Reading*>(context)->puzzles.push_back(cells);
@@ -216,7 +216,7 @@ Count read_counting(const std::string& text) {
     ++static_cast<Count*>(context)->refusals;
     return true;
   });
-  const auto take = [](const recognise::Puzzle& p, void* context) {
+  const auto take = [](const base::Puzzle& p, void* context) {
     note(p, &static_cast<Count*>(context)->run);
   };
   recognise::Refusal refusal;

@@ -27,9 +27,9 @@ struct Result {
   bool good = false;
 };
 
-void collect(const recognise::Puzzle& puzzle, void* context) {
+void collect(const base::Puzzle& puzzle, void* context) {
   std::string text;
-  for (std::uint8_t d : puzzle)
+  for (std::uint8_t d : puzzle.cell)
     text += d == 0 ? '.' : static_cast<char>('0' + d);
   static_cast<Result*>(context)->puzzles.push_back(text);
 }

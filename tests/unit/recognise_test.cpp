@@ -11,8 +11,8 @@
 
 namespace {
 
+using base::Puzzle;
 using recognise::Problem;
-using recognise::Puzzle;
 
 struct Result {
   std::vector<std::string> puzzles;  // 81 characters, '.' for empty
@@ -22,7 +22,7 @@ struct Result {
 
 void collect(const Puzzle& puzzle, void* context) {
   std::string text;
-  for (std::uint8_t d : puzzle)
+  for (std::uint8_t d : puzzle.cell)
     text += d == 0 ? '.' : static_cast<char>('0' + d);
   static_cast<Result*>(context)->puzzles.push_back(text);
 }

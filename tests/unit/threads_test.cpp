@@ -179,7 +179,7 @@ TEST(ThreadsTest, RatingPathsOnFourThreadsAsOnOne) {
     puzzles.push_back(line);
   }
   valuta::Options options;
-  options.mode = valuta::Mode::kSteps;
+  options.mode = valuta::Report::kSteps;
   const auto told = [&options](const std::string& text) {
     std::string out(1 << 20, '\0');
     logic::Text t{out.data(), out.size()};

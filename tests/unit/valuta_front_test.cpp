@@ -39,7 +39,7 @@ TEST(ValutaOptionsTest, OptionsStandAnywhereBeforeTheDoubleDash) {
   EXPECT_TRUE(p.options.json);
   EXPECT_EQ(p.options.threads, 3);
   EXPECT_EQ(p.options.limit, 62);
-  EXPECT_EQ(p.options.mode, valuta::Mode::kRate);
+  EXPECT_EQ(p.options.mode, valuta::Report::kRate);
   EXPECT_EQ(p.files,
             (std::vector<std::string>{"a.txt", "-", "b.txt", "--passi", "-j"}));
 }
@@ -99,7 +99,7 @@ bool is_json_text(const std::string& line) {
   return true;
 }
 
-std::string unreadable(const char* detail, valuta::Mode mode) {
+std::string unreadable(const char* detail, valuta::Report mode) {
   static char buffer[4096];
   logic::Text t{buffer, sizeof buffer};
   valuta::Options options;
@@ -114,7 +114,8 @@ TEST(ValutaOutputTest, DetailsAreValidJsonWhateverTheBytesOfANameAre) {
   // control characters.
   const std::string detail =
       "caff\xe8.txt \xe2\x82 \xed\xa0\x80 \"a\\b\"\t\x01 \xe2\x82\xac: x";
-  for (const valuta::Mode mode : {valuta::Mode::kRate, valuta::Mode::kHint}) {
+  for (const valuta::Report mode :
+       {valuta::Report::kRate, valuta::Report::kHint}) {
     const std::string line = unreadable(detail.c_str(), mode);
     EXPECT_TRUE(is_json_text(line)) << line;
     EXPECT_NE(line.find("caff\\ufffd.txt \\ufffd\\ufffd \\ufffd\\ufffd\\ufffd"
@@ -127,7 +128,7 @@ TEST(ValutaOutputTest, DetailsAreValidJsonWhateverTheBytesOfANameAre) {
 TEST(ValutaOutputTest, AFullGridIsRatedZeroWithoutBounds) {
   // A vortel board read back gives its solution too: no step is needed,
   // and no part of its rating is a bound.
-  const logic::Digits full = test::digits_of(
+  const base::Puzzle full = test::digits_of(
       "953168742862734951417952836746893125281645397395271468138529674574386"
       "219629417583");
   static char buffer[4096];

@@ -1,10 +1,10 @@
-#include "answers/text.h"
+#include "base/text.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-namespace answers {
+namespace base {
 
 namespace {
 
@@ -135,4 +135,4 @@ void add_tsv_string(Text& t, const char* s, std::size_t count) {
   }
 }
 
-}  // namespace answers
+}  // namespace base

@@ -1,14 +1,15 @@
-// The text of an answer line, written into a fixed buffer, and the two
-// ways a string field is made safe: a tab-separated line keeps its
-// columns and its line end whatever a field holds, and a JSON string is
-// valid JSON whatever bytes it was given.
-#ifndef VORTEL_ANSWERS_TEXT_H_
-#define VORTEL_ANSWERS_TEXT_H_
+// A text written into a fixed buffer: the one text builder of the
+// programs' lines and messages (the answer lines, the ladder's notation,
+// the recogniser's refusals). And the two ways a string field is made
+// safe: a tab-separated line keeps its columns and its line end whatever a
+// field holds, and a JSON string is valid JSON whatever bytes it was given.
+#ifndef VORTEL_BASE_TEXT_H_
+#define VORTEL_BASE_TEXT_H_
 
 #include <cstdarg>
 #include <cstddef>
 
-namespace answers {
+namespace base {
 
 /// A text being written into `data`: at most `size - 1` bytes are kept,
 /// always followed by a NUL (the byte left for it may take a line end
@@ -47,6 +48,6 @@ void add_tsv_string(Text& t, const char* s, std::size_t count);
 /// well-formed.
 std::size_t utf8_length(const unsigned char* p, std::size_t count);
 
-}  // namespace answers
+}  // namespace base
 
-#endif  // VORTEL_ANSWERS_TEXT_H_
+#endif  // VORTEL_BASE_TEXT_H_
