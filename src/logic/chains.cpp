@@ -166,7 +166,7 @@ void find_chains(const Grid& g, Links kind, Sink& sink) {
         const int nodes = shortest(graph, from, to, 250, search);
         if (nodes == 0) continue;
         const int rating = sink.floor + length_modifier(nodes);
-        if (rating >= lowest) continue;
+        if (rating > lowest) continue;  // equal ones too: a round wants all
         lowest = rating;
         Step step;
         step.rating = rating;
@@ -252,7 +252,7 @@ void find_cycles(const Grid& g, Links kind, Sink& sink) {
                                    search, partners[k]);
         if (nodes < 4) continue;
         const int rating = sink.floor + length_modifier(nodes);
-        if (rating >= lowest) continue;
+        if (rating > lowest) continue;  // equal ones too: a round wants all
         Step step;
         record_chain(search, from, partners[k], nodes, step);
         step.chain[nodes] = step.chain[0];

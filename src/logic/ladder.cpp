@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <new>
 
 #include "logic/propagation.h"
 #include "logic/techniques.h"
@@ -134,6 +135,33 @@ bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
   return sink.found;
 }
 
+// Why a round. Of several steps of the lowest rating, the one a scan meets
+// first depends on the order of the cells and digits, so on how the puzzle
+// is turned; and the choice can matter: a rectangle's eliminations may
+// solve a corner of another rectangle, which is then no pattern any more,
+// and what it removed needs a harder step. The set of all steps of the
+// lowest rating depends only on the grid's structure, when each finder
+// offers every step it rates (none stops at the first, none gives up
+// after a budget): relabelling digits, permuting rows, columns, bands and
+// stacks, or transposing maps that set onto the turned grid's own. So the
+// path applies it whole, and every grid along it is the turned image of
+// the other puzzle's; ER, EP and ED follow.
+bool next_round(const Grid& g, TechniqueMask allowed, Round& round,
+                Workspace* work) {
+  restart(round);
+  Sink sink;
+  sink.work = work;
+  sink.round = &round;
+  for (int t = 0; t < kLadderSize; ++t) {
+    if (!((allowed >> t) & 1U)) continue;
+    // A technique of the same base may still offer a step of the rating.
+    if (sink.found && sink.best.rating < kLadder[t].rating) break;
+    enter(sink, t);
+    kLadder[t].find(g, sink);
+  }
+  return sink.found;
+}
+
 bool is_sound(const Step& step, const Digits& solution) {
   if (step.cell >= 0 && solution.cell[step.cell] != step.digit) return false;
   for (int cell = 0; cell < 81; ++cell) {
@@ -165,21 +193,33 @@ Rating rate(Grid g, const Digits& solution, const RateOptions& options) {
   bool placed = false;
   Workspace own;  // when the caller has none: one for the whole path
   Workspace* work = options.workspace != nullptr ? options.workspace : &own;
+  if (!work->round) work->round.reset(new (std::nothrow) Round);
+  if (!work->round) {
+    r.outcome = Outcome::kStuck;
+    return r;
+  }
+  Round& round = *work->round;
   while (g.open > 0) {
-    Step step;
-    if (!next_step(g, options.allowed, step, work)) {
+    if (!next_round(g, options.allowed, round, work)) {
       r.outcome = Outcome::kStuck;
       break;
     }
-    if (!is_sound(step, solution)) {
-      assert(!"a step disagrees with the solution");
-      ++r.unsound;
-      r.outcome = Outcome::kStuck;
-      break;
+    ++r.rounds;
+    for (int k = 0; k < round.size && r.unsound == 0; ++k) {
+      const Step& step = round.steps[k];
+      if (!is_sound(step, solution)) {
+        assert(!"a step disagrees with the solution");
+        ++r.unsound;
+        r.outcome = Outcome::kStuck;
+        break;
+      }
+      if (options.on_step != nullptr) {
+        options.on_step(g, step, options.context);
+      }
+      record(r, step, placed);
+      apply(g, step);
     }
-    if (options.on_step != nullptr) options.on_step(g, step, options.context);
-    record(r, step, placed);
-    apply(g, step);
+    if (r.unsound != 0) break;
     if (options.limit > 0 && r.er > options.limit && g.open > 0) {
       r.outcome = Outcome::kStopped;
       break;

@@ -1,5 +1,6 @@
 // The ladder: the techniques in order of rating, and the rating of a
-// puzzle as the path that always takes the easiest step.
+// puzzle as the path that always takes the easiest steps: each round of it
+// applies every step of the lowest rating the grid offers.
 //
 // ER is the highest step rating on the path, EP the highest up to its
 // first placement, ED the rating of its first step.
@@ -62,6 +63,12 @@ inline constexpr TechniqueMask kAllTechniques = ~TechniqueMask{0};
 bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
                Workspace* work = nullptr);
 
+/// Every step of the lowest rating the allowed techniques find, gathered
+/// in `round` (ladder.cpp: why a round, not one step), or false when none
+/// applies.
+bool next_round(const Grid& g, TechniqueMask allowed, Round& round,
+                Workspace* work = nullptr);
+
 /// The calling thread's own workspace (propagation.h), made on first use
 /// and kept for the thread's life: a worker that rates puzzle after puzzle
 /// hands it to every rating.
@@ -85,6 +92,7 @@ struct Rating {
   int hardest = -1;  // ladder row of the step that set er
   int counts[kMaxTechniques]{};
   int steps = 0;
+  int rounds = 0;
   int unsound = 0;  // steps that disagreed with the solution: a fault
 };
 

@@ -59,10 +59,34 @@ enum class Mode { kNone, kNishio, kStatic, kDynamic, kDynamicPlus };
 
 struct Workspace;  // propagation.h
 
+/// A round of the path: every step of the lowest rating a grid offers,
+/// applied together. Which of several equal steps a scan meets first
+/// depends on the cells' order, so on how the puzzle is turned; the set of
+/// them all does not, when every finder offers every step it rates. A step
+/// is kept when it places or removes something the round's steps before it
+/// do not (so at most one for each candidate and cell): the union of what
+/// they do is the round's, whichever came first.
+inline constexpr int kMaxRound = 81 + 9 * 81;
+
+struct Round {
+  int size = 0;
+  std::uint8_t placed[81]{};  // the digit the round places in each cell
+  DigitSet removed[81]{};
+  Step steps[kMaxRound];
+};
+
+/// Empties the round.
+void restart(Round& round);
+
+/// Keeps the step in the round when it does something new there.
+void gather(Round& round, const Step& step);
+
 /// Where a technique hands the steps it finds. The ladder wants the easiest
 /// step of all: the sink keeps the lowest rated one offered (the first of
 /// equal ones), and `offer` answers true when the technique may stop,
-/// because nothing it could still find would rate lower.
+/// because nothing it could still find would rate lower. With a round, the
+/// sink gathers every step of the lowest rating, and a technique never
+/// stops early: one of equal rating may still come.
 struct Sink {
   Step best;
   bool found = false;
@@ -75,6 +99,7 @@ struct Sink {
   // needs room makes its own for the call).
   Workspace* work = nullptr;
   bool collect_all = false;  // listing every step: never stop early
+  Round* round = nullptr;    // gathering the lowest rated steps (null: not)
   int offered = 0;
 
   bool offer(Step& step) {
@@ -83,6 +108,11 @@ struct Sink {
     if (!found || step.rating < best.rating) {
       best = step;
       found = true;
+      if (round != nullptr) restart(*round);
+    }
+    if (round != nullptr) {
+      if (step.rating == best.rating) gather(*round, step);
+      return false;
     }
     return !collect_all && best.rating <= floor;
   }
