@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "logic/propagation.h"
@@ -186,25 +187,82 @@ void record(Rating& r, const Step& step, bool& placed) {
   }
 }
 
-}  // namespace
-
-Rating rate(Grid g, const Digits& solution, const RateOptions& options) {
-  Rating r;
-  bool placed = false;
-  Workspace own;  // when the caller has none: one for the whole path
-  Workspace* work = options.workspace != nullptr ? options.workspace : &own;
-  if (!work->round) work->round.reset(new (std::nothrow) Round);
-  if (!work->round) {
-    r.outcome = Outcome::kStuck;
-    return r;
+// Whether step a changes what step b rests on, when b assumes the puzzle
+// has one solution: its deadly pattern's cells (a BUG's: the whole grid).
+// Another step leaves the patterns of the other techniques standing (their
+// eliminations only grow with the grid's), but a rectangle whose corner
+// loses a digit or is placed is no pattern any more.
+bool breaks(const Step& a, const Step& b) {
+  if (!kLadder[b.technique].uniqueness) return false;
+  if (kLadder[b.technique].kind == Kind::kGrave) return true;
+  if (a.cell >= 0 && has(b.cells, a.cell)) return true;
+  for (int cell = 0; cell < 81; ++cell) {
+    if (a.removed[cell] != 0 && has(b.cells, cell)) return true;
   }
-  Round& round = *work->round;
+  return false;
+}
+
+bool has_conflict(const Round& round) {
+  for (int i = 0; i < round.size; ++i) {
+    for (int j = 0; j < round.size; ++j) {
+      if (i != j && breaks(round.steps[i], round.steps[j])) return true;
+    }
+  }
+  return false;
+}
+
+Rating rate_path(Grid g, const Digits& solution, const RateOptions& options,
+                 Round& round, Rating r, bool placed);
+
+// A round whose steps break each other's patterns cannot be applied
+// whole: the path takes one of them, and which one may matter. Each is
+// followed to the end, and the path takes the one whose rating comes out
+// hardest, ER first, then EP: a rule that, like the round, does not
+// depend on the order the steps were found in.
+int hardest_choice(const Grid& g, const Round& round, const Digits& solution,
+                   const RateOptions& options, const Rating& r, bool placed) {
+  RateOptions quiet = options;
+  quiet.on_step = nullptr;
+  // Each level of a choice has a round of its own.
+  std::unique_ptr<Round> own(new (std::nothrow) Round);
+  if (!own) return 0;
+  int choice = 0;
+  int best_er = -1;
+  int best_ep = -1;
+  for (int k = 0; k < round.size; ++k) {
+    const Step& step = round.steps[k];
+    if (!is_sound(step, solution)) return k;  // rate() reports it
+    Rating branch = r;
+    bool branch_placed = placed;
+    record(branch, step, branch_placed);
+    Grid next = g;
+    apply(next, step);
+    branch = rate_path(next, solution, quiet, *own, branch, branch_placed);
+    const int er = branch.outcome == Outcome::kSolved ? branch.er : 1000;
+    if (er > best_er || (er == best_er && branch.ep > best_ep)) {
+      best_er = er;
+      best_ep = branch.ep;
+      choice = k;
+    }
+  }
+  return choice;
+}
+
+// The path from g on, the rating so far in r.
+Rating rate_path(Grid g, const Digits& solution, const RateOptions& options,
+                 Round& round, Rating r, bool placed) {
+  Workspace* work = options.workspace;
   while (g.open > 0) {
     if (!next_round(g, options.allowed, round, work)) {
       r.outcome = Outcome::kStuck;
       break;
     }
     ++r.rounds;
+    if (round.size > 1 && has_conflict(round)) {
+      const int k = hardest_choice(g, round, solution, options, r, placed);
+      round.steps[0] = round.steps[k];
+      round.size = 1;
+    }
     for (int k = 0; k < round.size && r.unsound == 0; ++k) {
       const Step& step = round.steps[k];
       if (!is_sound(step, solution)) {
@@ -226,6 +284,22 @@ Rating rate(Grid g, const Digits& solution, const RateOptions& options) {
     }
   }
   return r;
+}
+
+}  // namespace
+
+Rating rate(Grid g, const Digits& solution, const RateOptions& options) {
+  Workspace own;  // when the caller has none: one for the whole path
+  RateOptions with_work = options;
+  if (with_work.workspace == nullptr) with_work.workspace = &own;
+  Workspace& work = *with_work.workspace;
+  if (!work.round) work.round.reset(new (std::nothrow) Round);
+  if (!work.round) {
+    Rating r;
+    r.outcome = Outcome::kStuck;
+    return r;
+  }
+  return rate_path(g, solution, with_work, *work.round, Rating{}, false);
 }
 
 }  // namespace logic
