@@ -41,8 +41,8 @@ long rating_of(const std::string& puzzle) {
   if (logic::solve(digits, solution) != logic::Solutions::kOne) return -1;
   logic::RateOptions options;
   options.workspace = &logic::thread_workspace();
-  const logic::Rating r = logic::rate(logic::make_grid(digits), solution,
-                                      options);
+  const logic::Rating r =
+      logic::rate(logic::make_grid(digits), solution, options);
   if (r.outcome != logic::Outcome::kSolved || r.unsound != 0) return -2;
   return (static_cast<long>(r.er) * 1000 + r.ep) * 1000 + r.ed;
 }
@@ -80,11 +80,13 @@ std::string generated(std::mt19937& rng) {
     if (kept == 0) continue;
     p.cell[cell] = 0;
     logic::Digits solution{};
-    if (logic::solve(p, solution) != logic::Solutions::kOne) p.cell[cell] = kept;
+    if (logic::solve(p, solution) != logic::Solutions::kOne)
+      p.cell[cell] = kept;
   }
   std::string text(81, '.');
   for (int i = 0; i < 81; ++i) {
-    if (p.cell[i] != 0) text[static_cast<std::size_t>(i)] = static_cast<char>('0' + p.cell[i]);
+    if (p.cell[i] != 0)
+      text[static_cast<std::size_t>(i)] = static_cast<char>('0' + p.cell[i]);
   }
   return text;
 }
@@ -93,15 +95,17 @@ std::string generated(std::mt19937& rng) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr,
-                 "usage: vortel_invariance FILE [PUZZLES] [VARIANTS] [SEED]\n"
-                 "       vortel_invariance --generate COUNT [VARIANTS] [SEED]\n");
+    std::fprintf(
+        stderr,
+        "usage: vortel_invariance FILE [PUZZLES] [VARIANTS] [SEED]\n"
+        "       vortel_invariance --generate COUNT [VARIANTS] [SEED]\n");
     return 2;
   }
   const bool generate = std::string(argv[1]) == "--generate";
   const long wanted = argc > 2 ? std::atol(argv[2]) : 0;
   const int variants = argc > 3 ? std::atoi(argv[3]) : 10;
-  const unsigned seed = argc > 4 ? static_cast<unsigned>(std::atol(argv[4])) : 2026U;
+  const unsigned seed =
+      argc > 4 ? static_cast<unsigned>(std::atol(argv[4])) : 2026U;
   std::mt19937 rng(seed);
   std::vector<std::string> puzzles;
   if (generate) {
@@ -124,7 +128,8 @@ int main(int argc, char** argv) {
     const long base = rating_of(puzzle);
     bool any = false;
     for (int v = 0; v < variants; ++v) {
-      const std::string other = test::transformed(puzzle, test::random_symmetry(rng));
+      const std::string other =
+          test::transformed(puzzle, test::random_symmetry(rng));
       const long code = rating_of(other);
       ++rated;
       if (code == base) continue;
@@ -138,8 +143,9 @@ int main(int argc, char** argv) {
     }
     if (any) ++puzzles_differ;
   }
-  std::printf("puzzles %zu, orientations rated %ld, differing %ld (puzzles %ld)\n",
-              puzzles.size(), rated, differ, puzzles_differ);
+  std::printf(
+      "puzzles %zu, orientations rated %ld, differing %ld (puzzles %ld)\n",
+      puzzles.size(), rated, differ, puzzles_differ);
   std::fflush(stdout);
   return 0;
 }

@@ -60,9 +60,7 @@ struct Best {
   // it, and the search goes on at the base (null: the best alone).
   Sink* round = nullptr;
   // A step at the base rating: nothing can rate lower, the search stops.
-  bool done() const {
-    return found && step.rating <= base && round == nullptr;
-  }
+  bool done() const { return found && step.rating <= base && round == nullptr; }
 };
 
 // Keeps the conclusion `node` (true: a placement; false: an elimination)

@@ -33,8 +33,8 @@ void restart(Round& round) {
 void gather(Round& round, const Step& step) {
   bool adds = step.cell >= 0 && round.placed[step.cell] == 0;
   for (int cell = 0; cell < 81; ++cell) {
-    const auto more = static_cast<DigitSet>(step.removed[cell] &
-                                            ~round.removed[cell]);
+    const auto more =
+        static_cast<DigitSet>(step.removed[cell] & ~round.removed[cell]);
     if (more == 0) continue;
     adds = true;
     round.removed[cell] |= more;

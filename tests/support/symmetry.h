@@ -49,7 +49,8 @@ inline std::string transformed(const std::string& puzzle, const Symmetry& s) {
   std::string out(81, '.');
   for (int r = 0; r < 9; ++r) {
     for (int c = 0; c < 9; ++c) {
-      const char ch = puzzle[static_cast<std::size_t>(9 * s.rows[r] + s.columns[c])];
+      const char ch =
+          puzzle[static_cast<std::size_t>(9 * s.rows[r] + s.columns[c])];
       const int d = ch >= '1' && ch <= '9' ? ch - '0' : 0;
       const int at = s.transpose ? 9 * c + r : 9 * r + c;
       out[static_cast<std::size_t>(at)] =
