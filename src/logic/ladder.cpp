@@ -263,6 +263,8 @@ Rating rate_path(Grid g, const Digits& solution, const RateOptions& options,
       round.steps[0] = round.steps[k];
       round.size = 1;
     }
+    // Every step of the round is told in the grid it was found in.
+    const Grid found_in = g;
     for (int k = 0; k < round.size && r.unsound == 0; ++k) {
       const Step& step = round.steps[k];
       if (!is_sound(step, solution)) {
@@ -272,7 +274,7 @@ Rating rate_path(Grid g, const Digits& solution, const RateOptions& options,
         break;
       }
       if (options.on_step != nullptr) {
-        options.on_step(g, step, options.context);
+        options.on_step(found_in, step, options.context);
       }
       record(r, step, placed);
       apply(g, step);

@@ -99,7 +99,8 @@ struct Rating {
 struct RateOptions {
   TechniqueMask allowed = kAllTechniques;
   int limit = 0;  // tenths; stop once a step rates above it (0: none)
-  // Called with each step before it is applied, if set.
+  // Called with each step before it is applied, if set, with the grid its
+  // round was found in.
   void (*on_step)(const Grid& before, const Step& step, void* ctx) = nullptr;
   void* context = nullptr;
   // Reused by the finders; null: one for this rating alone.
