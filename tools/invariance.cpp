@@ -9,7 +9,8 @@
 // FILE: the first PUZZLES puzzles (all: 0) of a file, a puzzle the first 81
 // characters of a line, each rated as it stands and in VARIANTS random
 // orientations (default 10). --generate: COUNT random minimal puzzles made
-// here. Prints every difference, then the counts; exit status 0.
+// here. Prints every difference, then the counts; exit status 0 (1: the
+// file or the output failed).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -91,36 +92,23 @@ std::string generated(std::mt19937& rng) {
   return text;
 }
 
-}  // namespace
+// The puzzles of the file (the first `wanted`, all: 0); false when it
+// cannot be read.
+bool read_puzzles(const char* path, long wanted,
+                  std::vector<std::string>& puzzles) {
+  std::ifstream in(path);
+  if (!in) return false;
+  for (std::string line; std::getline(in, line);) {
+    if (wanted > 0 && static_cast<long>(puzzles.size()) >= wanted) break;
+    if (line.size() >= 81) puzzles.push_back(line.substr(0, 81));
+  }
+  return true;
+}
 
-int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(
-        stderr,
-        "usage: vortel_invariance FILE [PUZZLES] [VARIANTS] [SEED]\n"
-        "       vortel_invariance --generate COUNT [VARIANTS] [SEED]\n");
-    return 2;
-  }
-  const bool generate = std::string(argv[1]) == "--generate";
-  const long wanted = argc > 2 ? std::atol(argv[2]) : 0;
-  const int variants = argc > 3 ? std::atoi(argv[3]) : 10;
-  const unsigned seed =
-      argc > 4 ? static_cast<unsigned>(std::atol(argv[4])) : 2026U;
-  std::mt19937 rng(seed);
-  std::vector<std::string> puzzles;
-  if (generate) {
-    for (long i = 0; i < wanted; ++i) puzzles.push_back(generated(rng));
-  } else {
-    std::ifstream in(argv[1]);
-    if (!in) {
-      std::fprintf(stderr, "vortel_invariance: cannot read %s\n", argv[1]);
-      return 1;
-    }
-    for (std::string line; std::getline(in, line);) {
-      if (wanted > 0 && static_cast<long>(puzzles.size()) >= wanted) break;
-      if (line.size() >= 81) puzzles.push_back(line.substr(0, 81));
-    }
-  }
+// Rates each puzzle and its variants; prints each difference and the
+// counts.
+void compare(const std::vector<std::string>& puzzles, int variants,
+             std::mt19937& rng) {
   long rated = 0;
   long differ = 0;
   long puzzles_differ = 0;
@@ -146,6 +134,31 @@ int main(int argc, char** argv) {
   std::printf(
       "puzzles %zu, orientations rated %ld, differing %ld (puzzles %ld)\n",
       puzzles.size(), rated, differ, puzzles_differ);
-  std::fflush(stdout);
-  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr,
+                 "usage: vortel_invariance FILE [PUZZLES] [VARIANTS] [SEED]\n"
+                 "       vortel_invariance --generate COUNT [VARIANTS] "
+                 "[SEED]\n");
+    return 2;
+  }
+  const bool generate = std::string(argv[1]) == "--generate";
+  const long wanted = argc > 2 ? std::atol(argv[2]) : 0;
+  const int variants = argc > 3 ? std::atoi(argv[3]) : 10;
+  const unsigned seed =
+      argc > 4 ? static_cast<unsigned>(std::atol(argv[4])) : 2026U;
+  std::mt19937 rng(seed);
+  std::vector<std::string> puzzles;
+  if (generate) {
+    for (long i = 0; i < wanted; ++i) puzzles.push_back(generated(rng));
+  } else if (!read_puzzles(argv[1], wanted, puzzles)) {
+    std::fprintf(stderr, "vortel_invariance: cannot read %s\n", argv[1]);
+    return 1;
+  }
+  compare(puzzles, variants, rng);
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
