@@ -107,6 +107,7 @@ void enter(Sink& sink, int t) {
   sink.technique = t;
   sink.floor = kLadder[t].rating;
   sink.mode = kLadder[t].mode;
+  sink.uniqueness = kLadder[t].uniqueness;
 }
 
 }  // namespace
@@ -257,7 +258,6 @@ Rating rate_path(Grid g, const Digits& solution, const RateOptions& options,
       r.outcome = Outcome::kStuck;
       break;
     }
-    ++r.rounds;
     if (round.size > 1 && has_conflict(round)) {
       const int k = hardest_choice(g, round, solution, options, r, placed);
       round.steps[0] = round.steps[k];

@@ -92,7 +92,6 @@ struct Rating {
   int hardest = -1;  // ladder row of the step that set er
   int counts[kMaxTechniques]{};
   int steps = 0;
-  int rounds = 0;
   int unsound = 0;  // steps that disagreed with the solution: a fault
 };
 

@@ -1,5 +1,7 @@
 #include "logic/step.h"
 
+#include <cassert>
+
 namespace logic {
 
 bool eliminates(const Step& step) {
@@ -30,7 +32,7 @@ void restart(Round& round) {
   }
 }
 
-void gather(Round& round, const Step& step) {
+void gather(Round& round, const Step& step, bool every) {
   bool adds = step.cell >= 0 && round.placed[step.cell] == 0;
   for (int cell = 0; cell < 81; ++cell) {
     const auto more =
@@ -39,7 +41,9 @@ void gather(Round& round, const Step& step) {
     adds = true;
     round.removed[cell] |= more;
   }
-  if (!adds || round.size == kMaxRound) return;
+  if (!adds && !every) return;
+  assert(round.size < kMaxRound);
+  if (round.size == kMaxRound) return;
   if (step.cell >= 0) {
     round.placed[step.cell] = static_cast<std::uint8_t>(step.digit);
   }

@@ -65,8 +65,10 @@ struct Workspace;  // propagation.h
 /// them all does not, when every finder offers every step it rates. A step
 /// is kept when it places or removes something the round's steps before it
 /// do not (so at most one for each candidate and cell): the union of what
-/// they do is the round's, whichever came first.
-inline constexpr int kMaxRound = 81 + 9 * 81;
+/// they do is the round's, whichever came first. About 680 KB.
+// Room for one step for each candidate and cell, and as many again for the
+// uniqueness steps kept whatever they add (a grid has a few dozen at most).
+inline constexpr int kMaxRound = 2 * (81 + 9 * 81);
 
 struct Round {
   int size = 0;
@@ -78,8 +80,10 @@ struct Round {
 /// Empties the round.
 void restart(Round& round);
 
-/// Keeps the step in the round when it does something new there.
-void gather(Round& round, const Step& step);
+/// Keeps the step in the round when it does something new there, or
+/// always (`every`): a step that assumes one solution may break another's
+/// pattern, and the path then chooses among them all (ladder.cpp).
+void gather(Round& round, const Step& step, bool every);
 
 /// Where a technique hands the steps it finds. The ladder wants the easiest
 /// step of all: the sink keeps the lowest rated one offered (the first of
@@ -100,6 +104,7 @@ struct Sink {
   Workspace* work = nullptr;
   bool collect_all = false;  // listing every step: never stop early
   Round* round = nullptr;    // gathering the lowest rated steps (null: not)
+  bool uniqueness = false;   // the technique assumes one solution
   int offered = 0;
 
   bool offer(Step& step) {
@@ -111,7 +116,7 @@ struct Sink {
       if (round != nullptr) restart(*round);
     }
     if (round != nullptr) {
-      if (step.rating == best.rating) gather(*round, step);
+      if (step.rating == best.rating) gather(*round, step, uniqueness);
       return false;
     }
     return !collect_all && best.rating <= floor;
