@@ -278,12 +278,14 @@ Rating rate_path(Grid g, const Digits& solution, const RateOptions& options,
       }
       record(r, step, placed);
       apply(g, step);
+      // Above the limit, the round stops at its first step that leaves
+      // the grid open, as a path of single steps would.
+      if (options.limit > 0 && r.er > options.limit && g.open > 0) {
+        r.outcome = Outcome::kStopped;
+        break;
+      }
     }
-    if (r.unsound != 0) break;
-    if (options.limit > 0 && r.er > options.limit && g.open > 0) {
-      r.outcome = Outcome::kStopped;
-      break;
-    }
+    if (r.unsound != 0 || r.outcome == Outcome::kStopped) break;
   }
   return r;
 }
