@@ -59,17 +59,18 @@ enum class Mode { kNone, kNishio, kStatic, kDynamic, kDynamicPlus };
 
 struct Workspace;  // propagation.h
 
+// Room for one step for each candidate and cell, and as many again for the
+// uniqueness steps kept whatever they add (a grid has a few dozen at most).
+inline constexpr int kMaxRound = 2 * (81 + 9 * 81);
+
 /// A round of the path: every step of the lowest rating a grid offers,
 /// applied together. Which of several equal steps a scan meets first
 /// depends on the cells' order, so on how the puzzle is turned; the set of
 /// them all does not, when every finder offers every step it rates. A step
 /// is kept when it places or removes something the round's steps before it
-/// do not (so at most one for each candidate and cell): the union of what
-/// they do is the round's, whichever came first. About 680 KB.
-// Room for one step for each candidate and cell, and as many again for the
-// uniqueness steps kept whatever they add (a grid has a few dozen at most).
-inline constexpr int kMaxRound = 2 * (81 + 9 * 81);
-
+/// do not (at most one for each candidate and cell), or assumes one
+/// solution: the union of what they do is the round's, whichever came
+/// first. About 680 KB.
 struct Round {
   int size = 0;
   std::uint8_t placed[81]{};  // the digit the round places in each cell

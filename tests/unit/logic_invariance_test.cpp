@@ -12,6 +12,7 @@
 
 #include "logic/ladder.h"
 #include "logic/solution.h"
+#include "logic/techniques.h"
 #include "logic_support.h"
 #include "symmetry.h"
 
@@ -76,6 +77,39 @@ TEST(LadderInvarianceTest, TiesAndLoopsRateAlikeInEveryOrientation) {
 
 TEST(LadderInvarianceTest, SeventeenClueSampleRatesAlikeInEveryOrientation) {
   expect_alike(puzzles_of(VORTEL_TEST_DATA "/bench_17clue.txt", 6), 3, 17);
+}
+
+// A grid (not from a puzzle) whose first band is all 1 and 2, a tangle of
+// row-and-column paths that close into no loop of use, and whose last band
+// holds a unique loop of six cells, r7c14, r8c47, r9c17, with a 3 in r9c1
+// (type 1). The search followed the first band's paths until it gave up,
+// 20,000 cells in, and never came to the loop; in the grid transposed it
+// came to it first.
+logic::Grid tangle(bool transpose) {
+  logic::Grid g;
+  const auto at = [transpose](int r, int c) {
+    return transpose ? 9 * c + r : 9 * r + c;
+  };
+  for (logic::DigitSet& c : g.candidates) c = 0x3F8;  // 3 to 9
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 9; ++c) g.candidates[at(r, c)] = 0x6;  // 1 and 2
+  }
+  const int loop[6][2] = {{6, 0}, {6, 3}, {7, 3}, {7, 6}, {8, 6}, {8, 0}};
+  for (const auto& cell : loop) g.candidates[at(cell[0], cell[1])] = 0x6;
+  g.candidates[at(8, 0)] = 0xE;  // 1, 2 and 3
+  return g;
+}
+
+TEST(LadderInvarianceTest, AUniqueLoopIsFoundHoweverManyPathsComeFirst) {
+  for (const bool transpose : {false, true}) {
+    const logic::Grid g = tangle(transpose);
+    logic::Sink sink = logic::sink_for(logic::row_of("unique-loop"));
+    sink.collect_all = true;
+    logic::find_unique_loop(g, sink);
+    ASSERT_TRUE(sink.found) << transpose;
+    EXPECT_EQ(sink.best.rating, 45);
+    EXPECT_EQ(sink.best.removed[transpose ? 8 : 72], 0x6) << transpose;
+  }
 }
 
 TEST(LadderInvarianceTest, AnOrientationKeepsTheSolutionCount) {
