@@ -228,8 +228,7 @@ int hardest_choice(const Grid& g, const Round& round, const Digits& solution,
   std::unique_ptr<Round> own(new (std::nothrow) Round);
   if (!own) return 0;
   int choice = 0;
-  int best_er = -1;
-  int best_ep = -1;
+  long best = -1;
   for (int k = 0; k < round.size; ++k) {
     const Step& step = round.steps[k];
     if (!is_sound(step, solution)) return k;  // rate() reports it
@@ -239,10 +238,12 @@ int hardest_choice(const Grid& g, const Round& round, const Digits& solution,
     Grid next = g;
     apply(next, step);
     branch = rate_path(next, solution, quiet, *own, branch, branch_placed);
-    const int er = branch.outcome == Outcome::kSolved ? branch.er : 1000;
-    if (er > best_er || (er == best_er && branch.ep > best_ep)) {
-      best_er = er;
-      best_ep = branch.ep;
+    // A path that stops or sticks is harder than one that ends; then ER,
+    // then EP.
+    const long unsolved = branch.outcome == Outcome::kSolved ? 0 : 1;
+    const long key = (unsolved * 1000 + branch.er) * 1000 + branch.ep;
+    if (key > best) {
+      best = key;
       choice = k;
     }
   }
