@@ -102,6 +102,8 @@ namespace {
 struct Paths {
   std::int16_t parent[kNodes];
   std::uint16_t queue[kNodes];
+  std::uint8_t depth[kNodes];  // in nodes, the start's 1; of nodes found
+  int tail = 0;                // the nodes queued: found, but for `to`
 };
 
 // The shortest chain from `from` to `to` in nodes (0: none), its nodes
@@ -110,9 +112,10 @@ struct Paths {
 int shortest(const Graph& graph, int from, int to, int max_nodes, Paths& search,
              int skip = -1) {
   for (std::int16_t& p : search.parent) p = -1;
-  std::uint8_t depth[kNodes];
+  std::uint8_t* depth = search.depth;
   int head = 0;
-  int tail = 0;
+  int& tail = search.tail;
+  tail = 0;
   search.queue[tail++] = static_cast<std::uint16_t>(from);
   search.parent[from] = static_cast<std::int16_t>(from);
   depth[from] = 1;
@@ -166,7 +169,7 @@ void find_chains(const Grid& g, Links kind, Sink& sink) {
         const int nodes = shortest(graph, from, to, 250, search);
         if (nodes == 0) continue;
         const int rating = sink.floor + length_modifier(nodes);
-        if (rating >= lowest) continue;
+        if (rating > lowest) continue;  // equal ones too: a round wants all
         lowest = rating;
         Step step;
         step.rating = rating;
@@ -185,32 +188,40 @@ void find_chains(const Grid& g, Links kind, Sink& sink) {
   }
 }
 
-// A loop's eliminations: each weak link of the loop (a node true, the next
-// false) has exactly one of its two candidates true, both ways round the
-// loop; so a cell that sees both (same digit) loses the digit, and a cell
-// holding both (two digits) loses its others.
+// A weak link's eliminations in a loop: the link (x true, y false) has
+// exactly one of its two candidates true, both ways round the loop; so a
+// cell that sees both (same digit) loses the digit, and a cell holding both
+// (two digits) loses its others. Added to `removed`; true when it adds.
+bool link_removals(const Grid& g, const Node& x, const Node& y,
+                   DigitSet (&removed)[81]) {
+  bool adds = false;
+  if (x.cell == y.cell) {
+    const auto keep = static_cast<DigitSet>((1U << x.digit) | (1U << y.digit));
+    const auto gone =
+        static_cast<DigitSet>(g.candidates[x.cell] & ~keep & ~removed[x.cell]);
+    removed[x.cell] |= gone;
+    return gone != 0;
+  }
+  CellSet seen = geometry().peers[x.cell] & geometry().peers[y.cell];
+  while (!empty(seen)) {
+    const int cell = take_first(seen);
+    if (carries(g.candidates[cell], x.digit) &&
+        !carries(removed[cell], x.digit)) {
+      removed[cell] |= static_cast<DigitSet>(1U << x.digit);
+      adds = true;
+    }
+  }
+  return adds;
+}
+
+// A loop's eliminations: those of each of its weak links.
 bool loop_removals(const Grid& g, const Step& loop, Step& step) {
   bool removes = false;
   for (int k = 0; k + 1 < loop.chain_length; ++k) {
     const Node& x = loop.chain[k];
     const Node& y = loop.chain[k + 1];
     if (!x.on || y.on) continue;
-    if (x.cell == y.cell) {
-      const auto keep =
-          static_cast<DigitSet>((1U << x.digit) | (1U << y.digit));
-      step.removed[x.cell] |=
-          static_cast<DigitSet>(g.candidates[x.cell] & ~keep);
-      removes = removes || step.removed[x.cell] != 0;
-      continue;
-    }
-    CellSet seen = geometry().peers[x.cell] & geometry().peers[y.cell];
-    while (!empty(seen)) {
-      const int cell = take_first(seen);
-      if (carries(g.candidates[cell], x.digit)) {
-        step.removed[cell] |= static_cast<DigitSet>(1U << x.digit);
-        removes = true;
-      }
-    }
+    removes = link_removals(g, x, y, step.removed) || removes;
   }
   return removes;
 }
@@ -233,13 +244,90 @@ int strong_partners(const Grid& g, int cell, int d, Links kind, int* out) {
   return n;
 }
 
-// The easiest loop that brings a candidate back to itself, with
-// eliminations, offered to the sink: a chain from the candidate true to a
+// What the cycles are searched with: the graph, the graph with every link
+// reversed, a search ahead from a loop's start and one back from its end.
+struct Cycles {
+  Graph graph;
+  Graph back;
+  Paths ahead;
+  Paths behind;
+};
+
+void reverse(const Graph& graph, Graph& back) {
+  int at[kNodes + 1]{};  // the links into each node, then where they go
+  const int edges = graph.first[kNodes];
+  for (int e = 0; e < edges; ++e) ++at[graph.target[e]];
+  int start = 0;
+  for (int node = 0; node < kNodes; ++node) {
+    back.first[node] = static_cast<std::uint16_t>(start);
+    start += at[node];
+    at[node] = back.first[node];
+  }
+  back.first[kNodes] = static_cast<std::uint16_t>(edges);
+  for (int node = 0; node < kNodes; ++node) {
+    for (int e = graph.first[node]; e < graph.first[node + 1]; ++e) {
+      back.target[at[graph.target[e]]++] = static_cast<std::uint16_t>(node);
+    }
+  }
+}
+
+Node node_at(int node) {
+  return Node{static_cast<std::uint8_t>(cell_of_node(node)),
+              static_cast<std::uint8_t>(digit_of_node(node)), (node & 1) != 0};
+}
+
+// The loop of `nodes` nodes through the link u -> v: the way ahead from its
+// start to u, then the way back from v to its end, closed on the start.
+void loop_through(const Cycles& c, int u, int v, int nodes, Step& step) {
+  int k = c.ahead.depth[u] - 1;
+  for (int at = u; k >= 0; at = c.ahead.parent[at])
+    step.chain[k--] = node_at(at);
+  k = c.ahead.depth[u];
+  for (int at = v; k < nodes; at = c.behind.parent[at]) {
+    step.chain[k++] = node_at(at);
+  }
+  step.chain[nodes] = step.chain[0];
+  step.chain_length = nodes + 1;
+}
+
+// Every shortest loop from `from` that closes on `partner` (c.ahead holds
+// the search ahead, `nodes` long): one is offered for each weak link on
+// some such loop that eliminates what the links before it did not. Which
+// shortest way a search meets first depends on the order of the nodes;
+// what all of them eliminate together does not. True: the sink wants no
+// more; `offered` tells whether any was.
+bool offer_loops(const Grid& g, Cycles& c, int from, int partner, int nodes,
+                 Step& step, Sink& sink, bool& offered) {
+  shortest(c.back, partner, from, nodes + 1, c.behind, from);
+  DigitSet covered[81]{};
+  for (int q = 0; q < c.ahead.tail; ++q) {
+    const int u = c.ahead.queue[q];
+    if ((u & 1) == 0) continue;  // a weak link starts true
+    for (int e = c.graph.first[u]; e < c.graph.first[u + 1]; ++e) {
+      const int v = c.graph.target[e];
+      if (c.behind.parent[v] < 0 ||
+          c.ahead.depth[u] + c.behind.depth[v] != nodes ||
+          (u == from && v == partner) ||
+          !link_removals(g, node_at(u), node_at(v), covered)) {
+        continue;
+      }
+      for (DigitSet& gone : step.removed) gone = 0;
+      loop_through(c, u, v, nodes, step);
+      loop_removals(g, step, step);
+      offered = true;
+      if (sink.offer(step)) return true;
+    }
+  }
+  return false;
+}
+
+// The easiest loops that bring a candidate back to itself, with
+// eliminations, offered to the sink: chains from the candidate true to a
 // node that forces it true, not by the link the chain starts with.
 void find_cycles(const Grid& g, Links kind, Sink& sink) {
-  Graph graph;  // filled whole by build; the search resets what it reads
-  Paths search;
-  build(g, kind, graph);
+  Cycles c;  // filled whole by build; the searches reset what they read
+  build(g, kind, c.graph);
+  reverse(c.graph, c.back);
   int lowest = 1000;  // the rating of the last step offered
   for (int cell = 0; cell < 81; ++cell) {
     for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
@@ -248,21 +336,20 @@ void find_cycles(const Grid& g, Links kind, Sink& sink) {
       int partners[4];
       const int n = strong_partners(g, cell, d, kind, partners);
       for (int k = 0; k < n; ++k) {
-        const int nodes = shortest(graph, from, partners[k], kMaxChain - 1,
-                                   search, partners[k]);
+        const int nodes = shortest(c.graph, from, partners[k], kMaxChain - 1,
+                                   c.ahead, partners[k]);
         if (nodes < 4) continue;
         const int rating = sink.floor + length_modifier(nodes);
-        if (rating >= lowest) continue;
+        if (rating > lowest) continue;  // equal ones too: a round wants all
         Step step;
-        record_chain(search, from, partners[k], nodes, step);
-        step.chain[nodes] = step.chain[0];
-        step.chain_length = nodes + 1;
-        if (!loop_removals(g, step, step)) continue;
-        lowest = rating;
         step.rating = rating;
         step.digits = static_cast<DigitSet>(1U << d);
         add(step.cells, cell);
-        if (sink.offer(step)) return;
+        bool offered = false;
+        if (offer_loops(g, c, from, partners[k], nodes, step, sink, offered)) {
+          return;
+        }
+        if (offered) lowest = rating;
       }
     }
   }

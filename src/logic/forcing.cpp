@@ -56,15 +56,21 @@ struct Best {
   bool found = false;
   int base = 0;
   int ceiling = 0;  // conclusions must rate below it (0: any)
+  // Gathering a round: each conclusion as low as the best so far goes to
+  // it, and the search goes on at the base (null: the best alone).
+  Sink* round = nullptr;
   // A step at the base rating: nothing can rate lower, the search stops.
-  bool done() const { return found && step.rating <= base; }
+  bool done() const { return found && step.rating <= base && round == nullptr; }
 };
 
 // Keeps the conclusion `node` (true: a placement; false: an elimination)
-// when it rates below the best so far.
+// when it rates below the best so far (in a round, as low).
 void keep(Best& best, int node, int size, const int* premises, int n) {
   const int rating = best.base + length_modifier(size);
-  if (best.found && best.step.rating <= rating) return;
+  if (best.found && best.step.rating < rating) return;
+  if (best.found && best.step.rating == rating && best.round == nullptr) {
+    return;
+  }
   if (best.ceiling > 0 && rating >= best.ceiling) return;
   Step& step = best.step;
   step = Step{};
@@ -86,6 +92,7 @@ void keep(Best& best, int node, int size, const int* premises, int n) {
                          (premises[k] & 1) != 0};
   }
   best.found = true;
+  if (best.round != nullptr) best.round->offer(step);
 }
 
 bool is_dynamic(Mode mode) {
@@ -196,9 +203,10 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   Best best;
   best.base = base;
   best.ceiling = ceiling;
+  if (sink.round != nullptr) best.round = &sink;
   contradictions(s, best);
   if (mode != Mode::kNishio && !best.done()) cell_and_region_chains(s, best);
-  if (best.found) sink.offer(best.step);
+  if (best.found && best.round == nullptr) sink.offer(best.step);
 }
 
 }  // namespace
@@ -207,8 +215,10 @@ void find_forcing_chains(const Grid& g, Sink& sink) {
   // With patterns, tried only when the steps found so far rate above the
   // base: a step there is of use only below the best of those, which
   // bounds its size.
+  // In a round, one as low as those is of use too.
   const bool bounded = sink.mode == Mode::kDynamicPlus && sink.found;
-  find_forcing(g, sink.mode, sink.floor, bounded ? sink.best.rating : 0, sink);
+  const int ceiling = sink.best.rating + (sink.round != nullptr ? 1 : 0);
+  find_forcing(g, sink.mode, sink.floor, bounded ? ceiling : 0, sink);
 }
 
 }  // namespace logic

@@ -2,6 +2,8 @@
 
 #include <cassert>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "logic/propagation.h"
 #include "logic/techniques.h"
@@ -105,6 +107,7 @@ void enter(Sink& sink, int t) {
   sink.technique = t;
   sink.floor = kLadder[t].rating;
   sink.mode = kLadder[t].mode;
+  sink.uniqueness = kLadder[t].uniqueness;
 }
 
 }  // namespace
@@ -134,6 +137,33 @@ bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
   return sink.found;
 }
 
+// Why a round. Of several steps of the lowest rating, the one a scan meets
+// first depends on the order of the cells and digits, so on how the puzzle
+// is turned; and the choice can matter: a rectangle's eliminations may
+// solve a corner of another rectangle, which is then no pattern any more,
+// and what it removed needs a harder step. The set of all steps of the
+// lowest rating depends only on the grid's structure, when each finder
+// offers every step it rates (none stops at the first, none gives up
+// after a budget): relabelling digits, permuting rows, columns, bands and
+// stacks, or transposing maps that set onto the turned grid's own. So the
+// path applies it whole, and every grid along it is the turned image of
+// the other puzzle's; ER, EP and ED follow.
+bool next_round(const Grid& g, TechniqueMask allowed, Round& round,
+                Workspace* work) {
+  restart(round);
+  Sink sink;
+  sink.work = work;
+  sink.round = &round;
+  for (int t = 0; t < kLadderSize; ++t) {
+    if (!((allowed >> t) & 1U)) continue;
+    // A technique of the same base may still offer a step of the rating.
+    if (sink.found && sink.best.rating < kLadder[t].rating) break;
+    enter(sink, t);
+    kLadder[t].find(g, sink);
+  }
+  return sink.found;
+}
+
 bool is_sound(const Step& step, const Puzzle& solution) {
   if (step.cell >= 0 && solution.cell[step.cell] != step.digit) return false;
   for (int cell = 0; cell < 81; ++cell) {
@@ -158,34 +188,123 @@ void record(Rating& r, const Step& step, bool& placed) {
   }
 }
 
+// Whether step a changes what step b rests on, when b assumes the puzzle
+// has one solution: its deadly pattern's cells (a BUG's: the whole grid).
+// Another step leaves the patterns of the other techniques standing (their
+// eliminations only grow with the grid's), but a rectangle whose corner
+// loses a digit or is placed is no pattern any more.
+bool breaks(const Step& a, const Step& b) {
+  if (!kLadder[b.technique].uniqueness) return false;
+  if (kLadder[b.technique].kind == Kind::kGrave) return true;
+  if (a.cell >= 0 && has(b.cells, a.cell)) return true;
+  for (int cell = 0; cell < 81; ++cell) {
+    if (a.removed[cell] != 0 && has(b.cells, cell)) return true;
+  }
+  return false;
+}
+
+bool has_conflict(const Round& round) {
+  for (int i = 0; i < round.size; ++i) {
+    for (int j = 0; j < round.size; ++j) {
+      if (i != j && breaks(round.steps[i], round.steps[j])) return true;
+    }
+  }
+  return false;
+}
+
+Rating rate_path(Grid g, const Puzzle& solution, const RateOptions& options,
+                 Round& round, Rating r, bool placed);
+
+// A round whose steps break each other's patterns cannot be applied
+// whole: the path takes one of them, and which one may matter. Each is
+// followed to the end, and the path takes the one whose rating comes out
+// hardest, ER first, then EP: a rule that, like the round, does not
+// depend on the order the steps were found in.
+int hardest_choice(const Grid& g, const Round& round, const Puzzle& solution,
+                   const RateOptions& options, const Rating& r, bool placed) {
+  RateOptions quiet = options;
+  quiet.on_step = nullptr;
+  // Each level of a choice has a round of its own.
+  std::unique_ptr<Round> own(new (std::nothrow) Round);
+  if (!own) return 0;
+  int choice = 0;
+  long best = -1;
+  for (int k = 0; k < round.size; ++k) {
+    const Step& step = round.steps[k];
+    if (!is_sound(step, solution)) return k;  // rate() reports it
+    Rating branch = r;
+    bool branch_placed = placed;
+    record(branch, step, branch_placed);
+    Grid next = g;
+    apply(next, step);
+    branch = rate_path(next, solution, quiet, *own, branch, branch_placed);
+    // A path that stops or sticks is harder than one that ends; then ER,
+    // then EP.
+    const long unsolved = branch.outcome == Outcome::kSolved ? 0 : 1;
+    const long key = (unsolved * 1000 + branch.er) * 1000 + branch.ep;
+    if (key > best) {
+      best = key;
+      choice = k;
+    }
+  }
+  return choice;
+}
+
+// The path from g on, the rating so far in r.
+Rating rate_path(Grid g, const Puzzle& solution, const RateOptions& options,
+                 Round& round, Rating r, bool placed) {
+  Workspace* work = options.workspace;
+  while (g.open > 0) {
+    if (!next_round(g, options.allowed, round, work)) {
+      r.outcome = Outcome::kStuck;
+      break;
+    }
+    if (round.size > 1 && has_conflict(round)) {
+      const int k = hardest_choice(g, round, solution, options, r, placed);
+      round.steps[0] = round.steps[k];
+      round.size = 1;
+    }
+    // Every step of the round is told in the grid it was found in.
+    const Grid found_in = g;
+    for (int k = 0; k < round.size && r.unsound == 0; ++k) {
+      const Step& step = round.steps[k];
+      if (!is_sound(step, solution)) {
+        assert(!"a step disagrees with the solution");
+        ++r.unsound;
+        r.outcome = Outcome::kStuck;
+        break;
+      }
+      if (options.on_step != nullptr) {
+        options.on_step(found_in, step, options.context);
+      }
+      record(r, step, placed);
+      apply(g, step);
+      // Above the limit, the round stops at its first step that leaves
+      // the grid open, as a path of single steps would.
+      if (options.limit > 0 && r.er > options.limit && g.open > 0) {
+        r.outcome = Outcome::kStopped;
+        break;
+      }
+    }
+    if (r.unsound != 0 || r.outcome == Outcome::kStopped) break;
+  }
+  return r;
+}
+
 }  // namespace
 
 Rating rate(Grid g, const Puzzle& solution, const RateOptions& options) {
-  Rating r;
-  bool placed = false;
   Workspace own;  // when the caller has none: one for the whole path
-  Workspace* work = options.workspace != nullptr ? options.workspace : &own;
-  while (g.open > 0) {
-    Step step;
-    if (!next_step(g, options.allowed, step, work)) {
-      r.outcome = Outcome::kStuck;
-      break;
-    }
-    if (!is_sound(step, solution)) {
-      assert(!"a step disagrees with the solution");
-      ++r.unsound;
-      r.outcome = Outcome::kStuck;
-      break;
-    }
-    if (options.on_step != nullptr) options.on_step(g, step, options.context);
-    record(r, step, placed);
-    apply(g, step);
-    if (options.limit > 0 && r.er > options.limit && g.open > 0) {
-      r.outcome = Outcome::kStopped;
-      break;
-    }
+  RateOptions with_work = options;
+  if (with_work.workspace == nullptr) with_work.workspace = &own;
+  Workspace& work = *with_work.workspace;
+  if (!work.round) work.round.reset(new (std::nothrow) Round);
+  if (!work.round) {
+    Rating r;
+    r.outcome = Outcome::kStuck;
+    return r;
   }
-  return r;
+  return rate_path(g, solution, with_work, *work.round, Rating{}, false);
 }
 
 }  // namespace logic

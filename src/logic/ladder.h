@@ -1,5 +1,6 @@
 // The ladder: the techniques in order of rating, and the rating of a
-// puzzle as the path that always takes the easiest step.
+// puzzle as the path that always takes the easiest steps: each round of it
+// applies every step of the lowest rating the grid offers.
 //
 // ER is the highest step rating on the path, EP the highest up to its
 // first placement, ED the rating of its first step.
@@ -62,6 +63,12 @@ inline constexpr TechniqueMask kAllTechniques = ~TechniqueMask{0};
 bool next_step(const Grid& g, TechniqueMask allowed, Step& step,
                Workspace* work = nullptr);
 
+/// Every step of the lowest rating the allowed techniques find, gathered
+/// in `round` (ladder.cpp: why a round, not one step), or false when none
+/// applies.
+bool next_round(const Grid& g, TechniqueMask allowed, Round& round,
+                Workspace* work = nullptr);
+
 /// The calling thread's own workspace (propagation.h), made on first use
 /// and kept for the thread's life: a worker that rates puzzle after puzzle
 /// hands it to every rating.
@@ -91,7 +98,8 @@ struct Rating {
 struct RateOptions {
   TechniqueMask allowed = kAllTechniques;
   int limit = 0;  // tenths; stop once a step rates above it (0: none)
-  // Called with each step before it is applied, if set.
+  // Called with each step before it is applied, if set, with the grid its
+  // round was found in.
   void (*on_step)(const Grid& before, const Step& step, void* ctx) = nullptr;
   void* context = nullptr;
   // Reused by the finders; null: one for this rating alone.

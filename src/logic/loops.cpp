@@ -15,10 +15,6 @@ namespace {
 
 constexpr int kMaxLoop = 10;
 
-// The cells tried at most per pair of digits: a grid of many cells with
-// both digits would otherwise take the search through every path.
-constexpr int kBudget = 20000;
-
 struct Loop {
   int cells[kMaxLoop];
   int length = 0;
@@ -30,7 +26,12 @@ struct Loop {
   // each (type 2), so a path that can be neither is not followed.
   int extra_cells = 0;
   DigitSet extra_digits = 0;
-  int budget = kBudget;
+  // The loop's cells in each box, and the boxes it meets: two in each box
+  // it meets, so at most kMaxLoop / 2 boxes. The search is whole (every
+  // path is followed that may still close), so what it finds does not
+  // depend on the order of the cells; these bounds keep it short.
+  int in_box[9]{};
+  int boxes = 0;
 };
 
 // Whether the loop may take `cell` and still become type 1 or type 2.
@@ -42,7 +43,21 @@ bool may_take(const Grid& g, const Loop& loop, int cell) {
   return digit_count(more) == 1 && loop.extra_digits == more;
 }
 
+// Whether the loop, `length` cells long, may still take a cell of box b:
+// no box holds three, and the boxes met can each still get their second.
+bool box_allows(const Loop& loop, int b) {
+  if (loop.in_box[b] == 2) return false;
+  int open = 0;  // boxes met once, each still owed a cell
+  for (const int n : loop.in_box) open += n == 1 ? 1 : 0;
+  const int boxes = loop.boxes + (loop.in_box[b] == 0 ? 1 : 0);
+  open += loop.in_box[b] == 0 ? 1 : -1;
+  return boxes <= kMaxLoop / 2 && loop.length + 1 + open <= kMaxLoop;
+}
+
 void take(const Grid& g, Loop& loop, int cell, int sign) {
+  const int b = box_of(cell);
+  if (sign > 0 && loop.in_box[b]++ == 0) ++loop.boxes;
+  if (sign < 0 && --loop.in_box[b] == 0) --loop.boxes;
   const auto ab = static_cast<DigitSet>((1U << loop.a) | (1U << loop.b));
   const auto more = static_cast<DigitSet>(g.candidates[cell] & ~ab);
   if (more == 0) return;
@@ -52,9 +67,7 @@ void take(const Grid& g, Loop& loop, int cell, int sign) {
 }
 
 bool boxes_hold_pairs(const Loop& loop) {
-  int in_box[9] = {};
-  for (int k = 0; k < loop.length; ++k) ++in_box[box_of(loop.cells[k])];
-  for (const int n : in_box) {
+  for (const int n : loop.in_box) {
     if (n != 0 && n != 2) return false;
   }
   return true;
@@ -123,11 +136,13 @@ bool extend(const Grid& g, const CellSet& carriers, Loop& loop, bool by_row,
   const int unit =
       by_row ? kRowUnit + row_of(last) : kColumnUnit + column_of(last);
   CellSet next = minus(geometry().unit_set[unit] & carriers, loop.set);
-  while (!empty(next) && loop.budget > 0) {
+  while (!empty(next)) {
     const int cell = take_first(next);
     // Each loop is found from its lowest cell.
-    if (cell < start || !may_take(g, loop, cell)) continue;
-    --loop.budget;
+    if (cell < start || !may_take(g, loop, cell) ||
+        !box_allows(loop, box_of(cell))) {
+      continue;
+    }
     loop.cells[loop.length++] = cell;
     add(loop.set, cell);
     take(g, loop, cell, 1);
@@ -143,18 +158,15 @@ bool extend(const Grid& g, const CellSet& carriers, Loop& loop, bool by_row,
 bool loops_of(const Grid& g, int a, int b, Sink& sink) {
   CellSet carriers = positions(g, a) & positions(g, b);
   if (count(carriers) < 6) return false;
-  int budget = kBudget;
-  for (CellSet rest = carriers; !empty(rest) && budget > 0;) {
+  for (CellSet rest = carriers; !empty(rest);) {
     Loop loop;
     loop.a = a;
     loop.b = b;
-    loop.budget = budget;
     loop.cells[0] = take_first(rest);
     loop.length = 1;
     add(loop.set, loop.cells[0]);
     take(g, loop, loop.cells[0], 1);
     if (extend(g, carriers, loop, true, sink)) return true;
-    budget = loop.budget;
   }
   return false;
 }

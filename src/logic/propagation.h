@@ -139,6 +139,7 @@ struct Branches {
 /// made on first use.
 struct Workspace {
   std::unique_ptr<Branches> branches;
+  std::unique_ptr<Round> round;  // the path's rounds (ladder.h)
 };
 
 /// Derives `node` from its parents, unless already derived; a node whose

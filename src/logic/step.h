@@ -64,10 +64,39 @@ enum class Mode { kNone, kNishio, kStatic, kDynamic, kDynamicPlus };
 
 struct Workspace;  // propagation.h
 
+// Room for one step for each candidate and cell, and as many again for the
+// uniqueness steps kept whatever they add (a grid has a few dozen at most).
+inline constexpr int kMaxRound = 2 * (81 + 9 * 81);
+
+/// A round of the path: every step of the lowest rating a grid offers,
+/// applied together. Which of several equal steps a scan meets first
+/// depends on the cells' order, so on how the puzzle is turned; the set of
+/// them all does not, when every finder offers every step it rates. A step
+/// is kept when it places or removes something the round's steps before it
+/// do not (at most one for each candidate and cell), or assumes one
+/// solution: the union of what they do is the round's, whichever came
+/// first. About 680 KB.
+struct Round {
+  int size = 0;
+  std::uint8_t placed[81]{};  // the digit the round places in each cell
+  DigitSet removed[81]{};
+  Step steps[kMaxRound];
+};
+
+/// Empties the round.
+void restart(Round& round);
+
+/// Keeps the step in the round when it does something new there, or
+/// always (`every`): a step that assumes one solution may break another's
+/// pattern, and the path then chooses among them all (ladder.cpp).
+void gather(Round& round, const Step& step, bool every);
+
 /// Where a technique hands the steps it finds. The ladder wants the easiest
 /// step of all: the sink keeps the lowest rated one offered (the first of
 /// equal ones), and `offer` answers true when the technique may stop,
-/// because nothing it could still find would rate lower.
+/// because nothing it could still find would rate lower. With a round, the
+/// sink gathers every step of the lowest rating, and a technique never
+/// stops early: one of equal rating may still come.
 struct Sink {
   Step best;
   bool found = false;
@@ -80,6 +109,8 @@ struct Sink {
   // needs room makes its own for the call).
   Workspace* work = nullptr;
   bool collect_all = false;  // listing every step: never stop early
+  Round* round = nullptr;    // gathering the lowest rated steps (null: not)
+  bool uniqueness = false;   // the technique assumes one solution
   int offered = 0;
 
   bool offer(Step& step) {
@@ -88,6 +119,11 @@ struct Sink {
     if (!found || step.rating < best.rating) {
       best = step;
       found = true;
+      if (round != nullptr) restart(*round);
+    }
+    if (round != nullptr) {
+      if (step.rating == best.rating) gather(*round, step, uniqueness);
+      return false;
     }
     return !collect_all && best.rating <= floor;
   }
