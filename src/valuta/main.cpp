@@ -9,6 +9,7 @@
 // rated on every core (-j), by the batch pipeline vortel-lotto uses; an
 // entry that cannot be read is reported on its own line and on standard
 // error, and the others are rated all the same.
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -48,6 +49,9 @@ constexpr const char* kUsage =
     "                   cercarla, 2 anche le caselle, 3 il passo intero\n"
     "  --candidati      con --passi o --suggerimento, disegna prima di ogni\n"
     "                   passo la griglia con i candidati di ogni casella\n"
+    "  --svg=DIR        con --passi, disegna ogni passo in un'immagine SVG\n"
+    "                   (DIR/0001/passo-001.svg, una cartella per gioco) e\n"
+    "                   scrive DIR/index.html con il percorso in ordine\n"
     "  --json           una riga JSON per gioco (o per passo)\n"
     "  --tecniche=L     tecniche ammesse (nome,...) o escluse (-nome,...);\n"
     "                   \"unicita\" indica quelle che presumono una sola\n"
@@ -62,13 +66,24 @@ constexpr const char* kUsage =
     "valutato (nessuna o più soluzioni, cifre in conflitto).\n";
 
 // What the run counts of each line, for its exit status.
-enum Kind { kRated, kUnrated, kDamaged, kUnreadable };
+enum Kind { kRated, kUnrated, kDamaged, kUnreadable, kNotDrawn };
 
 struct Run {
   Options options;
   answers::Form form;  // the options' files and form, for the columns
   answers::Progress progress;
+  // --svg: the highest entry number answered, where the index stops.
+  std::atomic<long long> last{0};
 };
+
+// A puzzle's pictures not written: said once, on its own line.
+void report_pictures(Run& run, const valuta::PictureError& problem) {
+  char message[4200];
+  std::snprintf(message, sizeof message,
+                "vortel-valuta: %s: immagine non scritta: %s\n", problem.path,
+                std::strerror(problem.error));
+  answers::progress_message(run.progress, message);
+}
 
 // Called by the worker threads, many at once: process() is pure.
 std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
@@ -84,9 +99,17 @@ std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
     logic::Digits digits{};
     for (int cell = 0; cell < 81; ++cell)
       digits.cell[cell] = entry.puzzle[static_cast<unsigned>(cell)];
-    kind = valuta::process(digits, run.options, out, lead) == kExitOk
-               ? kRated
-               : kUnrated;
+    valuta::PictureError problem;
+    const int status =
+        valuta::process(digits, run.options, out, lead, entry.number, &problem);
+    kind = status == kExitOk     ? kRated
+           : status == kExitFile ? kNotDrawn
+                                 : kUnrated;
+    if (status == kExitFile) report_pictures(run, problem);
+    long long seen = run.last.load();
+    while (seen < entry.number &&
+           !run.last.compare_exchange_weak(seen, entry.number)) {
+    }
     return out.length;
   }
   char detail[2048];
@@ -118,7 +141,8 @@ int final_status(const batch::Outcome& outcome) {
     std::fprintf(stderr, "vortel-valuta: memoria insufficiente\n");
     return kExitFile;
   }
-  if (outcome.kinds[kUnreadable] != 0) return kExitFile;
+  if (outcome.kinds[kUnreadable] != 0 || outcome.kinds[kNotDrawn] != 0)
+    return kExitFile;
   if (outcome.kinds[kDamaged] != 0) return kExitUsage;
   if (outcome.kinds[kUnrated] != 0) return kExitUnrated;
   return kExitOk;
@@ -144,6 +168,15 @@ int main(int argc, char** argv) {
                  "output\n",
                  std::strcmp(same, "-") == 0 ? "(standard input)" : same);
     return kExitFile;
+  }
+  if (options.svg_dir != nullptr) {
+    valuta::PictureError problem;
+    if (!valuta::prepare_directory(options.svg_dir, problem)) {
+      std::fprintf(stderr,
+                   "vortel-valuta: %s: impossibile scrivervi le immagini: %s\n",
+                   problem.path, std::strerror(problem.error));
+      return kExitFile;
+    }
   }
   run.form.json = options.json;
   run.form.names = options.files;
@@ -173,5 +206,13 @@ int main(int argc, char** argv) {
   batch::install_signals();
   const batch::Outcome outcome = batch::run(job);
   answers::end_progress(run.progress);
-  return final_status(outcome);
+  int status = final_status(outcome);
+  valuta::PictureError problem;
+  if (options.svg_dir != nullptr &&
+      !valuta::write_index(options.svg_dir, run.last.load(), problem)) {
+    std::fprintf(stderr, "vortel-valuta: %s: indice non scritto: %s\n",
+                 problem.path, std::strerror(problem.error));
+    status = kExitFile;
+  }
+  return status;
 }

@@ -146,11 +146,22 @@ struct PathContext {
   Text* out;
   const Options* options;
   int n;
+  const logic::Digits* puzzle;
+  Album* album;  // with --svg, else null
 };
 
 void on_step(const logic::Grid& before, const logic::Step& step, void* ctx) {
   auto& path = *static_cast<PathContext*>(ctx);
   append_step(*path.out, before, step, ++path.n, *path.options);
+  if (path.album != nullptr) {
+    add_picture(*path.album, *path.puzzle, before, step, path.n);
+  }
+}
+
+// The puzzle's part of the index closed with its result: the rating, or
+// the status of a puzzle not rated.
+void close_with(Album* album, const char* result) {
+  if (album != nullptr) close_album(*album, result);
 }
 
 }  // namespace
@@ -189,7 +200,7 @@ void append_rating(Text& t, const Rating& r, int bound) {
 }
 
 int process(const logic::Digits& puzzle, const Options& options, Text& out,
-            const char* lead) {
+            const char* lead, long long number, PictureError* problem) {
   if (options.mode == Mode::kHint) return hint(puzzle, options, out);
   char alone[96];
   if (lead == nullptr) {
@@ -199,6 +210,11 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
     append(t, options.json ? "\"" : "");
     lead = alone;
   }
+  PictureError own;
+  Album pictures{options.svg_dir, number, nullptr,
+                 problem != nullptr ? problem : &own};
+  Album* album = options.svg_dir != nullptr ? &pictures : nullptr;
+  if (album != nullptr) open_album(*album, puzzle);
   logic::Digits solution{};
   const logic::Solutions solutions = logic::solve(puzzle, solution);
   if (solutions != logic::Solutions::kOne) {
@@ -210,6 +226,8 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
         : solutions == logic::Solutions::kNone ? Status::kNone
                                                : Status::kMultiple;
     append_unrated(out, lead, status, options.json);
+    close_with(album, answers::status_word(status));
+    if (album != nullptr && album->problem->error != 0) return kExitFile;
     // With --passi each puzzle is a block that a blank line ends, the
     // puzzles not rated too, so that a reader can split the blocks.
     if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
@@ -219,7 +237,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
   rate_options.allowed = options.allowed;
   rate_options.limit = options.limit;
   rate_options.workspace = &logic::thread_workspace();  // the worker's own
-  PathContext path{&out, &options, 0};
+  PathContext path{&out, &options, 0, &puzzle, album};
   if (options.mode == Mode::kSteps) {
     if (!options.json) {
       append(out, "Gioco: ");
@@ -233,6 +251,15 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
       logic::rate(logic::make_grid(puzzle), solution, rate_options);
   append_line(out, lead, r, options);
   if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
+  if (album != nullptr) {
+    char result[64];
+    Text t{result, sizeof result};
+    append_rating(t, r, bound_of(r, options));
+    append_format(t, " %s", status_word(r));
+    result[t.length] = '\0';
+    close_album(*album, result);
+    if (album->problem->error != 0) return kExitFile;
+  }
   return r.unsound != 0 ? kExitUnrated : kExitOk;
 }
 
