@@ -148,6 +148,33 @@ int final_status(const batch::Outcome& outcome) {
   return kExitOk;
 }
 
+// --svg: the folder made and found writable before any puzzle is rated,
+// so that a run does not end in pictures lost; false when it is not.
+bool pictures_ready(const Options& options) {
+  valuta::PictureError problem;
+  if (options.svg_dir == nullptr ||
+      valuta::prepare_directory(options.svg_dir, problem)) {
+    return true;
+  }
+  std::fprintf(stderr,
+               "vortel-valuta: %s: impossibile scrivervi le immagini: %s\n",
+               problem.path, std::strerror(problem.error));
+  return false;
+}
+
+// --svg: the index joined once every puzzle is answered; the run's status,
+// or kExitFile when the index could not be written.
+int with_index(const Options& options, long long last, int status) {
+  valuta::PictureError problem;
+  if (options.svg_dir == nullptr ||
+      valuta::write_index(options.svg_dir, last, problem)) {
+    return status;
+  }
+  std::fprintf(stderr, "vortel-valuta: %s: indice non scritto: %s\n",
+               problem.path, std::strerror(problem.error));
+  return kExitFile;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -169,15 +196,7 @@ int main(int argc, char** argv) {
                  std::strcmp(same, "-") == 0 ? "(standard input)" : same);
     return kExitFile;
   }
-  if (options.svg_dir != nullptr) {
-    valuta::PictureError problem;
-    if (!valuta::prepare_directory(options.svg_dir, problem)) {
-      std::fprintf(stderr,
-                   "vortel-valuta: %s: impossibile scrivervi le immagini: %s\n",
-                   problem.path, std::strerror(problem.error));
-      return kExitFile;
-    }
-  }
+  if (!pictures_ready(options)) return kExitFile;
   run.form.json = options.json;
   run.form.names = options.files;
   run.form.name_count = options.file_count;
@@ -206,13 +225,5 @@ int main(int argc, char** argv) {
   batch::install_signals();
   const batch::Outcome outcome = batch::run(job);
   answers::end_progress(run.progress);
-  int status = final_status(outcome);
-  valuta::PictureError problem;
-  if (options.svg_dir != nullptr &&
-      !valuta::write_index(options.svg_dir, run.last.load(), problem)) {
-    std::fprintf(stderr, "vortel-valuta: %s: indice non scritto: %s\n",
-                 problem.path, std::strerror(problem.error));
-    status = kExitFile;
-  }
-  return status;
+  return with_index(options, run.last.load(), final_status(outcome));
 }

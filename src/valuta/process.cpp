@@ -158,10 +158,23 @@ void on_step(const logic::Grid& before, const logic::Step& step, void* ctx) {
   }
 }
 
-// The puzzle's part of the index closed with its result: the rating, or
-// the status of a puzzle not rated.
-void close_with(Album* album, const char* result) {
-  if (album != nullptr) close_album(*album, result);
+// The puzzle's part of the index closed with its result (the rating, or
+// the status of a puzzle not rated): kExitFile when a picture or the part
+// was not written, `status` otherwise.
+int closed(Album* album, const char* result, int status) {
+  if (album == nullptr) return status;
+  close_album(*album, result);
+  return album->problem->error != 0 ? kExitFile : status;
+}
+
+answers::Status unrated_status(const logic::Digits& puzzle,
+                               logic::Solutions solutions) {
+  int a = 0;
+  int b = 0;
+  using answers::Status;
+  return logic::find_repeat(puzzle, a, b)       ? Status::kRepeatedDigits
+         : solutions == logic::Solutions::kNone ? Status::kNone
+                                                : Status::kMultiple;
 }
 
 }  // namespace
@@ -218,20 +231,12 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
   logic::Digits solution{};
   const logic::Solutions solutions = logic::solve(puzzle, solution);
   if (solutions != logic::Solutions::kOne) {
-    int a = 0;
-    int b = 0;
-    using answers::Status;
-    const Status status =
-        logic::find_repeat(puzzle, a, b)       ? Status::kRepeatedDigits
-        : solutions == logic::Solutions::kNone ? Status::kNone
-                                               : Status::kMultiple;
+    const answers::Status status = unrated_status(puzzle, solutions);
     append_unrated(out, lead, status, options.json);
-    close_with(album, answers::status_word(status));
-    if (album != nullptr && album->problem->error != 0) return kExitFile;
     // With --passi each puzzle is a block that a blank line ends, the
     // puzzles not rated too, so that a reader can split the blocks.
     if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
-    return kExitUnrated;
+    return closed(album, answers::status_word(status), kExitUnrated);
   }
   logic::RateOptions rate_options;
   rate_options.allowed = options.allowed;
@@ -251,16 +256,12 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
       logic::rate(logic::make_grid(puzzle), solution, rate_options);
   append_line(out, lead, r, options);
   if (options.mode == Mode::kSteps && !options.json) append(out, "\n");
-  if (album != nullptr) {
-    char result[64];
-    Text t{result, sizeof result};
-    append_rating(t, r, bound_of(r, options));
-    append_format(t, " %s", status_word(r));
-    result[t.length] = '\0';
-    close_album(*album, result);
-    if (album->problem->error != 0) return kExitFile;
-  }
-  return r.unsound != 0 ? kExitUnrated : kExitOk;
+  char result[64];
+  Text t{result, sizeof result};
+  append_rating(t, r, bound_of(r, options));
+  append_format(t, " %s", status_word(r));
+  result[t.length] = '\0';
+  return closed(album, result, r.unsound != 0 ? kExitUnrated : kExitOk);
 }
 
 }  // namespace valuta
