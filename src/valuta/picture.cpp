@@ -365,6 +365,7 @@ void add_picture(Album& album, const logic::Digits& puzzle,
     return;
   }
   if (!write_file(path, svg, t.length, *album.problem)) return;
+  album.steps = n;
   char line[4096];
   step_text(line, sizeof line, step, n);
   char escaped[6 * sizeof line];
@@ -379,6 +380,15 @@ void add_picture(Album& album, const logic::Digits& puzzle,
 
 void close_album(Album& album, const char* result) {
   if (album.page == nullptr) return;
+  for (int n = album.steps + 1;; ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "passo-%03d.svg", n);
+    char path[4096];
+    if (!path_of(path, sizeof path, album.dir, album.number, name) ||
+        std::remove(path) != 0) {
+      break;
+    }
+  }
   std::fprintf(album.page, "<p class=\"esito\">%s</p>\n</section>\n", result);
   const bool failed = std::ferror(album.page) != 0;
   const int error = errno;

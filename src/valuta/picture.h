@@ -35,6 +35,7 @@ struct Album {
   const char* dir = nullptr;
   long long number = 0;
   std::FILE* page = nullptr;  // the puzzle's part of the index
+  int steps = 0;              // the pictures written
   PictureError* problem = nullptr;
 };
 
@@ -57,7 +58,9 @@ void add_picture(Album& album, const logic::Digits& puzzle,
                  const logic::Grid& before, const logic::Step& step, int n);
 
 /// Ends the puzzle's part of the index with `result` (its rating, or why
-/// it has none) and closes it.
+/// it has none) and closes it. Pictures numbered past the last step, left
+/// by an earlier run into the same folder, are removed: the folder holds
+/// this path alone.
 void close_album(Album& album, const char* result);
 
 /// Writes DIR/index.html from the parts of the puzzles numbered 1 to

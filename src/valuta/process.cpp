@@ -224,7 +224,7 @@ int process(const logic::Digits& puzzle, const Options& options, Text& out,
     lead = alone;
   }
   PictureError own;
-  Album pictures{options.svg_dir, number, nullptr,
+  Album pictures{options.svg_dir, number, nullptr, 0,
                  problem != nullptr ? problem : &own};
   Album* album = options.svg_dir != nullptr ? &pictures : nullptr;
   if (album != nullptr) open_album(*album, puzzle);

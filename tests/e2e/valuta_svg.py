@@ -70,6 +70,12 @@ def chain_picture(folder):
 
 def test_chain_puzzle():
     out = fresh("chain")
+    # A picture left by an earlier, longer path is not taken for a step.
+    os.makedirs(os.path.join(out, "0001"))
+    for stale in ("passo-067.svg", "passo-068.svg"):
+        with open(os.path.join(out, "0001", stale), "w",
+                  encoding="utf-8") as f:
+            f.write("x")
     r = run(["--passi", "--svg=" + out], puzzle(3))
     check(r.returncode == 0, f"chain puzzle: status {r.returncode}: {r.stderr}")
     steps = step_lines(r.stdout)
