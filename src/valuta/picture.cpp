@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
 #include "logic/ladder.h"
@@ -195,6 +194,14 @@ void append_digits(Text& t, const logic::Digits& puzzle, const logic::Grid& g,
   }
 }
 
+// The square root of a length (x >= 1) by Newton's steps: the program
+// links the C library alone, and std::sqrt may call libm's.
+double root(double x) {
+  double r = x;
+  for (int i = 0; i < 64; ++i) r = 0.5 * (r + x / r);
+  return r;
+}
+
 // A link from node a to node b, between their rings: the arrow's tip
 // touches b's ring. From a true node a weak link (dashed), from a false
 // one a strong link (solid).
@@ -203,7 +210,8 @@ void append_link(Text& t, const logic::Node& a, const logic::Node& b) {
   const double y1 = mark_y(a.cell, a.digit);
   const double x2 = mark_x(b.cell, b.digit);
   const double y2 = mark_y(b.cell, b.digit);
-  const double length = std::hypot(x2 - x1, y2 - y1);
+  const double length =
+      root((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1) + 1e-9);
   if (length < 1) return;
   const double ux = (x2 - x1) / length;
   const double uy = (y2 - y1) / length;
