@@ -102,6 +102,10 @@ ladder: a direct hidden pair rated as a naked single|src/logic/ladder.cpp|"direc
 valuta: a stuck path's bound past the gaps in --tecniche|src/valuta/process.cpp|if (!((options.allowed >> t) \& 1U)) break;|if (!((options.allowed >> t) \& 1U)) continue;
 valuta: --candidati alone taken|src/valuta/options.cpp|if (options.candidates \&\& options.mode == Mode::kRate|if (false \&\& options.candidates \&\& options.mode == Mode::kRate
 valuta: a conflict's givens kept whether needed or not|src/valuta/hint.cpp|if (logic::solve(kept, solution) != logic::Solutions::kNone) {|if (logic::solve(kept, solution) != logic::Solutions::kNone \|\| true) {
+valuta: a picture not written ends with status 0|src/valuta/main.cpp|if (outcome.kinds[kUnreadable] != 0 \|\| outcome.kinds[kNotDrawn] != 0)|if (outcome.kinds[kUnreadable] != 0)
+valuta: --svg without --passi taken|src/valuta/options.cpp|if (options.svg_dir != nullptr \&\& options.mode != Mode::kSteps \&\&|if (false \&\& options.mode != Mode::kSteps \&\&
+valuta: a chain's cells not filled in its picture|src/valuta/picture.cpp|logic::add(pattern, step.chain[i].cell);|(void)step.chain[i].cell;
+valuta: a chain's weak links drawn as strong|src/valuta/picture.cpp|a.on ? "debole" : "forte", x1|a.on ? "forte" : "debole", x1
 ladder: a contradiction's branch count one short|src/logic/branches.cpp|int shown = contradiction ? 1 : 2;|int shown = contradiction ? 0 : 2;
 LIST
 )

@@ -9,6 +9,7 @@
 // rated on every core (-j), by the batch pipeline vortel-lotto uses; an
 // entry that cannot be read is reported on its own line and on standard
 // error, and the others are rated all the same.
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -48,6 +49,9 @@ constexpr const char* kUsage =
     "                   cercarla, 2 anche le caselle, 3 il passo intero\n"
     "  --candidati      con --passi o --suggerimento, disegna prima di ogni\n"
     "                   passo la griglia con i candidati di ogni casella\n"
+    "  --svg=DIR        con --passi, disegna ogni passo in un'immagine SVG\n"
+    "                   (DIR/0001/passo-001.svg, una cartella per gioco) e\n"
+    "                   scrive DIR/index.html con il percorso in ordine\n"
     "  --json           una riga JSON per gioco (o per passo)\n"
     "  --tecniche=L     tecniche ammesse (nome,...) o escluse (-nome,...);\n"
     "                   \"unicita\" indica quelle che presumono una sola\n"
@@ -62,13 +66,24 @@ constexpr const char* kUsage =
     "valutato (nessuna o più soluzioni, cifre in conflitto).\n";
 
 // What the run counts of each line, for its exit status.
-enum Kind { kRated, kUnrated, kDamaged, kUnreadable };
+enum Kind { kRated, kUnrated, kDamaged, kUnreadable, kNotDrawn };
 
 struct Run {
   Options options;
   answers::Form form;  // the options' files and form, for the columns
   answers::Progress progress;
+  // --svg: the highest entry number answered, where the index stops.
+  std::atomic<long long> last{0};
 };
+
+// A puzzle's pictures not written: said once, on its own line.
+void report_pictures(Run& run, const valuta::PictureError& problem) {
+  char message[4200];
+  std::snprintf(message, sizeof message,
+                "vortel-valuta: %s: immagine non scritta: %s\n", problem.path,
+                std::strerror(problem.error));
+  answers::progress_message(run.progress, message);
+}
 
 // Called by the worker threads, many at once: process() is pure.
 std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
@@ -81,9 +96,17 @@ std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
   answers::add_leading(t, entry, run.form);
   lead[t.length] = '\0';
   if (entry.kind == batch::EntryKind::kPuzzle) {
-    kind = valuta::process(entry.puzzle, run.options, out, lead) == kExitOk
-               ? kRated
-               : kUnrated;
+    valuta::PictureError problem;
+    const int status = valuta::process(entry.puzzle, run.options, out, lead,
+                                       entry.number, &problem);
+    kind = status == kExitOk     ? kRated
+           : status == kExitFile ? kNotDrawn
+                                 : kUnrated;
+    if (status == kExitFile) report_pictures(run, problem);
+    long long seen = run.last.load();
+    while (seen < entry.number &&
+           !run.last.compare_exchange_weak(seen, entry.number)) {
+    }
     return out.length;
   }
   char detail[2048];
@@ -115,10 +138,38 @@ int final_status(const batch::Outcome& outcome) {
     std::fprintf(stderr, "vortel-valuta: memoria insufficiente\n");
     return kExitFile;
   }
-  if (outcome.kinds[kUnreadable] != 0) return kExitFile;
+  if (outcome.kinds[kUnreadable] != 0 || outcome.kinds[kNotDrawn] != 0)
+    return kExitFile;
   if (outcome.kinds[kDamaged] != 0) return kExitUsage;
   if (outcome.kinds[kUnrated] != 0) return kExitUnrated;
   return kExitOk;
+}
+
+// --svg: the folder made and found writable before any puzzle is rated,
+// so that a run does not end in pictures lost; false when it is not.
+bool pictures_ready(const Options& options) {
+  valuta::PictureError problem;
+  if (options.svg_dir == nullptr ||
+      valuta::prepare_directory(options.svg_dir, problem)) {
+    return true;
+  }
+  std::fprintf(stderr,
+               "vortel-valuta: %s: impossibile scrivervi le immagini: %s\n",
+               problem.path, std::strerror(problem.error));
+  return false;
+}
+
+// --svg: the index joined once every puzzle is answered; the run's status,
+// or kExitFile when the index could not be written.
+int with_index(const Options& options, long long last, int status) {
+  valuta::PictureError problem;
+  if (options.svg_dir == nullptr ||
+      valuta::write_index(options.svg_dir, last, problem)) {
+    return status;
+  }
+  std::fprintf(stderr, "vortel-valuta: %s: indice non scritto: %s\n",
+               problem.path, std::strerror(problem.error));
+  return kExitFile;
 }
 
 }  // namespace
@@ -142,6 +193,7 @@ int main(int argc, char** argv) {
                  std::strcmp(same, "-") == 0 ? "(standard input)" : same);
     return kExitFile;
   }
+  if (!pictures_ready(options)) return kExitFile;
   run.form.json = options.json;
   run.form.names = options.files;
   run.form.name_count = options.file_count;
@@ -170,5 +222,5 @@ int main(int argc, char** argv) {
   batch::install_signals();
   const batch::Outcome outcome = batch::run(job);
   answers::end_progress(run.progress);
-  return final_status(outcome);
+  return with_index(options, run.last.load(), final_status(outcome));
 }

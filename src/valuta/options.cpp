@@ -91,6 +91,14 @@ bool parse_valued(int argc, const char* const* argv, int& i, Options& options) {
     std::fprintf(stderr, "vortel-valuta: tecnica sconosciuta in '%s'\n", v);
     return false;
   }
+  if (const char* v = value_of(argc, argv, i, "--svg")) {
+    if (*v != '\0') {
+      options.svg_dir = v;
+      return true;
+    }
+    std::fprintf(stderr, "vortel-valuta: --svg vuole una cartella\n");
+    return false;
+  }
   if (const char* v = value_of(argc, argv, i, "--fino")) {
     if (parse_rating(v, options.limit)) return true;
     std::fprintf(stderr, "vortel-valuta: valutazione non valida: '%s'\n", v);
@@ -201,6 +209,13 @@ bool parse_options(int argc, char** argv, Options& options) {
     std::fprintf(stderr,
                  "vortel-valuta: --candidati va usato con --passi o"
                  " --suggerimento\n");
+    return false;
+  }
+  // The pictures are of the path's steps: with a hint or a rating alone
+  // there would be none, and an empty folder would say otherwise.
+  if (options.svg_dir != nullptr && options.mode != Report::kSteps &&
+      !options.help && !options.version) {
+    std::fprintf(stderr, "vortel-valuta: --svg va usato con --passi\n");
     return false;
   }
   return true;

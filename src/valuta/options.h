@@ -21,7 +21,8 @@ struct Options {
   // --suggerimento=N: 1 the technique and where, 2 and its cells, 3 the
   // whole step (plain --suggerimento).
   int hint_level = 3;
-  bool candidates = false;  // --candidati: the grid before each step
+  bool candidates = false;        // --candidati: the grid before each step
+  const char* svg_dir = nullptr;  // --svg=DIR: each step drawn (none: null)
   logic::TechniqueMask allowed = logic::kAllTechniques;
   int limit = 0;    // --fino, in tenths (0: none)
   int threads = 0;  // -j (0: one per online CPU)

@@ -146,11 +146,35 @@ struct PathContext {
   Text* out;
   const Options* options;
   int n;
+  const base::Puzzle* puzzle;
+  Album* album;  // with --svg, else null
 };
 
 void on_step(const logic::Grid& before, const logic::Step& step, void* ctx) {
   auto& path = *static_cast<PathContext*>(ctx);
   append_step(*path.out, before, step, ++path.n, *path.options);
+  if (path.album != nullptr) {
+    add_picture(*path.album, *path.puzzle, before, step, path.n);
+  }
+}
+
+// The puzzle's part of the index closed with its result (the rating, or
+// the status of a puzzle not rated): kExitFile when a picture or the part
+// was not written, `status` otherwise.
+int closed(Album* album, const char* result, int status) {
+  if (album == nullptr) return status;
+  close_album(*album, result);
+  return album->problem->error != 0 ? kExitFile : status;
+}
+
+answers::Status unrated_status(const base::Puzzle& puzzle,
+                               logic::Solutions solutions) {
+  int a = 0;
+  int b = 0;
+  using answers::Status;
+  return logic::find_repeat(puzzle, a, b)       ? Status::kRepeatedDigits
+         : solutions == logic::Solutions::kNone ? Status::kNone
+                                                : Status::kMultiple;
 }
 
 }  // namespace
@@ -189,7 +213,7 @@ void append_rating(Text& t, const Rating& r, int bound) {
 }
 
 int process(const base::Puzzle& puzzle, const Options& options, Text& out,
-            const char* lead) {
+            const char* lead, long long number, PictureError* problem) {
   if (options.mode == Report::kHint) return hint(puzzle, options, out);
   char alone[96];
   if (lead == nullptr) {
@@ -199,27 +223,26 @@ int process(const base::Puzzle& puzzle, const Options& options, Text& out,
     append(t, options.json ? "\"" : "");
     lead = alone;
   }
+  PictureError own;
+  Album pictures{options.svg_dir, number, nullptr, 0,
+                 problem != nullptr ? problem : &own};
+  Album* album = options.svg_dir != nullptr ? &pictures : nullptr;
+  if (album != nullptr) open_album(*album, puzzle);
   base::Puzzle solution{};
   const logic::Solutions solutions = logic::solve(puzzle, solution);
   if (solutions != logic::Solutions::kOne) {
-    int a = 0;
-    int b = 0;
-    using answers::Status;
-    const Status status =
-        logic::find_repeat(puzzle, a, b)       ? Status::kRepeatedDigits
-        : solutions == logic::Solutions::kNone ? Status::kNone
-                                               : Status::kMultiple;
+    const answers::Status status = unrated_status(puzzle, solutions);
     append_unrated(out, lead, status, options.json);
     // With --passi each puzzle is a block that a blank line ends, the
     // puzzles not rated too, so that a reader can split the blocks.
     if (options.mode == Report::kSteps && !options.json) append(out, "\n");
-    return kExitUnrated;
+    return closed(album, answers::status_word(status), kExitUnrated);
   }
   logic::RateOptions rate_options;
   rate_options.allowed = options.allowed;
   rate_options.limit = options.limit;
   rate_options.workspace = &logic::thread_workspace();  // the worker's own
-  PathContext path{&out, &options, 0};
+  PathContext path{&out, &options, 0, &puzzle, album};
   if (options.mode == Report::kSteps) {
     if (!options.json) {
       append(out, "Gioco: ");
@@ -233,7 +256,12 @@ int process(const base::Puzzle& puzzle, const Options& options, Text& out,
       logic::rate(logic::make_grid(puzzle), solution, rate_options);
   append_line(out, lead, r, options);
   if (options.mode == Report::kSteps && !options.json) append(out, "\n");
-  return r.unsound != 0 ? kExitUnrated : kExitOk;
+  char result[64];
+  Text t{result, sizeof result};
+  append_rating(t, r, bound_of(r, options));
+  append_format(t, " %s", status_word(r));
+  result[t.length] = '\0';
+  return closed(album, result, r.unsound != 0 ? kExitUnrated : kExitOk);
 }
 
 }  // namespace valuta

@@ -8,6 +8,7 @@
 #include "logic/notation.h"
 #include "logic/solution.h"
 #include "valuta/options.h"
+#include "valuta/picture.h"
 
 namespace valuta {
 
@@ -28,8 +29,12 @@ inline constexpr const char* kColumns = "valutazione\ttecnica\tpassi\tstato";
 /// and left open); without one, with the puzzle's gioco alone. Returns kExitOk,
 /// or kExitUnrated when the puzzle could not be rated (no solution, more than
 /// one, repeated digits) or has a step that disagrees with its solution.
+/// With --svg, the steps are drawn into the folder of entry `number`, and
+/// kExitFile is returned, with `problem` filled in, when a picture or the
+/// puzzle's part of the index could not be written.
 int process(const base::Puzzle& puzzle, const Options& options,
-            logic::Text& out, const char* lead = nullptr);
+            logic::Text& out, const char* lead = nullptr, long long number = 1,
+            PictureError* problem = nullptr);
 
 /// The report of an entry that holds no puzzle to process: a damaged one,
 /// or an input that could not be read. `detail` says where and why
