@@ -89,9 +89,10 @@ bool type_4(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
 
 // Type 3 in unit u: the extra digits of e1 and e2 as one more cell of a
 // naked set with other open cells of u.
-bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
-               Sink& sink) {
-  const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+bool type_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
+  const DigitSet ab = roof.ab;
+  const int e1 = roof.e1;
+  const int e2 = roof.e2;
   const DigitSet extra =
       static_cast<DigitSet>((g.candidates[e1] | g.candidates[e2]) & ~ab);
   int others[9];
@@ -109,14 +110,15 @@ bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
       if ((chosen >> k) & 1U) digits |= g.candidates[others[k]];
     }
     if (digit_count(digits) != m + 1) continue;
-    Step step;
+    Step step = roof.pattern;
     bool removes = false;
     for (int k = 0; k < n; ++k) {
       if ((chosen >> k) & 1U) continue;
       step.removed[others[k]] = g.candidates[others[k]] & digits;
       removes = removes || step.removed[others[k]] != 0;
     }
-    if (removes && offer_rectangle(r, step, 3, kType3 + m, sink)) return true;
+    step.rating = sink.floor + roof.added + kType3 + m;
+    if (removes && sink.offer(step)) return true;
   }
   return false;
 }
@@ -127,9 +129,10 @@ bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
 // take a and b, the deadly pattern, or an extra digit), so the k - 1 cells
 // take the rest: their other digits go. Rated as the naked form of the
 // same size: base + 0.1 (k - 1).
-bool hidden_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
-                 Sink& sink) {
-  const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+bool hidden_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
+  const DigitSet ab = roof.ab;
+  const int e1 = roof.e1;
+  const int e2 = roof.e2;
   const auto extra =
       static_cast<DigitSet>((g.candidates[e1] | g.candidates[e2]) & ~ab);
   CellSet where[10];
@@ -148,28 +151,42 @@ bool hidden_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
       cells = cells | where[lowest_digit(static_cast<DigitSet>(rest))];
     }
     if (count(cells) != k - 1) continue;
-    Step step;
+    Step step = roof.pattern;
     bool removes = false;
     for (CellSet rest = cells; !empty(rest);) {
       const int cell = take_first(rest);
       step.removed[cell] = static_cast<DigitSet>(g.candidates[cell] & ~h);
       removes = removes || step.removed[cell] != 0;
     }
-    if (removes && offer_rectangle(r, step, 3, kType3 + k - 1, sink)) {
-      return true;
-    }
+    step.rating = sink.floor + roof.added + kType3 + k - 1;
+    if (removes && sink.offer(step)) return true;
   }
   return false;
 }
 
-bool type_3(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
+}  // namespace
+
+bool offer_type_3(const Grid& g, const Roof& roof, Sink& sink) {
   const Geometry& geo = geometry();
-  for (const int u : geo.cell_units[e1]) {
-    if (!has(geo.unit_set[u], e2)) continue;
-    if (type_3_in(g, r, e1, e2, u, sink)) return true;
-    if (hidden_3_in(g, r, e1, e2, u, sink)) return true;
+  for (const int u : geo.cell_units[roof.e1]) {
+    if (!has(geo.unit_set[u], roof.e2)) continue;
+    if (type_3_in(g, roof, u, sink)) return true;
+    if (hidden_3_in(g, roof, u, sink)) return true;
   }
   return false;
+}
+
+namespace {
+
+bool type_3(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
+  Roof roof;
+  roof.ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+  roof.e1 = e1;
+  roof.e2 = e2;
+  roof.pattern.type = 3;
+  roof.pattern.digits = roof.ab;
+  for (const int cell : r.corner) add(roof.pattern.cells, cell);
+  return offer_type_3(g, roof, sink);
 }
 
 bool rectangle(const Grid& g, Rectangle& r, Sink& sink) {
