@@ -311,3 +311,30 @@ TEST(LadderPatternTest, BugTypesThreeAndFour) {
 }
 
 }  // namespace
+
+namespace {
+
+// The eight-cell loop on 1 and 2 above, with r1c1 holding a 3 and r1c4 a
+// 4: one of them holds its extra digit, so with r1c9 (3,4) they make a
+// naked pair in row 1 (type 3), rated 0.1 for the length and 0.1 for the
+// pair's other cell.
+TEST(LadderPatternTest, UniqueLoopTypeThree) {
+  Grid g = open_grid();
+  for (auto& c : g.candidates) c &= static_cast<logic::DigitSet>(~0x6U);
+  for (const int cell : {0, 3, 12, 15, 33, 34, 25, 18}) {
+    g.candidates[cell] = 0x6;
+  }
+  g.candidates[0] = 0xE;
+  g.candidates[3] = 0x16;
+  g.candidates[8] = 0x18;
+  const Step step = first_step(logic::find_unique_loop, "unique-loop", g);
+  EXPECT_EQ(step.type, 3);
+  EXPECT_EQ(step.rating, 47);
+  EXPECT_EQ(step.removed[1], 0x18);
+  EXPECT_EQ(step.removed[8], 0);
+  // r1c9 with a 5 as well: no set.
+  g.candidates[8] |= 0x20U;
+  EXPECT_FALSE(fires(logic::find_unique_loop, g));
+}
+
+}  // namespace
