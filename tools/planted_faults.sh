@@ -95,7 +95,12 @@ ladder: a limit stops a puzzle rated exactly at it|src/logic/ladder.cpp|r.er > o
 ladder: pointing rated 2.7|src/logic/ladder.cpp|"pointing", 26,|"pointing", 27,
 ladder: the length modifier's first threshold at 5|src/logic/chains.cpp|int ceiling = 4;|int ceiling = 5;
 ladder: dynamic chains assume candidates true only|src/logic/forcing.cpp|if (!on \&\& !is_dynamic(c.mode)) continue;|if (!on) continue;
-ladder: a BUG of several cells rated as one of one|src/logic/uniqueness.cpp|step.rating = sink.floor + 1;|step.rating = sink.floor;
+ladder: a BUG of several cells rated as one of one|src/logic/uniqueness.cpp|return removes \&\& offer_grave(bug, step, 2, kType2, sink);|return removes \&\& offer_grave(bug, step, 2, kType1, sink);
+ladder: a BUG type 3 rated as type 2 whatever its set|src/logic/uniqueness.cpp|offer_grave(bug, step, 3, kType2 + m, sink)|offer_grave(bug, step, 3, kType2 + 0 * m, sink)
+ladder: a BUG type 4 rated as type 1|src/logic/uniqueness.cpp|offer_grave(bug, step, 4, kType2, sink)|offer_grave(bug, step, 4, kType1, sink)
+ladder: a unique rectangle hidden type 3 rated a cell short|src/logic/uniqueness.cpp|roof.added + kType3 + k - 1;|roof.added + kType3 + k - 2;
+ladder: a unique loop type 3 rated as a rectangle's|src/logic/loops.cpp|roof.added = length_added(loop.length);|roof.added = 0;
+ladder: aligned triple exclusion blind to a cell seeing two of the three|src/logic/exclusion.cpp|digit_count(digits) > bits(sees)) continue;|digit_count(digits) > bits(sees) \|\| sees != 7U) continue;
 ladder: a unique loop of eight cells rated as one of six|src/logic/loops.cpp|return length <= 6 ? 0 : length == 8 ? 1 : 2;|return length <= 8 ? 0 : 2;
 ladder: a chain step's node count printed one short|src/logic/notation.cpp|append_format(t, " (length %d)", step.nodes);|append_format(t, " (length %d)", step.nodes - 1);
 ladder: a direct hidden pair rated as a naked single|src/logic/ladder.cpp|"direct-hidden-pair", 20,|"direct-hidden-pair", 23,

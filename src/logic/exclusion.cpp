@@ -61,15 +61,16 @@ void find_aligned_pair_exclusion(const Grid& g, Sink& sink) {
 // Aligned triple exclusion (7.5): the same reasoning over three open cells
 // of one row, column or box. A combination of one digit per cell is
 // impossible when two of the cells hold the same digit, or when a cell that
-// sees all three (a common peer) has every candidate among the
-// combination's digits: it would be left empty. A digit of a cell that no
+// sees two or three of them has every candidate among the digits those
+// cells would take: it would be left empty. A digit of a cell that no
 // possible combination uses goes.
 //
 // Aligned means in one unit, as the pair's cells are: every two of the
-// three see each other. Only a common peer with at most three candidates can
-// empty (a combination holds three digits), and only triples with one whose
-// candidates are all among the triple's are asked: the rule of the same
-// digit alone finds no more than the naked subsets, far lower on the ladder.
+// three see each other. A cell seen by two of the three empties only with
+// at most two candidates, one seen by all three with at most three; only
+// triples with such a cell whose candidates are all among those of the
+// cells it sees are asked: the rule of the same digit alone finds no more
+// than the naked subsets, far lower on the ladder.
 
 namespace {
 
@@ -79,22 +80,26 @@ inline DigitSet bit(int digit) {
 
 struct Triple {
   int cell[3];
-  // The candidates of the common peers that can empty (at most 12 in one
-  // unit: the rest of a line and of a box).
-  DigitSet blockers[20];
+  // The candidates of the cells that can empty, and which of the three each
+  // sees (bit k: cell[k]). At most 32: the rest of the triple's unit and of
+  // the line or box two of its cells share with cells outside it.
+  DigitSet blockers[32];
+  unsigned sees[32];
   int n;
 };
 
 // The digits the third cell may take beside v1 and v2 in the other two.
 DigitSet thirds(const Grid& g, const Triple& t, int v1, int v2) {
-  const auto held = static_cast<DigitSet>(bit(v1) | bit(v2));
-  DigitSet barred = held;
+  DigitSet barred = static_cast<DigitSet>(bit(v1) | bit(v2));
   for (int k = 0; k < t.n; ++k) {
-    // A peer empties when the combination holds all its digits: with v1
-    // and v2 holding all of them but one, the third cell may not take it.
+    // A cell empties when the cells it sees take all its digits: with the
+    // first two of them taking all but one, the third may not take it.
+    const unsigned sees = t.sees[k];
+    const auto held = static_cast<DigitSet>(((sees & 1U) != 0 ? bit(v1) : 0) |
+                                            ((sees & 2U) != 0 ? bit(v2) : 0));
     const auto rest = static_cast<DigitSet>(t.blockers[k] & ~held);
     if (rest == 0) return 0;
-    if ((rest & (rest - 1)) == 0) barred |= rest;
+    if ((sees & 4U) != 0 && (rest & (rest - 1)) == 0) barred |= rest;
   }
   return static_cast<DigitSet>(g.candidates[t.cell[2]] & ~barred);
 }
@@ -115,15 +120,32 @@ void surviving(const Grid& g, const Triple& t, DigitSet allowed[3]) {
   }
 }
 
-bool triple_excluded(const Grid& g, Triple& t, CellSet common, Sink& sink) {
+// The cells of `near` (each seeing two or three of the triple's) that can
+// empty: at most as many candidates as the cells they see, all among those.
+void gather(const Grid& g, Triple& t, CellSet near) {
+  t.n = 0;
+  while (!empty(near)) {
+    const int cell = take_first(near);
+    unsigned sees = 0;
+    DigitSet held = 0;
+    for (unsigned k = 0; k < 3; ++k) {
+      if (has(geometry().peers[cell], t.cell[k])) {
+        sees |= 1U << k;
+        held |= g.candidates[t.cell[k]];
+      }
+    }
+    const DigitSet digits = g.candidates[cell];
+    if ((digits & ~held) != 0 || digit_count(digits) > bits(sees)) continue;
+    t.blockers[t.n] = digits;
+    t.sees[t.n++] = sees;
+  }
+}
+
+bool triple_excluded(const Grid& g, Triple& t, CellSet near, Sink& sink) {
   const auto held =
       static_cast<DigitSet>(g.candidates[t.cell[0]] | g.candidates[t.cell[1]] |
                             g.candidates[t.cell[2]]);
-  t.n = 0;
-  while (!empty(common)) {
-    const DigitSet digits = g.candidates[take_first(common)];
-    if ((digits & ~held) == 0) t.blockers[t.n++] = digits;
-  }
+  gather(g, t, near);
   if (t.n == 0) return false;
   DigitSet allowed[3] = {};
   surviving(g, t, allowed);
@@ -160,16 +182,21 @@ bool unit_triples(const Grid& g, int u, const int* cells, int n,
   for (int i = 0; i < n; ++i) {
     const CellSet b1 = blockers & geo.peers[cells[i]];
     for (int j = i + 1; j < n; ++j) {
-      const CellSet b12 = b1 & geo.peers[cells[j]];
-      if (empty(b12)) continue;
+      const CellSet bj = blockers & geo.peers[cells[j]];
       for (int k = j + 1; k < n; ++k) {
-        const CellSet common = b12 & geo.peers[cells[k]];
-        if (empty(common)) continue;
+        const CellSet bk = blockers & geo.peers[cells[k]];
+        // The cells seeing two or three of the triple, the triple's own
+        // cells left out.
+        CellSet near = (b1 & bj) | (b1 & bk) | (bj & bk);
+        remove(near, cells[i]);
+        remove(near, cells[j]);
+        remove(near, cells[k]);
+        if (empty(near)) continue;
         t.cell[0] = cells[i];
         t.cell[1] = cells[j];
         t.cell[2] = cells[k];
         if (u >= kBoxUnit && in_line(t.cell)) continue;
-        if (triple_excluded(g, t, common, sink)) return true;
+        if (triple_excluded(g, t, near, sink)) return true;
       }
     }
   }

@@ -5,8 +5,11 @@
 // trade places along the cycle in a second solution. Type 1: all cells but
 // one hold just ab, so that one is not a or b. Type 2: the others hold ab
 // and one same extra digit c, so one of them holds c: it goes from their
-// common peers. Rated the technique's base (4.5) for six cells, 0.1 more
-// for eight, 0.2 more for ten, and 0.1 more for type 2.
+// common peers. Type 3: two others, sharing a unit, as the rectangle's
+// (uniqueness.cpp): one holds one of its extra digits, a naked or hidden
+// set with cells of the unit. Rated the technique's base (4.5) for six
+// cells, 0.1 more for eight, 0.2 more for ten, and 0.1 more for type 2, 0.1
+// a cell of the set besides the two for type 3.
 #include "logic/techniques.h"
 
 namespace logic {
@@ -22,8 +25,9 @@ struct Loop {
   int b = 0;
   CellSet set;
   // The cells with digits besides a and b, and those digits: a loop is of
-  // use only with one such cell (type 1), or with one same extra digit in
-  // each (type 2), so a path that can be neither is not followed.
+  // use only with one such cell (type 1), with one same extra digit in
+  // each (type 2), or with two such cells (type 3), so a path that can be
+  // none of these is not followed.
   int extra_cells = 0;
   DigitSet extra_digits = 0;
   // The loop's cells in each box, and the boxes it meets: two in each box
@@ -34,12 +38,12 @@ struct Loop {
   int boxes = 0;
 };
 
-// Whether the loop may take `cell` and still become type 1 or type 2.
+// Whether the loop may take `cell` and still become type 1, 2 or 3.
 bool may_take(const Grid& g, const Loop& loop, int cell) {
   const auto ab = static_cast<DigitSet>((1U << loop.a) | (1U << loop.b));
   const auto more = static_cast<DigitSet>(g.candidates[cell] & ~ab);
   if (more == 0) return true;
-  if (loop.extra_cells == 0) return true;
+  if (loop.extra_cells <= 1) return true;  // two: type 2 or 3
   return digit_count(more) == 1 && loop.extra_digits == more;
 }
 
@@ -100,6 +104,18 @@ bool offer_loop(const Grid& g, const Loop& loop, Sink& sink) {
     step.type = 1;
     step.rating = sink.floor + length_added(loop.length);
     return sink.offer(step);
+  }
+  if (count(extras) == 2) {
+    Roof roof;
+    roof.ab = ab;
+    roof.e1 = first(extras);
+    remove(extras, roof.e1);
+    roof.e2 = first(extras);
+    add(extras, roof.e1);
+    roof.pattern = step;
+    roof.pattern.type = 3;
+    roof.added = length_added(loop.length);
+    if (offer_type_3(g, roof, sink)) return true;
   }
   if (!one_extra_each || digit_count(extra_digits) != 1) return false;
   CellSet seen = {~std::uint64_t{0}, ~std::uint64_t{0}};

@@ -187,11 +187,15 @@ void append_name(Text& t, const Step& step) {
   }
   append(t, tech.name);
   // The types players name: a rectangle's or loop's 1 to 4, and the BUG
-  // with one cell of three digits ("BUG+1") or several sharing one.
+  // with one cell of three digits ("BUG+1") or its types 2 to 4.
   if (tech.kind == Kind::kRectangle && step.type != 0) {
     append_format(t, " type %d", step.type);
   } else if (tech.kind == Kind::kGrave && step.type != 0) {
-    append(t, step.type == 1 ? " (BUG+1)" : " (BUG type 2)");
+    if (step.type == 1) {
+      append(t, " (BUG+1)");
+    } else {
+      append_format(t, " (BUG type %d)", step.type);
+    }
   }
 }
 

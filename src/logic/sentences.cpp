@@ -347,7 +347,11 @@ void append_italian_name(Text& t, const Technique& tech, const Step& step) {
   if (tech.kind == Kind::kRectangle && step.type != 0) {
     append_format(t, " di tipo %d", step.type);
   } else if (tech.kind == Kind::kGrave && step.type != 0) {
-    append(t, step.type == 1 ? " (BUG+1)" : " (BUG di tipo 2)");
+    if (step.type == 1) {
+      append(t, " (BUG+1)");
+    } else {
+      append_format(t, " (BUG di tipo %d)", step.type);
+    }
   }
 }
 

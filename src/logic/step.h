@@ -38,7 +38,7 @@ struct Step {
   int single_unit = -1;
   // For the names people give a pattern: a uniqueness pattern's type (a
   // unique rectangle's 1-4, a unique loop's 1-2, a BUG's 1 for "BUG+1" and
-  // 2 for several cells; 0: none) and a wing's pivot cell (-1: none).
+  // 2-4 for its other types; 0: none) and a wing's pivot cell (-1: none).
   int type = 0;
   int pivot = -1;
   // A chain, from its start to the end that makes the deduction; for the

@@ -42,6 +42,23 @@ void find_unique_rectangle(const Grid& g, Sink& sink);
 void find_bug(const Grid& g, Sink& sink);
 // loops.cpp
 void find_unique_loop(const Grid& g, Sink& sink);
+
+/// A deadly pattern on digits ab (rectangle or loop) whose only cells with
+/// more digits are e1 and e2: one of them holds one of its extra digits.
+/// `pattern`: the step's type, digits and cells; `added`: what the
+/// pattern's make adds to the technique's base, in tenths.
+struct Roof {
+  DigitSet ab = 0;
+  int e1 = -1;
+  int e2 = -1;
+  Step pattern;
+  int added = 0;
+};
+
+/// Type 3: in each unit e1 and e2 share, the naked and hidden sets they
+/// make as one cell, each offered (base + added + 0.1 a cell of the set
+/// besides them). Whether the sink asked to stop.
+bool offer_type_3(const Grid& g, const Roof& roof, Sink& sink);
 // exclusion.cpp
 void find_aligned_pair_exclusion(const Grid& g, Sink& sink);
 void find_aligned_triple_exclusion(const Grid& g, Sink& sink);

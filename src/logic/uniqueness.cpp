@@ -14,11 +14,16 @@
 // unit, whose digits go from the unit's other cells (base + 0.1 m).
 //
 // BUG (bivalue universal grave): every open cell with two digits and every
-// digit twice in each unit would have two solutions. One cell with three
-// digits (the base, 5.6): its digit that stands three times in its units
-// is the one it holds. Several cells with three digits sharing the extra
-// digit (base + 0.1): one of them holds it, so it goes from their common
-// peers.
+// digit twice in each unit would have two solutions. The BUG's cells are
+// those with more digits; their extra digits, those standing more than
+// twice in one of their units, must leave the grave when taken out, and one
+// of them is placed. One cell with one extra digit (type 1, the base, 5.6)
+// holds it. Several sharing one extra digit (type 2, base + 0.1): it goes
+// from their common peers. All in one unit, their extra digits act as one
+// cell of a naked set with other cells of the unit (type 3, base + 0.1 +
+// 0.1 a cell of the set besides theirs). Two in one unit sharing a digit
+// with no other place in it (type 4, base + 0.1): one cell holds that
+// digit, the other its extra one.
 #include "logic/techniques.h"
 
 namespace logic {
@@ -84,9 +89,10 @@ bool type_4(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
 
 // Type 3 in unit u: the extra digits of e1 and e2 as one more cell of a
 // naked set with other open cells of u.
-bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
-               Sink& sink) {
-  const DigitSet ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+bool type_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
+  const DigitSet ab = roof.ab;
+  const int e1 = roof.e1;
+  const int e2 = roof.e2;
   const DigitSet extra =
       static_cast<DigitSet>((g.candidates[e1] | g.candidates[e2]) & ~ab);
   int others[9];
@@ -104,26 +110,83 @@ bool type_3_in(const Grid& g, const Rectangle& r, int e1, int e2, int u,
       if ((chosen >> k) & 1U) digits |= g.candidates[others[k]];
     }
     if (digit_count(digits) != m + 1) continue;
-    Step step;
+    Step step = roof.pattern;
     bool removes = false;
     for (int k = 0; k < n; ++k) {
       if ((chosen >> k) & 1U) continue;
       step.removed[others[k]] = g.candidates[others[k]] & digits;
       removes = removes || step.removed[others[k]] != 0;
     }
-    if (removes && offer_rectangle(r, step, 3, kType3 + m, sink)) return true;
+    step.rating = sink.floor + roof.added + kType3 + m;
+    if (removes && sink.offer(step)) return true;
   }
   return false;
 }
 
-bool type_3(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
-  const Geometry& geo = geometry();
-  for (const int u : geo.cell_units[e1]) {
-    if (has(geo.unit_set[u], e2) && type_3_in(g, r, e1, e2, u, sink)) {
-      return true;
+// Type 3's hidden form in unit u: k digits, none an extra digit of e1 or
+// e2 (so a or b among them), with no place in u but e1, e2 and k - 1 other
+// cells. At most one of e1 and e2 takes one of those digits (both would
+// take a and b, the deadly pattern, or an extra digit), so the k - 1 cells
+// take the rest: their other digits go. Rated as the naked form of the
+// same size: base + 0.1 (k - 1).
+bool hidden_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
+  const DigitSet ab = roof.ab;
+  const int e1 = roof.e1;
+  const int e2 = roof.e2;
+  const auto extra =
+      static_cast<DigitSet>((g.candidates[e1] | g.candidates[e2]) & ~ab);
+  CellSet where[10];
+  unsigned free = 0;
+  for (int d = 1; d <= 9; ++d) {
+    where[d] = positions(g, u, d);
+    if (!((extra >> d) & 1U) && !empty(where[d])) free |= 1U << d;
+    remove(where[d], e1);
+    remove(where[d], e2);
+  }
+  for (unsigned h = free; h != 0; h = (h - 1) & free) {
+    const int k = bits(h);
+    if (k < 2 || k > 4 || (h & ab) == 0) continue;
+    CellSet cells;
+    for (unsigned rest = h; rest != 0; rest &= rest - 1) {
+      cells = cells | where[lowest_digit(static_cast<DigitSet>(rest))];
     }
+    if (count(cells) != k - 1) continue;
+    Step step = roof.pattern;
+    bool removes = false;
+    for (CellSet rest = cells; !empty(rest);) {
+      const int cell = take_first(rest);
+      step.removed[cell] = static_cast<DigitSet>(g.candidates[cell] & ~h);
+      removes = removes || step.removed[cell] != 0;
+    }
+    step.rating = sink.floor + roof.added + kType3 + k - 1;
+    if (removes && sink.offer(step)) return true;
   }
   return false;
+}
+
+}  // namespace
+
+bool offer_type_3(const Grid& g, const Roof& roof, Sink& sink) {
+  const Geometry& geo = geometry();
+  for (const int u : geo.cell_units[roof.e1]) {
+    if (!has(geo.unit_set[u], roof.e2)) continue;
+    if (type_3_in(g, roof, u, sink)) return true;
+    if (hidden_3_in(g, roof, u, sink)) return true;
+  }
+  return false;
+}
+
+namespace {
+
+bool type_3(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
+  Roof roof;
+  roof.ab = static_cast<DigitSet>((1U << r.a) | (1U << r.b));
+  roof.e1 = e1;
+  roof.e2 = e2;
+  roof.pattern.type = 3;
+  roof.pattern.digits = roof.ab;
+  for (const int cell : r.corner) add(roof.pattern.cells, cell);
+  return offer_type_3(g, roof, sink);
 }
 
 bool rectangle(const Grid& g, Rectangle& r, Sink& sink) {
@@ -186,56 +249,148 @@ bool is_grave(const Grid& g, const DigitSet (&without)[81]) {
   return true;
 }
 
-// The BUG with extra digit d in every cell of `extra` (open cells with three
-// digits): one cell places d, several eliminate it from their common peers.
-bool grave_with(const Grid& g, const CellSet& extra, int d, Sink& sink) {
-  DigitSet without[81]{};
+// A BUG's cells with more than two digits and the digits each holds above
+// the grave's two: those standing more than twice in one of its units.
+struct Grave {
+  CellSet cells;
+  DigitSet extra[81]{};
+};
+
+// Whether the grid is a BUG with the extra digits of `bug`, found here.
+bool grave_of(const Grid& g, Grave& bug) {
+  const Geometry& geo = geometry();
+  int seen[27][10]{};
+  for (int u = 0; u < 27; ++u) {
+    for (const int cell : geo.unit_cells[u]) {
+      for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+        ++seen[u][lowest_digit(rest)];
+      }
+    }
+  }
+  for (int cell = 0; cell < 81; ++cell) {
+    if (g.digit[cell] != 0 || digit_count(g.candidates[cell]) <= 2) continue;
+    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest);
+      for (const int u : geo.cell_units[cell]) {
+        if (seen[u][d] > 2) bug.extra[cell] |= static_cast<DigitSet>(1U << d);
+      }
+    }
+    add(bug.cells, cell);
+  }
+  return !empty(bug.cells) && is_grave(g, bug.extra);
+}
+
+// A unit holding every cell of the BUG after unit `after` (-1: none left).
+int common_unit(const Grave& bug, int after) {
+  for (int u = after + 1; u < 27; ++u) {
+    if ((bug.cells & geometry().unit_set[u]) == bug.cells) return u;
+  }
+  return -1;
+}
+
+bool offer_grave(const Grave& bug, Step& step, int type, int added,
+                 Sink& sink) {
+  step.type = type;
+  step.rating = sink.floor + added;
+  step.cells = bug.cells;
+  for (int cell = 0; cell < 81; ++cell) step.digits |= bug.extra[cell];
+  return sink.offer(step);
+}
+
+// Types 1 and 2: every cell's one extra digit is the same d. One cell
+// places it; several take it from their common peers.
+bool grave_one_digit(const Grid& g, const Grave& bug, Sink& sink) {
   CellSet seen = {~std::uint64_t{0}, ~std::uint64_t{0}};
-  for (CellSet rest = extra; !empty(rest);) {
+  DigitSet d = 0;
+  for (CellSet rest = bug.cells; !empty(rest);) {
     const int cell = take_first(rest);
-    if (!((g.candidates[cell] >> d) & 1U)) return false;
-    without[cell] = static_cast<DigitSet>(1U << d);
+    if (digit_count(bug.extra[cell]) != 1) return false;
+    if (d != 0 && bug.extra[cell] != d) return false;
+    d = bug.extra[cell];
     seen = seen & geometry().peers[cell];
   }
-  if (!is_grave(g, without)) return false;
   Step step;
-  step.digits = static_cast<DigitSet>(1U << d);
-  step.cells = extra;
-  if (count(extra) == 1) {
-    step.type = 1;
-    step.rating = sink.floor;
-    step.cell = first(extra);
-    step.digit = d;
-    return sink.offer(step);
+  if (count(bug.cells) == 1) {
+    step.cell = first(bug.cells);
+    step.digit = lowest_digit(d);
+    return offer_grave(bug, step, 1, kType1, sink);
   }
   bool removes = false;
   while (!empty(seen)) {
     const int cell = take_first(seen);
-    if ((g.candidates[cell] >> d) & 1U) {
-      step.removed[cell] = static_cast<DigitSet>(1U << d);
+    if ((g.candidates[cell] & d) != 0) {
+      step.removed[cell] = d;
       removes = true;
     }
   }
-  step.type = 2;
-  step.rating = sink.floor + 1;
-  return removes && sink.offer(step);
+  return removes && offer_grave(bug, step, 2, kType2, sink);
+}
+
+// Type 3 in unit u, which holds every cell of the BUG: one of them holds
+// one of their extra digits, so those digits act as one more cell of a
+// naked set with m other open cells of u. Rated as type 2 plus 0.1 a cell
+// of the set besides the BUG's (5.8 for a pair, to 6.0 for a quad).
+bool grave_set_in(const Grid& g, const Grave& bug, int u, Sink& sink) {
+  DigitSet extra = 0;
+  for (int cell = 0; cell < 81; ++cell) extra |= bug.extra[cell];
+  int others[9];
+  int n = 0;
+  for (const int cell : geometry().unit_cells[u]) {
+    if (!has(bug.cells, cell) && g.candidates[cell] != 0) others[n++] = cell;
+  }
+  for (unsigned chosen = 1; chosen < (1U << n); ++chosen) {
+    const int m = bits(chosen);
+    if (m > 3) continue;
+    DigitSet digits = extra;
+    for (int k = 0; k < n; ++k) {
+      if ((chosen >> k) & 1U) digits |= g.candidates[others[k]];
+    }
+    if (digit_count(digits) != m + 1) continue;
+    Step step;
+    bool removes = false;
+    for (int k = 0; k < n; ++k) {
+      if ((chosen >> k) & 1U) continue;
+      step.removed[others[k]] = g.candidates[others[k]] & digits;
+      removes = removes || step.removed[others[k]] != 0;
+    }
+    if (removes && offer_grave(bug, step, 3, kType2 + m, sink)) return true;
+  }
+  return false;
+}
+
+// Type 4 in unit u, which holds the BUG's two cells: when a digit c of
+// both, not an extra one, has no other place in u, one cell takes c and
+// the other its extra digit (both taking their extra digits would leave c
+// no place), so each loses its digits other than c and its extra ones.
+// Rated as type 2.
+bool grave_locked_in(const Grid& g, const Grave& bug, int u, Sink& sink) {
+  const int e1 = first(bug.cells);
+  CellSet rest = bug.cells;
+  remove(rest, e1);
+  const int e2 = first(rest);
+  const auto left = [&](int cell) {
+    return static_cast<DigitSet>(g.candidates[cell] & ~bug.extra[cell]);
+  };
+  for (DigitSet both = left(e1) & left(e2); both != 0; both &= both - 1) {
+    const int c = lowest_digit(both);
+    if (!(positions(g, u, c) == bug.cells)) continue;
+    Step step;
+    step.removed[e1] = static_cast<DigitSet>(left(e1) & ~(1U << c));
+    step.removed[e2] = static_cast<DigitSet>(left(e2) & ~(1U << c));
+    if (offer_grave(bug, step, 4, kType2, sink)) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 void find_bug(const Grid& g, Sink& sink) {
-  CellSet extra;
-  DigitSet shared = kAllDigits;
-  for (int cell = 0; cell < 81; ++cell) {
-    const int n = digit_count(g.candidates[cell]);
-    if (n == 2 || g.digit[cell] != 0) continue;
-    if (n != 3) return;
-    add(extra, cell);
-    shared &= g.candidates[cell];
-  }
-  if (empty(extra)) return;
-  for (DigitSet rest = shared; rest != 0; rest &= rest - 1) {
-    if (grave_with(g, extra, lowest_digit(rest), sink)) return;
+  Grave bug;
+  if (!grave_of(g, bug)) return;
+  if (grave_one_digit(g, bug, sink)) return;
+  for (int u = common_unit(bug, -1); u >= 0; u = common_unit(bug, u)) {
+    if (count(bug.cells) == 2 && grave_locked_in(g, bug, u, sink)) return;
+    if (grave_set_in(g, bug, u, sink)) return;
   }
 }
 

@@ -231,3 +231,110 @@ TEST(LadderPatternTest, AnEightCellUniqueLoopRatesAboveTheBase) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string text_of(const Step& step) {
+  if (step.technique < 0) return "none";
+  char buffer[512];
+  logic::Text t{buffer, sizeof buffer};
+  logic::write_step(t, step);
+  return std::string(buffer, t.length);
+}
+
+Step first_step(logic::Finder find, const char* slug, const Grid& g) {
+  Sink sink = logic::sink_for(logic::row_of(slug));
+  find(g, sink);
+  return sink.found ? sink.best : Step{};
+}
+
+// Unique rectangle r1c12/r4c12 on 1,2, the roof r1c1 with a 3, r1c2 with a
+// 4. In row 1, 1 has no place but the roof and r1c89, and 5 and 6 none but
+// r1c89: at most one roof cell takes the 1 (both would take 1 and 2, the
+// deadly pattern), so r1c89 take two of 1, 5, 6 (type 3, hidden triple).
+TEST(LadderPatternTest, UniqueRectangleTypeThreeWithAHiddenSet) {
+  Grid g = open_grid();
+  for (const int cell : {27, 28}) g.candidates[cell] = 0x6;
+  g.candidates[0] = 0xE;
+  g.candidates[1] = 0x16;
+  for (int c = 2; c < 7; ++c) g.candidates[c] &= ~0x62U;
+  const Step step =
+      first_step(logic::find_unique_rectangle, "unique-rectangle", g);
+  EXPECT_EQ(step.type, 3);
+  EXPECT_EQ(step.rating, 47);  // the naked triple's rating
+  EXPECT_EQ(step.removed[7], 0x39C);
+  EXPECT_EQ(step.removed[8], 0x39C);
+  // A 5 back in r1c7: the three digits have three cells besides the roof.
+  g.candidates[6] |= 0x20U;
+  EXPECT_FALSE(fires(logic::find_unique_rectangle, g));
+}
+
+// A BUG: the rest solved, three unique rectangles on rows 1 and 4, on 1,2
+// in c12, 3,4 in c45, 5,6 in c78, with r1c1 and r1c4 (or r1c2) holding an
+// extra digit each.
+Grid grave(int a, logic::DigitSet extra_a, int b, logic::DigitSet extra_b) {
+  Grid g;
+  for (int cell = 0; cell < 81; ++cell) g.digit[cell] = 9;
+  const int rows[] = {0, 27};
+  for (const int r : rows) {
+    for (const int c : {0, 1, 3, 4, 6, 7}) {
+      g.digit[r + c] = 0;
+      g.candidates[r + c] = static_cast<logic::DigitSet>(c < 2   ? 0x6
+                                                         : c < 5 ? 0x18
+                                                                 : 0x60);
+    }
+  }
+  g.candidates[a] |= extra_a;
+  g.candidates[b] |= extra_b;
+  return g;
+}
+
+TEST(LadderPatternTest, BugTypesThreeAndFour) {
+  // r1c1 1,2+5 and r1c4 3,4+6: one holds its extra digit, 5 or 6, so with
+  // r1c7 (5,6) they make a naked pair in row 1 (type 3).
+  Grid g = grave(0, 0x20, 3, 0x40);
+  Step step = first_step(logic::find_bug, "bug", g);
+  EXPECT_EQ(text_of(step),
+            "Bivalue Universal Grave (BUG type 3): 5,6 in r1c14 => r1c8<>5, "
+            "r1c8<>6");
+  EXPECT_EQ(step.rating, 58);
+  // r1c1 1,2+5 and r1c2 1,2+6: 1 has no other place in row 1, so one
+  // holds 1 and the other its extra digit: 2 goes from both (type 4).
+  g = grave(0, 0x20, 1, 0x40);
+  step = first_step(logic::find_bug, "bug", g);
+  EXPECT_EQ(step.type, 4);
+  EXPECT_EQ(step.rating, 57);
+  EXPECT_EQ(step.removed[0], 0x4);
+  EXPECT_EQ(step.removed[1], 0x4);
+  // r1c1 and r4c4: the two share no unit, neither type applies.
+  EXPECT_FALSE(fires(logic::find_bug, grave(0, 0x20, 30, 0x40)));
+}
+
+}  // namespace
+
+namespace {
+
+// The eight-cell loop on 1 and 2 above, with r1c1 holding a 3 and r1c4 a
+// 4: one of them holds its extra digit, so with r1c9 (3,4) they make a
+// naked pair in row 1 (type 3), rated 0.1 for the length and 0.1 for the
+// pair's other cell.
+TEST(LadderPatternTest, UniqueLoopTypeThree) {
+  Grid g = open_grid();
+  for (auto& c : g.candidates) c &= static_cast<logic::DigitSet>(~0x6U);
+  for (const int cell : {0, 3, 12, 15, 33, 34, 25, 18}) {
+    g.candidates[cell] = 0x6;
+  }
+  g.candidates[0] = 0xE;
+  g.candidates[3] = 0x16;
+  g.candidates[8] = 0x18;
+  const Step step = first_step(logic::find_unique_loop, "unique-loop", g);
+  EXPECT_EQ(step.type, 3);
+  EXPECT_EQ(step.rating, 47);
+  EXPECT_EQ(step.removed[1], 0x18);
+  EXPECT_EQ(step.removed[8], 0);
+  // r1c9 with a 5 as well: no set.
+  g.candidates[8] |= 0x20U;
+  EXPECT_FALSE(fires(logic::find_unique_loop, g));
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -121,10 +122,10 @@ TEST(LadderSetsTest, SeventeenCluePuzzlesAgainstTheReference) {
 }
 
 // Aligned triple exclusion read plainly: each three open cells of one
-// unit (once) that some common open peer could empty (at most three
-// candidates, all among the triple's), every combination of three distinct
-// digits of theirs, a combination out when it holds every candidate of a
-// common open peer.
+// unit (once) that some open cell seeing two or three of them could empty
+// (no more candidates than the cells it sees, all among theirs), every
+// combination of three distinct digits of theirs, a combination out when
+// the cells such a peer sees take all its candidates.
 using Triple = std::array<int, 3>;
 
 // The triples of open cells of unit u, those of a box that lie in a line
@@ -152,21 +153,32 @@ std::vector<Triple> triples_of(const logic::Grid& g, int u) {
   return out;
 }
 
-// The candidates of the open cells that see all three.
-std::vector<unsigned> common_peers(const logic::Grid& g, const Triple& t) {
+// An open cell seeing two or three of the triple: its candidates, and
+// which of the three it sees (bit m: t[m]).
+struct Peer {
+  unsigned digits;
+  unsigned sees;
+};
+
+std::vector<Peer> near_peers(const logic::Grid& g, const Triple& t) {
   const logic::Geometry& geo = logic::geometry();
-  std::vector<unsigned> peers;
+  std::vector<Peer> peers;
   for (int q = 0; q < 81; ++q) {
-    bool all = g.candidates[q] != 0;
-    for (const int cell : t) all = all && logic::has(geo.peers[cell], q);
-    if (all) peers.push_back(g.candidates[q]);
+    unsigned sees = 0;
+    for (unsigned m = 0; m < 3; ++m) {
+      if (logic::has(geo.peers[t[m]], q)) sees |= 1U << m;
+    }
+    const bool own = q == t[0] || q == t[1] || q == t[2];
+    if (!own && g.candidates[q] != 0 && std::popcount(sees) >= 2) {
+      peers.push_back({g.candidates[q], sees});
+    }
   }
   return peers;
 }
 
 // The digits of each cell that some possible combination uses.
 void used_digits(const logic::Grid& g, const Triple& t,
-                 const std::vector<unsigned>& peers, unsigned used[3]) {
+                 const std::vector<Peer>& peers, unsigned used[3]) {
   for (int a = 1; a <= 9; ++a) {
     for (int b = 1; b <= 9; ++b) {
       for (int c = 1; c <= 9; ++c) {
@@ -174,9 +186,15 @@ void used_digits(const logic::Grid& g, const Triple& t,
                             (g.candidates[t[1]] >> b) &
                             (g.candidates[t[2]] >> c) & 1U;
         if (a == b || b == c || a == c || in == 0) continue;
-        const unsigned digits = (1U << a) | (1U << b) | (1U << c);
+        const unsigned digit[3] = {1U << a, 1U << b, 1U << c};
         bool out = false;
-        for (const unsigned p : peers) out = out || (p & ~digits) == 0;
+        for (const Peer& p : peers) {
+          unsigned taken = 0;
+          for (unsigned m = 0; m < 3; ++m) {
+            if ((p.sees >> m) & 1U) taken |= digit[m];
+          }
+          out = out || (p.digits & ~taken) == 0;
+        }
         if (out) continue;
         used[0] |= 1U << a;
         used[1] |= 1U << b;
@@ -192,12 +210,17 @@ int triples_eliminating(const logic::Grid& g, logic::Step& first) {
   int found = 0;
   for (int u = 0; u < 27; ++u) {
     for (const Triple& t : triples_of(g, u)) {
-      const std::vector<unsigned> peers = common_peers(g, t);
-      const unsigned held =
-          g.candidates[t[0]] | g.candidates[t[1]] | g.candidates[t[2]];
+      const std::vector<Peer> peers = near_peers(g, t);
       bool asked = false;
-      for (const unsigned p : peers) {
-        asked = asked || ((p & ~held) == 0 && logic::digit_count(p) <= 3);
+      for (const Peer& p : peers) {
+        unsigned held = 0;
+        for (unsigned m = 0; m < 3; ++m) {
+          if ((p.sees >> m) & 1U) held |= g.candidates[t[m]];
+        }
+        asked = asked ||
+                ((p.digits & ~held) == 0 &&
+                 logic::digit_count(static_cast<logic::DigitSet>(p.digits)) <=
+                     std::popcount(p.sees));
       }
       if (!asked) continue;
       unsigned used[3] = {};
