@@ -1,8 +1,9 @@
 // Forcing chains of many branches, found by propagating an assumption
 // through the grid it leaves (propagation.h): Nishio, multiple forcing
-// chains, dynamic forcing chains and dynamic forcing chains with patterns,
-// one line of the ladder each (its mode and base rating), each plus the
-// length modifier of the chains' nodes.
+// chains, dynamic forcing chains, dynamic forcing chains with patterns and
+// the nested chains of three levels, one line of the ladder each (its mode
+// and base rating), each plus the length modifier of the chains' nodes (a
+// nested conclusion counts its inner chains' nodes too).
 //
 // A contradiction makes the assumption false; what every digit of a cell,
 // every place of a digit in a unit, or both truths of a candidate make true
@@ -89,7 +90,7 @@ void keep(Best& best, int node, int size, const int* premises, int n) {
 }
 
 bool is_dynamic(Mode mode) {
-  return mode == Mode::kDynamic || mode == Mode::kDynamicPlus;
+  return mode == Mode::kDynamic || uses_patterns(mode);
 }
 
 // Assumptions that contradict themselves: a candidate true (false too in
@@ -190,7 +191,8 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   Branches& work = *ws.branches;
   clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
-  if (mode == Mode::kDynamicPlus) {
+  s.c.nested = work.nested;
+  if (uses_patterns(mode)) {
     s.c.start_has_patterns = has_patterns(s.c, work.branch[0]);
   }
   Best best;
@@ -204,10 +206,10 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
 }  // namespace
 
 void find_forcing_chains(const Grid& g, Sink& sink) {
-  // With patterns, tried only when the steps found so far rate above the
-  // base: a step there is of use only below the best of those, which
+  // With patterns (and nested), tried only when the steps found so far rate
+  // above the base: a step there is of use only below the best of those, which
   // bounds its size.
-  const bool bounded = sink.mode == Mode::kDynamicPlus && sink.found;
+  const bool bounded = uses_patterns(sink.mode) && sink.found;
   find_forcing(g, sink.mode, sink.floor, bounded ? sink.best.rating : 0, sink);
 }
 

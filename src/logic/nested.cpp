@@ -1,0 +1,80 @@
+// The inner chains of the nested modes: once the singles and the patterns
+// of a branch stall, every candidate of the grid it left is assumed true,
+// then false, and propagated one level down from there (propagate_within);
+// an assumption that meets a contradiction is false, and its opposite is
+// derived in the branch.
+//
+// The inner propagation takes the branch's nodes as given, with no parents
+// and no weight, so that its contradiction's ancestors split in two: the
+// given nodes it used, which become the conclusion's parents in the
+// branch, and the inner chain's own nodes, whose size becomes the
+// conclusion's weight. A branch's size thus counts every inner chain it
+// rests on, and grows with each level.
+//
+// All the inner conclusions of one look are derived before the singles go
+// on: each rests only on nodes the branch had, so the order does not
+// matter, and one look serves them all.
+#include "logic/propagation.h"
+
+namespace logic {
+
+namespace {
+
+// The given nodes the inner contradiction of q rests on, into `parents`
+// (false when there are more than a node may have).
+bool given_parents(const Propagation& outer, const Propagation& q,
+                   std::uint8_t (&seen)[kNodes], int* parents, int& n) {
+  ancestors(q, q.contradiction, q.contradiction_size, seen);
+  n = 0;
+  for (int k = 0; k < outer.tail; ++k) {
+    const int node = outer.queue[k];
+    if (seen[node] == 0) continue;
+    if (n == kMaxNestedParents) return false;
+    parents[n++] = node;
+  }
+  return true;
+}
+
+// The assumption `premise`, propagated one level down from p; its opposite
+// derived in p when it meets a contradiction.
+bool refute(const Context& inner, const Context& c, Propagation& p,
+            Propagation& q, int premise) {
+  propagate_within(inner, p, q, premise);
+  if (q.contradiction_size == 0) return false;
+  std::uint8_t seen[kNodes];
+  const int size = contradiction_size(q, seen);
+  int parents[kMaxNestedParents];
+  int n = 0;
+  if (!given_parents(p, q, seen, parents, n)) return false;
+  derive(c, p, premise ^ 1, parents, n, size < 65535 ? size : 65535);
+  return p.derived[premise ^ 1] != 0;
+}
+
+}  // namespace
+
+bool derive_nested(const Context& c, Propagation& p) {
+  const int level = nesting_of(c.mode);
+  if (level == 0 || c.nested == nullptr) return false;
+  Context inner = c;
+  inner.mode = mode_below(c.mode);
+  // An inner node deeper than the outer bound would make a conclusion
+  // heavier than the bound: the inner chains keep to it too.
+  inner.max_depth = c.max_depth;
+  Propagation& q = c.nested[level - 1];
+  bool found = false;
+  for (int cell = 0; cell < 81; ++cell) {
+    if (p.assigned[cell] != 0) continue;
+    for (DigitSet rest = p.g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest);
+      for (const bool on : {true, false}) {
+        const int premise = node_of(cell, d, on);
+        if (p.derived[premise] != 0 || p.derived[premise ^ 1] != 0) continue;
+        found = refute(inner, c, p, q, premise) || found;
+        if (p.contradiction_size != 0) return true;
+      }
+    }
+  }
+  return found;
+}
+
+}  // namespace logic
