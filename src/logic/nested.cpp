@@ -7,9 +7,13 @@
 // The inner propagation takes the branch's nodes as given, with no parents
 // and no weight, so that its contradiction's ancestors split in two: the
 // given nodes it used, which become the conclusion's parents in the
-// branch, and the inner chain's own nodes, whose size becomes the
-// conclusion's weight. A branch's size thus counts every inner chain it
-// rests on, and grows with each level.
+// branch, and the inner propagation's own nodes. The conclusion weighs all
+// of these, every node the inner propagation derived before it met the
+// contradiction (each with its own weight), not only the contradiction's
+// chains: the inner assumption is followed blind, and what a reader must
+// follow to find its contradiction is what makes the step hard. A
+// branch's size thus counts every inner search it rests on, and grows
+// with each level.
 //
 // All the inner conclusions of one look are derived before the singles go
 // on: each rests only on nodes the branch had, so the order does not
@@ -42,7 +46,9 @@ bool refute(const Context& inner, const Context& c, Propagation& p,
   propagate_within(inner, p, q, premise);
   if (q.contradiction_size == 0) return false;
   std::uint8_t seen[kNodes];
-  const int size = contradiction_size(q, seen);
+  int size = 0;  // the inner propagation's weight (the given ones are not in
+                 // its queue)
+  for (int k = 0; k < q.tail; ++k) size += q.weight[q.queue[k]];
   int parents[kMaxNestedParents];
   int n = 0;
   if (!given_parents(p, q, seen, parents, n)) return false;
