@@ -100,6 +100,9 @@ ladder: a unique loop of eight cells rated as one of six|src/logic/loops.cpp|ret
 ladder: a chain step's node count printed one short|src/logic/notation.cpp|append_format(t, " (%d nodes)", step.nodes);|append_format(t, " (%d nodes)", step.nodes - 1);
 ladder: a direct hidden pair rated as a naked single|src/logic/ladder.cpp|"direct-hidden-pair", 20,|"direct-hidden-pair", 23,
 valuta: a stuck path's bound past the gaps in --tecniche|src/valuta/process.cpp|if (!((options.allowed >> t) \& 1U)) break;|if (!((options.allowed >> t) \& 1U)) continue;
+ladder: a nested chain's inner refutation weighs one node|src/logic/nested.cpp|derive(c, p, premise ^ 1, parents, n, size < 65535 ? size : 65535);|derive(c, p, premise ^ 1, parents, n);
+ladder: nested chains of two levels on base 9.9|src/logic/ladder.cpp|"nested-forcing-chain-2", 100,|"nested-forcing-chain-2", 99,
+ladder: nested chains of three levels on base 10.4|src/logic/ladder.cpp|"nested-forcing-chain-3", 105,|"nested-forcing-chain-3", 104,
 LIST
 )
 if [ -n "$pattern" ]; then
