@@ -211,26 +211,11 @@ void find_forcing_chains(const Grid& g, Sink& sink) {
   // bounds its size.
   const bool bounded = uses_patterns(sink.mode) && sink.found;
   const int ceiling = bounded ? sink.best.rating : 0;
-  if (nesting_of(sink.mode) == 0) {
-    find_forcing(g, sink.mode, sink.floor, ceiling, sink);
-    return;
-  }
   // The deeper levels are a last resort: each of their inner assumptions
   // is a whole propagation of the level below, some hundred times the
   // cost, so they are looked for only when nothing below found a step.
   // A path that takes the first level's step instead rates no lower.
   if (nesting_of(sink.mode) > 1 && sink.found) return;
-  // Nested: a bound on the size bounds every inner propagation's depth
-  // too, and the inner propagations are most of the cost; so the search
-  // looks under tighter ceilings first. A step found under one is the
-  // easiest: every step rated lower is under it too.
-  for (int extra = 3; extra <= 12; extra += 3) {
-    const int tighter = sink.floor + extra;
-    if (ceiling != 0 && tighter >= ceiling) break;
-    const int before = sink.offered;
-    find_forcing(g, sink.mode, sink.floor, tighter, sink);
-    if (sink.offered != before) return;
-  }
   find_forcing(g, sink.mode, sink.floor, ceiling, sink);
 }
 

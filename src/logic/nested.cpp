@@ -63,9 +63,10 @@ bool derive_nested(const Context& c, Propagation& p) {
   if (level == 0 || c.nested == nullptr) return false;
   Context inner = c;
   inner.mode = mode_below(c.mode);
-  // An inner node deeper than the outer bound would make a conclusion
-  // heavier than the bound: the inner chains keep to it too.
-  inner.max_depth = c.max_depth;
+  // Unbounded: a refutation weighs its whole inner propagation, which a
+  // bound on the outer size must not cut short (the same refutation would
+  // weigh less under a tighter bound).
+  inner.max_depth = 0;
   Propagation& q = c.nested[level - 1];
   bool found = false;
   for (int cell = 0; cell < 81; ++cell) {
