@@ -111,7 +111,7 @@ TEST(DynamicPlusTest, HardestPuzzlesRatedToTheEndOrAboveTheRung) {
       {"..3.9....1...4..36..8..21...4..8..73...9................4.7..686........7.....5.4",
        "\tED=9.7/9.7/2.6\t"},
       {"........8..3...4...9..2..6.....79.......612...6.5.2.7...8...5...1.....2.4.5.....3",
-       "\tED=10.8/1.2/1.2\t"},
+       "\tED=10.9/1.2/1.2\t"},
   };
   for (const Case& c : cases) {
     static char buffer[valuta::kMaxText];
