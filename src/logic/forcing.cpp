@@ -170,6 +170,10 @@ void cell_and_region_chains(const Search& s, Best& best) {
   }
 }
 
+// The inner propagations a search of the deeper levels may make, some
+// seconds of work.
+constexpr std::int64_t kDeepBudget = 2000000;
+
 // The most nodes a conclusion rated below `ceiling` can rest on (0: no
 // bound), which no node of such a conclusion is deeper than.
 int max_size(int base, int ceiling) {
@@ -192,6 +196,11 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
   s.c.nested = work.nested;
+  // The deeper levels grow with the cube of the candidates and more: on a
+  // grid where nothing holds (an open grid, one of many solutions) they
+  // would not end. Bounded, they give up (the puzzle above the ladder).
+  std::int64_t budget = kDeepBudget;
+  if (nesting_of(mode) > 1) s.c.budget = &budget;
   if (uses_patterns(mode)) {
     s.c.start_has_patterns = has_patterns(s.c, work.branch[0]);
   }

@@ -83,6 +83,7 @@ bool derive_nested(const Context& c, Propagation& p) {
       for (const bool on : {true, false}) {
         const int premise = node_of(cell, d, on);
         if (p.derived[premise] != 0 || p.derived[premise ^ 1] != 0) continue;
+        if (c.budget != nullptr && (*c.budget)-- <= 0) return found;
         found = refute(inner, c, p, q, premise) || found;
         if (p.contradiction_size != 0) return true;
       }

@@ -138,6 +138,10 @@ struct Context {
   // The nested modes' scratch, one propagation a level below (level k
   // propagates its inner chains in nested[k - 1]).
   Propagation* nested = nullptr;
+  // The inner propagations a search of the deeper levels may still make,
+  // at every level below it (null: no bound); spent, the search gives up
+  // with what it has found.
+  std::int64_t* budget = nullptr;
 };
 
 /// Propagates the assumption `premise` from c.start into p.
