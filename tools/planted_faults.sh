@@ -105,13 +105,16 @@ ladder: a unique loop of eight cells rated as one of six|src/logic/loops.cpp|ret
 ladder: a chain step's node count printed one short|src/logic/notation.cpp|append_format(t, " (length %d)", step.nodes);|append_format(t, " (length %d)", step.nodes - 1);
 ladder: a direct hidden pair rated as a naked single|src/logic/ladder.cpp|"direct-hidden-pair", 20,|"direct-hidden-pair", 23,
 valuta: a stuck path's bound past the gaps in --tecniche|src/valuta/process.cpp|if (!((options.allowed >> t) \& 1U)) break;|if (!((options.allowed >> t) \& 1U)) continue;
-valuta: --candidati alone taken|src/valuta/options.cpp|if (options.candidates \&\& options.mode == Mode::kRate|if (false \&\& options.candidates \&\& options.mode == Mode::kRate
+valuta: --candidati alone taken|src/valuta/options.cpp|if (options.candidates \&\& options.mode == Report::kRate|if (false \&\& options.candidates \&\& options.mode == Report::kRate
 valuta: a conflict's givens kept whether needed or not|src/valuta/hint.cpp|if (logic::solve(kept, solution) != logic::Solutions::kNone) {|if (logic::solve(kept, solution) != logic::Solutions::kNone \|\| true) {
 valuta: a picture not written ends with status 0|src/valuta/main.cpp|if (outcome.kinds[kUnreadable] != 0 \|\| outcome.kinds[kNotDrawn] != 0)|if (outcome.kinds[kUnreadable] != 0)
-valuta: --svg without --passi taken|src/valuta/options.cpp|if (options.svg_dir != nullptr \&\& options.mode != Mode::kSteps \&\&|if (false \&\& options.mode != Mode::kSteps \&\&
+valuta: --svg without --passi taken|src/valuta/options.cpp|if (options.svg_dir != nullptr \&\& options.mode != Report::kSteps \&\&|if (false \&\& options.mode != Report::kSteps \&\&
 valuta: a chain's cells not filled in its picture|src/valuta/picture.cpp|logic::add(pattern, step.chain[i].cell);|(void)step.chain[i].cell;
 valuta: a chain's weak links drawn as strong|src/valuta/picture.cpp|a.on ? "debole" : "forte", x1|a.on ? "forte" : "debole", x1
 ladder: a contradiction's branch count one short|src/logic/branches.cpp|int shown = contradiction ? 1 : 2;|int shown = contradiction ? 0 : 2;
+ladder: a nested chain's inner refutation weighs one node|src/logic/nested.cpp|derive(c, p, premise ^ 1, parents, n, size < 65535 ? size : 65535);|derive(c, p, premise ^ 1, parents, n);
+ladder: nested chains of two levels on base 9.9|src/logic/ladder.cpp|"nested-forcing-chain-2", 100,|"nested-forcing-chain-2", 99,
+ladder: nested chains of three levels on base 10.4|src/logic/ladder.cpp|"nested-forcing-chain-3", 105,|"nested-forcing-chain-3", 104,
 LIST
 )
 if [ -n "$pattern" ]; then

@@ -3,7 +3,9 @@
 // again from the grid the step was found in, in the same mode, and what
 // the conclusion rests on is listed in the order it was forced: each node
 // follows from the grid and the nodes before it (a single in a cell or a
-// unit, or, with patterns, one of the simpler patterns).
+// unit, or, with patterns, one of the simpler patterns). A node a nested
+// chain refuted the opposite of is told with its inner chain's assumption
+// and size: "r4c5<>3 [se r4c5=3 => contraddizione, 12 nodi]".
 #include <new>
 
 #include "logic/ladder.h"
@@ -105,6 +107,11 @@ bool write_branch(Text& t, const Context& c, Propagation& p, int premise,
     if (seen[node] == 0 || (!contradiction && node == conclusion)) continue;
     append(t, separator);
     append_node(t, node);
+    if (p.weight[node] > 1) {
+      append(t, " [se ");
+      append_node(t, node ^ 1);
+      append_format(t, " => contraddizione, %d nodi]", p.weight[node]);
+    }
     separator = ", ";
   }
   append(t, " => ");
@@ -125,13 +132,14 @@ int write_branches(Text& t, const Grid& before, const Step& step,
   const int conclusion = conclusion_of(step);
   if (conclusion < 0) return 0;
   Context c{&before, mode, places_of(before)};
-  auto* p = new (std::nothrow) Propagation;
+  auto* p = new (std::nothrow) Propagation[1 + kMaxNesting];
   if (p == nullptr) return 0;
-  c.start_has_patterns = mode == Mode::kDynamicPlus && has_patterns(c, *p);
+  c.nested = p + 1;
+  c.start_has_patterns = uses_patterns(mode) && has_patterns(c, *p);
   // With patterns, the search bounds the nodes' depth by what the step may
   // rest on, which decides the patterns a branch uses; told with the same
   // bound, a branch lists the nodes the step is rated by.
-  if (mode == Mode::kDynamicPlus) c.max_depth = step.nodes - 1;
+  if (uses_patterns(mode)) c.max_depth = step.nodes - 1;
   int written = 0;
   for (int k = 0; k < step.chain_length; ++k) {
     const Node& n = step.chain[k];
@@ -143,7 +151,7 @@ int write_branches(Text& t, const Grid& before, const Step& step,
     t.length = branch.length;
     ++written;
   }
-  delete p;
+  delete[] p;
   return written;
 }
 

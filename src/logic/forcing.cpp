@@ -1,8 +1,9 @@
 // Forcing chains of many branches, found by propagating an assumption
 // through the grid it leaves (propagation.h): Nishio, multiple forcing
-// chains, dynamic forcing chains and dynamic forcing chains with patterns,
-// one line of the ladder each (its mode and base rating), each plus the
-// length modifier of the chains' nodes.
+// chains, dynamic forcing chains, dynamic forcing chains with patterns and
+// the nested chains of three levels, one line of the ladder each (its mode
+// and base rating), each plus the length modifier of the chains' nodes (a
+// nested conclusion counts its inner chains' nodes too).
 //
 // A contradiction makes the assumption false; what every digit of a cell,
 // every place of a digit in a unit, or both truths of a candidate make true
@@ -96,7 +97,7 @@ void keep(Best& best, int node, int size, const int* premises, int n) {
 }
 
 bool is_dynamic(Mode mode) {
-  return mode == Mode::kDynamic || mode == Mode::kDynamicPlus;
+  return mode == Mode::kDynamic || uses_patterns(mode);
 }
 
 // Assumptions that contradict themselves: a candidate true (false too in
@@ -176,6 +177,10 @@ void cell_and_region_chains(const Search& s, Best& best) {
   }
 }
 
+// The inner propagations a search of the deeper levels may make, some
+// seconds of work.
+constexpr std::int64_t kDeepBudget = 2000000;
+
 // The most nodes a conclusion rated below `ceiling` can rest on (0: no
 // bound), which no node of such a conclusion is deeper than.
 int max_size(int base, int ceiling) {
@@ -197,7 +202,13 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   Branches& work = *ws.branches;
   clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
-  if (mode == Mode::kDynamicPlus) {
+  s.c.nested = work.nested;
+  // The deeper levels grow with the cube of the candidates and more: on a
+  // grid where nothing holds (an open grid, one of many solutions) they
+  // would not end. Bounded, they give up (the puzzle above the ladder).
+  std::int64_t budget = kDeepBudget;
+  if (nesting_of(mode) > 1) s.c.budget = &budget;
+  if (uses_patterns(mode)) {
     s.c.start_has_patterns = has_patterns(s.c, work.branch[0]);
   }
   Best best;
@@ -212,12 +223,17 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
 }  // namespace
 
 void find_forcing_chains(const Grid& g, Sink& sink) {
-  // With patterns, tried only when the steps found so far rate above the
-  // base: a step there is of use only below the best of those, which
+  // With patterns (and nested), tried only when the steps found so far rate
+  // above the base: a step there is of use only below the best of those, which
   // bounds its size.
+  const bool bounded = uses_patterns(sink.mode) && sink.found;
   // In a round, one as low as those is of use too.
-  const bool bounded = sink.mode == Mode::kDynamicPlus && sink.found;
   const int ceiling = sink.best.rating + (sink.round != nullptr ? 1 : 0);
+  // The deeper levels are a last resort: each of their inner assumptions
+  // is a whole propagation of the level below, some hundred times the
+  // cost, so they are looked for only when nothing below found a step.
+  // A path that takes the first level's step instead rates no lower.
+  if (nesting_of(sink.mode) > 1 && sink.found) return;
   find_forcing(g, sink.mode, sink.floor, bounded ? ceiling : 0, sink);
 }
 

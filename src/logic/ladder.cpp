@@ -82,6 +82,12 @@ constexpr Technique kLadder[] = {
      find_forcing_chains, Kind::kChain, Mode::kDynamic},
     {"Dynamic Forcing Chain (+)", "dynamic-forcing-chain-plus", 90, false,
      find_forcing_chains, Kind::kChainWithPatterns, Mode::kDynamicPlus},
+    {"Nested Forcing Chain", "nested-forcing-chain", 95, false,
+     find_forcing_chains, Kind::kNestedChain, Mode::kNested1},
+    {"Nested Forcing Chain (2 levels)", "nested-forcing-chain-2", 100, false,
+     find_forcing_chains, Kind::kNestedChain, Mode::kNested2},
+    {"Nested Forcing Chain (3 levels)", "nested-forcing-chain-3", 105, false,
+     find_forcing_chains, Kind::kNestedChain, Mode::kNested3},
 };
 
 constexpr int kLadderSize = sizeof(kLadder) / sizeof(kLadder[0]);

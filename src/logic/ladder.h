@@ -31,6 +31,7 @@ enum class Kind {
   kExclusion,
   kChain,
   kChainWithPatterns,  // a forcing chain whose branches use patterns too
+  kNestedChain,        // ... and, nested, forcing chains of their own
 };
 
 struct Technique {

@@ -160,6 +160,7 @@ void append_cause(Text& t, const Technique& tech, const Step& step) {
     break;
   case Kind::kChain:
   case Kind::kChainWithPatterns:
+  case Kind::kNestedChain:
     append_chain(t, step);
     break;
   case Kind::kFish:

@@ -1,5 +1,7 @@
 #include "logic/propagation.h"
 
+#include <cstring>
+
 namespace logic {
 
 Places places_of(const Grid& g) {
@@ -18,18 +20,18 @@ Places places_of(const Grid& g) {
 
 namespace {
 
-int depth_of(const Propagation& p, const int* parents, int n) {
+int depth_of(const Propagation& p, const int* parents, int n, int weight) {
   int deepest = 0;
   for (int k = 0; k < n; ++k) {
     if (p.depth[parents[k]] > deepest) deepest = p.depth[parents[k]];
   }
-  return deepest < 255 ? deepest + 1 : 255;
+  return deepest + weight < 255 ? deepest + weight : 255;
 }
 
 }  // namespace
 
 void derive(const Context& c, Propagation& p, int node, const int* parents,
-            int n) {
+            int n, int weight) {
   if (p.contradiction_size != 0 || p.derived[node] != 0) return;
   if (p.derived[node ^ 1] != 0) {  // both true and false
     p.contradiction[0] = node ^ 1;
@@ -38,11 +40,12 @@ void derive(const Context& c, Propagation& p, int node, const int* parents,
     p.conflict = true;
     return;
   }
-  const int depth = depth_of(p, parents, n);
+  const int depth = depth_of(p, parents, n, weight);
   if (c.max_depth > 0 && depth > c.max_depth) return;
   if (p.pool_size + n > kParentPool) return;  // never, but for patterns
   p.derived[node] = 1;
   p.depth[node] = static_cast<std::uint8_t>(depth);
+  p.weight[node] = static_cast<std::uint16_t>(weight);
   p.parent_count[node] = static_cast<std::uint8_t>(n);
   p.first_parent[node] = static_cast<std::uint16_t>(p.pool_size);
   for (int k = 0; k < n; ++k) {
@@ -136,7 +139,7 @@ void dirty(Propagation& p, int cell, int d) {
 
 void on_false(const Context& c, Propagation& p, int cell, int d) {
   p.g.candidates[cell] &= static_cast<DigitSet>(~(1U << d));
-  if (c.mode == Mode::kDynamicPlus) dirty(p, cell, d);
+  if (uses_patterns(c.mode)) dirty(p, cell, d);
   if (p.assigned[cell] == 0) cell_single(c, p, cell);
   // A unit is looked at only when the digit is down to one place or none
   // there, and not yet settled.
@@ -174,6 +177,18 @@ void drain(const Context& c, Propagation& p) {
   }
 }
 
+// The singles, then (with patterns) a pattern whenever they stall, then
+// (nested) the inner chains whenever the patterns stall too.
+void go_on(const Context& c, Propagation& p) {
+  drain(c, p);
+  if (!uses_patterns(c.mode)) return;
+  const bool nested = nesting_of(c.mode) > 0;
+  while (p.contradiction_size == 0) {
+    if (!derive_pattern(c, p) && !(nested && derive_nested(c, p))) return;
+    drain(c, p);
+  }
+}
+
 }  // namespace
 
 void propagate(const Context& c, Propagation& p, int premise) {
@@ -184,9 +199,31 @@ void propagate(const Context& c, Propagation& p, int premise) {
   for (std::uint32_t& clean : p.clean_units) clean = 0;
   for (DigitSet& clean : p.clean_digits) clean = 0;
   derive(c, p, premise, nullptr, 0);
-  drain(c, p);
-  if (c.mode != Mode::kDynamicPlus) return;
-  while (p.contradiction_size == 0 && derive_pattern(c, p)) drain(c, p);
+  go_on(c, p);
+}
+
+void propagate_within(const Context& c, const Propagation& outer,
+                      Propagation& q, int premise) {
+  q.g = outer.g;
+  q.places = outer.places;
+  std::memcpy(q.assigned, outer.assigned, sizeof q.assigned);
+  std::memcpy(q.derived, outer.derived, sizeof q.derived);
+  for (int k = 0; k < outer.tail; ++k) {
+    const int node = outer.queue[k];
+    q.depth[node] = 0;
+    q.weight[node] = 0;
+    q.parent_count[node] = 0;
+  }
+  q.pool_size = 0;
+  q.head = 0;
+  q.tail = 0;
+  q.contradiction_size = 0;
+  q.conflict = false;
+  // The outer grid is stalled: its pattern tables were all looked at.
+  std::memcpy(q.clean_units, outer.clean_units, sizeof q.clean_units);
+  std::memcpy(q.clean_digits, outer.clean_digits, sizeof q.clean_digits);
+  derive(c, q, premise, nullptr, 0);
+  go_on(c, q);
 }
 
 namespace {
@@ -196,7 +233,7 @@ constexpr std::size_t kArenaCap = std::size_t{1} << 21;  // 4 MB
 void save(const Propagation& p, PropagationCache& cache, int premise) {
   std::vector<std::uint16_t>& a = cache.arena;
   std::size_t need = 3 + static_cast<std::size_t>(p.contradiction_size) +
-                     3 * static_cast<std::size_t>(p.tail) +
+                     4 * static_cast<std::size_t>(p.tail) +
                      static_cast<std::size_t>(p.pool_size);
   if (a.size() + need > kArenaCap) return;
   cache.entry[premise] = static_cast<int>(a.size());
@@ -210,6 +247,7 @@ void save(const Propagation& p, PropagationCache& cache, int premise) {
     const int node = p.queue[k];
     a.push_back(static_cast<std::uint16_t>(node));
     a.push_back(p.depth[node]);
+    a.push_back(p.weight[node]);
     a.push_back(p.parent_count[node]);
     for (int j = 0; j < p.parent_count[node]; ++j) {
       a.push_back(p.pool[p.first_parent[node] + j]);
@@ -231,6 +269,7 @@ void load(const PropagationCache& cache, int at, Propagation& p) {
     p.queue[k] = static_cast<std::uint16_t>(node);
     p.derived[node] = 1;
     p.depth[node] = static_cast<std::uint8_t>(*a++);
+    p.weight[node] = *a++;
     p.parent_count[node] = static_cast<std::uint8_t>(*a++);
     p.first_parent[node] = static_cast<std::uint16_t>(p.pool_size);
     for (int j = 0; j < p.parent_count[node]; ++j) p.pool[p.pool_size++] = *a++;
@@ -274,7 +313,7 @@ int ancestors(const Propagation& p, const int* nodes, int n,
   }
   while (top > 0) {
     const int node = stack[--top];
-    ++total;
+    total += p.weight[node];
     const std::uint16_t* parents = p.pool + p.first_parent[node];
     for (int k = 0; k < p.parent_count[node]; ++k) {
       const int parent = parents[k];

@@ -14,6 +14,12 @@
 // a node whose parents are the removals the pattern needed; then the
 // singles go on.
 //
+// In the nested modes, when the patterns stall too, each candidate of the
+// grid left is assumed true and false in turn and propagated one level down
+// from there (nested.cpp); an assumption that meets a contradiction is
+// false, a node whose parents are the nodes of the outer propagation the
+// inner chain used, and whose weight is the inner chain's size.
+//
 // A contradiction (nothing left in a cell or unit, a candidate both true
 // and false) stops the propagation. A node's parents are the nodes that
 // forced it, kept in a pool that each node's list is a slice of.
@@ -35,6 +41,9 @@ inline constexpr int kNodes = 2 * 9 * 81;
 // twenty candidates; a pattern needing more is not used).
 inline constexpr int kMaxParents = 9;
 inline constexpr int kMaxCause = 32;
+// An inner chain's conclusion rests on at most this many outer nodes (a
+// node's parent count is a byte); the pool leaves room for a few.
+inline constexpr int kMaxNestedParents = 255;
 inline constexpr int kParentPool = kNodes * kMaxParents;
 
 // The pattern techniques that look at units, in their order of trial:
@@ -44,6 +53,26 @@ inline constexpr int kClaiming = 1;
 inline constexpr int kNaked = 2;
 inline constexpr int kHidden = 5;
 inline constexpr int kPatternTechniques = 8;
+
+// The nesting level of a mode (0: none) and whether it uses the patterns.
+constexpr int nesting_of(Mode mode) {
+  return mode == Mode::kNested1   ? 1
+         : mode == Mode::kNested2 ? 2
+         : mode == Mode::kNested3 ? 3
+                                  : 0;
+}
+constexpr bool uses_patterns(Mode mode) {
+  return mode == Mode::kDynamicPlus || nesting_of(mode) > 0;
+}
+// The mode a nested mode's inner chains propagate in: the first level's
+// are plain dynamic chains (the patterns stay in the outer branches, where
+// they cost one look per stall, not one per inner assumption).
+constexpr Mode mode_below(Mode mode) {
+  return mode == Mode::kNested3   ? Mode::kNested2
+         : mode == Mode::kNested2 ? Mode::kNested1
+                                  : Mode::kDynamic;
+}
+inline constexpr int kMaxNesting = 3;
 
 constexpr int node_of(int cell, int d, bool on) {
   return 2 * (9 * cell + d - 1) + (on ? 1 : 0);
@@ -68,9 +97,14 @@ struct Propagation {
   std::uint8_t assigned[81];  // digit made true in each cell, 0 for none
   Places places;              // in g, the digits made true counted settled
   std::uint8_t derived[kNodes];
-  // The longest path of parents from the assumption to each node, itself
-  // included: a floor of the nodes any conclusion on it rests on.
+  // The heaviest path of parents from the assumption to each node, itself
+  // included (capped at 255): a floor of the size any conclusion on it
+  // rests on.
   std::uint8_t depth[kNodes];
+  // What a node counts in a conclusion's size: 1, an inner chain's size
+  // for a nested conclusion, 0 for the outer nodes an inner propagation
+  // starts from.
+  std::uint16_t weight[kNodes];
   std::uint8_t parent_count[kNodes];
   std::uint16_t first_parent[kNodes];  // into pool
   std::uint16_t pool[kParentPool];
@@ -101,6 +135,13 @@ struct Context {
   // looks for them everywhere, else only where an assumption changed the
   // grid.
   bool start_has_patterns = true;
+  // The nested modes' scratch, one propagation a level below (level k
+  // propagates its inner chains in nested[k - 1]).
+  Propagation* nested = nullptr;
+  // The inner propagations a search of the deeper levels may still make,
+  // at every level below it (null: no bound); spent, the search gives up
+  // with what it has found.
+  std::int64_t* budget = nullptr;
 };
 
 /// Propagates the assumption `premise` from c.start into p.
@@ -129,6 +170,7 @@ void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
 /// cache (keeping the arena's room), so one serves every search.
 struct Branches {
   Propagation branch[9];
+  Propagation nested[kMaxNesting];
   std::uint8_t seen[kNodes];
   PropagationCache cache;
 };
@@ -145,7 +187,18 @@ struct Workspace {
 /// Derives `node` from its parents, unless already derived; a node whose
 /// opposite is derived is a contradiction.
 void derive(const Context& c, Propagation& p, int node, const int* parents,
-            int n);
+            int n, int weight = 1);
+
+/// Propagates `premise` (c's mode, one level below outer's) from the grid
+/// the stalled propagation `outer` left, its nodes taken as given (weight
+/// 0, no parents).
+void propagate_within(const Context& c, const Propagation& outer,
+                      Propagation& q, int premise);
+
+/// In a nested mode: the candidates of the stalled grid p.g whose
+/// assumption (true or false) meets a contradiction one level down, each
+/// derived the other way. False when there is none.
+bool derive_nested(const Context& c, Propagation& p);
 
 /// In the dynamic mode with patterns: the first pattern that removes
 /// something from the stalled grid p.g, its removals derived. False when
@@ -155,7 +208,8 @@ bool derive_pattern(const Context& c, Propagation& p);
 /// Whether c.start has a pattern that removes something (p is scratch).
 bool has_patterns(const Context& c, Propagation& p);
 
-/// The number of distinct nodes the given ones rest on, themselves included.
+/// The size of the distinct nodes the given ones rest on, themselves
+/// included: the sum of their weights.
 int ancestors(const Propagation& p, const int* nodes, int n,
               std::uint8_t (&seen)[kNodes]);
 

@@ -4,6 +4,7 @@
 
 #include "logic/ladder.h"
 #include "logic/notation.h"
+#include "logic/propagation.h"
 
 namespace logic {
 
@@ -414,6 +415,12 @@ void write_sentence(Text& t, const Step& step) {
       append(t,
              ", seguendo ogni ipotesi anche con intersezioni, insiemi"
              " nudi e nascosti e pesci");
+    } else if (tech.kind == Kind::kNestedChain) {
+      append_format(t,
+                    ", seguendo ogni ipotesi anche con intersezioni, insiemi"
+                    " nudi e nascosti, pesci e catene annidate su %d %s",
+                    nesting_of(tech.mode),
+                    nesting_of(tech.mode) == 1 ? "livello" : "livelli");
     }
     append(t, ": ");
     append_result(t, step);

@@ -58,9 +58,21 @@ void apply(Grid& g, const Step& step);
 /// How an assumption is propagated by the forcing chains of many branches
 /// (propagation.h): singles read from the grid as the assumption left it
 /// (dynamic), as it stands (static, the multiple chains), for one digit
-/// only (Nishio), or dynamic with the simpler patterns too. kNone: a
+/// only (Nishio), or dynamic with the simpler patterns too; nested: dynamic
+/// with patterns, and once those stall, the assumptions of the grid left
+/// that contradict themselves one level down (kNested1 looks with plain
+/// dynamic chains, kNested2 with kNested1, kNested3 with kNested2). kNone: a
 /// technique that propagates nothing.
-enum class Mode { kNone, kNishio, kStatic, kDynamic, kDynamicPlus };
+enum class Mode {
+  kNone,
+  kNishio,
+  kStatic,
+  kDynamic,
+  kDynamicPlus,
+  kNested1,
+  kNested2,
+  kNested3
+};
 
 struct Workspace;  // propagation.h
 

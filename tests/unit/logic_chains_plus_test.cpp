@@ -101,8 +101,8 @@ TEST(DynamicPlusTest, NothingBelowAStepAlreadyAtItsBase) {
 }
 
 // Forum-hardest puzzles: one the new rung rates to the end, one whose
-// path stalls before any step and is reported as above the rung, never
-// lower.
+// path stalled before any step and was reported as above the rung, now
+// rated to the end by the nested chains, never lower than the rung.
 TEST(DynamicPlusTest, HardestPuzzlesRatedToTheEndOrAboveTheRung) {
   struct Case {
     const char* puzzle;
@@ -112,7 +112,7 @@ TEST(DynamicPlusTest, HardestPuzzlesRatedToTheEndOrAboveTheRung) {
       {"..3.9....1...4..36..8..21...4..8..73...9................4.7..686........7.....5.4",
        "\tED=9.7/9.7/2.6\t"},
       {"........8..3...4...9..2..6.....79.......612...6.5.2.7...8...5...1.....2.4.5.....3",
-       "\tED>9.0/1.2/1.2\t"},
+       "\tED=10.9/1.2/1.2\t"},
   };
   for (const Case& c : cases) {
     static char buffer[valuta::kMaxText];

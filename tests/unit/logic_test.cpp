@@ -176,7 +176,12 @@ TEST(LadderTest, EveryTechniqueHasAnExample) {
     bool found = false;
     for (const Example& e : kExamples)
       found = found || row_of_slug(e.slug) == t;
-    for (const char* other : {"direct-claiming", "jellyfish", "hidden-quad"}) {
+    // The nested chains have theirs in logic_nested_test.cpp (AI
+    // Escargot's first nested step; the deeper levels, never the easiest
+    // step of a path, alone on a grid of their own).
+    for (const char* other :
+         {"direct-claiming", "jellyfish", "hidden-quad", "nested-forcing-chain",
+          "nested-forcing-chain-2", "nested-forcing-chain-3"}) {
       found = found || std::strcmp(table[t].slug, other) == 0;
     }
     EXPECT_TRUE(found) << table[t].slug;

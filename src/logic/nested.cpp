@@ -1,0 +1,95 @@
+// The inner chains of the nested modes: once the singles and the patterns
+// of a branch stall, every candidate of the grid it left is assumed true,
+// then false, and propagated one level down from there (propagate_within);
+// an assumption that meets a contradiction is false, and its opposite is
+// derived in the branch.
+//
+// The inner propagation takes the branch's nodes as given, with no parents
+// and no weight, so that its contradiction's ancestors split in two: the
+// given nodes it used, which become the conclusion's parents in the
+// branch, and the inner propagation's own nodes. The conclusion weighs all
+// of these, every node the inner propagation derived before it met the
+// contradiction (each with its own weight, each counted twice), not only
+// the contradiction's chains: the inner assumption is followed blind, and what
+// a reader must follow to find its contradiction is what makes the step hard. A
+// branch's size thus counts every inner search it rests on, and grows
+// with each level.
+//
+// All the inner conclusions of one look are derived before the singles go
+// on: each rests only on nodes the branch had, so the order does not
+// matter, and one look serves them all.
+#include "logic/propagation.h"
+
+namespace logic {
+
+namespace {
+
+// Each inner node counts twice: once as the inner search derives it
+// blind, once as the refutation is read back into the branch. Once only,
+// the forum's 11+ list read 10.7 to 10.9 (it is 11 and above on the
+// scale), and AI Escargot 10.8 against 10.5.
+constexpr int kInnerCount = 2;
+
+// The given nodes the inner contradiction of q rests on, into `parents`
+// (false when there are more than a node may have).
+bool given_parents(const Propagation& outer, const Propagation& q,
+                   std::uint8_t (&seen)[kNodes], int* parents, int& n) {
+  ancestors(q, q.contradiction, q.contradiction_size, seen);
+  n = 0;
+  for (int k = 0; k < outer.tail; ++k) {
+    const int node = outer.queue[k];
+    if (seen[node] == 0) continue;
+    if (n == kMaxNestedParents) return false;
+    parents[n++] = node;
+  }
+  return true;
+}
+
+// The assumption `premise`, propagated one level down from p; its opposite
+// derived in p when it meets a contradiction.
+bool refute(const Context& inner, const Context& c, Propagation& p,
+            Propagation& q, int premise) {
+  propagate_within(inner, p, q, premise);
+  if (q.contradiction_size == 0) return false;
+  std::uint8_t seen[kNodes];
+  int size = 0;  // the inner propagation's weight (the given ones are not in
+                 // its queue)
+  for (int k = 0; k < q.tail; ++k) size += q.weight[q.queue[k]];
+  size *= kInnerCount;
+  int parents[kMaxNestedParents];
+  int n = 0;
+  if (!given_parents(p, q, seen, parents, n)) return false;
+  derive(c, p, premise ^ 1, parents, n, size < 65535 ? size : 65535);
+  return p.derived[premise ^ 1] != 0;
+}
+
+}  // namespace
+
+bool derive_nested(const Context& c, Propagation& p) {
+  const int level = nesting_of(c.mode);
+  if (level == 0 || c.nested == nullptr) return false;
+  Context inner = c;
+  inner.mode = mode_below(c.mode);
+  // Unbounded: a refutation weighs its whole inner propagation, which a
+  // bound on the outer size must not cut short (the same refutation would
+  // weigh less under a tighter bound).
+  inner.max_depth = 0;
+  Propagation& q = c.nested[level - 1];
+  bool found = false;
+  for (int cell = 0; cell < 81; ++cell) {
+    if (p.assigned[cell] != 0) continue;
+    for (DigitSet rest = p.g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest);
+      for (const bool on : {true, false}) {
+        const int premise = node_of(cell, d, on);
+        if (p.derived[premise] != 0 || p.derived[premise ^ 1] != 0) continue;
+        if (c.budget != nullptr && (*c.budget)-- <= 0) return found;
+        found = refute(inner, c, p, q, premise) || found;
+        if (p.contradiction_size != 0) return true;
+      }
+    }
+  }
+  return found;
+}
+
+}  // namespace logic
