@@ -198,7 +198,10 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   Workspace own;                               // when the caller has none
   Workspace& ws = sink.work != nullptr ? *sink.work : own;
   if (!ws.branches) ws.branches.reset(new (std::nothrow) Branches);
-  if (!ws.branches) return;
+  if (!ws.branches) {
+    ws.out_of_memory = true;
+    return;
+  }
   Branches& work = *ws.branches;
   clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};

@@ -232,7 +232,10 @@ int hardest_choice(const Grid& g, const Round& round, const Puzzle& solution,
   quiet.on_step = nullptr;
   // Each level of a choice has a round of its own.
   std::unique_ptr<Round> own(new (std::nothrow) Round);
-  if (!own) return 0;
+  if (!own) {
+    options.workspace->out_of_memory = true;
+    return 0;
+  }
   int choice = 0;
   long best = -1;
   for (int k = 0; k < round.size; ++k) {
@@ -304,13 +307,17 @@ Rating rate(Grid g, const Puzzle& solution, const RateOptions& options) {
   RateOptions with_work = options;
   if (with_work.workspace == nullptr) with_work.workspace = &own;
   Workspace& work = *with_work.workspace;
+  work.out_of_memory = false;
   if (!work.round) work.round.reset(new (std::nothrow) Round);
   if (!work.round) {
     Rating r;
     r.outcome = Outcome::kStuck;
+    r.no_memory = true;
     return r;
   }
-  return rate_path(g, solution, with_work, *work.round, Rating{}, false);
+  Rating r = rate_path(g, solution, with_work, *work.round, Rating{}, false);
+  r.no_memory = work.out_of_memory;
+  return r;
 }
 
 }  // namespace logic

@@ -94,6 +94,9 @@ struct Rating {
   int counts[kMaxTechniques]{};
   int steps = 0;
   int unsound = 0;  // steps that disagreed with the solution: a fault
+  // Memory ran out on the way: the path may have stopped short of a step
+  // that exists, so the rating is no rating.
+  bool no_memory = false;
 };
 
 struct RateOptions {

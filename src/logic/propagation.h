@@ -182,6 +182,9 @@ struct Branches {
 struct Workspace {
   std::unique_ptr<Branches> branches;
   std::unique_ptr<Round> round;  // the path's rounds (ladder.h)
+  // Set when a finder or the path could not have the memory it needed:
+  // what it did not find is then no evidence of a harder puzzle.
+  bool out_of_memory = false;
 };
 
 /// Derives `node` from its parents, unless already derived; a node whose

@@ -66,7 +66,7 @@ constexpr const char* kUsage =
     "valutato (nessuna o più soluzioni, cifre in conflitto).\n";
 
 // What the run counts of each line, for its exit status.
-enum Kind { kRated, kUnrated, kDamaged, kUnreadable, kNotDrawn };
+enum Kind { kRated, kUnrated, kDamaged, kUnreadable, kNotDrawn, kNoMemory };
 
 struct Run {
   Options options;
@@ -99,9 +99,10 @@ std::size_t answer(const batch::Entry& entry, char* text, std::size_t room,
     valuta::PictureError problem;
     const int status = valuta::process(entry.puzzle, run.options, out, lead,
                                        entry.number, &problem);
-    kind = status == kExitOk     ? kRated
-           : status == kExitFile ? kNotDrawn
-                                 : kUnrated;
+    kind = status == kExitOk             ? kRated
+           : status == kExitFile         ? kNotDrawn
+           : status == valuta::kNoMemory ? kNoMemory
+                                         : kUnrated;
     if (status == kExitFile) report_pictures(run, problem);
     long long seen = run.last.load();
     while (seen < entry.number &&
@@ -134,7 +135,7 @@ int final_status(const batch::Outcome& outcome) {
                  std::strerror(outcome.write_error));
     return kExitFile;
   }
-  if (outcome.no_memory) {
+  if (outcome.no_memory || outcome.kinds[kNoMemory] != 0) {
     std::fprintf(stderr, "vortel-valuta: memoria insufficiente\n");
     return kExitFile;
   }

@@ -261,6 +261,7 @@ int process(const base::Puzzle& puzzle, const Options& options, Text& out,
   append_rating(t, r, bound_of(r, options));
   append_format(t, " %s", status_word(r));
   result[t.length] = '\0';
+  if (r.no_memory) return closed(album, result, kNoMemory);
   return closed(album, result, r.unsound != 0 ? kExitUnrated : kExitOk);
 }
 

@@ -31,7 +31,9 @@ inline constexpr const char* kColumns = "valutazione\ttecnica\tpassi\tstato";
 /// one, repeated digits) or has a step that disagrees with its solution.
 /// With --svg, the steps are drawn into the folder of entry `number`, and
 /// kExitFile is returned, with `problem` filled in, when a picture or the
-/// puzzle's part of the index could not be written.
+/// puzzle's part of the index could not be written. kNoMemory: the rating
+/// ran out of memory on the way, and its line is no rating.
+inline constexpr int kNoMemory = -1;
 int process(const base::Puzzle& puzzle, const Options& options,
             logic::Text& out, const char* lead = nullptr, long long number = 1,
             PictureError* problem = nullptr);
