@@ -181,6 +181,19 @@ std::vector<Peer> near_peers(const logic::Grid& g, const Triple& t) {
   return peers;
 }
 
+// Whether some peer would have all its digits taken by the combination
+// (one digit a cell of the triple, `digit[m]` as a bit).
+bool excluded(const std::vector<Peer>& peers, const unsigned digit[3]) {
+  for (const Peer& p : peers) {
+    unsigned taken = 0;
+    for (unsigned m = 0; m < 3; ++m) {
+      if ((p.sees >> m) & 1U) taken |= digit[m];
+    }
+    if ((p.digits & ~taken) == 0) return true;
+  }
+  return false;
+}
+
 // The digits of each cell that some possible combination uses.
 void used_digits(const logic::Grid& g, const Triple& t,
                  const std::vector<Peer>& peers, unsigned used[3]) {
@@ -192,21 +205,31 @@ void used_digits(const logic::Grid& g, const Triple& t,
                             (g.candidates[t[2]] >> c) & 1U;
         if (a == b || b == c || a == c || in == 0) continue;
         const unsigned digit[3] = {1U << a, 1U << b, 1U << c};
-        bool out = false;
-        for (const Peer& p : peers) {
-          unsigned taken = 0;
-          for (unsigned m = 0; m < 3; ++m) {
-            if ((p.sees >> m) & 1U) taken |= digit[m];
-          }
-          out = out || (p.digits & ~taken) == 0;
-        }
-        if (out) continue;
+        if (excluded(peers, digit)) continue;
         used[0] |= 1U << a;
         used[1] |= 1U << b;
         used[2] |= 1U << c;
       }
     }
   }
+}
+
+// Whether some peer could exclude a combination at all: its digits all
+// among those of the cells it sees, and no more of them than those cells.
+bool asks(const logic::Grid& g, const Triple& t,
+          const std::vector<Peer>& peers) {
+  for (const Peer& p : peers) {
+    unsigned held = 0;
+    for (unsigned m = 0; m < 3; ++m) {
+      if ((p.sees >> m) & 1U) held |= g.candidates[t[m]];
+    }
+    if ((p.digits & ~held) == 0 &&
+        logic::digit_count(static_cast<logic::DigitSet>(p.digits)) <=
+            std::popcount(p.sees)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // How many triples eliminate, and the first such (units in order, cells in
@@ -216,18 +239,7 @@ int triples_eliminating(const logic::Grid& g, logic::Step& first) {
   for (int u = 0; u < 27; ++u) {
     for (const Triple& t : triples_of(g, u)) {
       const std::vector<Peer> peers = near_peers(g, t);
-      bool asked = false;
-      for (const Peer& p : peers) {
-        unsigned held = 0;
-        for (unsigned m = 0; m < 3; ++m) {
-          if ((p.sees >> m) & 1U) held |= g.candidates[t[m]];
-        }
-        asked = asked ||
-                ((p.digits & ~held) == 0 &&
-                 logic::digit_count(static_cast<logic::DigitSet>(p.digits)) <=
-                     std::popcount(p.sees));
-      }
-      if (!asked) continue;
+      if (!asks(g, t, peers)) continue;
       unsigned used[3] = {};
       used_digits(g, t, peers, used);
       logic::Step step;
