@@ -19,6 +19,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,15 +81,21 @@ void catch_signal(int signal_number) {
 
 enum class SlotState { kEmpty, kFilled, kWorking, kDone };
 
+// Text that grows as it is appended to.
+struct Buffer {
+  char* text = nullptr;
+  std::size_t length = 0;
+  std::size_t capacity = 0;
+};
+
 struct Slot {
   std::int64_t sequence = -1;
   SlotState state = SlotState::kEmpty;
   int count = 0;
   Entry entries[kMaxBatch];
   unsigned char kinds[kMaxBatch] = {};
-  char* text = nullptr;
-  std::size_t length = 0;
-  std::size_t capacity = 0;
+  std::size_t ends[kMaxBatch] = {};  // where each entry's text ends
+  Buffer out;
 };
 
 struct Shared {
@@ -105,6 +112,10 @@ struct Shared {
   bool input_done = false;
   bool stop = false;         // a failed write or a signal: write nothing more
   bool file_output = false;  // standard output is a file (see write_all)
+  // Job::ordered's output: the batch being written, rewritten, and one
+  // entry's room. Only the writer uses them, one at a time.
+  Buffer rewritten;
+  char* rewritten_entry = nullptr;
   Outcome outcome;
 };
 
@@ -168,31 +179,54 @@ int write_all(const char* data, std::size_t size, bool file) {
   return 0;
 }
 
-// Appends `size` bytes to the slot's text.
-bool append(Slot& slot, const char* data, std::size_t size) {
-  if (slot.length + size > slot.capacity) {
-    std::size_t capacity = slot.capacity == 0 ? 65536 : slot.capacity;
-    while (capacity < slot.length + size) capacity *= 2;
-    void* grown = std::realloc(slot.text, capacity);
+// Appends `size` bytes to the buffer.
+bool append(Buffer& b, const char* data, std::size_t size) {
+  if (b.length + size > b.capacity) {
+    std::size_t capacity = b.capacity == 0 ? 65536 : b.capacity;
+    while (capacity < b.length + size) capacity *= 2;
+    void* grown = std::realloc(b.text, capacity);
     if (grown == nullptr) return false;
-    slot.text = static_cast<char*>(grown);
-    slot.capacity = capacity;
+    b.text = static_cast<char*>(grown);
+    b.capacity = capacity;
   }
-  std::memcpy(slot.text + slot.length, data, size);
-  slot.length += size;
+  std::memcpy(b.text + b.length, data, size);
+  b.length += size;
   return true;
 }
 
 // Answers every entry of the slot. False when memory ran out.
 bool answer_slot(const Job& job, Slot& slot, char* scratch) {
-  slot.length = 0;
+  slot.out.length = 0;
   for (int i = 0; i < slot.count; ++i) {
     int kind = 0;
     std::size_t size = job.answer(slot.entries[i], scratch, job.answer_room,
                                   kind, job.context);
     if (size > job.answer_room - 1) size = job.answer_room - 1;
     slot.kinds[i] = static_cast<unsigned char>(kind);
-    if (!append(slot, scratch, size)) return false;
+    if (!append(slot.out, scratch, size)) return false;
+    slot.ends[i] = slot.out.length;
+  }
+  return true;
+}
+
+// The slot's text through Job::ordered, entry by entry in order, into
+// s.rewritten. False when memory ran out.
+bool rewrite_slot(Shared& s, const Slot& slot) {
+  const Job& job = *s.job;
+  if (s.rewritten_entry == nullptr) {
+    s.rewritten_entry = static_cast<char*>(std::malloc(job.answer_room));
+    if (s.rewritten_entry == nullptr) return false;
+  }
+  s.rewritten.length = 0;
+  std::size_t begin = 0;
+  for (int i = 0; i < slot.count; ++i) {
+    std::size_t size = job.ordered(slot.entries[i], slot.out.text + begin,
+                                   slot.ends[i] - begin, s.rewritten_entry,
+                                   job.answer_room, job.context);
+    if (size == SIZE_MAX) return false;
+    if (size > job.answer_room) size = job.answer_room;
+    if (!append(s.rewritten, s.rewritten_entry, size)) return false;
+    begin = slot.ends[i];
   }
   return true;
 }
@@ -205,11 +239,14 @@ void write_ready(Shared& s, std::unique_lock<std::mutex>& held) {
     if (slot.state != SlotState::kDone) return;
     s.writing = true;
     held.unlock();
-    const int error = g_signal.load() != 0
+    const bool rewritten = s.job->ordered == nullptr || rewrite_slot(s, slot);
+    const Buffer& out = s.job->ordered != nullptr ? s.rewritten : slot.out;
+    const int error = !rewritten || g_signal.load() != 0
                           ? kStopped
-                          : write_all(slot.text, slot.length, s.file_output);
+                          : write_all(out.text, out.length, s.file_output);
     held.lock();
     s.writing = false;
+    if (!rewritten) s.outcome.no_memory = true;
     if (error != 0) {
       s.stop = true;
       if (error != kStopped) s.outcome.write_error = error;
@@ -451,9 +488,12 @@ Outcome run(const Job& job) {
   for (int i = 0; i < started; ++i) pthread_join(workers[i], nullptr);
   delete[] workers;
   if (s.slots != nullptr) {
-    for (std::int64_t i = 0; i < s.slot_count; ++i) std::free(s.slots[i].text);
+    for (std::int64_t i = 0; i < s.slot_count; ++i)
+      std::free(s.slots[i].out.text);
   }
   delete[] s.slots;
+  std::free(s.rewritten.text);
+  std::free(s.rewritten_entry);
   return s.outcome;
 }
 

@@ -38,6 +38,19 @@ using AnswerFunction = std::size_t (*)(const Entry& entry, char* text,
                                        std::size_t room, int& kind,
                                        void* context);
 
+/// Rewrites, in input order, the answer `text` (`length` bytes, as the
+/// answer function wrote it: with Job::ordered it may carry more than
+/// lines, what the worker found for this pass, which the two agree on) of
+/// `entry` into `out` (at most `room` bytes, whole lines, what is written)
+/// and returns the length written; SIZE_MAX when memory runs out
+/// (the run then ends for want of it, nothing of that batch written).
+/// Called for each entry in turn, one call at a time, before its batch is
+/// written: what depends on the entries before (a duplicate seen) is found
+/// here, the same whatever the threads.
+using OrderedFunction = std::size_t (*)(const Entry& entry, const char* text,
+                                        std::size_t length, char* out,
+                                        std::size_t room, void* context);
+
 struct Job {
   const char* const* names = nullptr;  // the inputs (none: standard input)
   int name_count = 0;
@@ -63,6 +76,8 @@ struct Job {
   /// The room of each answer's text, in bytes: the answer function is
   /// handed that much, and never more is written of one entry.
   std::size_t answer_room = kAnswerRoom;
+  /// Optional: each answer passes through it, in input order.
+  OrderedFunction ordered = nullptr;
 };
 
 struct Outcome {

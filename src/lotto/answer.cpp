@@ -7,6 +7,7 @@
 // starts from a propagated board as vortel's count does.
 #include "lotto/answer.h"
 
+#include "canon/canon.h"
 #include "solver/bands.h"
 #include "solver/completion.h"
 #include "solver/consistency.h"
@@ -191,6 +192,15 @@ void answer(const base::Puzzle& puzzle, Question mode, std::int64_t limit,
   if (mode == Question::kMinimal && out.verdict == Verdict::kUnique) {
     find_redundant(puzzle, out);
   }
+}
+
+void describe(const base::Puzzle& puzzle, canon::Definition definition,
+              bool form, bool automorphisms, Answer& out) {
+  if (form) out.form = canon::canonical_form(puzzle, definition).form;
+  out.automorphisms = 0;
+  bool full = true;
+  for (const std::uint8_t digit : puzzle.cell) full = full && digit != 0;
+  if (automorphisms && full) out.automorphisms = canon::automorphisms(puzzle);
 }
 
 }  // namespace lotto

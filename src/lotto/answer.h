@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/cells.h"
+#include "canon/canon.h"
 
 namespace lotto {
 
@@ -39,12 +40,22 @@ struct Answer {
   base::Puzzle first{};     // the smallest solution, when there is one
   base::Puzzle second{};    // kMultiple in kCheck: the next one in order
   base::CellSet redundant;  // kNotMinimal: the givens that could go
+  // What the run asks beside the question (describe):
+  base::Puzzle form{};    // the puzzle's canonical form
+  int automorphisms = 0;  // a full grid's; 0 for a puzzle with empty cells
 };
 
 /// The question's answer for `puzzle`. `limit` (kCount only) is the count at
 /// which counting stops, 0 for an exact count with vortel's own counter.
 void answer(const base::Puzzle& puzzle, Question mode, std::int64_t limit,
             Answer& out);
+
+/// Beside the answer: the canonical form of `puzzle` under `definition`
+/// when `form` is asked, and its automorphisms when `automorphisms` is
+/// asked and it is a full grid (no empty cell). Call after answer(), which
+/// clears them.
+void describe(const base::Puzzle& puzzle, canon::Definition definition,
+              bool form, bool automorphisms, Answer& out);
 
 }  // namespace lotto
 

@@ -51,6 +51,16 @@ void grid_field(Text& t, bool json, const char* name,
   if (json) add_char(t, '"');
 }
 
+// A count, or nothing (JSON null) when 0.
+void number_field(Text& t, bool json, const char* name, long long value) {
+  field(t, json, name);
+  if (value != 0) {
+    add_number(t, value);
+  } else if (json) {
+    add(t, "null");
+  }
+}
+
 constexpr answers::Status kStatuses[kKinds] = {
     answers::Status::kSolved,         answers::Status::kUnique,
     answers::Status::kMultiple,       answers::Status::kNone,
@@ -117,17 +127,22 @@ const char* status_word(int kind) {
   return answers::status_word(status_of(kind));
 }
 
-void header_line(const Style& style, char* out, std::size_t size) {
+void header_line(const Style& style, char* out, std::size_t size,
+                 const Columns& columns) {
   if (style.json || style.filter) {
     if (size > 0) out[0] = '\0';
     return;
   }
-  std::snprintf(out, size, "%s\tstato\tsoluzioni\tsoluzione\tdettaglio\n",
-                answers::leading_header(style));
+  std::snprintf(out, size, "%s\tstato\tsoluzioni\tsoluzione\tdettaglio%s%s%s\n",
+                answers::leading_header(style),
+                columns.form ? "\tcanonica" : "",
+                columns.automorphisms ? "\tautomorfismi" : "",
+                columns.duplicate ? "\tdoppione" : "");
 }
 
 std::size_t format_line(const batch::Entry& entry, const Answer& answer,
-                        const Style& style, char* out, std::size_t room) {
+                        const Style& style, char* out, std::size_t room,
+                        const Columns& columns) {
   if (room == 0) return 0;
   Text t{out, room};
   const bool json = style.json;
@@ -157,8 +172,32 @@ std::size_t format_line(const batch::Entry& entry, const Answer& answer,
     answers::describe_entry(entry, style, text, sizeof text);
     string_field(t, json, "dettaglio", text);
   }
+  if (columns.form) {
+    grid_field(t, json, "canonica", puzzle ? &answer.form : nullptr);
+  }
+  if (columns.automorphisms) {
+    number_field(t, json, "automorfismi", puzzle ? answer.automorphisms : 0);
+  }
   if (json) add_char(t, '}');
   // The line end has its byte kept by the text: a cut line still ends.
+  t.data[t.length++] = '\n';
+  return t.length;
+}
+
+std::size_t add_duplicate(const char* line, std::size_t length,
+                          const Style& style, std::int64_t first, char* out,
+                          std::size_t room) {
+  if (room == 0) return 0;
+  // The line without its end ("\n", and "}" in JSON), the field, the end.
+  std::size_t body =
+      length > 0 && line[length - 1] == '\n' ? length - 1 : length;
+  const bool json = style.json;
+  const bool closed = json && body > 0 && line[body - 1] == '}';
+  if (closed) --body;
+  Text t{out, room};
+  base::add_bytes(t, line, body);
+  number_field(t, json, "doppione", first);
+  if (closed) add_char(t, '}');
   t.data[t.length++] = '\n';
   return t.length;
 }

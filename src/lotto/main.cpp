@@ -1,13 +1,17 @@
 // vortel-lotto: a whole collection of puzzles in one process, on every
 // core: one answer line per entry, in input order (batch/pipeline.h does
 // the reading, the threads and the ordered writing; answer.h the solving;
-// format.h the lines).
+// format.h the lines). With --doppioni each answer carries a note, the
+// puzzle's canonical form, to the ordered pass, which marks the forms met
+// before (duplicates.h): in input order, so the same under any -j.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "answers/progress.h"
 #include "batch/pipeline.h"
 #include "lotto/answer.h"
+#include "lotto/duplicates.h"
 #include "lotto/format.h"
 #include "lotto/options.h"
 
@@ -21,20 +25,59 @@ constexpr int kExitMemory = 3;
 struct Run {
   lotto::Settings settings;
   answers::Progress progress;
+  lotto::Seen seen;             // --doppioni: the ordered pass's alone
+  std::int64_t duplicates = 0;  // puzzles whose form was met before
 };
+
+// The note before an answer's line, with --doppioni: 1 and the canonical
+// form's 81 cells for a puzzle, 0 and nothing that counts for any other
+// entry.
+constexpr std::size_t kNote = 82;
 
 std::size_t answer_entry(const batch::Entry& entry, char* text,
                          std::size_t room, int& kind, void* context) {
   const Run& run = *static_cast<const Run*>(context);
+  const lotto::Settings& s = run.settings;
   lotto::Answer answer;
-  if (entry.kind == batch::EntryKind::kPuzzle) {
-    lotto::answer(entry.puzzle, run.settings.mode, run.settings.limit, answer);
+  const bool puzzle = entry.kind == batch::EntryKind::kPuzzle;
+  if (puzzle) {
+    lotto::answer(entry.puzzle, s.mode, s.limit, answer);
     kind = static_cast<int>(answer.verdict);
+    // Duplicates alone are found on the pattern-first form, the quicker:
+    // any canonical form names one puzzle and no other.
+    lotto::describe(entry.puzzle,
+                    s.columns.form ? s.definition : canon::Definition::kPattern,
+                    s.columns.form || s.columns.duplicate,
+                    s.columns.automorphisms, answer);
   } else {
     kind = entry.kind == batch::EntryKind::kDamaged ? lotto::kKindDamaged
                                                     : lotto::kKindUnreadable;
   }
-  return lotto::format_line(entry, answer, run.settings.style, text, room);
+  if (!s.columns.duplicate) {
+    return lotto::format_line(entry, answer, s.style, text, room, s.columns);
+  }
+  text[0] = puzzle ? 1 : 0;
+  std::memcpy(text + 1, answer.form.cell, 81);
+  return kNote + lotto::format_line(entry, answer, s.style, text + kNote,
+                                    room - kNote, s.columns);
+}
+
+// The ordered pass: the doppione field of each line.
+std::size_t mark_duplicate(const batch::Entry& entry, const char* text,
+                           std::size_t length, char* out, std::size_t room,
+                           void* context) {
+  Run& run = *static_cast<Run*>(context);
+  std::int64_t first = 0;
+  if (text[0] == 1) {
+    base::Puzzle form;
+    std::memcpy(form.cell, text + 1, 81);
+    if (!lotto::seen_before(run.seen, form, entry.number, first)) {
+      return SIZE_MAX;
+    }
+    if (first != 0) ++run.duplicates;
+  }
+  return lotto::add_duplicate(text + kNote, length - kNote, run.settings.style,
+                              first, out, room);
 }
 
 // On a terminal: how far the run has got.
@@ -62,6 +105,11 @@ void show_summary(Run& run, const batch::Outcome& outcome) {
     std::fprintf(stderr, "%s%s %lld", separator, lotto::status_word(kind),
                  static_cast<long long>(count));
     separator = ", ";
+  }
+  if (run.settings.columns.duplicate) {
+    std::fprintf(stderr, "; distinti %lld, doppioni %lld",
+                 static_cast<long long>(run.seen.distinct),
+                 static_cast<long long>(run.duplicates));
   }
   std::fprintf(stderr, "\n");
 }
@@ -127,8 +175,9 @@ int main(int argc, char** argv) {
   job.report_empty = !s.style.filter;
   job.answer = answer_entry;
   job.context = &run;
+  if (s.columns.duplicate) job.ordered = mark_duplicate;
   char header[256];
-  lotto::header_line(s.style, header, sizeof header);
+  lotto::header_line(s.style, header, sizeof header, s.columns);
   job.header = header;
   answers::begin_progress(run.progress, "vortel-lotto", s.names, s.name_count,
                           !s.quiet);
@@ -136,5 +185,6 @@ int main(int argc, char** argv) {
   batch::install_signals();
   const batch::Outcome outcome = batch::run(job);
   if (!s.quiet) show_summary(run, outcome);
+  lotto::forget(run.seen);
   return final_status(outcome);
 }

@@ -28,13 +28,23 @@ const char* const kUsage =
     "  --filtro         senza intestazione, numero, archivio e riga: una riga\n"
     "                   esce per ogni riga che entra, per dividere il lavoro\n"
     "                   (parallel)\n"
+    "  --canonica[=DEF] in più la forma canonica del gioco, la stessa per ogni\n"
+    "                   gioco uguale a meno di simmetrie e di cifre: DEF minlex\n"
+    "                   (la stringa più piccola, predefinita) o schema (prima\n"
+    "                   lo schema dei dati più piccolo)\n"
+    "  --automorfismi   in più, per una griglia piena, il numero dei suoi\n"
+    "                   automorfismi\n"
+    "  --doppioni       in più, per ogni gioco uguale a uno precedente, il\n"
+    "                   numero del primo; nel riepilogo i giochi distinti (non\n"
+    "                   con --filtro)\n"
     "  -q, --silenzioso senza riepilogo né avanzamento sullo standard error\n"
     "  --help           mostra questo testo\n"
     "  --version        mostra la versione\n"
     "\n"
     "Colonne: numero, archivio, riga, etichetta, gioco, stato (risolta, unica,\n"
     "multipla, nessuna, cifre-ripetute, minima, non-minima, illeggibile,\n"
-    "errore), soluzioni (\"2+\": almeno 2), soluzione, dettaglio.\n"
+    "errore), soluzioni (\"2+\": almeno 2), soluzione, dettaglio; poi, se\n"
+    "chieste, canonica, automorfismi, doppione.\n"
     "\n"
     "Stato di uscita: 0 fatto; 1 voci danneggiate o comando errato; 2 archivio\n"
     "non leggibile o uscita non scrivibile; 3 memoria insufficiente.\n";
@@ -93,6 +103,30 @@ bool mode_option(const char* arg, Settings& s, Question& mode, bool& good) {
   return true;
 }
 
+// The fields an argument asks for beside the question's; false when it
+// asks for none. --canonica's value comes only after "=", as --conta's: a
+// separate one could not be told from a file's name.
+bool column_option(const char* arg, Settings& s, bool& good) {
+  good = true;
+  if (std::strncmp(arg, "--canonica", 10) == 0 &&
+      (arg[10] == '\0' || arg[10] == '=')) {
+    s.columns.form = true;
+    s.definition = canon::Definition::kMinlex;
+    if (arg[10] == '=' && std::strcmp(arg + 11, "schema") == 0) {
+      s.definition = canon::Definition::kPattern;
+    } else if (arg[10] == '=') {
+      good = std::strcmp(arg + 11, "minlex") == 0;
+    }
+  } else if (std::strcmp(arg, "--automorfismi") == 0) {
+    s.columns.automorphisms = true;
+  } else if (std::strcmp(arg, "--doppioni") == 0) {
+    s.columns.duplicate = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // One option; `i` moves past a separate value.
 ParseResult option(int argc, char** argv, int& i, Settings& s, bool& chosen) {
   const char* arg = argv[i];
@@ -104,6 +138,8 @@ ParseResult option(int argc, char** argv, int& i, Settings& s, bool& chosen) {
   if (mode_option(arg, s, mode, good)) {
     if (!good) return bad("limite non valido in", arg);
     if (!set_mode(s, mode, chosen)) return bad("un solo modo per volta:", arg);
+  } else if (column_option(arg, s, good)) {
+    if (!good) return bad("definizione non valida (minlex o schema) in", arg);
   } else if (std::strcmp(arg, "--json") == 0) {
     s.style.json = true;
   } else if (std::strcmp(arg, "--filtro") == 0) {
@@ -138,6 +174,9 @@ ParseResult parse_options(int argc, char** argv, Settings& settings) {
   int count = 0;
   if (!answers::walk_arguments(argc, argv, take_option, &walk, names, count))
     return walk.result;
+  // A filter's lines leave out the numero, which a duplicate's mark is.
+  if (settings.columns.duplicate && settings.style.filter)
+    return bad("--doppioni non si usa con", "--filtro");
   settings.names = names;
   settings.name_count = count;
   settings.style.names = names;

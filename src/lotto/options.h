@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "canon/canon.h"
 #include "lotto/answer.h"
 #include "lotto/format.h"
 
@@ -13,6 +14,8 @@ struct Settings {
   Question mode = Question::kSolve;
   std::int64_t limit = 2;  // --conta: where counting stops, 0 for none
   Style style;
+  Columns columns;  // the fields asked beside the question's
+  canon::Definition definition = canon::Definition::kMinlex;  // --canonica=
   int threads = 0;  // 0: every online CPU
   bool quiet = false;
   const char* const* names = nullptr;  // the inputs, in order
