@@ -24,7 +24,7 @@ std::size_t hash_of(const base::Puzzle& form) {
 }
 
 FormRecord& record(const Seen& seen, std::size_t index) {
-  return seen.blocks[index / kBlock][index % kBlock];
+  return seen.blocks[index / kBlock].records[index % kBlock];
 }
 
 // The slot of `form`, or the free slot where it would go.
@@ -60,15 +60,15 @@ bool make_room(Seen& seen) {
   if (count < seen.block_count * kBlock) return true;
   if (seen.block_count == seen.block_room) {
     const std::size_t room = seen.block_room == 0 ? 64 : 2 * seen.block_room;
-    void* grown = std::realloc(seen.blocks, room * sizeof seen.blocks[0]);
+    void* grown = std::realloc(seen.blocks, room * sizeof(FormBlock));
     if (grown == nullptr) return false;
-    seen.blocks = static_cast<FormRecord**>(grown);
+    seen.blocks = static_cast<FormBlock*>(grown);
     seen.block_room = room;
   }
   auto* block =
       static_cast<FormRecord*>(std::malloc(kBlock * sizeof(FormRecord)));
   if (block == nullptr) return false;
-  seen.blocks[seen.block_count++] = block;
+  seen.blocks[seen.block_count++] = {block};
   return true;
 }
 
@@ -95,7 +95,8 @@ bool seen_before(Seen& seen, const base::Puzzle& form, std::int64_t number,
 }
 
 void forget(Seen& seen) {
-  for (std::size_t i = 0; i < seen.block_count; ++i) std::free(seen.blocks[i]);
+  for (std::size_t i = 0; i < seen.block_count; ++i)
+    std::free(seen.blocks[i].records);
   std::free(seen.blocks);
   std::free(seen.slots);
   seen = Seen{};

@@ -22,8 +22,12 @@ struct FormRecord {
   base::Puzzle form;
 };
 
+struct FormBlock {
+  FormRecord* records;
+};
+
 struct Seen {
-  FormRecord** blocks = nullptr;
+  FormBlock* blocks = nullptr;
   std::size_t block_count = 0;
   std::size_t block_room = 0;      // the pointers `blocks` has room for
   std::uint32_t* slots = nullptr;  // 1 + a record's index; 0: free
