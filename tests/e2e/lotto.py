@@ -21,7 +21,13 @@ failures     damaged and unreadable input, statuses, a gone reader, SIGPIPE
 hostile      a filter's input cut at every line, a non-blocking standard
              input, threads that cannot start, memory and file-size limits,
              every stop signal (on a reader that reads and on one that has
-             stopped), the output appended to an input.
+             stopped), the output appended to an input;
+doppioni     puzzles drawn many ways each (relabelled, transposed, bands,
+             rows, stacks and columns permuted), from a pipe over many
+             batches: each marked with the numero of its first drawing, one
+             canonical form for all the drawings of a puzzle and distinct
+             ones for distinct puzzles, -j 1 and -j 3 byte for byte, the
+             summary's distinct count.
 """
 import fcntl
 import json
@@ -706,6 +712,54 @@ def part_hostile():
     resource_limits(good, path)
     stop_signals(path)
     output_into_input(good)
+
+
+def drawn_again(puzzle, rng):
+    """The puzzle under a random transform: digits relabelled, bands, rows
+    within them, stacks and columns within them permuted, maybe
+    transposed."""
+    def lines():
+        bands = rng.sample(range(3), 3)
+        return [3 * b + r for b in bands for r in rng.sample(range(3), 3)]
+    rows, cols = lines(), lines()
+    digits = rng.sample("123456789", 9)
+    cells = [puzzle[9 * rows[i // 9] + cols[i % 9]] for i in range(81)]
+    if rng.random() < 0.5:
+        cells = [cells[9 * (i % 9) + i // 9] for i in range(81)]
+    return "".join(digits[int(c) - 1] if c != "." else "." for c in cells)
+
+
+def part_doppioni():
+    rng = random.Random(34)
+    originals = sample_puzzles(["bench_17clue.txt"])[:25]
+    lines, marks, firsts = [], [], {}
+    for n in range(300):
+        k = rng.randrange(len(originals))
+        lines.append(drawn_again(originals[k], rng))
+        marks.append(firsts.get(k, ""))
+        firsts.setdefault(k, str(n + 1))
+    data = "".join(p + "\n" for p in lines).encode()
+    args = ["--doppioni", "--canonica"]
+    one = subprocess.run([LOTTO, "-j", "1"] + args, input=data,
+                         capture_output=True)
+    table = rows(one.stdout)
+    check(one.returncode == 0 and [r["doppione"] for r in table] == marks,
+          "--doppioni marks: %d %s" % (one.returncode,
+                                       [r["doppione"] for r in table]))
+    forms = {}
+    for r in table:
+        forms.setdefault(r["canonica"], set()).add(
+            r["doppione"] or r["numero"])
+    check(len(forms) == len(firsts) and
+          all(len(f) == 1 for f in forms.values()),
+          "%d forms for %d puzzles" % (len(forms), len(firsts)))
+    summary = "; distinti %d, doppioni %d\n" % (len(firsts),
+                                                 300 - len(firsts))
+    check(one.stderr.decode().endswith(summary),
+          "summary: %s, expected %s" % (one.stderr, summary))
+    many = lotto(["-j", "3"] + args, data)
+    check(many.stdout == one.stdout and many.returncode == 0,
+          "--doppioni -j 3 differs from -j 1")
 
 
 def main():
