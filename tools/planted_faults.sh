@@ -82,6 +82,9 @@ answers: standard input named - in messages|src/answers/vocabulary.cpp|return st
 lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle.cell[i] == 0) continue;|    if (puzzle.cell[i] == 0 \|\| i == 80) continue;
 lotto: --conta=1 gives the first solution found, not the smallest|src/lotto/answer.cpp|    only = found == 1 \&\& stop > 1;|    only = found == 1;
 lotto: --conta alone counts to 3|src/lotto/options.cpp|    s.limit = 2;|    s.limit = 3;
+lotto: a duplicate marked with the latest drawing, not the first|src/lotto/duplicates.cpp|      first = record(seen, held - 1).first;|      first = record(seen, held - 1).first; record(seen, held - 1).first = number;
+lotto: --canonica=schema read as minlex|src/lotto/options.cpp|      s.definition = canon::Definition::kPattern;|      s.definition = canon::Definition::kMinlex;
+batch: a want of memory in the ordered pass not said|src/batch/pipeline.cpp|    if (!rewritten) s.outcome.no_memory = true;|    (void)rewritten;
 valuta: --fino drops the tenths|src/valuta/options.cpp|  tenths = 10 * whole + tenth;|  tenths = 10 * whole + 0 * tenth;
 valuta: --passi and --suggerimento taken together|src/valuta/options.cpp|  good = !chosen \|\| options.mode == mode;|  good = true;
 valuta: --tecniche=-X alone allows nothing|src/valuta/options.cpp|  mask = (allowed != 0 ? allowed : logic::kAllTechniques) \& ~denied;|  mask = allowed \& ~denied;
