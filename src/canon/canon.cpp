@@ -1,0 +1,580 @@
+// The canonical form by a depth-first search over the output cells in
+// row-major order, pruned against the smallest string found so far.
+//
+// The search builds the output string cell by cell, in the order the
+// comparison reads it, and decides the parts of the transform only when a
+// cell needs them:
+// - the orientation: the puzzle as it is, then its transposition, as two
+//   starts of the same search sharing the best string, so that the second
+//   start is cut by what the first one found;
+// - at an output row, its input row: any row of an unused band when the
+//   row opens a band, else a row left in the current band; candidate rows
+//   are tried fewest givens first, so the first leaf is already good and
+//   later branches are cut at their first cells;
+// - the columns: a column that is empty in every row placed so far is not
+//   yet bound to a position. Empty cells sort first, so in each row the
+//   stacks empty so far and empty in this row keep the first stack slots
+//   (still unbound), and within a slot the columns empty so far and in
+//   this row keep its first positions; only the columns holding a given
+//   are bound, at the positions after them, and the search branches over
+//   which one goes where. A stack empty in every placed row thus costs no
+//   branch until a row puts a given in it;
+// - the digits: relabelled by first appearance as the cells are produced
+//   (an unseen digit takes the next label), so every branch carries its
+//   own relabelling and compares cell by cell.
+// Each produced cell is compared with the best string: larger cuts the
+// branch at once, smaller makes the branch the new best from this cell on
+// (`valid`, the length of the best string still standing, drops to the
+// cell), equal goes on. Branches that tie to the end are the transforms
+// that give the same form: counted, they are the automorphisms.
+//
+// For the pattern form the pruning compares the given pattern (1 for a
+// given, 0 for an empty cell) instead of the labels; the leaves that tie on
+// the pattern are compared on their relabelled strings.
+#include "canon/canon.h"
+
+#include <cstring>
+#include <initializer_list>
+
+namespace canon {
+namespace {
+
+constexpr std::uint8_t kUnbound = 0xFF;
+
+// The columns of each stack as a 9-bit mask.
+constexpr std::uint16_t kStackColumns[3] = {0x007, 0x038, 0x1C0};
+
+int popcount9(unsigned x) {
+  return base::bits(x);
+}
+
+int factorial(int n) {
+  int f = 1;
+  for (int i = 2; i <= n; ++i) f *= i;
+  return f;
+}
+
+// A partial transform along one branch: plain bytes, copied at each step.
+struct State {
+  std::uint8_t row_of[9];      // output row -> input row (placed rows)
+  std::uint8_t pos_col[9];     // output column -> input column or kUnbound
+  std::uint8_t slot_stack[3];  // output stack slot -> input stack or kUnbound
+  std::uint8_t label[10];      // digit -> label, 0 while unseen
+  std::uint8_t next_label;     // the label an unseen digit takes
+  std::uint8_t unbound_slots;  // slots 0.. below this stay unbound this row
+  std::uint8_t pending;        // stacks to bind to a slot in this row
+  std::uint16_t placed;        // input columns bound to a position
+  std::uint16_t used_rows;     // input rows placed
+  std::uint32_t weight;        // transforms a leaf stands for (counting)
+};
+
+struct Search {
+  std::uint8_t grid[81];      // the puzzle in the current orientation
+  std::uint16_t row_mask[9];  // the columns holding a given, per row
+  bool pattern = false;       // compare the given pattern first
+  bool transposed = false;
+  std::uint8_t best[81];         // the best string's comparison values
+  int valid = 0;                 // best[0..valid) is standing
+  bool leaf_done = false;        // the standing best has reached a leaf
+  std::uint8_t best_digits[81];  // kPattern: the best leaf's labels
+  long count = 0;                // transforms giving the best string
+  Transform transform;           // one of them
+};
+
+// Compares value `v` of cell `i` with the best string: false cuts the
+// branch; true goes on (the best string takes `v` when it is smaller or
+// when the best no longer stands this far).
+inline bool judge(Search& s, int i, std::uint8_t v) {
+  if (i < s.valid) {
+    if (v > s.best[i]) return false;
+    if (v == s.best[i]) return true;
+  }
+  s.best[i] = v;
+  s.valid = i + 1;
+  s.leaf_done = false;
+  return true;
+}
+
+// The label of digit `d` on this branch (0 for an empty cell), taking the
+// next label when `d` is unseen.
+inline std::uint8_t label_of(State& st, std::uint8_t d) {
+  if (d == 0) return 0;
+  if (st.label[d] == 0) st.label[d] = st.next_label++;
+  return st.label[d];
+}
+
+// The branch's transform with the columns and stacks still unbound (empty
+// in every row) given their positions in order, and the digits the puzzle
+// lacks given the labels left, in order.
+Transform transform_of(const Search& s, const State& st) {
+  State full = st;
+  std::uint8_t free_stacks = 0x7;
+  for (const std::uint8_t t : full.slot_stack) {
+    if (t != kUnbound)
+      free_stacks = static_cast<std::uint8_t>(free_stacks & ~(1U << t));
+  }
+  for (std::uint8_t& t : full.slot_stack) {
+    if (t != kUnbound) continue;
+    t = static_cast<std::uint8_t>(__builtin_ctz(free_stacks));
+    free_stacks = static_cast<std::uint8_t>(free_stacks & (free_stacks - 1));
+  }
+  for (int p = 0; p < 9; ++p) {
+    if (full.pos_col[p] != kUnbound) continue;
+    const unsigned left = kStackColumns[full.slot_stack[p / 3]] & ~full.placed;
+    full.pos_col[p] = static_cast<std::uint8_t>(__builtin_ctz(left));
+    full.placed =
+        static_cast<std::uint16_t>(full.placed | (1U << full.pos_col[p]));
+  }
+  Transform t{};
+  for (int r = 0; r < 9; ++r) {
+    for (int c = 0; c < 9; ++c) {
+      const int from = s.transposed ? full.pos_col[c] * 9 + full.row_of[r]
+                                    : full.row_of[r] * 9 + full.pos_col[c];
+      t.cell_from[r * 9 + c] = static_cast<std::uint8_t>(from);
+    }
+  }
+  for (int d = 1; d <= 9; ++d) {
+    t.digit_to[d] = full.label[d] != 0 ? full.label[d] : full.next_label++;
+  }
+  return t;
+}
+
+// The transforms a leaf stands for: the orders of the stacks and columns
+// that are empty everywhere, the relabellings of the digits absent.
+long leaf_weight(const State& st) {
+  long w = st.weight;
+  int unbound_stacks = 0;
+  for (int k = 0; k < 3; ++k) {
+    if (st.slot_stack[k] == kUnbound) {
+      ++unbound_stacks;
+      w *= 6;
+    } else {
+      w *= factorial(popcount9(kStackColumns[st.slot_stack[k]] & ~st.placed));
+    }
+  }
+  return w * factorial(unbound_stacks) * factorial(10 - st.next_label);
+}
+
+// The branch's relabelled string (kPattern's second key).
+void digits_of(const Search& s, const State& st, std::uint8_t* out) {
+  for (int r = 0; r < 9; ++r) {
+    for (int c = 0; c < 9; ++c) {
+      const std::uint8_t col = st.pos_col[c];
+      const std::uint8_t d =
+          col == kUnbound ? std::uint8_t{0} : s.grid[st.row_of[r] * 9 + col];
+      out[r * 9 + c] = d == 0 ? std::uint8_t{0} : st.label[d];
+    }
+  }
+}
+
+void leaf(Search& s, const State& st) {
+  if (s.pattern) {
+    std::uint8_t digits[81];
+    digits_of(s, st, digits);
+    const int order = s.leaf_done ? std::memcmp(digits, s.best_digits, 81) : -1;
+    if (order > 0) return;
+    if (order < 0) {
+      std::memcpy(s.best_digits, digits, 81);
+      s.transform = transform_of(s, st);
+      s.count = 0;
+    }
+  } else if (!s.leaf_done) {
+    s.transform = transform_of(s, st);
+    s.count = 0;
+  }
+  s.leaf_done = true;
+  s.count += leaf_weight(st);
+}
+
+void next_row(Search& s, const State& st, int r);
+
+void cell(Search& s, const State& st, int r, int p);
+
+// Output stack slot k, unbound so far: three empty cells while stacks
+// empty in this row are left, else each stack with a given in this row.
+void unbound_slot(Search& s, const State& st, int r, int p) {
+  const int k = p / 3;
+  if (k < st.unbound_slots) {
+    const int i = r * 9 + p;
+    if (!judge(s, i, 0) || !judge(s, i + 1, 0) || !judge(s, i + 2, 0)) return;
+    cell(s, st, r, p + 3);
+    return;
+  }
+  for (unsigned left = st.pending; left != 0; left &= left - 1) {
+    const auto t = static_cast<std::uint8_t>(__builtin_ctz(left));
+    State n = st;
+    n.slot_stack[k] = t;
+    n.pending = static_cast<std::uint8_t>(n.pending & ~(1U << t));
+    cell(s, n, r, p);
+  }
+}
+
+// The cell of input column `col` placed at output position p.
+void bound_cell(Search& s, State& n, int r, int p, int col) {
+  const std::uint8_t d = s.grid[n.row_of[r] * 9 + col];
+  const std::uint8_t label = label_of(n, d);
+  const std::uint8_t v = s.pattern ? std::uint8_t{d != 0} : label;
+  if (judge(s, r * 9 + p, v)) cell(s, n, r, p + 1);
+}
+
+void cell(Search& s, const State& st, int r, int p) {
+  if (p == 9) {
+    next_row(s, st, r + 1);
+    return;
+  }
+  const std::uint8_t stack = st.slot_stack[p / 3];
+  if (stack == kUnbound) {
+    unbound_slot(s, st, r, p);
+    return;
+  }
+  if (st.pos_col[p] != kUnbound) {
+    State n = st;
+    bound_cell(s, n, r, p, st.pos_col[p]);
+    return;
+  }
+  // A position still unbound: its slot's columns empty in every row so
+  // far. Those empty in this row too keep the first positions.
+  const unsigned given = s.row_mask[st.row_of[r]];
+  const unsigned unplaced = kStackColumns[stack] & ~st.placed;
+  if (p % 3 < popcount9(unplaced & ~given)) {
+    if (judge(s, r * 9 + p, 0)) cell(s, st, r, p + 1);
+    return;
+  }
+  for (unsigned left = unplaced & given; left != 0; left &= left - 1) {
+    const int col = __builtin_ctz(left);
+    State n = st;
+    n.pos_col[p] = static_cast<std::uint8_t>(col);
+    n.placed = static_cast<std::uint16_t>(n.placed | (1U << col));
+    bound_cell(s, n, r, p, col);
+  }
+}
+
+// Starts output row r with input row `row`: the unbound stacks empty in it
+// keep the first slots, the others are bound in this row.
+void start_row(Search& s, const State& st, int r, int row, std::uint32_t ties) {
+  State n = st;
+  n.row_of[r] = static_cast<std::uint8_t>(row);
+  n.used_rows = static_cast<std::uint16_t>(n.used_rows | (1U << row));
+  n.weight *= ties;
+  unsigned free_stacks = 0;
+  for (int t = 0; t < 3; ++t) {
+    bool bound = false;
+    for (const std::uint8_t b : n.slot_stack) bound = bound || b == t;
+    if (!bound) free_stacks |= 1U << t;
+  }
+  unsigned empty = 0;
+  for (unsigned left = free_stacks; left != 0; left &= left - 1) {
+    const int t = __builtin_ctz(left);
+    if ((s.row_mask[row] & kStackColumns[t]) == 0) empty |= 1U << t;
+  }
+  n.unbound_slots = static_cast<std::uint8_t>(popcount9(empty));
+  n.pending = static_cast<std::uint8_t>(free_stacks & ~empty);
+  cell(s, n, r, 0);
+}
+
+// The input rows output row r may take: a row of an unused band when r
+// opens a band, else a row left in the current band.
+unsigned candidate_rows(const State& st, int r) {
+  if (r % 3 != 0) {
+    const int band = st.row_of[r - 1] / 3;
+    return (0x7U << (3 * band)) & ~st.used_rows;
+  }
+  return 0x1FFU & ~st.used_rows;
+}
+
+void next_row(Search& s, const State& st, int r) {
+  if (r == 9) {
+    leaf(s, st);
+    return;
+  }
+  const unsigned rows = candidate_rows(st, r);
+  // Fewest givens first; of the empty rows of a band only the first, its
+  // subtree standing for all of them (they are interchangeable).
+  for (int givens = 0; givens <= 9; ++givens) {
+    unsigned empty_seen = 0;
+    for (unsigned left = rows; left != 0; left &= left - 1) {
+      const int row = __builtin_ctz(left);
+      if (popcount9(s.row_mask[row]) != givens) continue;
+      std::uint32_t ties = 1;
+      if (givens == 0) {
+        const unsigned band = 0x7U << (3 * (row / 3));
+        if ((empty_seen & band) != 0) continue;
+        empty_seen |= band;
+        for (unsigned other = rows & band; other != 0; other &= other - 1) {
+          if (__builtin_ctz(other) != row &&
+              s.row_mask[__builtin_ctz(other)] == 0) {
+            ++ties;
+          }
+        }
+      }
+      start_row(s, st, r, row, ties);
+    }
+  }
+}
+
+void search(Search& s, const base::Puzzle& puzzle, bool transposed) {
+  s.transposed = transposed;
+  for (int r = 0; r < 9; ++r) {
+    s.row_mask[r] = 0;
+    for (int c = 0; c < 9; ++c) {
+      const std::uint8_t d =
+          transposed ? puzzle.cell[c * 9 + r] : puzzle.cell[r * 9 + c];
+      s.grid[r * 9 + c] = d;
+      if (d != 0)
+        s.row_mask[r] = static_cast<std::uint16_t>(s.row_mask[r] | (1U << c));
+    }
+  }
+  State st{};
+  std::memset(st.pos_col, kUnbound, sizeof st.pos_col);
+  std::memset(st.slot_stack, kUnbound, sizeof st.slot_stack);
+  st.next_label = 1;
+  st.unbound_slots = 3;
+  st.weight = 1;
+  next_row(s, st, 0);
+}
+
+// ---------------------------------------------------------------------
+// Valid full grids. Row 0 of every image is 123456789 (nine digits, each
+// new), so the search above would tie on all 1,296 column orders before
+// row 1 tells them apart. Here the label of a digit is one more than the
+// output position of its column in output row 0, and the column order is
+// built while output row 1 is produced: output cell (1, c) holds the label
+// of the digit at input column x = pos_col[c] of row r1, that is one more
+// than the output position of column t, where row r0 has that digit. When
+// t has no position yet, the smallest it can take is the first free
+// position of its stack's slot (or of the next free slot, which its stack
+// then takes); any other would make cell (1, c) larger, so it is taken at
+// once and the search branches only where a position is reached before any
+// cell claimed it. Rows r0 and r1 lie in one band, so t is never in the
+// stack of x. Once row 1 is done every position is bound: row 2 is the band's
+// last row, and rows 3 to 8 follow from column 0, whose labels all differ
+// (the band whose row has the smallest first cell, its rows in the order of
+// their first cells, then the other band's). So the grid costs at most 36
+// starts (orientation, band, r0, r1), each a short branching over row 1.
+
+struct GridState {
+  std::uint8_t row_of[9];
+  std::uint8_t pos_col[9];     // output position -> input column
+  std::uint8_t col_pos[9];     // input column -> output position
+  std::uint8_t stack_slot[3];  // input stack -> output slot
+  std::uint8_t slot_stack[3];
+  std::uint8_t fill[3];       // the positions of each slot bound (a prefix)
+  std::uint8_t next_slot;     // the slots below are bound to stacks
+  std::uint8_t first_stacks;  // the stacks slot 0 may take
+};
+
+struct GridSearch {
+  Search s;
+  std::uint8_t grids[2][81];      // the grid and its transposition
+  std::uint8_t col_of[2][9][10];  // col_of[o][row][digit]: its column
+  bool pure_start = false;        // some start has a pure stack
+};
+
+// The stacks of row r1 whose three digits lie in one stack of row r0: with
+// such a stack in slot 0, output row 1 begins 4 5 6; any other start or
+// slot 0 begins 4 5 7 at best (two of the three, then the third in the
+// other slot).
+unsigned pure_stacks(const GridSearch& gs, int o, int r0, int r1) {
+  unsigned mask = 0;
+  for (int stack = 0; stack < 3; ++stack) {
+    unsigned targets = 0;
+    for (int c = stack * 3; c < stack * 3 + 3; ++c) {
+      targets |= 1U << (gs.col_of[o][r0][gs.grids[o][r1 * 9 + c]] / 3);
+    }
+    if ((targets & (targets - 1)) == 0) mask |= 1U << stack;
+  }
+  return mask;
+}
+
+bool valid_grid(const base::Puzzle& p) {
+  for (int u = 0; u < 9; ++u) {
+    unsigned row = 0, col = 0, box = 0;
+    for (int i = 0; i < 9; ++i) {
+      const int br = u / 3 * 3 + i / 3, bc = u % 3 * 3 + i % 3;
+      row |= 1U << p.cell[u * 9 + i];
+      col |= 1U << p.cell[i * 9 + u];
+      box |= 1U << p.cell[br * 9 + bc];
+    }
+    if (row != 0x3FE || col != 0x3FE || box != 0x3FE) return false;
+  }
+  return true;
+}
+
+inline void bind_column(GridState& g, int slot, int col) {
+  const int p = slot * 3 + g.fill[slot]++;
+  g.pos_col[p] = static_cast<std::uint8_t>(col);
+  g.col_pos[col] = static_cast<std::uint8_t>(p);
+}
+
+inline void bind_slot(GridState& g, int stack) {
+  g.stack_slot[stack] = g.next_slot;
+  g.slot_stack[g.next_slot++] = static_cast<std::uint8_t>(stack);
+}
+
+// The label of digit d: one more than the position of its column in row 0.
+inline std::uint8_t grid_label(const GridSearch& gs, const GridState& g,
+                               int d) {
+  return static_cast<std::uint8_t>(
+      g.col_pos[gs.col_of[gs.s.transposed][g.row_of[0]][d]] + 1);
+}
+
+bool judge_row(GridSearch& gs, const GridState& g, int r, int row) {
+  for (int c = 0; c < 9; ++c) {
+    const std::uint8_t d = gs.s.grid[row * 9 + g.pos_col[c]];
+    if (!judge(gs.s, r * 9 + c, grid_label(gs, g, d))) return false;
+  }
+  return true;
+}
+
+// Rows 2 to 8 once every column is bound, and the leaf.
+void grid_rest(GridSearch& gs, GridState& g) {
+  const int band = g.row_of[0] / 3;
+  g.row_of[2] = static_cast<std::uint8_t>(band * 3 + 3 - g.row_of[0] % 3 -
+                                          g.row_of[1] % 3);
+  if (!judge_row(gs, g, 2, g.row_of[2])) return;
+  // The rows below, by the label of their first cell: the band of the
+  // smallest first, then the other.
+  std::uint8_t by_first[10];
+  std::memset(by_first, kUnbound, sizeof by_first);
+  for (int row = 0; row < 9; ++row) {
+    if (row / 3 == band) continue;
+    by_first[grid_label(gs, g, gs.s.grid[row * 9 + g.pos_col[0]])] =
+        static_cast<std::uint8_t>(row);
+  }
+  int first_band = 0;
+  for (int v = 9; v >= 1; --v) {
+    if (by_first[v] != kUnbound) first_band = by_first[v] / 3;
+  }
+  int r = 3;
+  for (const int b : {first_band, 3 - band - first_band}) {
+    for (int v = 1; v <= 9; ++v) {
+      const int row = by_first[v];
+      if (row == kUnbound || row / 3 != b) continue;
+      g.row_of[r] = static_cast<std::uint8_t>(row);
+      if (!judge_row(gs, g, r++, row)) return;
+    }
+  }
+  State st{};
+  std::memcpy(st.row_of, g.row_of, 9);
+  std::memcpy(st.pos_col, g.pos_col, 9);
+  std::memcpy(st.slot_stack, g.slot_stack, 3);
+  st.placed = 0x1FF;
+  for (int d = 1; d <= 9; ++d) st.label[d] = grid_label(gs, g, d);
+  st.next_label = 10;
+  st.weight = 1;
+  leaf(gs.s, st);
+}
+
+// Output row 1 from position c on.
+void grid_row1(GridSearch& gs, const GridState& g, int c) {
+  if (c == 9) {
+    GridState n = g;
+    grid_rest(gs, n);
+    return;
+  }
+  const int slot = c / 3;
+  if (g.pos_col[c] == kUnbound) {
+    if (slot == g.next_slot) {
+      for (int stack = 0; stack < 3; ++stack) {
+        if (((g.first_stacks >> stack) & 1U) == 0) continue;
+        GridState n = g;
+        bind_slot(n, stack);
+        grid_row1(gs, n, c);
+      }
+      return;
+    }
+    for (int col = g.slot_stack[slot] * 3, end = col + 3; col < end; ++col) {
+      if (g.col_pos[col] != kUnbound) continue;
+      GridState n = g;
+      bind_column(n, slot, col);
+      grid_row1(gs, n, c);
+    }
+    return;
+  }
+  GridState n = g;
+  const std::uint8_t d = gs.s.grid[n.row_of[1] * 9 + n.pos_col[c]];
+  const int t = gs.col_of[gs.s.transposed][n.row_of[0]][d];
+  if (n.col_pos[t] == kUnbound) {
+    if (n.stack_slot[t / 3] == kUnbound) bind_slot(n, t / 3);
+    bind_column(n, n.stack_slot[t / 3], t);
+  }
+  if (judge(gs.s, 9 + c, static_cast<std::uint8_t>(n.col_pos[t] + 1))) {
+    grid_row1(gs, n, c + 1);
+  }
+}
+
+void grid_search(GridSearch& gs, bool transposed) {
+  gs.s.transposed = transposed;
+  std::memcpy(gs.s.grid, gs.grids[transposed], 81);
+  for (int r0 = 0; r0 < 9; ++r0) {
+    for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
+      if (r1 == r0) continue;
+      GridState g{};
+      std::memset(&g, kUnbound, sizeof g);
+      g.row_of[0] = static_cast<std::uint8_t>(r0);
+      g.row_of[1] = static_cast<std::uint8_t>(r1);
+      g.fill[0] = g.fill[1] = g.fill[2] = 0;
+      g.next_slot = 0;
+      g.first_stacks = static_cast<std::uint8_t>(
+          gs.pure_start ? pure_stacks(gs, transposed, r0, r1) : 0x7U);
+      if (g.first_stacks == 0) continue;
+      bool row0 = true;
+      for (int c = 0; c < 9 && row0; ++c) {
+        row0 = judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
+      }
+      if (row0) grid_row1(gs, g, 0);
+    }
+  }
+}
+
+Search grid_searched(const base::Puzzle& grid) {
+  GridSearch gs;
+  for (int r = 0; r < 9; ++r) {
+    for (int c = 0; c < 9; ++c) {
+      const std::uint8_t d = grid.cell[r * 9 + c];
+      gs.grids[0][r * 9 + c] = d;
+      gs.grids[1][c * 9 + r] = d;
+      gs.col_of[0][r][d] = static_cast<std::uint8_t>(c);
+      gs.col_of[1][c][d] = static_cast<std::uint8_t>(r);
+    }
+  }
+  for (int o = 0; o < 2 && !gs.pure_start; ++o) {
+    for (int r0 = 0; r0 < 9 && !gs.pure_start; ++r0) {
+      for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
+        if (r1 != r0 && pure_stacks(gs, o, r0, r1) != 0) gs.pure_start = true;
+      }
+    }
+  }
+  grid_search(gs, false);
+  grid_search(gs, true);
+  return gs.s;
+}
+
+Search searched(const base::Puzzle& puzzle, Definition definition) {
+  // A full grid's pattern has no choice in it: both forms are the same.
+  if (valid_grid(puzzle)) return grid_searched(puzzle);
+  Search s;
+  s.pattern = definition == Definition::kPattern;
+  search(s, puzzle, false);
+  search(s, puzzle, true);
+  return s;
+}
+
+}  // namespace
+
+Form canonical_form(const base::Puzzle& puzzle, Definition definition) {
+  const Search s = searched(puzzle, definition);
+  return Form{apply(s.transform, puzzle), s.transform};
+}
+
+int automorphisms(const base::Puzzle& grid) {
+  return static_cast<int>(searched(grid, Definition::kMinlex).count);
+}
+
+base::Puzzle apply(const Transform& t, const base::Puzzle& p) {
+  base::Puzzle out{};
+  for (int i = 0; i < 81; ++i) out.cell[i] = t.digit_to[p.cell[t.cell_from[i]]];
+  return out;
+}
+
+}  // namespace canon
