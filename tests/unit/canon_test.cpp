@@ -170,8 +170,10 @@ TEST(CanonTest, TheSmallestValidGridIsItsOwnForm) {
 
 TEST(CanonTest, AutomorphismCountsAreTheReferences) {
   // A grid of digits (r1 + c2, r2 + c1) over the rows (band r1, row r2)
-  // and columns (stack c1, column c2), coordinates mod 3: 648 automorphisms.
-  // The smallest valid grid has 3 .. (filled below); a random grid, 1.
+  // and columns (stack c1, column c2), coordinates mod 3: 648
+  // automorphisms. A grid of digits quadratic in the same coordinates,
+  // found among such grids: 162. The smallest valid grid: 3. A random
+  // grid: 1.
   std::mt19937 rng(11);
   base::Puzzle linear{};
   for (int i = 0; i < 81; ++i) {
@@ -186,7 +188,12 @@ TEST(CanonTest, AutomorphismCountsAreTheReferences) {
   const struct {
     base::Puzzle grid;
     long count;
-  } cases[] = {{linear, 648}, {smallest, 3}, {random_grid, 1}};
+  } cases[] = {{linear, 648},
+               {test::digits_of("123789456978645312564231897285417963741396528"
+                                "639852174357168249816924735492573681"),
+                162},
+               {smallest, 3},
+               {random_grid, 1}};
   for (const auto& c : cases) {
     EXPECT_EQ(plain::automorphisms(c.grid), c.count);
     EXPECT_EQ(canon::automorphisms(c.grid), c.count);
