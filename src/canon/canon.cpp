@@ -33,6 +33,7 @@
 // the pattern are compared on their relabelled strings.
 #include "canon/canon.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -69,9 +70,11 @@ struct State {
 };
 
 struct Search {
-  std::uint8_t grid[81];      // the puzzle in the current orientation
-  std::uint16_t row_mask[9];  // the columns holding a given, per row
-  bool pattern = false;       // compare the given pattern first
+  std::uint8_t grid[81];       // the puzzle in the current orientation
+  std::uint16_t row_mask[9];   // the columns holding a given, per row
+  unsigned empty_rows = 0;     // the rows without a given
+  bool distinct_rows = false;  // no digit twice in a row: row keys exact
+  bool pattern = false;        // compare the given pattern first
   bool transposed = false;
   std::uint8_t best[81];         // the best string's comparison values
   int valid = 0;                 // best[0..valid) is standing
@@ -274,6 +277,10 @@ void start_row(Search& s, const State& st, int r, int row, std::uint32_t ties) {
 
 // The input rows output row r may take: a row of an unused band when r
 // opens a band, else a row left in the current band.
+unsigned empty_rows(const Search& s) {
+  return s.empty_rows;
+}
+
 unsigned candidate_rows(const State& st, int r) {
   if (r % 3 != 0) {
     const int band = st.row_of[r - 1] / 3;
@@ -282,38 +289,120 @@ unsigned candidate_rows(const State& st, int r) {
   return 0x1FFU & ~st.used_rows;
 }
 
+// Sorts a few items in place (at most nine here), by `less`.
+template <class T, class Less>
+void insertion_sort(T* a, int n, Less less) {
+  for (int i = 1; i < n; ++i) {
+    const T item = a[i];
+    int j = i;
+    for (; j > 0 && less(item, a[j - 1]); --j) a[j] = a[j - 1];
+    a[j] = item;
+  }
+}
+
+// Sorts three values in place, ascending.
+inline void sort3(std::uint8_t* v) {
+  if (v[0] > v[1]) std::swap(v[0], v[1]);
+  if (v[1] > v[2]) std::swap(v[1], v[2]);
+  if (v[0] > v[1]) std::swap(v[0], v[1]);
+}
+
+// The smallest string input row `row` can give as the next output row,
+// without branching: in the unbound slots each stack's values ascending
+// and the stacks in the order of those blocks, in a bound slot its unbound
+// positions' values ascending, then its bound ones. An unseen digit counts
+// as 10 while sorting: every unseen digit takes a label above every seen
+// one, and two strings that agree so far have seen the same number of
+// them; they take their labels in order at the end. The row's smallest
+// string, exact when no digit is twice in the row; only an order for the
+// others.
+void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
+  const std::uint8_t* cells = s.grid + row * 9;
+  const auto value = [&](int col) -> std::uint8_t {
+    const std::uint8_t d = cells[col];
+    if (d == 0) return 0;
+    if (s.pattern) return 1;
+    return st.label[d] != 0 ? st.label[d] : std::uint8_t{10};
+  };
+  struct Block {
+    std::uint8_t v[3];
+  } blocks[3];
+  int unbound = 0;
+  for (int t = 0; t < 3; ++t) {
+    const std::uint8_t* bound = std::find(st.slot_stack, st.slot_stack + 3, t);
+    if (bound != st.slot_stack + 3) continue;
+    for (int j = 0; j < 3; ++j) blocks[unbound].v[j] = value(t * 3 + j);
+    sort3(blocks[unbound++].v);
+  }
+  insertion_sort(blocks, unbound, [](const Block& x, const Block& y) {
+    return std::memcmp(x.v, y.v, 3) < 0;
+  });
+  std::memcpy(key, blocks, static_cast<std::size_t>(unbound) * 3);
+  for (int k = unbound; k < 3; ++k) {
+    std::uint8_t* out = key + 3 * k;
+    const unsigned cols = kStackColumns[st.slot_stack[k]];
+    int j = 0;
+    for (unsigned left = cols & ~st.placed; left != 0; left &= left - 1) {
+      out[j++] = value(__builtin_ctz(left));
+    }
+    insertion_sort(out, j,
+                   [](std::uint8_t x, std::uint8_t y) { return x < y; });
+    for (; j < 3; ++j) out[j] = value(st.pos_col[3 * k + j]);
+  }
+  // The unseen digits' labels, in the order they are met.
+  std::uint8_t next = st.next_label;
+  for (int i = 0; i < 9; ++i) {
+    if (key[i] == 10) key[i] = next++;
+  }
+}
+
+struct Candidate {
+  std::uint8_t key[9];
+  std::uint8_t row;
+  std::uint32_t ties;
+};
+
 void next_row(Search& s, const State& st, int r) {
   if (r == 9) {
     leaf(s, st);
     return;
   }
   const unsigned rows = candidate_rows(st, r);
-  // Fewest givens first; of the empty rows of a band only the first, its
-  // subtree standing for all of them (they are interchangeable).
-  for (int givens = 0; givens <= 9; ++givens) {
-    unsigned empty_seen = 0;
-    for (unsigned left = rows; left != 0; left &= left - 1) {
-      const int row = __builtin_ctz(left);
-      if (popcount9(s.row_mask[row]) != givens) continue;
-      std::uint32_t ties = 1;
-      if (givens == 0) {
-        const unsigned band = 0x7U << (3 * (row / 3));
-        if ((empty_seen & band) != 0) continue;
-        empty_seen |= band;
-        for (unsigned other = rows & band; other != 0; other &= other - 1) {
-          if (__builtin_ctz(other) != row &&
-              s.row_mask[__builtin_ctz(other)] == 0) {
-            ++ties;
-          }
-        }
-      }
-      start_row(s, st, r, row, ties);
+  // Of the empty rows of a band only the first, its subtree standing for
+  // all of them (they are interchangeable).
+  Candidate c[9];
+  int n = 0;
+  unsigned empty_seen = 0;
+  for (unsigned left = rows; left != 0; left &= left - 1) {
+    const int row = __builtin_ctz(left);
+    std::uint32_t ties = 1;
+    if (s.row_mask[row] == 0) {
+      const unsigned band = 0x7U << (3 * (row / 3));
+      if ((empty_seen & band) != 0) continue;
+      empty_seen |= band;
+      ties = static_cast<std::uint32_t>(
+          popcount9(band & rows) - popcount9(band & rows & ~empty_rows(s)));
     }
+    row_key(s, st, row, c[n].key);
+    c[n].row = static_cast<std::uint8_t>(row);
+    c[n++].ties = ties;
+  }
+  // The smallest row strings first: the best string is then found first,
+  // and the other candidates are cut at their first larger cell.
+  insertion_sort(c, n, [](const Candidate& x, const Candidate& y) {
+    return std::memcmp(x.key, y.key, 9) < 0;
+  });
+  // With exact keys a candidate whose key is above the smallest can give
+  // no smallest string: only the ties are searched.
+  for (int i = 0; i < n; ++i) {
+    if (s.distinct_rows && std::memcmp(c[i].key, c[0].key, 9) != 0) break;
+    start_row(s, st, r, c[i].row, c[i].ties);
   }
 }
 
 void search(Search& s, const base::Puzzle& puzzle, bool transposed) {
   s.transposed = transposed;
+  s.empty_rows = 0;
   for (int r = 0; r < 9; ++r) {
     s.row_mask[r] = 0;
     for (int c = 0; c < 9; ++c) {
@@ -322,6 +411,16 @@ void search(Search& s, const base::Puzzle& puzzle, bool transposed) {
       s.grid[r * 9 + c] = d;
       if (d != 0)
         s.row_mask[r] = static_cast<std::uint16_t>(s.row_mask[r] | (1U << c));
+    }
+    if (s.row_mask[r] == 0) s.empty_rows |= 1U << r;
+  }
+  s.distinct_rows = true;
+  for (int r = 0; r < 9; ++r) {
+    unsigned seen = 0;
+    for (int c = 0; c < 9; ++c) {
+      const unsigned bit = 1U << s.grid[r * 9 + c];
+      if ((seen & bit & ~1U) != 0) s.distinct_rows = false;
+      seen |= bit;
     }
   }
   State st{};
