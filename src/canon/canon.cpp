@@ -316,6 +316,9 @@ inline void sort3(std::uint8_t* v) {
 // them; they take their labels in order at the end. The row's smallest
 // string, exact when no digit is twice in the row; only an order for the
 // others.
+template <class Value>
+void unbound_key(const State& st, const Value& value, std::uint8_t* key);
+
 void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
   const std::uint8_t* cells = s.grid + row * 9;
   const auto value = [&](int col) -> std::uint8_t {
@@ -324,18 +327,34 @@ void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
     if (s.pattern) return 1;
     return st.label[d] != 0 ? st.label[d] : std::uint8_t{10};
   };
+  if (st.placed == 0x1FF) {
+    for (int c = 0; c < 9; ++c) key[c] = value(st.pos_col[c]);
+  } else {
+    unbound_key(st, value, key);
+  }
+  // The unseen digits' labels, in the order they are met.
+  std::uint8_t next = st.next_label;
+  for (int i = 0; i < 9; ++i) {
+    if (key[i] == 10) key[i] = next++;
+  }
+}
+
+template <class Value>
+void unbound_key(const State& st, const Value& value, std::uint8_t* key) {
   struct Block {
     std::uint8_t v[3];
   } blocks[3];
   int unbound = 0;
   for (int t = 0; t < 3; ++t) {
-    const std::uint8_t* bound = std::find(st.slot_stack, st.slot_stack + 3, t);
-    if (bound != st.slot_stack + 3) continue;
+    if (st.slot_stack[0] == t || st.slot_stack[1] == t || st.slot_stack[2] == t)
+      continue;
     for (int j = 0; j < 3; ++j) blocks[unbound].v[j] = value(t * 3 + j);
     sort3(blocks[unbound++].v);
   }
   insertion_sort(blocks, unbound, [](const Block& x, const Block& y) {
-    return std::memcmp(x.v, y.v, 3) < 0;
+    return x.v[0] != y.v[0]   ? x.v[0] < y.v[0]
+           : x.v[1] != y.v[1] ? x.v[1] < y.v[1]
+                              : x.v[2] < y.v[2];
   });
   std::memcpy(key, blocks, static_cast<std::size_t>(unbound) * 3);
   for (int k = unbound; k < 3; ++k) {
@@ -349,11 +368,13 @@ void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
                    [](std::uint8_t x, std::uint8_t y) { return x < y; });
     for (; j < 3; ++j) out[j] = value(st.pos_col[3 * k + j]);
   }
-  // The unseen digits' labels, in the order they are met.
-  std::uint8_t next = st.next_label;
+}
+
+inline bool key_less(const std::uint8_t* x, const std::uint8_t* y) {
   for (int i = 0; i < 9; ++i) {
-    if (key[i] == 10) key[i] = next++;
+    if (x[i] != y[i]) return x[i] < y[i];
   }
+  return false;
 }
 
 struct Candidate {
@@ -387,17 +408,26 @@ void next_row(Search& s, const State& st, int r) {
     c[n].row = static_cast<std::uint8_t>(row);
     c[n++].ties = ties;
   }
-  // The smallest row strings first: the best string is then found first,
-  // and the other candidates are cut at their first larger cell.
-  insertion_sort(c, n, [](const Candidate& x, const Candidate& y) {
-    return std::memcmp(x.key, y.key, 9) < 0;
-  });
   // With exact keys a candidate whose key is above the smallest can give
-  // no smallest string: only the ties are searched.
-  for (int i = 0; i < n; ++i) {
-    if (s.distinct_rows && std::memcmp(c[i].key, c[0].key, 9) != 0) break;
-    start_row(s, st, r, c[i].row, c[i].ties);
+  // no smallest string: only the ties are searched. Otherwise all, the
+  // smallest keys first, so that the best string is found first and the
+  // others are cut at their first larger cell.
+  if (s.distinct_rows) {
+    int least = 0;
+    for (int i = 1; i < n; ++i) {
+      if (key_less(c[i].key, c[least].key)) least = i;
+    }
+    for (int i = 0; i < n; ++i) {
+      if (!key_less(c[least].key, c[i].key)) {
+        start_row(s, st, r, c[i].row, c[i].ties);
+      }
+    }
+    return;
   }
+  insertion_sort(c, n, [](const Candidate& x, const Candidate& y) {
+    return key_less(x.key, y.key);
+  });
+  for (int i = 0; i < n; ++i) start_row(s, st, r, c[i].row, c[i].ties);
 }
 
 void search(Search& s, const base::Puzzle& puzzle, bool transposed) {
