@@ -320,7 +320,8 @@ template <class Value>
 void unbound_key(const State& st, const Value& value, std::uint8_t* key);
 
 void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
-  const std::uint8_t* cells = s.grid + row * 9;
+  const int first = row * 9;
+  const std::uint8_t* cells = s.grid + first;
   const auto value = [&](int col) -> std::uint8_t {
     const std::uint8_t d = cells[col];
     if (d == 0) return 0;
@@ -358,7 +359,8 @@ void unbound_key(const State& st, const Value& value, std::uint8_t* key) {
   });
   std::memcpy(key, blocks, static_cast<std::size_t>(unbound) * 3);
   for (int k = unbound; k < 3; ++k) {
-    std::uint8_t* out = key + 3 * k;
+    const int at = 3 * k;
+    std::uint8_t* out = key + at;
     const unsigned cols = kStackColumns[st.slot_stack[k]];
     int j = 0;
     for (unsigned left = cols & ~st.placed; left != 0; left &= left - 1) {

@@ -109,6 +109,32 @@ canon::Form canonical_form(const base::Puzzle& puzzle,
   return best;
 }
 
+namespace {
+
+// Whether some relabelling maps the image of `grid` under one geometric
+// transform onto `grid`: each digit of the image to the grid's digit in
+// the same cell, one to one, an empty cell onto an empty cell.
+bool fixes(const base::Puzzle& grid, bool transposed, const std::uint8_t* rows,
+           const std::uint8_t* cols) {
+  std::uint8_t to[10] = {};
+  std::uint8_t from[10] = {};
+  for (int i = 0; i < 81; ++i) {
+    const std::uint8_t d =
+        grid.cell[from_cell(transposed, rows, cols, i / 9, i % 9)];
+    const std::uint8_t g = grid.cell[i];
+    if ((d == 0) != (g == 0)) return false;
+    if (d == 0) continue;
+    if (to[d] == 0 && from[g] == 0) {
+      to[d] = g;
+      from[g] = d;
+    }
+    if (to[d] != g || from[g] != d) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 long automorphisms(const base::Puzzle& grid) {
   static const Orders kOrders = all_orders();
   int present = 0;
@@ -123,27 +149,7 @@ long automorphisms(const base::Puzzle& grid) {
   for (const bool transposed : {false, true}) {
     for (const auto& rows : kOrders.line) {
       for (const auto& cols : kOrders.line) {
-        // The relabelling that maps the image onto the grid, if any: each
-        // digit of the image to the grid's digit in the same cell, one to
-        // one, an empty cell onto an empty cell.
-        std::uint8_t to[10] = {};
-        std::uint8_t from[10] = {};
-        bool fixes = true;
-        for (int i = 0; i < 81 && fixes; ++i) {
-          const std::uint8_t d =
-              grid.cell[from_cell(transposed, rows, cols, i / 9, i % 9)];
-          const std::uint8_t g = grid.cell[i];
-          if ((d == 0) != (g == 0)) {
-            fixes = false;
-          } else if (d != 0) {
-            if (to[d] == 0 && from[g] == 0) {
-              to[d] = g;
-              from[g] = d;
-            }
-            fixes = to[d] == g && from[g] == d;
-          }
-        }
-        if (fixes) count += free_relabellings;
+        if (fixes(grid, transposed, rows, cols)) count += free_relabellings;
       }
     }
   }

@@ -91,7 +91,7 @@ std::vector<base::Puzzle> reference_sample() {
   std::vector<base::Puzzle> sample(few.begin(), few.begin() + 8);
   sample.insert(sample.end(), hard.begin(), hard.begin() + 8);
   for (int i = 0; i < 6; ++i) {
-    sample.push_back(kept(solution_of(few[static_cast<std::size_t>(100 + i)]),
+    sample.push_back(kept(solution_of(few[100 + static_cast<std::size_t>(i)]),
                           30 + 2 * i, rng));
   }
   for (int i = 0; i < 4; ++i) {
