@@ -119,7 +119,8 @@ void run(benchmark::State& state, const Set& set, canon::Definition d) {
       benchmark::Counter(n, benchmark::Counter::kIsRate);
 }
 
-void BM_Form(benchmark::State& state, const char* which, canon::Definition d) {
+void canon_form(benchmark::State& state, const char* which,
+                canon::Definition d) {
   const std::string w = which;
   static const Set seventeen = load("bench_17clue.txt");
   static const Set top = load("bench_top1465.txt");
@@ -131,7 +132,7 @@ void BM_Form(benchmark::State& state, const char* which, canon::Definition d) {
   run(state, set, d);
 }
 
-void BM_Automorphisms(benchmark::State& state) {
+void canon_automorphisms(benchmark::State& state) {
   long sink = 0;
   for (auto _ : state) {
     for (const base::Puzzle& g : grids()) sink += canon::automorphisms(g);
@@ -145,7 +146,7 @@ void BM_Automorphisms(benchmark::State& state) {
 // The plain reference on the first puzzles of each made set and a few of
 // the bundled ones: "differ" counts the forms that are not the
 // reference's (0 expected), "per_puzzle" the time per form of both.
-void BM_Reference(benchmark::State& state) {
+void reference_agreement(benchmark::State& state) {
   Set sample;
   for (const Set* set : {&random_minimal(), &dense(), &grids()}) {
     sample.insert(sample.end(), set->begin(), set->begin() + 10);
@@ -172,20 +173,23 @@ void BM_Reference(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_Form, minlex_17clue, "17clue", canon::Definition::kMinlex);
-BENCHMARK_CAPTURE(BM_Form, minlex_minimal, "minimal",
+BENCHMARK_CAPTURE(canon_form, minlex_17clue, "17clue",
                   canon::Definition::kMinlex);
-BENCHMARK_CAPTURE(BM_Form, minlex_top1465, "top1465",
+BENCHMARK_CAPTURE(canon_form, minlex_minimal, "minimal",
                   canon::Definition::kMinlex);
-BENCHMARK_CAPTURE(BM_Form, minlex_30plus, "30plus", canon::Definition::kMinlex);
-BENCHMARK_CAPTURE(BM_Form, minlex_grids, "grids", canon::Definition::kMinlex);
-BENCHMARK_CAPTURE(BM_Form, pattern_17clue, "17clue",
+BENCHMARK_CAPTURE(canon_form, minlex_top1465, "top1465",
+                  canon::Definition::kMinlex);
+BENCHMARK_CAPTURE(canon_form, minlex_30plus, "30plus",
+                  canon::Definition::kMinlex);
+BENCHMARK_CAPTURE(canon_form, minlex_grids, "grids",
+                  canon::Definition::kMinlex);
+BENCHMARK_CAPTURE(canon_form, pattern_17clue, "17clue",
                   canon::Definition::kPattern);
-BENCHMARK_CAPTURE(BM_Form, pattern_minimal, "minimal",
+BENCHMARK_CAPTURE(canon_form, pattern_minimal, "minimal",
                   canon::Definition::kPattern);
-BENCHMARK_CAPTURE(BM_Form, pattern_top1465, "top1465",
+BENCHMARK_CAPTURE(canon_form, pattern_top1465, "top1465",
                   canon::Definition::kPattern);
-BENCHMARK_CAPTURE(BM_Form, pattern_30plus, "30plus",
+BENCHMARK_CAPTURE(canon_form, pattern_30plus, "30plus",
                   canon::Definition::kPattern);
-BENCHMARK(BM_Automorphisms);
-BENCHMARK(BM_Reference)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(canon_automorphisms);
+BENCHMARK(reference_agreement)->Iterations(1)->Unit(benchmark::kMillisecond);
