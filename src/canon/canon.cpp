@@ -81,7 +81,8 @@ struct Search {
   bool leaf_done = false;        // the standing best has reached a leaf
   std::uint8_t best_digits[81];  // kPattern: the best leaf's labels
   long count = 0;                // transforms giving the best string
-  Transform transform;           // one of them
+  State best_state;              // the branch of one of them: its
+  bool best_transposed = false;  // transform is made once, at the end
 };
 
 // Compares value `v` of cell `i` with the best string: false cuts the
@@ -109,7 +110,7 @@ inline std::uint8_t label_of(State& st, std::uint8_t d) {
 // The branch's transform with the columns and stacks still unbound (empty
 // in every row) given their positions in order, and the digits the puzzle
 // lacks given the labels left, in order.
-Transform transform_of(const Search& s, const State& st) {
+Transform transform_of(bool transposed, const State& st) {
   State full = st;
   std::uint8_t free_stacks = 0x7;
   for (const std::uint8_t t : full.slot_stack) {
@@ -131,8 +132,8 @@ Transform transform_of(const Search& s, const State& st) {
   Transform t{};
   for (int r = 0; r < 9; ++r) {
     for (int c = 0; c < 9; ++c) {
-      const int from = s.transposed ? full.pos_col[c] * 9 + full.row_of[r]
-                                    : full.row_of[r] * 9 + full.pos_col[c];
+      const int from = transposed ? full.pos_col[c] * 9 + full.row_of[r]
+                                  : full.row_of[r] * 9 + full.pos_col[c];
       t.cell_from[r * 9 + c] = static_cast<std::uint8_t>(from);
     }
   }
@@ -178,11 +179,13 @@ void leaf(Search& s, const State& st) {
     if (order > 0) return;
     if (order < 0) {
       std::memcpy(s.best_digits, digits, 81);
-      s.transform = transform_of(s, st);
+      s.best_state = st;
+      s.best_transposed = s.transposed;
       s.count = 0;
     }
   } else if (!s.leaf_done) {
-    s.transform = transform_of(s, st);
+    s.best_state = st;
+    s.best_transposed = s.transposed;
     s.count = 0;
   }
   s.leaf_done = true;
@@ -695,7 +698,8 @@ Search searched(const base::Puzzle& puzzle, Definition definition) {
 
 Form canonical_form(const base::Puzzle& puzzle, Definition definition) {
   const Search s = searched(puzzle, definition);
-  return Form{apply(s.transform, puzzle), s.transform};
+  const Transform t = transform_of(s.best_transposed, s.best_state);
+  return Form{apply(t, puzzle), t};
 }
 
 int automorphisms(const base::Puzzle& grid) {
