@@ -226,7 +226,8 @@ void bound_cell(Search& s, State& n, int r, int p, int col) {
 void cell(Search& s, const State& st, int r, int p) {
   // Bound positions holding an empty cell or a digit already labelled
   // change nothing in the branch: compared in a loop, without a copy.
-  const std::uint8_t* cells = s.grid + 9 * st.row_of[r];
+  const int first = 9 * st.row_of[r];
+  const std::uint8_t* cells = s.grid + first;
   for (; p < 9 && st.pos_col[p] != kUnbound; ++p) {
     const std::uint8_t d = cells[st.pos_col[p]];
     if (d != 0 && st.label[d] == 0) break;
