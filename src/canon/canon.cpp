@@ -8,9 +8,12 @@
 //   starts of the same search sharing the best string, so that the second
 //   start is cut by what the first one found;
 // - at an output row, its input row: any row of an unused band when the
-//   row opens a band, else a row left in the current band; candidate rows
-//   are tried fewest givens first, so the first leaf is already good and
-//   later branches are cut at their first cells;
+//   row opens a band, else a row left in the current band. Each candidate
+//   row's smallest string is computed first without branching (row_key);
+//   when no digit is twice in a row that key is exact, and only the rows
+//   whose key ties the smallest are searched (the first row of the form
+//   is thus chosen by its givens before any branch); otherwise all, the
+//   smallest keys first;
 // - the columns: a column that is empty in every row placed so far is not
 //   yet bound to a position. Empty cells sort first, so in each row the
 //   stacks empty so far and empty in this row keep the first stack slots
@@ -33,9 +36,10 @@
 // the pattern are compared on their relabelled strings.
 #include "canon/canon.h"
 
-#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 namespace canon {
 namespace {
@@ -713,7 +717,8 @@ Form canonical_form(const base::Puzzle& puzzle, Definition definition) {
 }
 
 int automorphisms(const base::Puzzle& grid) {
-  return static_cast<int>(searched(grid, Definition::kMinlex).count);
+  const long count = searched(grid, Definition::kMinlex).count;
+  return count <= INT_MAX ? static_cast<int>(count) : -1;
 }
 
 base::Puzzle apply(const Transform& t, const base::Puzzle& p) {
