@@ -402,6 +402,22 @@ struct Candidate {
   std::uint32_t ties;
 };
 
+// Output row r from a candidate when every column is bound and its key is
+// exact: the key is the row's string, compared as it stands; the digits
+// it shows first are labelled in order.
+void bound_row(Search& s, const State& st, int r, const Candidate& c) {
+  for (int p = 0; p < 9; ++p) {
+    if (!judge(s, r * 9 + p, c.key[p])) return;
+  }
+  State n = st;
+  n.row_of[r] = c.row;
+  n.used_rows = static_cast<std::uint16_t>(n.used_rows | (1U << c.row));
+  n.weight *= c.ties;
+  const int first = 9 * c.row;
+  for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
+  next_row(s, n, r + 1);
+}
+
 void next_row(Search& s, const State& st, int r) {
   if (r == 9) {
     leaf(s, st);
@@ -437,7 +453,10 @@ void next_row(Search& s, const State& st, int r) {
       if (key_less(c[i].key, c[least].key)) least = i;
     }
     for (int i = 0; i < n; ++i) {
-      if (!key_less(c[least].key, c[i].key)) {
+      if (key_less(c[least].key, c[i].key)) continue;
+      if (st.placed == 0x1FF) {
+        bound_row(s, st, r, c[i]);
+      } else {
         start_row(s, st, r, c[i].row, c[i].ties);
       }
     }
