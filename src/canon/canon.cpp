@@ -632,6 +632,19 @@ void grid_rest(GridSearch& gs, GridState& g) {
   leaf(gs.s, st);
 }
 
+// Output cell (1, c), its column bound: the column t where row r0 has
+// its digit takes the first free position of its slot if it has none;
+// compared with the best string.
+bool claim(GridSearch& gs, GridState& g, int c) {
+  const std::uint8_t d = gs.s.grid[g.row_of[1] * 9 + g.pos_col[c]];
+  const int t = gs.col_of[gs.s.transposed][g.row_of[0]][d];
+  if (g.col_pos[t] == kUnbound) {
+    if (g.stack_slot[t / 3] == kUnbound) bind_slot(g, t / 3);
+    bind_column(g, g.stack_slot[t / 3], t);
+  }
+  return judge(gs.s, 9 + c, static_cast<std::uint8_t>(g.col_pos[t] + 1));
+}
+
 // Output row 1 from position c on.
 void grid_row1(GridSearch& gs, const GridState& g, int c) {
   if (c == 9) {
@@ -659,14 +672,37 @@ void grid_row1(GridSearch& gs, const GridState& g, int c) {
     return;
   }
   GridState n = g;
-  const std::uint8_t d = gs.s.grid[n.row_of[1] * 9 + n.pos_col[c]];
-  const int t = gs.col_of[gs.s.transposed][n.row_of[0]][d];
-  if (n.col_pos[t] == kUnbound) {
-    if (n.stack_slot[t / 3] == kUnbound) bind_slot(n, t / 3);
-    bind_column(n, n.stack_slot[t / 3], t);
-  }
-  if (judge(gs.s, 9 + c, static_cast<std::uint8_t>(n.col_pos[t] + 1))) {
-    grid_row1(gs, n, c + 1);
+  if (claim(gs, n, c)) grid_row1(gs, n, c + 1);
+}
+
+// Slot 0 of output row 1 with each allowed stack in each of its six
+// column orders, straight (the claims of its three cells made in turn),
+// then the search from position 3.
+void first_slot(GridSearch& gs, const GridState& start) {
+  static const std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                             {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+  for (int stack = 0; stack < 3; ++stack) {
+    if (((start.first_stacks >> stack) & 1U) == 0) continue;
+    // The stack of row r0 where each column's digit lies: with the three
+    // in two stacks, cell (1, 1) is 5 only when its column's digit lies
+    // with the first's (else 7), so only those orders.
+    int target[3];
+    for (int j = 0; j < 3; ++j) {
+      const std::uint8_t d = gs.s.grid[start.row_of[1] * 9 + stack * 3 + j];
+      target[j] = gs.col_of[gs.s.transposed][start.row_of[0]][d] / 3;
+    }
+    const bool pure = target[0] == target[1] && target[1] == target[2];
+    for (const auto& order : kOrders) {
+      if (!pure && target[order[0]] != target[order[1]]) continue;
+      GridState g = start;
+      bind_slot(g, stack);
+      bool going = true;
+      for (int c = 0; c < 3 && going; ++c) {
+        bind_column(g, 0, stack * 3 + order[c]);
+        going = claim(gs, g, c);
+      }
+      if (going) grid_row1(gs, g, 3);
+    }
   }
 }
 
@@ -689,7 +725,7 @@ void grid_search(GridSearch& gs, bool transposed) {
       for (int c = 0; c < 9 && row0; ++c) {
         row0 = judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
       }
-      if (row0) grid_row1(gs, g, 0);
+      if (row0) first_slot(gs, g);
     }
   }
 }
