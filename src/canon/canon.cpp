@@ -542,6 +542,8 @@ struct GridSearch {
   std::uint8_t grids[2][81];      // the grid and its transposition
   std::uint8_t col_of[2][9][10];  // col_of[o][row][digit]: its column
   bool pure_start = false;        // some start has a pure stack
+  std::uint8_t sigma[9];          // the start's column of row r0 holding
+                                  // the digit of each column of row r1
 };
 
 // The stacks of row r1 whose three digits lie in one stack of row r0: with
@@ -643,8 +645,7 @@ void grid_rest(GridSearch& gs, GridState& g) {
 // its digit takes the first free position of its slot if it has none;
 // compared with the best string.
 bool claim(GridSearch& gs, GridState& g, int c) {
-  const std::uint8_t d = gs.s.grid[g.row_of[1] * 9 + g.pos_col[c]];
-  const int t = gs.col_of[gs.s.transposed][g.row_of[0]][d];
+  const int t = gs.sigma[g.pos_col[c]];
   if (g.col_pos[t] == kUnbound) {
     if (g.stack_slot[t / 3] == kUnbound) bind_slot(g, t / 3);
     bind_column(g, g.stack_slot[t / 3], t);
@@ -694,10 +695,7 @@ void first_slot(GridSearch& gs, const GridState& start) {
     // in two stacks, cell (1, 1) is 5 only when its column's digit lies
     // with the first's (else 7), so only those orders.
     int target[3];
-    for (int j = 0; j < 3; ++j) {
-      const std::uint8_t d = gs.s.grid[start.row_of[1] * 9 + stack * 3 + j];
-      target[j] = gs.col_of[gs.s.transposed][start.row_of[0]][d] / 3;
-    }
+    for (int j = 0; j < 3; ++j) target[j] = gs.sigma[stack * 3 + j] / 3;
     const bool pure = target[0] == target[1] && target[1] == target[2];
     for (const auto& order : kOrders) {
       if (!pure && target[order[0]] != target[order[1]]) continue;
@@ -728,11 +726,10 @@ void grid_search(GridSearch& gs, bool transposed) {
       g.first_stacks = static_cast<std::uint8_t>(
           gs.pure_start ? pure_stacks(gs, transposed, r0, r1) : 0x7U);
       if (g.first_stacks == 0) continue;
-      bool row0 = true;
-      for (int c = 0; c < 9 && row0; ++c) {
-        row0 = judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
+      for (int x = 0; x < 9; ++x) {
+        gs.sigma[x] = gs.col_of[transposed][r0][gs.s.grid[r1 * 9 + x]];
       }
-      if (row0) first_slot(gs, g);
+      first_slot(gs, g);
     }
   }
 }
@@ -755,6 +752,8 @@ Search grid_searched(const base::Puzzle& grid) {
       }
     }
   }
+  // Row 0 of every image is 123456789.
+  for (int c = 0; c < 9; ++c) judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
   grid_search(gs, false);
   grid_search(gs, true);
   return gs.s;
