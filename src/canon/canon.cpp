@@ -654,33 +654,33 @@ bool claim(GridSearch& gs, GridState& g, int c) {
 }
 
 // Output row 1 from position c on.
-void grid_row1(GridSearch& gs, const GridState& g, int c) {
+void grid_row1(GridSearch& gs, const GridState& from, int c) {
+  GridState g = from;
+  // Claimed positions in a loop; a position no cell has claimed yet (not
+  // met after slot 0 in a valid grid) branches over what may take it.
+  for (; c < 9 && g.pos_col[c] != kUnbound; ++c) {
+    if (!claim(gs, g, c)) return;
+  }
   if (c == 9) {
-    GridState n = g;
-    grid_rest(gs, n);
+    grid_rest(gs, g);
     return;
   }
   const int slot = c / 3;
-  if (g.pos_col[c] == kUnbound) {
-    if (slot == g.next_slot) {
-      for (int stack = 0; stack < 3; ++stack) {
-        if (((g.first_stacks >> stack) & 1U) == 0) continue;
-        GridState n = g;
-        bind_slot(n, stack);
-        grid_row1(gs, n, c);
-      }
-      return;
-    }
-    for (int col = g.slot_stack[slot] * 3, end = col + 3; col < end; ++col) {
-      if (g.col_pos[col] != kUnbound) continue;
+  if (slot == g.next_slot) {
+    for (int stack = 0; stack < 3; ++stack) {
+      if (g.stack_slot[stack] != kUnbound) continue;
       GridState n = g;
-      bind_column(n, slot, col);
+      bind_slot(n, stack);
       grid_row1(gs, n, c);
     }
     return;
   }
-  GridState n = g;
-  if (claim(gs, n, c)) grid_row1(gs, n, c + 1);
+  for (int col = g.slot_stack[slot] * 3, end = col + 3; col < end; ++col) {
+    if (g.col_pos[col] != kUnbound) continue;
+    GridState n = g;
+    bind_column(n, slot, col);
+    grid_row1(gs, n, c);
+  }
 }
 
 // Slot 0 of output row 1 with each allowed stack in each of its six
