@@ -294,10 +294,6 @@ void start_row(Search& s, const State& st, int r, int row, std::uint32_t ties) {
 
 // The input rows output row r may take: a row of an unused band when r
 // opens a band, else a row left in the current band.
-unsigned empty_rows(const Search& s) {
-  return s.empty_rows;
-}
-
 unsigned candidate_rows(const State& st, int r) {
   if (r % 3 != 0) {
     const int band = st.row_of[r - 1] / 3;
@@ -436,8 +432,7 @@ void next_row(Search& s, const State& st, int r) {
       const unsigned band = 0x7U << (3 * (row / 3));
       if ((empty_seen & band) != 0) continue;
       empty_seen |= band;
-      ties = static_cast<std::uint32_t>(
-          popcount9(band & rows) - popcount9(band & rows & ~empty_rows(s)));
+      ties = static_cast<std::uint32_t>(popcount9(band & rows & s.empty_rows));
     }
     row_key(s, st, row, c[n].key);
     c[n].row = static_cast<std::uint8_t>(row);
