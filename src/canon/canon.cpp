@@ -1,216 +1,780 @@
-// The canonical form the plain way: every one of the 3,359,232 geometric
-// transforms is tried, each with its relabelling by first appearance, and
-// the smallest string is kept. Nothing is pruned but the comparison
-// itself, which stops at the first cell that differs from the best so
-// far. Slow (a good part of a second for a puzzle) and plainly right.
+// The canonical form by a depth-first search over the output cells in
+// row-major order, pruned against the smallest string found so far.
 //
-// A transform is a pair of line arrangements and a transposition: output
-// cell (r, c) takes the cell (rows[r], cols[c]) of the puzzle, or of its
-// transpose. An arrangement of the nine lines is an order of the three
-// bands (or stacks) and an order of the three lines inside each of them:
-// 6 * 6^3 = 1296 arrangements.
+// The search builds the output string cell by cell, in the order the
+// comparison reads it, and decides the parts of the transform only when a
+// cell needs them:
+// - the orientation: the puzzle as it is, then its transposition, as two
+//   starts of the same search sharing the best string, so that the second
+//   start is cut by what the first one found;
+// - at an output row, its input row: any row of an unused band when the
+//   row opens a band, else a row left in the current band. Each candidate
+//   row's smallest string is computed first without branching (row_key);
+//   when no digit is twice in a row that key is exact, and only the rows
+//   whose key ties the smallest are searched (the first row of the form
+//   is thus chosen by its givens before any branch); otherwise all, the
+//   smallest keys first;
+// - the columns: a column that is empty in every row placed so far is not
+//   yet bound to a position. Empty cells sort first, so in each row the
+//   stacks empty so far and empty in this row keep the first stack slots
+//   (still unbound), and within a slot the columns empty so far and in
+//   this row keep its first positions; only the columns holding a given
+//   are bound, at the positions after them, and the search branches over
+//   which one goes where. A stack empty in every placed row thus costs no
+//   branch until a row puts a given in it;
+// - the digits: relabelled by first appearance as the cells are produced
+//   (an unseen digit takes the next label), so every branch carries its
+//   own relabelling and compares cell by cell.
+// Each produced cell is compared with the best string: larger cuts the
+// branch at once, smaller makes the branch the new best from this cell on
+// (`valid`, the length of the best string still standing, drops to the
+// cell), equal goes on. Branches that tie to the end are the transforms
+// that give the same form: counted, they are the automorphisms.
+//
+// For the pattern form the pruning compares the given pattern (1 for a
+// given, 0 for an empty cell) instead of the labels; the leaves that tie on
+// the pattern are compared on their relabelled strings.
 #include "canon/canon.h"
 
-namespace canon {
+#include <climits>
+#include <cstring>
+#include <initializer_list>
+#include <utility>
 
+namespace canon {
 namespace {
 
-constexpr int kArrangements = 1296;
+constexpr std::uint8_t kUnbound = 0xFF;
 
-constexpr std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
-                                        {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+// The columns of each stack as a 9-bit mask.
+constexpr std::uint16_t kStackColumns[3] = {0x007, 0x038, 0x1C0};
 
-// The input line each of the nine output lines takes.
-struct Lines {
-  std::uint8_t from[9];
+int popcount9(unsigned x) {
+  return base::bits(x);
+}
+
+int factorial(int n) {
+  int f = 1;
+  for (int i = 2; i <= n; ++i) f *= i;
+  return f;
+}
+
+// A partial transform along one branch: plain bytes, copied at each step.
+struct State {
+  std::uint8_t row_of[9];      // output row -> input row (placed rows)
+  std::uint8_t pos_col[9];     // output column -> input column or kUnbound
+  std::uint8_t slot_stack[3];  // output stack slot -> input stack or kUnbound
+  std::uint8_t label[10];      // digit -> label, 0 while unseen
+  std::uint8_t next_label;     // the label an unseen digit takes
+  std::uint8_t unbound_slots;  // slots 0.. below this stay unbound this row
+  std::uint8_t pending;        // stacks to bind to a slot in this row
+  std::uint16_t placed;        // input columns bound to a position
+  std::uint16_t used_rows;     // input rows placed
+  std::uint32_t weight;        // transforms a leaf stands for (counting)
 };
 
-struct Arrangements {
-  Lines all[kArrangements];
+struct Search {
+  std::uint8_t grid[81];       // the puzzle in the current orientation
+  std::uint16_t row_mask[9];   // the columns holding a given, per row
+  unsigned empty_rows = 0;     // the rows without a given
+  bool distinct_rows = false;  // no digit twice in a row: row keys exact
+  bool pattern = false;        // compare the given pattern first
+  bool transposed = false;
+  std::uint8_t best[81];         // the best string's comparison values
+  int valid = 0;                 // best[0..valid) is standing
+  bool leaf_done = false;        // the standing best has reached a leaf
+  std::uint8_t best_digits[81];  // kPattern: the best leaf's labels
+  long count = 0;                // transforms giving the best string
+  State best_state;              // the branch of one of them: its
+  bool best_transposed = false;  // transform is made once, at the end
 };
 
-Arrangements make_arrangements() {
-  Arrangements a{};
-  int k = 0;
-  for (const auto& bands : kOrders) {
-    for (const auto& first : kOrders) {
-      for (const auto& second : kOrders) {
-        for (const auto& third : kOrders) {
-          const std::uint8_t* inside[3] = {first, second, third};
-          for (int b = 0; b < 3; ++b) {
-            for (int j = 0; j < 3; ++j) {
-              a.all[k].from[3 * b + j] =
-                  static_cast<std::uint8_t>(3 * bands[b] + inside[b][j]);
-            }
-          }
-          ++k;
-        }
-      }
-    }
+// Compares value `v` of cell `i` with the best string: false cuts the
+// branch; true goes on (the best string takes `v` when it is smaller or
+// when the best no longer stands this far).
+inline bool judge(Search& s, int i, std::uint8_t v) {
+  if (i < s.valid) {
+    if (v > s.best[i]) return false;
+    if (v == s.best[i]) return true;
   }
-  return a;
-}
-
-// A transformed board as it is read: output cell i is the input cell at()
-// names, in the board `g` (the puzzle or its transpose).
-struct View {
-  const std::uint8_t* g;
-  const Lines* rows;
-  const Lines* cols;
-};
-
-int source(const View& v, int i) {
-  return 9 * v.rows->from[i / 9] + v.cols->from[i % 9];
-}
-
-std::uint8_t at(const View& v, int i) {
-  return v.g[source(v, i)];
-}
-
-// The digits of the view, relabelled by first appearance.
-void relabelled(const View& view, std::uint8_t out[81],
-                std::uint8_t label[10]) {
-  for (int d = 0; d < 10; ++d) label[d] = 0;
-  std::uint8_t next = 0;
-  for (int i = 0; i < 81; ++i) {
-    const std::uint8_t v = at(view, i);
-    if (v != 0 && label[v] == 0) label[v] = ++next;
-    out[i] = label[v];
-  }
-}
-
-// Whether the relabelled string of the view is smaller than `best`
-// (kMinlex), stopping at the first cell that differs.
-bool digits_smaller(const View& view, const std::uint8_t best[81]) {
-  std::uint8_t label[10] = {};
-  std::uint8_t next = 0;
-  for (int i = 0; i < 81; ++i) {
-    const std::uint8_t v = at(view, i);
-    if (v != 0 && label[v] == 0) label[v] = ++next;
-    if (label[v] != best[i]) return label[v] < best[i];
-  }
-  return false;
-}
-
-// Whether the relabelled string of the view is `self`, stopping at the
-// first cell that differs.
-bool same_digits(const View& view, const std::uint8_t self[81]) {
-  std::uint8_t label[10] = {};
-  std::uint8_t next = 0;
-  for (int i = 0; i < 81; ++i) {
-    const std::uint8_t v = at(view, i);
-    if (v != 0 && label[v] == 0) label[v] = ++next;
-    if (label[v] != self[i]) return false;
-  }
+  s.best[i] = v;
+  s.valid = i + 1;
+  s.leaf_done = false;
   return true;
 }
 
-// -1, 0 or 1 as the pattern of givens of the view is smaller, the same
-// or larger than that of `best`.
-int pattern_order(const View& view, const std::uint8_t best[81]) {
-  for (int i = 0; i < 81; ++i) {
-    const bool given = at(view, i) != 0;
-    if (given != (best[i] != 0)) return given ? 1 : -1;
-  }
-  return 0;
+// The label of digit `d` on this branch (0 for an empty cell), taking the
+// next label when `d` is unseen.
+inline std::uint8_t label_of(State& st, std::uint8_t d) {
+  if (d == 0) return 0;
+  if (st.label[d] == 0) st.label[d] = st.next_label++;
+  return st.label[d];
 }
 
-bool smaller(const View& view, const std::uint8_t best[81],
-             Definition definition) {
-  if (definition == Definition::kPattern) {
-    const int order = pattern_order(view, best);
-    if (order != 0) return order < 0;
+// The branch's transform with the columns and stacks still unbound (empty
+// in every row) given their positions in order, and the digits the puzzle
+// lacks given the labels left, in order.
+Transform transform_of(bool transposed, const State& st) {
+  State full = st;
+  std::uint8_t free_stacks = 0x7;
+  for (const std::uint8_t t : full.slot_stack) {
+    if (t != kUnbound)
+      free_stacks = static_cast<std::uint8_t>(free_stacks & ~(1U << t));
   }
-  return digits_smaller(view, best);
-}
-
-struct Boards {
-  std::uint8_t plain[81];
-  std::uint8_t transposed[81];
-};
-
-Boards boards_of(const base::Puzzle& p) {
-  Boards b{};
-  for (int i = 0; i < 81; ++i) {
-    b.plain[i] = p.cell[i];
-    b.transposed[i] = p.cell[9 * (i % 9) + i / 9];
+  for (std::uint8_t& t : full.slot_stack) {
+    if (t != kUnbound) continue;
+    t = static_cast<std::uint8_t>(__builtin_ctz(free_stacks));
+    free_stacks = static_cast<std::uint8_t>(free_stacks & (free_stacks - 1));
   }
-  return b;
-}
-
-// The transform of the view (`transposed`: its board is the transpose)
-// with the relabelling `label`, the digits absent given the labels left in
-// order.
-Transform transform_of(const View& view, bool transposed,
-                       const std::uint8_t label[10]) {
+  for (int p = 0; p < 9; ++p) {
+    if (full.pos_col[p] != kUnbound) continue;
+    const unsigned left = kStackColumns[full.slot_stack[p / 3]] & ~full.placed;
+    full.pos_col[p] = static_cast<std::uint8_t>(__builtin_ctz(left));
+    full.placed =
+        static_cast<std::uint16_t>(full.placed | (1U << full.pos_col[p]));
+  }
   Transform t{};
-  for (int i = 0; i < 81; ++i) {
-    const int c = source(view, i);
-    t.cell_from[i] =
-        static_cast<std::uint8_t>(transposed ? 9 * (c % 9) + c / 9 : c);
+  for (int r = 0; r < 9; ++r) {
+    for (int c = 0; c < 9; ++c) {
+      const int from = transposed ? full.pos_col[c] * 9 + full.row_of[r]
+                                  : full.row_of[r] * 9 + full.pos_col[c];
+      t.cell_from[r * 9 + c] = static_cast<std::uint8_t>(from);
+    }
   }
-  std::uint8_t next = 0;
-  for (int d = 1; d <= 9; ++d) next = label[d] > next ? label[d] : next;
-  t.digit_to[0] = 0;
   for (int d = 1; d <= 9; ++d) {
-    t.digit_to[d] = label[d] != 0 ? label[d] : ++next;
+    t.digit_to[d] = full.label[d] != 0 ? full.label[d] : full.next_label++;
   }
   return t;
 }
 
-int factorial(int n) {
-  return n <= 1 ? 1 : n * factorial(n - 1);
+// The transforms a leaf stands for: the orders of the stacks and columns
+// that are empty everywhere, the relabellings of the digits absent.
+long leaf_weight(const State& st) {
+  long w = st.weight;
+  int unbound_stacks = 0;
+  for (int k = 0; k < 3; ++k) {
+    if (st.slot_stack[k] == kUnbound) {
+      ++unbound_stacks;
+      w *= 6;
+    } else {
+      w *= factorial(popcount9(kStackColumns[st.slot_stack[k]] & ~st.placed));
+    }
+  }
+  return w * factorial(unbound_stacks) * factorial(10 - st.next_label);
+}
+
+// The branch's relabelled string (kPattern's second key).
+void digits_of(const Search& s, const State& st, std::uint8_t* out) {
+  for (int r = 0; r < 9; ++r) {
+    for (int c = 0; c < 9; ++c) {
+      const std::uint8_t col = st.pos_col[c];
+      const std::uint8_t d =
+          col == kUnbound ? std::uint8_t{0} : s.grid[st.row_of[r] * 9 + col];
+      out[r * 9 + c] = d == 0 ? std::uint8_t{0} : st.label[d];
+    }
+  }
+}
+
+void leaf(Search& s, const State& st) {
+  if (s.pattern) {
+    std::uint8_t digits[81];
+    digits_of(s, st, digits);
+    const int order = s.leaf_done ? std::memcmp(digits, s.best_digits, 81) : -1;
+    if (order > 0) return;
+    if (order < 0) {
+      std::memcpy(s.best_digits, digits, 81);
+      s.best_state = st;
+      s.best_transposed = s.transposed;
+      s.count = 0;
+    }
+  } else if (!s.leaf_done) {
+    s.best_state = st;
+    s.best_transposed = s.transposed;
+    s.count = 0;
+  }
+  s.leaf_done = true;
+  s.count += leaf_weight(st);
+}
+
+void next_row(Search& s, const State& st, int r);
+
+void cell(Search& s, const State& st, int r, int p);
+
+// Output stack slot k, unbound so far: three empty cells while stacks
+// empty in this row are left, else each stack with a given in this row.
+void unbound_slot(Search& s, const State& st, int r, int p) {
+  const int k = p / 3;
+  if (k < st.unbound_slots) {
+    const int i = r * 9 + p;
+    if (!judge(s, i, 0) || !judge(s, i + 1, 0) || !judge(s, i + 2, 0)) return;
+    cell(s, st, r, p + 3);
+    return;
+  }
+  for (unsigned left = st.pending; left != 0; left &= left - 1) {
+    const auto t = static_cast<std::uint8_t>(__builtin_ctz(left));
+    State n = st;
+    n.slot_stack[k] = t;
+    n.pending = static_cast<std::uint8_t>(n.pending & ~(1U << t));
+    cell(s, n, r, p);
+  }
+}
+
+// The cell of input column `col` placed at output position p.
+void bound_cell(Search& s, State& n, int r, int p, int col) {
+  const std::uint8_t d = s.grid[n.row_of[r] * 9 + col];
+  const std::uint8_t label = label_of(n, d);
+  const std::uint8_t v = s.pattern ? std::uint8_t{d != 0} : label;
+  if (judge(s, r * 9 + p, v)) cell(s, n, r, p + 1);
+}
+
+void cell(Search& s, const State& st, int r, int p) {
+  // Bound positions holding an empty cell or a digit already labelled
+  // change nothing in the branch: compared in a loop, without a copy.
+  const int first = 9 * st.row_of[r];
+  const std::uint8_t* cells = s.grid + first;
+  for (; p < 9 && st.pos_col[p] != kUnbound; ++p) {
+    const std::uint8_t d = cells[st.pos_col[p]];
+    if (d != 0 && st.label[d] == 0) break;
+    const std::uint8_t v = d == 0 ? 0 : s.pattern ? 1 : st.label[d];
+    if (!judge(s, r * 9 + p, v)) return;
+  }
+  if (p == 9) {
+    next_row(s, st, r + 1);
+    return;
+  }
+  const std::uint8_t stack = st.slot_stack[p / 3];
+  if (stack == kUnbound) {
+    unbound_slot(s, st, r, p);
+    return;
+  }
+  if (st.pos_col[p] != kUnbound) {
+    State n = st;
+    bound_cell(s, n, r, p, st.pos_col[p]);
+    return;
+  }
+  // A position still unbound: its slot's columns empty in every row so
+  // far. Those empty in this row too keep the first positions.
+  const unsigned given = s.row_mask[st.row_of[r]];
+  const unsigned unplaced = kStackColumns[stack] & ~st.placed;
+  if (p % 3 < popcount9(unplaced & ~given)) {
+    if (judge(s, r * 9 + p, 0)) cell(s, st, r, p + 1);
+    return;
+  }
+  for (unsigned left = unplaced & given; left != 0; left &= left - 1) {
+    const int col = __builtin_ctz(left);
+    State n = st;
+    n.pos_col[p] = static_cast<std::uint8_t>(col);
+    n.placed = static_cast<std::uint16_t>(n.placed | (1U << col));
+    bound_cell(s, n, r, p, col);
+  }
+}
+
+// Starts output row r with input row `row`: the unbound stacks empty in it
+// keep the first slots, the others are bound in this row.
+void start_row(Search& s, const State& st, int r, int row, std::uint32_t ties) {
+  State n = st;
+  n.row_of[r] = static_cast<std::uint8_t>(row);
+  n.used_rows = static_cast<std::uint16_t>(n.used_rows | (1U << row));
+  n.weight *= ties;
+  unsigned free_stacks = 0;
+  for (int t = 0; t < 3; ++t) {
+    bool bound = false;
+    for (const std::uint8_t b : n.slot_stack) bound = bound || b == t;
+    if (!bound) free_stacks |= 1U << t;
+  }
+  unsigned empty = 0;
+  for (unsigned left = free_stacks; left != 0; left &= left - 1) {
+    const int t = __builtin_ctz(left);
+    if ((s.row_mask[row] & kStackColumns[t]) == 0) empty |= 1U << t;
+  }
+  n.unbound_slots = static_cast<std::uint8_t>(popcount9(empty));
+  n.pending = static_cast<std::uint8_t>(free_stacks & ~empty);
+  cell(s, n, r, 0);
+}
+
+// The input rows output row r may take: a row of an unused band when r
+// opens a band, else a row left in the current band.
+unsigned candidate_rows(const State& st, int r) {
+  if (r % 3 != 0) {
+    const int band = st.row_of[r - 1] / 3;
+    return (0x7U << (3 * band)) & ~st.used_rows;
+  }
+  return 0x1FFU & ~st.used_rows;
+}
+
+// Sorts a few items in place (at most nine here), by `less`.
+template <class T, class Less>
+void insertion_sort(T* a, int n, Less less) {
+  for (int i = 1; i < n; ++i) {
+    const T item = a[i];
+    int j = i;
+    for (; j > 0 && less(item, a[j - 1]); --j) a[j] = a[j - 1];
+    a[j] = item;
+  }
+}
+
+// Sorts three values in place, ascending.
+inline void sort3(std::uint8_t* v) {
+  if (v[0] > v[1]) std::swap(v[0], v[1]);
+  if (v[1] > v[2]) std::swap(v[1], v[2]);
+  if (v[0] > v[1]) std::swap(v[0], v[1]);
+}
+
+// The smallest string input row `row` can give as the next output row,
+// without branching: in the unbound slots each stack's values ascending
+// and the stacks in the order of those blocks, in a bound slot its unbound
+// positions' values ascending, then its bound ones. An unseen digit counts
+// as 10 while sorting: every unseen digit takes a label above every seen
+// one, and two strings that agree so far have seen the same number of
+// them; they take their labels in order at the end. The row's smallest
+// string, exact when no digit is twice in the row; only an order for the
+// others.
+template <class Value>
+void unbound_key(const State& st, const Value& value, std::uint8_t* key);
+
+void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
+  const int first = row * 9;
+  const std::uint8_t* cells = s.grid + first;
+  const auto value = [&](int col) -> std::uint8_t {
+    const std::uint8_t d = cells[col];
+    if (d == 0) return 0;
+    if (s.pattern) return 1;
+    return st.label[d] != 0 ? st.label[d] : std::uint8_t{10};
+  };
+  if (st.placed == 0x1FF) {
+    for (int c = 0; c < 9; ++c) key[c] = value(st.pos_col[c]);
+  } else {
+    unbound_key(st, value, key);
+  }
+  // The unseen digits' labels, in the order they are met.
+  std::uint8_t next = st.next_label;
+  for (int i = 0; i < 9; ++i) {
+    if (key[i] == 10) key[i] = next++;
+  }
+}
+
+template <class Value>
+void unbound_key(const State& st, const Value& value, std::uint8_t* key) {
+  struct Block {
+    std::uint8_t v[3];
+  } blocks[3];
+  int unbound = 0;
+  for (int t = 0; t < 3; ++t) {
+    if (st.slot_stack[0] == t || st.slot_stack[1] == t || st.slot_stack[2] == t)
+      continue;
+    for (int j = 0; j < 3; ++j) blocks[unbound].v[j] = value(t * 3 + j);
+    sort3(blocks[unbound++].v);
+  }
+  insertion_sort(blocks, unbound, [](const Block& x, const Block& y) {
+    return x.v[0] != y.v[0]   ? x.v[0] < y.v[0]
+           : x.v[1] != y.v[1] ? x.v[1] < y.v[1]
+                              : x.v[2] < y.v[2];
+  });
+  std::memcpy(key, blocks, static_cast<std::size_t>(unbound) * 3);
+  for (int k = unbound; k < 3; ++k) {
+    const int at = 3 * k;
+    std::uint8_t* out = key + at;
+    const unsigned cols = kStackColumns[st.slot_stack[k]];
+    int j = 0;
+    for (unsigned left = cols & ~st.placed; left != 0; left &= left - 1) {
+      out[j++] = value(__builtin_ctz(left));
+    }
+    insertion_sort(out, j,
+                   [](std::uint8_t x, std::uint8_t y) { return x < y; });
+    for (; j < 3; ++j) out[j] = value(st.pos_col[3 * k + j]);
+  }
+}
+
+inline bool key_less(const std::uint8_t* x, const std::uint8_t* y) {
+  for (int i = 0; i < 9; ++i) {
+    if (x[i] != y[i]) return x[i] < y[i];
+  }
+  return false;
+}
+
+struct Candidate {
+  std::uint8_t key[9];
+  std::uint8_t row;
+  std::uint32_t ties;
+};
+
+// Output row r from a candidate when every column is bound and its key is
+// exact: the key is the row's string, compared as it stands; the digits
+// it shows first are labelled in order.
+void bound_row(Search& s, const State& st, int r, const Candidate& c) {
+  for (int p = 0; p < 9; ++p) {
+    if (!judge(s, r * 9 + p, c.key[p])) return;
+  }
+  State n = st;
+  n.row_of[r] = c.row;
+  n.used_rows = static_cast<std::uint16_t>(n.used_rows | (1U << c.row));
+  n.weight *= c.ties;
+  const int first = 9 * c.row;
+  for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
+  next_row(s, n, r + 1);
+}
+
+void next_row(Search& s, const State& st, int r) {
+  if (r == 9) {
+    leaf(s, st);
+    return;
+  }
+  const unsigned rows = candidate_rows(st, r);
+  // Of the empty rows of a band only the first, its subtree standing for
+  // all of them (they are interchangeable).
+  Candidate c[9];
+  int n = 0;
+  unsigned empty_seen = 0;
+  for (unsigned left = rows; left != 0; left &= left - 1) {
+    const int row = __builtin_ctz(left);
+    std::uint32_t ties = 1;
+    if (s.row_mask[row] == 0) {
+      const unsigned band = 0x7U << (3 * (row / 3));
+      if ((empty_seen & band) != 0) continue;
+      empty_seen |= band;
+      ties = static_cast<std::uint32_t>(popcount9(band & rows & s.empty_rows));
+    }
+    row_key(s, st, row, c[n].key);
+    c[n].row = static_cast<std::uint8_t>(row);
+    c[n++].ties = ties;
+  }
+  // With exact keys a candidate whose key is above the smallest can give
+  // no smallest string: only the ties are searched. Otherwise all, the
+  // smallest keys first, so that the best string is found first and the
+  // others are cut at their first larger cell.
+  if (s.distinct_rows) {
+    int least = 0;
+    for (int i = 1; i < n; ++i) {
+      if (key_less(c[i].key, c[least].key)) least = i;
+    }
+    for (int i = 0; i < n; ++i) {
+      if (key_less(c[least].key, c[i].key)) continue;
+      if (st.placed == 0x1FF) {
+        bound_row(s, st, r, c[i]);
+      } else {
+        start_row(s, st, r, c[i].row, c[i].ties);
+      }
+    }
+    return;
+  }
+  insertion_sort(c, n, [](const Candidate& x, const Candidate& y) {
+    return key_less(x.key, y.key);
+  });
+  for (int i = 0; i < n; ++i) start_row(s, st, r, c[i].row, c[i].ties);
+}
+
+void search(Search& s, const base::Puzzle& puzzle, bool transposed) {
+  s.transposed = transposed;
+  s.empty_rows = 0;
+  for (int r = 0; r < 9; ++r) {
+    s.row_mask[r] = 0;
+    for (int c = 0; c < 9; ++c) {
+      const std::uint8_t d =
+          transposed ? puzzle.cell[c * 9 + r] : puzzle.cell[r * 9 + c];
+      s.grid[r * 9 + c] = d;
+      if (d != 0)
+        s.row_mask[r] = static_cast<std::uint16_t>(s.row_mask[r] | (1U << c));
+    }
+    if (s.row_mask[r] == 0) s.empty_rows |= 1U << r;
+  }
+  s.distinct_rows = true;
+  for (int r = 0; r < 9; ++r) {
+    unsigned seen = 0;
+    for (int c = 0; c < 9; ++c) {
+      const unsigned bit = 1U << s.grid[r * 9 + c];
+      if ((seen & bit & ~1U) != 0) s.distinct_rows = false;
+      seen |= bit;
+    }
+  }
+  State st{};
+  std::memset(st.pos_col, kUnbound, sizeof st.pos_col);
+  std::memset(st.slot_stack, kUnbound, sizeof st.slot_stack);
+  st.next_label = 1;
+  st.unbound_slots = 3;
+  st.weight = 1;
+  next_row(s, st, 0);
+}
+
+// ---------------------------------------------------------------------
+// Valid full grids. Row 0 of every image is 123456789 (nine digits, each
+// new), so the search above would tie on all 1,296 column orders before
+// row 1 tells them apart. Here the label of a digit is one more than the
+// output position of its column in output row 0, and the column order is
+// built while output row 1 is produced: output cell (1, c) holds the label
+// of the digit at input column x = pos_col[c] of row r1, that is one more
+// than the output position of column t, where row r0 has that digit. When
+// t has no position yet, the smallest it can take is the first free
+// position of its stack's slot (or of the next free slot, which its stack
+// then takes); any other would make cell (1, c) larger, so it is taken at
+// once and the search branches only where a position is reached before any
+// cell claimed it. Rows r0 and r1 lie in one band, so t is never in the
+// stack of x. Once row 1 is done every position is bound: row 2 is the band's
+// last row, and rows 3 to 8 follow from column 0, whose labels all differ
+// (the band whose row has the smallest first cell, its rows in the order of
+// their first cells, then the other band's). The only choice left is slot
+// 0 of row 1: its stack and the order of its three columns. A stack whose
+// three digits lie in one stack of row r0 ("pure") starts row 1 with
+// 4 5 6, any other with 4 5 7 at best; so when some start has a pure
+// stack only pure stacks are tried, and a mixed stack only in the orders
+// whose first two columns' digits lie together. After slot 0 every claim
+// is forced: at most 36 starts (orientation, band, r0, r1) times a few
+// slot-0 orders, each a straight run of claims cut at its first cell above
+// the best string.
+
+struct GridState {
+  std::uint8_t row_of[9];
+  std::uint8_t pos_col[9];     // output position -> input column
+  std::uint8_t col_pos[9];     // input column -> output position
+  std::uint8_t stack_slot[3];  // input stack -> output slot
+  std::uint8_t slot_stack[3];
+  std::uint8_t fill[3];       // the positions of each slot bound (a prefix)
+  std::uint8_t next_slot;     // the slots below are bound to stacks
+  std::uint8_t first_stacks;  // the stacks slot 0 may take
+};
+
+struct GridSearch {
+  Search s;
+  std::uint8_t grids[2][81];      // the grid and its transposition
+  std::uint8_t col_of[2][9][10];  // col_of[o][row][digit]: its column
+  bool pure_start = false;        // some start has a pure stack
+  std::uint8_t sigma[9];          // the start's column of row r0 holding
+                                  // the digit of each column of row r1
+};
+
+// The stacks of row r1 whose three digits lie in one stack of row r0: with
+// such a stack in slot 0, output row 1 begins 4 5 6; any other start or
+// slot 0 begins 4 5 7 at best (two of the three, then the third in the
+// other slot).
+unsigned pure_stacks(const GridSearch& gs, int o, int r0, int r1) {
+  unsigned mask = 0;
+  for (int stack = 0; stack < 3; ++stack) {
+    unsigned targets = 0;
+    for (int c = stack * 3; c < stack * 3 + 3; ++c) {
+      targets |= 1U << (gs.col_of[o][r0][gs.grids[o][r1 * 9 + c]] / 3);
+    }
+    if ((targets & (targets - 1)) == 0) mask |= 1U << stack;
+  }
+  return mask;
+}
+
+bool valid_grid(const base::Puzzle& p) {
+  for (int u = 0; u < 9; ++u) {
+    unsigned row = 0, col = 0, box = 0;
+    for (int i = 0; i < 9; ++i) {
+      const int br = u / 3 * 3 + i / 3, bc = u % 3 * 3 + i % 3;
+      row |= 1U << p.cell[u * 9 + i];
+      col |= 1U << p.cell[i * 9 + u];
+      box |= 1U << p.cell[br * 9 + bc];
+    }
+    if (row != 0x3FE || col != 0x3FE || box != 0x3FE) return false;
+  }
+  return true;
+}
+
+inline void bind_column(GridState& g, int slot, int col) {
+  const int p = slot * 3 + g.fill[slot]++;
+  g.pos_col[p] = static_cast<std::uint8_t>(col);
+  g.col_pos[col] = static_cast<std::uint8_t>(p);
+}
+
+inline void bind_slot(GridState& g, int stack) {
+  g.stack_slot[stack] = g.next_slot;
+  g.slot_stack[g.next_slot++] = static_cast<std::uint8_t>(stack);
+}
+
+// The label of digit d: one more than the position of its column in row 0.
+inline std::uint8_t grid_label(const GridSearch& gs, const GridState& g,
+                               int d) {
+  return static_cast<std::uint8_t>(
+      g.col_pos[gs.col_of[gs.s.transposed][g.row_of[0]][d]] + 1);
+}
+
+bool judge_row(GridSearch& gs, const GridState& g, int r, int row) {
+  for (int c = 0; c < 9; ++c) {
+    const std::uint8_t d = gs.s.grid[row * 9 + g.pos_col[c]];
+    if (!judge(gs.s, r * 9 + c, grid_label(gs, g, d))) return false;
+  }
+  return true;
+}
+
+// Rows 2 to 8 once every column is bound, and the leaf.
+void grid_rest(GridSearch& gs, GridState& g) {
+  const int band = g.row_of[0] / 3;
+  g.row_of[2] = static_cast<std::uint8_t>(band * 3 + 3 - g.row_of[0] % 3 -
+                                          g.row_of[1] % 3);
+  if (!judge_row(gs, g, 2, g.row_of[2])) return;
+  // The rows below, by the label of their first cell: the band of the
+  // smallest first, then the other.
+  std::uint8_t by_first[10];
+  std::memset(by_first, kUnbound, sizeof by_first);
+  for (int row = 0; row < 9; ++row) {
+    if (row / 3 == band) continue;
+    by_first[grid_label(gs, g, gs.s.grid[row * 9 + g.pos_col[0]])] =
+        static_cast<std::uint8_t>(row);
+  }
+  int first_band = 0;
+  for (int v = 9; v >= 1; --v) {
+    if (by_first[v] != kUnbound) first_band = by_first[v] / 3;
+  }
+  int r = 3;
+  for (const int b : {first_band, 3 - band - first_band}) {
+    for (int v = 1; v <= 9; ++v) {
+      const int row = by_first[v];
+      if (row == kUnbound || row / 3 != b) continue;
+      g.row_of[r] = static_cast<std::uint8_t>(row);
+      if (!judge_row(gs, g, r++, row)) return;
+    }
+  }
+  State st{};
+  std::memcpy(st.row_of, g.row_of, 9);
+  std::memcpy(st.pos_col, g.pos_col, 9);
+  std::memcpy(st.slot_stack, g.slot_stack, 3);
+  st.placed = 0x1FF;
+  for (int d = 1; d <= 9; ++d) st.label[d] = grid_label(gs, g, d);
+  st.next_label = 10;
+  st.weight = 1;
+  leaf(gs.s, st);
+}
+
+// Output cell (1, c), its column bound: the column t where row r0 has
+// its digit takes the first free position of its slot if it has none;
+// compared with the best string.
+bool claim(GridSearch& gs, GridState& g, int c) {
+  const int t = gs.sigma[g.pos_col[c]];
+  if (g.col_pos[t] == kUnbound) {
+    if (g.stack_slot[t / 3] == kUnbound) bind_slot(g, t / 3);
+    bind_column(g, g.stack_slot[t / 3], t);
+  }
+  return judge(gs.s, 9 + c, static_cast<std::uint8_t>(g.col_pos[t] + 1));
+}
+
+// Output row 1 from position c on.
+void grid_row1(GridSearch& gs, const GridState& from, int c) {
+  GridState g = from;
+  // Claimed positions in a loop; a position no cell has claimed yet (not
+  // met after slot 0 in a valid grid) branches over what may take it.
+  for (; c < 9 && g.pos_col[c] != kUnbound; ++c) {
+    if (!claim(gs, g, c)) return;
+  }
+  if (c == 9) {
+    grid_rest(gs, g);
+    return;
+  }
+  const int slot = c / 3;
+  if (slot == g.next_slot) {
+    for (int stack = 0; stack < 3; ++stack) {
+      if (g.stack_slot[stack] != kUnbound) continue;
+      GridState n = g;
+      bind_slot(n, stack);
+      grid_row1(gs, n, c);
+    }
+    return;
+  }
+  for (int col = g.slot_stack[slot] * 3, end = col + 3; col < end; ++col) {
+    if (g.col_pos[col] != kUnbound) continue;
+    GridState n = g;
+    bind_column(n, slot, col);
+    grid_row1(gs, n, c);
+  }
+}
+
+// Slot 0 of output row 1 with each allowed stack in each of its six
+// column orders, straight (the claims of its three cells made in turn),
+// then the search from position 3.
+void first_slot(GridSearch& gs, const GridState& start) {
+  static const std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                             {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+  for (int stack = 0; stack < 3; ++stack) {
+    if (((start.first_stacks >> stack) & 1U) == 0) continue;
+    // The stack of row r0 where each column's digit lies: with the three
+    // in two stacks, cell (1, 1) is 5 only when its column's digit lies
+    // with the first's (else 7), so only those orders.
+    int target[3];
+    for (int j = 0; j < 3; ++j) target[j] = gs.sigma[stack * 3 + j] / 3;
+    const bool pure = target[0] == target[1] && target[1] == target[2];
+    for (const auto& order : kOrders) {
+      if (!pure && target[order[0]] != target[order[1]]) continue;
+      GridState g = start;
+      bind_slot(g, stack);
+      bool going = true;
+      for (int c = 0; c < 3 && going; ++c) {
+        bind_column(g, 0, stack * 3 + order[c]);
+        going = claim(gs, g, c);
+      }
+      if (going) grid_row1(gs, g, 3);
+    }
+  }
+}
+
+void grid_search(GridSearch& gs, bool transposed) {
+  gs.s.transposed = transposed;
+  std::memcpy(gs.s.grid, gs.grids[transposed], 81);
+  for (int r0 = 0; r0 < 9; ++r0) {
+    for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
+      if (r1 == r0) continue;
+      GridState g{};
+      std::memset(&g, kUnbound, sizeof g);
+      g.row_of[0] = static_cast<std::uint8_t>(r0);
+      g.row_of[1] = static_cast<std::uint8_t>(r1);
+      g.fill[0] = g.fill[1] = g.fill[2] = 0;
+      g.next_slot = 0;
+      g.first_stacks = static_cast<std::uint8_t>(
+          gs.pure_start ? pure_stacks(gs, transposed, r0, r1) : 0x7U);
+      if (g.first_stacks == 0) continue;
+      for (int x = 0; x < 9; ++x) {
+        gs.sigma[x] = gs.col_of[transposed][r0][gs.s.grid[r1 * 9 + x]];
+      }
+      first_slot(gs, g);
+    }
+  }
+}
+
+Search grid_searched(const base::Puzzle& grid) {
+  GridSearch gs;
+  for (int r = 0; r < 9; ++r) {
+    for (int c = 0; c < 9; ++c) {
+      const std::uint8_t d = grid.cell[r * 9 + c];
+      gs.grids[0][r * 9 + c] = d;
+      gs.grids[1][c * 9 + r] = d;
+      gs.col_of[0][r][d] = static_cast<std::uint8_t>(c);
+      gs.col_of[1][c][d] = static_cast<std::uint8_t>(r);
+    }
+  }
+  for (int o = 0; o < 2 && !gs.pure_start; ++o) {
+    for (int r0 = 0; r0 < 9 && !gs.pure_start; ++r0) {
+      for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
+        if (r1 != r0 && pure_stacks(gs, o, r0, r1) != 0) gs.pure_start = true;
+      }
+    }
+  }
+  // Row 0 of every image is 123456789.
+  for (int c = 0; c < 9; ++c) judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
+  grid_search(gs, false);
+  grid_search(gs, true);
+  return gs.s;
+}
+
+Search searched(const base::Puzzle& puzzle, Definition definition) {
+  // A full grid's pattern has no choice in it: both forms are the same.
+  if (valid_grid(puzzle)) return grid_searched(puzzle);
+  Search s;
+  s.pattern = definition == Definition::kPattern;
+  search(s, puzzle, false);
+  search(s, puzzle, true);
+  return s;
 }
 
 }  // namespace
 
 Form canonical_form(const base::Puzzle& puzzle, Definition definition) {
-  static const Arrangements lines = make_arrangements();
-  const Boards boards = boards_of(puzzle);
-  // A full grid has one pattern in every transform: the two definitions
-  // agree, and the pattern need not be compared.
-  bool full = true;
-  for (const std::uint8_t digit : puzzle.cell) full = full && digit != 0;
-  if (full) definition = Definition::kMinlex;
-  Form best{};
-  bool have = false;
-  for (int t = 0; t < 2; ++t) {
-    const std::uint8_t* g = t == 0 ? boards.plain : boards.transposed;
-    for (const Lines& rows : lines.all) {
-      for (const Lines& cols : lines.all) {
-        const View view{g, &rows, &cols};
-        if (have && !smaller(view, best.form.cell, definition)) continue;
-        std::uint8_t label[10];
-        relabelled(view, best.form.cell, label);
-        best.transform = transform_of(view, t == 1, label);
-        have = true;
-      }
-    }
-  }
-  return best;
+  const Search s = searched(puzzle, definition);
+  const Transform t = transform_of(s.best_transposed, s.best_state);
+  return Form{apply(t, puzzle), t};
 }
 
 int automorphisms(const base::Puzzle& grid) {
-  static const Arrangements lines = make_arrangements();
-  const Boards boards = boards_of(grid);
-  const Lines& identity = lines.all[0];
-  std::uint8_t self[81];
-  std::uint8_t label[10];
-  relabelled({boards.plain, &identity, &identity}, self, label);
-  int absent = 0;
-  for (int d = 1; d <= 9; ++d) absent += label[d] == 0 ? 1 : 0;
-  int count = 0;
-  for (int t = 0; t < 2; ++t) {
-    const std::uint8_t* g = t == 0 ? boards.plain : boards.transposed;
-    for (const Lines& rows : lines.all) {
-      for (const Lines& cols : lines.all) {
-        const View view{g, &rows, &cols};
-        count += same_digits(view, self) ? 1 : 0;
-      }
-    }
-  }
-  // Each geometric automorphism takes every order of the absent digits.
-  return count * factorial(absent);
+  const long count = searched(grid, Definition::kMinlex).count;
+  return count <= INT_MAX ? static_cast<int>(count) : -1;
 }
 
 base::Puzzle apply(const Transform& t, const base::Puzzle& p) {

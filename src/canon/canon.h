@@ -48,7 +48,9 @@ Form canonical_form(const base::Puzzle& puzzle,
 /// The number of transforms (geometric and relabelling together) that map
 /// `grid` onto itself; 1 for most grids, at most 648 for a valid grid.
 /// Meant for full grids; for a puzzle with empty cells it counts the same
-/// way (transforms that keep the puzzle as it is).
+/// way (transforms that keep the puzzle as it is, the digits absent from
+/// it relabelled freely), and -1 when that count does not fit an int (a
+/// puzzle with few givens).
 int automorphisms(const base::Puzzle& grid);
 
 /// `t` applied to `p`: out.cell[i] = t.digit_to[p.cell[t.cell_from[i]]].
