@@ -257,8 +257,8 @@ TEST(LadderTest, ATwoStrongLinkChainIsATurbotFish) {
   step.technique = row_of_slug("x-chain");
   const int cells[] = {18, 21, 14, 50, 45, 18, 40, 41, 42};
   for (int k = 0; k < 8; ++k) {
-    step.chain[k] = logic::Node{static_cast<std::uint8_t>(cells[k]), 7,
-                                k % 2 == 0};
+    step.chain[k] =
+        logic::Node{static_cast<std::uint8_t>(cells[k]), 7, k % 2 == 0};
   }
   const auto name = [&step](int length) {
     step.chain_length = length;
