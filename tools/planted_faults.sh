@@ -115,6 +115,10 @@ ladder: a contradiction's branch count one short|src/logic/branches.cpp|int show
 ladder: a nested chain's inner refutation weighs one node|src/logic/nested.cpp|derive(c, p, premise ^ 1, parents, n, size < 65535 ? size : 65535);|derive(c, p, premise ^ 1, parents, n);
 ladder: nested chains of two levels on base 9.9|src/logic/ladder.cpp|"nested-forcing-chain-2", 100,|"nested-forcing-chain-2", 99,
 ladder: nested chains of three levels on base 10.4|src/logic/ladder.cpp|"nested-forcing-chain-3", 105,|"nested-forcing-chain-3", 104,
+ladder: a BUG of one cell with two extra digits removes them|src/logic/uniqueness.cpp|step.removed[cell] = static_cast<DigitSet>(g.candidates[cell] \& ~extra);|step.removed[cell] = static_cast<DigitSet>(g.candidates[cell] \& extra);
+notation: an X-Chain of two strong links not named Turbot Fish|src/logic/notation.cpp|"x-chain") == 0 \&\& step.chain_length == 6 \&\&|"x-chain") == 0 \&\& step.chain_length == 8 \&\&
+valuta: --candidati marks no removed candidate|src/valuta/hint.cpp|if (removed) marks.removed = step.removed;|(void)removed;
+valuta: --suggerimento N takes no level|src/valuta/options.cpp|level = hint_level(argv[++i]);|(void)argv[++i];
 LIST
 )
 if [ -n "$pattern" ]; then
