@@ -223,9 +223,12 @@ void find_aligned_triple_exclusion(const Grid& g, Sink& sink) {
   }
 }
 
-}  // namespace logic
-
-namespace logic {
+// An exclusion told to a person (write_exclusions): for each candidate
+// removed, every combination of it with the other cells' digits, each
+// named where it is first excluded, the cells given one after the other: a
+// digit repeated, or a cell that the cells given so far would leave
+// without digits. The cells that may empty are those the finders ask, so
+// the reasons are the finders' own.
 
 namespace {
 
