@@ -92,7 +92,7 @@ valuta: a hint on a solved grid exits 3|src/valuta/hint.cpp|    report_plain(t, 
 ladder: a unique rectangle type 2 rated 4.5|src/logic/uniqueness.cpp|constexpr int kType2 = 1;|constexpr int kType2 = 0;
 ladder: the unique loop not a uniqueness technique|src/logic/ladder.cpp|{"Unique Loop", "unique-loop", 45, true,|{"Unique Loop", "unique-loop", 45, false,
 ladder: a first placement at r1c1 not counted for EP|src/logic/ladder.cpp|if (!placed \&\& step.cell >= 0) {|if (!placed \&\& step.cell > 0) {
-ladder: the Y-cycle on base 6.7|src/logic/ladder.cpp|{"Y-Cycle", "y-cycle", 66,|{"Y-Cycle", "y-cycle", 67,
+ladder: the Y-cycle on base 6.7|src/logic/ladder.cpp|{"Bidirectional Y-Cycle", "y-cycle", 66,|{"Bidirectional Y-Cycle", "y-cycle", 67,
 ladder: multiple-chain branches told dynamically|src/logic/branches.cpp|return ladder(size)[step.technique].mode;|return ladder(size)[step.technique].mode == Mode::kStatic ? Mode::kDynamic : ladder(size)[step.technique].mode;
 ladder: a limit stops a puzzle rated exactly at it|src/logic/ladder.cpp|r.er > options.limit \&\& g.open > 0|r.er >= options.limit \&\& g.open > 0
 ladder: pointing rated 2.7|src/logic/ladder.cpp|"pointing", 26,|"pointing", 27,
@@ -112,12 +112,16 @@ valuta: --candidati alone taken|src/valuta/options.cpp|if (options.candidates \&
 valuta: a conflict's givens kept whether needed or not|src/valuta/hint.cpp|if (logic::solve(kept, solution) != logic::Solutions::kNone) {|if (logic::solve(kept, solution) != logic::Solutions::kNone \|\| true) {
 valuta: a picture not written ends with status 0|src/valuta/main.cpp|if (outcome.kinds[kUnreadable] != 0 \|\| outcome.kinds[kNotDrawn] != 0)|if (outcome.kinds[kUnreadable] != 0)
 valuta: --svg without --passi taken|src/valuta/options.cpp|if (options.svg_dir != nullptr \&\& options.mode != Report::kSteps \&\&|if (false \&\& options.mode != Report::kSteps \&\&
-valuta: a chain's cells not filled in its picture|src/valuta/picture.cpp|logic::add(pattern, step.chain[i].cell);|(void)step.chain[i].cell;
+valuta: a chain's cells not filled in its picture|src/logic/notation.cpp|add(cells, step.chain[k].cell);|(void)step.chain[k].cell;
 valuta: a chain's weak links drawn as strong|src/valuta/picture.cpp|a.on ? "debole" : "forte", x1|a.on ? "forte" : "debole", x1
 ladder: a contradiction's branch count one short|src/logic/branches.cpp|int shown = contradiction ? 1 : 2;|int shown = contradiction ? 0 : 2;
 ladder: a nested chain's inner refutation weighs one node|src/logic/nested.cpp|derive(c, p, premise ^ 1, parents, n, size < 65535 ? size : 65535);|derive(c, p, premise ^ 1, parents, n);
 ladder: nested chains of two levels on base 9.9|src/logic/ladder.cpp|"nested-forcing-chain-2", 100,|"nested-forcing-chain-2", 99,
 ladder: nested chains of three levels on base 10.4|src/logic/ladder.cpp|"nested-forcing-chain-3", 105,|"nested-forcing-chain-3", 104,
+ladder: a BUG of one cell with two extra digits removes them|src/logic/uniqueness.cpp|step.removed[cell] = static_cast<DigitSet>(g.candidates[cell] \& ~extra);|step.removed[cell] = static_cast<DigitSet>(g.candidates[cell] \& extra);
+notation: an X-Chain of two strong links not named Turbot Fish|src/logic/notation.cpp|"x-chain") == 0 \&\& step.chain_length == 6 \&\&|"x-chain") == 0 \&\& step.chain_length == 8 \&\&
+valuta: --candidati marks no removed candidate|src/valuta/hint.cpp|if (removed) marks.removed = step.removed;|(void)removed;
+valuta: --suggerimento N takes no level|src/valuta/options.cpp|level = hint_level(argv[++i]);|(void)argv[++i];
 LIST
 )
 if [ -n "$pattern" ]; then

@@ -2,6 +2,8 @@
 // hold the same digit, nor a pair of digits that would empty a common peer
 // holding just those two. A digit of one cell that pairs validly with no
 // digit of the other goes. The triple's (7.5) follows below.
+#include "logic/ladder.h"
+#include "logic/notation.h"
 #include "logic/techniques.h"
 
 namespace logic {
@@ -219,6 +221,143 @@ void find_aligned_triple_exclusion(const Grid& g, Sink& sink) {
     }
     if (unit_triples(g, u, cells, n, blockers, sink)) return;
   }
+}
+
+// An exclusion told to a person (write_exclusions): for each candidate
+// removed, every combination of it with the other cells' digits, each
+// named where it is first excluded, the cells given one after the other: a
+// digit repeated, or a cell that the cells given so far would leave
+// without digits. The cells that may empty are those the finders ask, so
+// the reasons are the finders' own.
+
+namespace {
+
+// An exclusion told: its two or three cells, the removed candidate's own
+// first; the cells they could empty, as the finders ask of them; and the
+// digits given to the cells so far.
+struct Told {
+  int cell[3];
+  int size;
+  int blocker[32];
+  int n;
+  int value[3];
+};
+
+// The cells the finders ask: for a pair, the common peers with two
+// candidates; for a triple, those with one to three that see two or
+// three of it.
+void blockers_of(const Grid& g, Told& told) {
+  const Geometry& geo = geometry();
+  told.n = 0;
+  for (int cell = 0; cell < 81 && told.n < 32; ++cell) {
+    int seen = 0;
+    bool own = false;
+    for (int k = 0; k < told.size; ++k) {
+      seen += has(geo.peers[cell], told.cell[k]) ? 1 : 0;
+      own = own || cell == told.cell[k];
+    }
+    const int n = digit_count(g.candidates[cell]);
+    const bool can_empty =
+        told.size == 2 ? seen == 2 && n == 2 : seen >= 2 && n >= 1 && n <= 3;
+    if (can_empty && !own) told.blocker[told.n++] = cell;
+  }
+}
+
+// What excludes the digits given to the first `given` cells: two of them
+// alike (-2), or a cell all of whose digits the cells it sees take (its
+// index among the blockers); -1: nothing yet.
+int excluded_by(const Grid& g, const Told& told, int given) {
+  for (int i = 0; i < given; ++i) {
+    for (int j = i + 1; j < given; ++j) {
+      if (told.value[i] == told.value[j]) return -2;
+    }
+  }
+  for (int k = 0; k < told.n; ++k) {
+    const int b = told.blocker[k];
+    DigitSet taken = 0;
+    for (int i = 0; i < given; ++i) {
+      if (has(geometry().peers[b], told.cell[i])) taken |= bit(told.value[i]);
+    }
+    if ((g.candidates[b] & ~taken) == 0) return k;
+  }
+  return -1;
+}
+
+// "; con r1c2=7 e r1c3=4 r2c2 (4,5,7) resta vuota": the digits given after
+// the first and what excludes them.
+void tell_one(Text& t, const Grid& g, const Told& told, int given, int reason,
+              bool first) {
+  append(t, first ? " con " : "; con ");
+  for (int i = 1; i < given; ++i) {
+    const int cell = told.cell[i];
+    append_format(t, "%sr%dc%d=%d", i == 1 ? "" : " e ", row_of(cell) + 1,
+                  column_of(cell) + 1, told.value[i]);
+  }
+  if (reason == -2) {
+    append(t, " una cifra ripetuta");
+    return;
+  }
+  const int b = told.blocker[reason];
+  append_format(t, " r%dc%d (", row_of(b) + 1, column_of(b) + 1);
+  append_digits(t, g.candidates[b]);
+  append(t, ") resta vuota");
+}
+
+// Every combination of the cells from `given` on (told.value[0]: the
+// removed candidate's digit), each told where it is first excluded.
+void tell_combinations(Text& t, const Grid& g, Told& told, int given,
+                       bool& first) {
+  if (given >= told.size || given >= 3) return;
+  for (DigitSet rest = g.candidates[told.cell[given]]; rest != 0;
+       rest &= rest - 1) {
+    told.value[given] = lowest_digit(rest);
+    const int reason = excluded_by(g, told, given + 1);
+    if (reason == -1) {
+      tell_combinations(t, g, told, given + 1, first);
+      continue;
+    }
+    tell_one(t, g, told, given + 1, reason, first);
+    first = false;
+  }
+}
+
+}  // namespace
+
+int write_exclusions(Text& t, const Grid& before, const Step& step,
+                     const char* open, const char* close) {
+  int size = 0;
+  if (step.technique < 0 ||
+      ladder(size)[step.technique].kind != Kind::kExclusion) {
+    return 0;
+  }
+  Told told{};
+  int cells[3];
+  int n = 0;
+  for (CellSet rest = step.cells; !empty(rest) && n < 3;) {
+    cells[n++] = take_first(rest);
+  }
+  told.size = n;
+  int written = 0;
+  for (int k = 0; k < n; ++k) {
+    // The removed candidate's cell first, the others in order.
+    told.cell[0] = cells[k];
+    for (int i = 0, j = 1; i < n; ++i) {
+      if (i != k) told.cell[j++] = cells[i];
+    }
+    blockers_of(before, told);
+    for (DigitSet rest = step.removed[cells[k]]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest);
+      append_format(t, "%sse r%dc%d=%d:", open, row_of(cells[k]) + 1,
+                    column_of(cells[k]) + 1, d);
+      told.value[0] = d;
+      bool first = true;
+      tell_combinations(t, before, told, 1, first);
+      append_format(t, " => r%dc%d<>%d%s", row_of(cells[k]) + 1,
+                    column_of(cells[k]) + 1, d, close);
+      ++written;
+    }
+  }
+  return written;
 }
 
 }  // namespace logic

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "logic/ladder.h"
 
@@ -176,28 +177,65 @@ void append_cause(Text& t, const Technique& tech, const Step& step) {
 
 }  // namespace
 
-void append_name(Text& t, const Step& step) {
+CellSet marked_cells(const Step& step) {
+  CellSet cells = step.cells;
+  for (int k = 0; k < step.chain_length && k < kMaxChain; ++k) {
+    add(cells, step.chain[k].cell);
+  }
+  return cells;
+}
+
+namespace {
+
+// Whether an X-Chain step is a Turbot Fish: the chain from the candidate
+// removed to its opposite through two strong links joined by a weak one
+// (on, off, on, off, on, off: six nodes), the four cells of two conjugate
+// pairs whose ends see each other (a skyscraper, a two-string kite or a
+// turbot, after where the pairs lie), the digit gone from a cell that sees
+// both far ends.
+bool is_turbot(const Technique& tech, const Step& step) {
+  return std::strcmp(tech.slug, "x-chain") == 0 && step.chain_length == 6 &&
+         step.nodes == 0 && step.chain[0].on;
+}
+
+// The name, in English in a step's notation or inside an Italian sentence,
+// where a type is said in Italian and a hidden single's unit is left to the
+// sentence.
+void append_name_in(Text& t, const Step& step, bool italian) {
   int size = 0;
   const Technique& tech = ladder(size)[step.technique];
   if (tech.kind == Kind::kHiddenSingle) {
     append(t, "Hidden Single");
+    if (italian) return;
     append(t, step.single_unit >= kBoxUnit      ? " (box)"
               : step.single_unit >= kColumnUnit ? " (column)"
                                                 : " (row)");
     return;
   }
-  append(t, tech.name);
+  append(t, is_turbot(tech, step) ? "Turbot Fish" : tech.name);
   // The types players name: a rectangle's or loop's 1 to 4, and the BUG
-  // with one cell of three digits ("BUG+1") or its types 2 to 4.
+  // of one cell by the extra digits it holds ("BUG+1", "BUG+2") or its
+  // types 2 to 4.
+  const char* type = italian ? "di tipo" : "type";
   if (tech.kind == Kind::kRectangle && step.type != 0) {
-    append_format(t, " type %d", step.type);
+    append_format(t, " %s %d", type, step.type);
   } else if (tech.kind == Kind::kGrave && step.type != 0) {
     if (step.type == 1) {
-      append(t, " (BUG+1)");
+      append_format(t, " (BUG+%d)", digit_count(step.digits));
     } else {
-      append_format(t, " (BUG type %d)", step.type);
+      append_format(t, " (BUG %s %d)", type, step.type);
     }
   }
+}
+
+}  // namespace
+
+void append_name(Text& t, const Step& step) {
+  append_name_in(t, step, false);
+}
+
+void append_italian_name(Text& t, const Step& step) {
+  append_name_in(t, step, true);
 }
 
 void write_step(Text& t, const Step& step) {

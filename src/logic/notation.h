@@ -33,9 +33,18 @@ void append_digits(Text& t, DigitSet digits);
 /// The step's result: r4c7=8, or r46c9<>8, r5c1<>3.
 void append_result(Text& t, const Step& step);
 
+/// The cells a drawing of the step marks: its pattern's, and a chain's
+/// nodes' (which the pattern's cells need not hold).
+CellSet marked_cells(const Step& step);
+
 /// The technique's name as a step gives it: "Hidden Single (row)",
-/// "Unique Rectangle type 2", "Bivalue Universal Grave (BUG+1)".
+/// "Unique Rectangle type 2", "Bivalue Universal Grave (BUG+1)", and for
+/// an X-Chain of two strong links "Turbot Fish".
 void append_name(Text& t, const Step& step);
+
+/// The same name inside an Italian sentence: "Unique Rectangle di tipo 2",
+/// a hidden single's unit left to the sentence.
+void append_italian_name(Text& t, const Step& step);
 
 /// "Locked Candidates (pointing): 8 in b3 => r46c9<>8".
 void write_step(Text& t, const Step& step);
@@ -55,6 +64,15 @@ void write_hint(Text& t, const Step& step, bool cells);
 /// before it. Returns the branches written (0 for any other step).
 int write_branches(Text& t, const Grid& before, const Step& step,
                    const char* open, const char* close);
+
+/// For an aligned pair or triple exclusion found in `before`: for each
+/// candidate it removes, a line between `open` and `close` that names what
+/// excludes each combination of it with the other cells' digits, "se
+/// r1c1=5: con r1c2=5 una cifra ripetuta; con r1c2=7 r2c3 (5,7) resta
+/// vuota => r1c1<>5" (exclusion.cpp). Returns the lines written (0 for any
+/// other step).
+int write_exclusions(Text& t, const Grid& before, const Step& step,
+                     const char* open, const char* close);
 
 }  // namespace logic
 

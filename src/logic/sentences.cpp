@@ -223,11 +223,12 @@ void append_on_digit(Text& t, const char* preposition, int d) {
   append_format(t, " %s%s%d", preposition, d == 1 || d == 8 ? "ll'" : "l ", d);
 }
 
-// The article a hint puts before a technique's name: a chain is a
-// "catena", a Swordfish takes "uno", the Locked Candidates are many.
-const char* name_article(const Technique& tech) {
-  if (std::strstr(tech.name, "Chain") != nullptr) return "una ";
-  if (tech.name[0] == 'S') return "uno ";
+// The article a hint puts before a technique's name as the step gives it:
+// a chain is a "catena", a Swordfish takes "uno", the Locked Candidates
+// are many.
+const char* name_article(const Technique& tech, const char* name) {
+  if (std::strstr(name, "Chain") != nullptr) return "una ";
+  if (name[0] == 'S') return "uno ";
   if (tech.kind == Kind::kLocked) return "dei ";
   return "un ";
 }
@@ -337,32 +338,16 @@ void hint_area(Text& t, const Technique& tech, const Step& step) {
   }
 }
 
-// The technique's name inside an Italian sentence: the names players use,
-// their types said in Italian, a hidden single's unit left to the area.
-void append_italian_name(Text& t, const Technique& tech, const Step& step) {
-  if (tech.kind == Kind::kHiddenSingle) {
-    append(t, "Hidden Single");
-    return;
-  }
-  append(t, tech.name);
-  if (tech.kind == Kind::kRectangle && step.type != 0) {
-    append_format(t, " di tipo %d", step.type);
-  } else if (tech.kind == Kind::kGrave && step.type != 0) {
-    if (step.type == 1) {
-      append(t, " (BUG+1)");
-    } else {
-      append_format(t, " (BUG di tipo %d)", step.type);
-    }
-  }
-}
-
 }  // namespace
 
 void write_hint(Text& t, const Step& step, bool cells) {
   int size = 0;
   const Technique& tech = ladder(size)[step.technique];
-  append_format(t, "cerca %s", name_article(tech));
-  append_italian_name(t, tech, step);
+  char name[96];
+  Text named{name, sizeof name};
+  append_italian_name(named, step);
+  name[named.length] = '\0';
+  append_format(t, "cerca %s%s", name_article(tech, name), name);
   hint_area(t, tech, step);
   if (!cells) return;
   const bool chain =

@@ -51,14 +51,16 @@ struct Roof {
   DigitSet ab = 0;
   int e1 = -1;
   int e2 = -1;
+  DigitSet extra = 0;  // e1's and e2's digits besides ab (offer_type_3's)
   Step pattern;
   int added = 0;
 };
 
 /// Type 3: in each unit e1 and e2 share, the naked and hidden sets they
 /// make as one cell, each offered (base + added + 0.1 a cell of the set
-/// besides them). Whether the sink asked to stop.
-bool offer_type_3(const Grid& g, const Roof& roof, Sink& sink);
+/// besides them), and the hidden sets with them. Fills in roof.extra.
+/// Whether the sink asked to stop.
+bool offer_type_3(const Grid& g, Roof& roof, Sink& sink);
 // exclusion.cpp
 void find_aligned_pair_exclusion(const Grid& g, Sink& sink);
 void find_aligned_triple_exclusion(const Grid& g, Sink& sink);

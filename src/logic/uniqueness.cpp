@@ -17,13 +17,13 @@
 // digit twice in each unit would have two solutions. The BUG's cells are
 // those with more digits; their extra digits, those standing more than
 // twice in one of their units, must leave the grave when taken out, and one
-// of them is placed. One cell with one extra digit (type 1, the base, 5.6)
-// holds it. Several sharing one extra digit (type 2, base + 0.1): it goes
-// from their common peers. All in one unit, their extra digits act as one
-// cell of a naked set with other cells of the unit (type 3, base + 0.1 +
-// 0.1 a cell of the set besides theirs). Two in one unit sharing a digit
-// with no other place in it (type 4, base + 0.1): one cell holds that
-// digit, the other its extra one.
+// of them is placed. One cell (type 1, the base, 5.6) holds one of its
+// extra digits: the one it has, or, with two or more, not its grave two.
+// Several sharing one extra digit (type 2, base + 0.1): it goes from their
+// common peers. All in one unit, their extra digits act as one cell of a naked
+// set with other cells of the unit (type 3, base + 0.1 + 0.1 a cell of the set
+// besides theirs). Two in one unit sharing a digit with no other place in it
+// (type 4, base + 0.1): one cell holds that digit, the other its extra one.
 #include "logic/techniques.h"
 
 namespace logic {
@@ -90,11 +90,8 @@ bool type_4(const Grid& g, const Rectangle& r, int e1, int e2, Sink& sink) {
 // Type 3 in unit u: the extra digits of e1 and e2 as one more cell of a
 // naked set with other open cells of u.
 bool type_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
-  const DigitSet ab = roof.ab;
   const int e1 = roof.e1;
   const int e2 = roof.e2;
-  const DigitSet extra =
-      static_cast<DigitSet>((g.candidates[e1] | g.candidates[e2]) & ~ab);
   int others[9];
   int n = 0;
   for (const int cell : geometry().unit_cells[u]) {
@@ -105,7 +102,7 @@ bool type_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
   for (unsigned chosen = 1; chosen < (1U << n); ++chosen) {
     const int m = bits(chosen);
     if (m > 3) continue;
-    DigitSet digits = extra;
+    DigitSet digits = roof.extra;
     for (int k = 0; k < n; ++k) {
       if ((chosen >> k) & 1U) digits |= g.candidates[others[k]];
     }
@@ -131,17 +128,14 @@ bool type_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
 // same size: base + 0.1 (k - 1).
 bool hidden_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
   const DigitSet ab = roof.ab;
-  const int e1 = roof.e1;
-  const int e2 = roof.e2;
-  const auto extra =
-      static_cast<DigitSet>((g.candidates[e1] | g.candidates[e2]) & ~ab);
+  const DigitSet extra = roof.extra;
   CellSet where[10];
   unsigned free = 0;
   for (int d = 1; d <= 9; ++d) {
     where[d] = positions(g, u, d);
     if (!((extra >> d) & 1U) && !empty(where[d])) free |= 1U << d;
-    remove(where[d], e1);
-    remove(where[d], e2);
+    remove(where[d], roof.e1);
+    remove(where[d], roof.e2);
   }
   for (unsigned h = free; h != 0; h = (h - 1) & free) {
     const int k = bits(h);
@@ -166,7 +160,9 @@ bool hidden_3_in(const Grid& g, const Roof& roof, int u, Sink& sink) {
 
 }  // namespace
 
-bool offer_type_3(const Grid& g, const Roof& roof, Sink& sink) {
+bool offer_type_3(const Grid& g, Roof& roof, Sink& sink) {
+  roof.extra = static_cast<DigitSet>(
+      (g.candidates[roof.e1] | g.candidates[roof.e2]) & ~roof.ab);
   const Geometry& geo = geometry();
   for (const int u : geo.cell_units[roof.e1]) {
     if (!has(geo.unit_set[u], roof.e2)) continue;
@@ -297,8 +293,25 @@ bool offer_grave(const Grave& bug, Step& step, int type, int added,
   return sink.offer(step);
 }
 
-// Types 1 and 2: every cell's one extra digit is the same d. One cell
-// places it; several take it from their common peers.
+// Type 1: the BUG's one cell holds one of its extra digits. With one, the
+// cell takes it; with more (a cell of four digits, two of them extra),
+// the cell loses the two digits of the grave, whichever extra one it
+// takes: the same reasoning, rated as the base.
+bool grave_one_cell(const Grid& g, const Grave& bug, Sink& sink) {
+  const int cell = first(bug.cells);
+  const DigitSet extra = bug.extra[cell];
+  Step step;
+  if (digit_count(extra) == 1) {
+    step.cell = cell;
+    step.digit = lowest_digit(extra);
+  } else {
+    step.removed[cell] = static_cast<DigitSet>(g.candidates[cell] & ~extra);
+  }
+  return offer_grave(bug, step, 1, kType1, sink);
+}
+
+// Type 2: every cell's one extra digit is the same d: it goes from their
+// common peers.
 bool grave_one_digit(const Grid& g, const Grave& bug, Sink& sink) {
   CellSet seen = {~std::uint64_t{0}, ~std::uint64_t{0}};
   DigitSet d = 0;
@@ -310,11 +323,6 @@ bool grave_one_digit(const Grid& g, const Grave& bug, Sink& sink) {
     seen = seen & geometry().peers[cell];
   }
   Step step;
-  if (count(bug.cells) == 1) {
-    step.cell = first(bug.cells);
-    step.digit = lowest_digit(d);
-    return offer_grave(bug, step, 1, kType1, sink);
-  }
   bool removes = false;
   while (!empty(seen)) {
     const int cell = take_first(seen);
@@ -387,7 +395,10 @@ bool grave_locked_in(const Grid& g, const Grave& bug, int u, Sink& sink) {
 void find_bug(const Grid& g, Sink& sink) {
   Grave bug;
   if (!grave_of(g, bug)) return;
-  if (grave_one_digit(g, bug, sink)) return;
+  if (count(bug.cells) == 1 ? grave_one_cell(g, bug, sink)
+                            : grave_one_digit(g, bug, sink)) {
+    return;
+  }
   for (int u = common_unit(bug, -1); u >= 0; u = common_unit(bug, u)) {
     if (count(bug.cells) == 2 && grave_locked_in(g, bug, u, sink)) return;
     if (grave_set_in(g, bug, u, sink)) return;

@@ -25,10 +25,21 @@ void append_result_only(Text& t, const logic::Step& step) {
   logic::append_result(t, step);
 }
 
+// What the drawing marks: the step's cells, and the candidates it removes
+// (none: a plain grid, or a hint that must not show them).
+struct Marks {
+  logic::CellSet cells;
+  const logic::DigitSet* removed = nullptr;
+};
+
 // One of a cell's three lines in the pencil-mark drawing: the candidates
 // 1-3, 4-6 or 7-9 of an open cell, each in its place or '.', or for a
-// placed digit "[5]" in the middle line, blanks above and below.
-void append_cell_line(Text& t, const logic::Grid& g, int cell, int line) {
+// placed digit "[5]" in the middle line, blanks above and below. A cell
+// the step marks has '*' for '.', so that it stands out as a block of
+// stars around its digits; a candidate the step removes is an 'x' in its
+// place. Neither needs colour, and the layout stays as it is.
+void append_cell_line(Text& t, const logic::Grid& g, int cell, int line,
+                      const Marks& marks) {
   char three[4] = "   ";
   if (g.digit[cell] != 0) {
     if (line == 1) {
@@ -37,11 +48,15 @@ void append_cell_line(Text& t, const logic::Grid& g, int cell, int line) {
       three[2] = ']';
     }
   } else {
+    const char absent = logic::has(marks.cells, cell) ? '*' : '.';
+    const logic::DigitSet gone =
+        marks.removed != nullptr ? marks.removed[cell] : 0;
     for (int k = 0; k < 3; ++k) {
       const int d = 3 * line + k + 1;
-      three[k] = logic::carries(g.candidates[cell], d)
+      three[k] = logic::carries(gone, d) ? 'x'
+                 : logic::carries(g.candidates[cell], d)
                      ? static_cast<char>('0' + d)
-                     : '.';
+                     : absent;
     }
   }
   append(t, three);
@@ -49,7 +64,7 @@ void append_cell_line(Text& t, const logic::Grid& g, int cell, int line) {
 
 // The grid with its candidates, each cell a block of three lines of three,
 // the boxes framed and the cells of a box apart by a blank.
-void append_pencil_marks(Text& t, const logic::Grid& g) {
+void append_pencil_marks(Text& t, const logic::Grid& g, const Marks& marks) {
   constexpr const char* kBorder =
       "+-------------+-------------+-------------+\n";
   for (int row = 0; row < 9; ++row) {
@@ -58,12 +73,22 @@ void append_pencil_marks(Text& t, const logic::Grid& g) {
     for (int line = 0; line < 3; ++line) {
       for (int column = 0; column < 9; ++column) {
         append(t, column == 0 ? "| " : column % 3 == 0 ? " | " : " ");
-        append_cell_line(t, g, 9 * row + column, line);
+        append_cell_line(t, g, 9 * row + column, line, marks);
       }
       append(t, " |\n");
     }
   }
   append(t, kBorder);
+}
+
+// The marks of a step: its cells (a placement's too), and with `removed`
+// what it removes.
+Marks marks_of(const logic::Step& step, bool removed) {
+  Marks marks;
+  marks.cells = logic::marked_cells(step);
+  if (step.cell >= 0) logic::add(marks.cells, step.cell);
+  if (removed) marks.removed = step.removed;
+  return marks;
 }
 
 // The same grid in JSON: "griglia", its digits ('.' for an open cell), and
@@ -102,7 +127,10 @@ void append_graded(Text& t, const logic::Grid& before, const logic::Step& step,
     append(t, "}\n");
     return;
   }
-  if (options.candidates) append_pencil_marks(t, before);
+  // Level 1 names no cell: its grid marks none.
+  if (options.candidates) {
+    append_pencil_marks(t, before, cells ? marks_of(step, false) : Marks{});
+  }
   append_format(t, "%3d. %d.%d  ", 1, step.rating / 10, step.rating % 10);
   logic::write_hint(t, step, cells);
   append(t, "\n");
@@ -164,7 +192,10 @@ void append_step(Text& t, const logic::Grid& before, const logic::Step& step,
     // The branches as an array of strings (their texts hold no quote).
     Text rest = t;
     append(rest, ",\"rami\":[");
-    if (logic::write_branches(rest, before, step, "\"", "\",") > 0) {
+    // An exclusion's combinations in the same array, a line a candidate.
+    if (logic::write_branches(rest, before, step, "\"", "\",") +
+            logic::write_exclusions(rest, before, step, "\"", "\",") >
+        0) {
       t.length = rest.length - 1;  // the last branch's comma
       append(t, "]");
     }
@@ -172,13 +203,14 @@ void append_step(Text& t, const logic::Grid& before, const logic::Step& step,
     append(t, "}\n");
     return;
   }
-  if (options.candidates) append_pencil_marks(t, before);
+  if (options.candidates) append_pencil_marks(t, before, marks_of(step, true));
   append_format(t, "%3d. %d.%d  ", n, step.rating / 10, step.rating % 10);
   logic::write_step(t, step);
   append(t, "  -- ");
   logic::write_sentence(t, step);
   // A chain of many branches: each on a line of its own below the step.
   logic::write_branches(t, before, step, "\n       ", "");
+  logic::write_exclusions(t, before, step, "\n       ", "");
   append(t, "\n");
 }
 

@@ -11,10 +11,11 @@
 namespace valuta {
 
 /// One line for the step numbered `n`, found in the grid `before`: its
-/// rating, its notation and its Italian sentence, and the branches of a
-/// forcing chain of many below it (a JSON object with --json, the branches
-/// in "rami"). With --candidati, the grid `before` with its candidates
-/// drawn above the line (in JSON, "griglia" and "candidati").
+/// rating, its notation and its Italian sentence, and below it the branches
+/// of a forcing chain of many, or an exclusion's combinations (in JSON, a
+/// JSON object with either in "rami"). With --candidati, the grid `before`
+/// with its candidates drawn above the line, the step's cells and the
+/// candidates it removes marked (in JSON, "griglia" and "candidati").
 void append_step(logic::Text& t, const logic::Grid& before,
                  const logic::Step& step, int n, const Options& options);
 

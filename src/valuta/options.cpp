@@ -115,8 +115,6 @@ bool parse_valued(int argc, const char* const* argv, int& i, Options& options) {
   return false;
 }
 
-// The mode an argument names; false when it names none. A second,
-// different mode is refused rather than taken in silence.
 // The level of "--suggerimento=N", 1 to 3; 0 when N is not one.
 int hint_level(const char* value) {
   const bool one_digit = value[0] >= '1' && value[0] <= '3' && value[1] == 0;
@@ -125,7 +123,13 @@ int hint_level(const char* value) {
 
 // The mode an argument names; false when it names none. A second,
 // different mode (or hint level) is refused rather than taken in silence.
-bool mode_option(const char* arg, Options& options, bool& chosen, bool& good) {
+// The level is given as "--suggerimento=N" or, as the valued options take
+// theirs, "--suggerimento N"; there the next argument is the level only
+// when it is one (1, 2 or 3), so that a bare --suggerimento before a file
+// keeps its meaning (a file named 2 is written ./2, or after "--").
+bool mode_option(int argc, char** argv, int& i, Options& options, bool& chosen,
+                 bool& good) {
+  const char* arg = argv[i];
   Report mode = Report::kRate;
   int level = 3;
   constexpr const char kLevelled[] = "--suggerimento=";
@@ -133,6 +137,9 @@ bool mode_option(const char* arg, Options& options, bool& chosen, bool& good) {
     mode = Report::kSteps;
   } else if (std::strcmp(arg, "--suggerimento") == 0) {
     mode = Report::kHint;
+    if (i + 1 < argc && hint_level(argv[i + 1]) != 0) {
+      level = hint_level(argv[++i]);
+    }
   } else if (std::strncmp(arg, kLevelled, sizeof kLevelled - 1) == 0) {
     mode = Report::kHint;
     level = hint_level(arg + sizeof kLevelled - 1);
@@ -174,7 +181,7 @@ bool parse_option(int argc, char** argv, int& i, Options& options,
     options.json = true;
   } else if (std::strcmp(arg, "--candidati") == 0) {
     options.candidates = true;
-  } else if (!mode_option(arg, options, chosen, good)) {
+  } else if (!mode_option(argc, argv, i, options, chosen, good)) {
     good = parse_valued(argc, argv, i, options);
   }
   return good;

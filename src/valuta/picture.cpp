@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "answers/vocabulary.h"
 #include "logic/ladder.h"
 
 namespace valuta {
@@ -104,10 +105,7 @@ void append_head(Text& t, const logic::Step& step, int n) {
 // The pattern's cells filled (a chain's: the cells of its nodes, which
 // the step's cells need not hold), and the placement's cell in green.
 void append_fills(Text& t, const logic::Step& step) {
-  logic::CellSet pattern = step.cells;
-  for (int i = 0; i < step.chain_length && i < logic::kMaxChain; ++i) {
-    logic::add(pattern, step.chain[i].cell);
-  }
+  const logic::CellSet pattern = logic::marked_cells(step);
   for (int cell = 0; cell < 81; ++cell) {
     const bool placed = cell == step.cell;
     if (!placed && !logic::has(pattern, cell)) continue;
@@ -346,12 +344,9 @@ bool open_album(Album& album, const base::Puzzle& puzzle) {
     return false;
   }
   char digits[82];
-  for (int cell = 0; cell < 81; ++cell) {
-    digits[cell] = puzzle.cell[cell] == 0
-                       ? '.'
-                       : static_cast<char>('0' + puzzle.cell[cell]);
-  }
-  digits[81] = '\0';
+  Text line{digits, sizeof digits};
+  answers::add_puzzle(line, puzzle);
+  digits[line.length] = '\0';
   std::fprintf(album.page,
                "<section>\n<h2>Gioco %lld</h2>\n<p class=\"gioco\">%s</p>\n",
                album.number, digits);

@@ -57,17 +57,6 @@ const char* status_word(const Rating& r) {
   }
 }
 
-void append_puzzle(Text& t, const base::Puzzle& puzzle) {
-  char line[82];
-  for (int cell = 0; cell < 81; ++cell) {
-    line[cell] = puzzle.cell[cell] == 0
-                     ? '.'
-                     : static_cast<char>('0' + puzzle.cell[cell]);
-  }
-  line[81] = '\0';
-  append(t, line);
-}
-
 // A string field's text through the batch programs' one writer: escaped
 // as JSON (valid UTF-8, every control character escaped), or with its
 // control characters as blanks on a line of text. Details quote file
@@ -219,7 +208,7 @@ int process(const base::Puzzle& puzzle, const Options& options, Text& out,
   if (lead == nullptr) {
     Text t{alone, sizeof alone};
     append(t, options.json ? "{\"gioco\":\"" : "");
-    append_puzzle(t, puzzle);
+    answers::add_puzzle(t, puzzle);
     append(t, options.json ? "\"" : "");
     lead = alone;
   }
@@ -246,7 +235,7 @@ int process(const base::Puzzle& puzzle, const Options& options, Text& out,
   if (options.mode == Report::kSteps) {
     if (!options.json) {
       append(out, "Gioco: ");
-      append_puzzle(out, puzzle);
+      answers::add_puzzle(out, puzzle);
       append(out, "\n");
     }
     rate_options.on_step = on_step;

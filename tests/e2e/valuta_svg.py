@@ -4,7 +4,7 @@
   valuta_svg.py VALUTA PUZZLES SCRATCH            the files and refusals
   valuta_svg.py VALUTA PUZZLES SCRATCH --render [--save PNG]
 
-PUZZLES: examples/giochi.txt (its third puzzle's path has an X-Chain).
+PUZZLES: examples/giochi.txt (its third puzzle's path has an X-Chain, a Turbot Fish).
 
 - every picture of a chain puzzle and the index are well-formed XML
   (xmllint); one picture a step, the index's captions the steps' lines in
@@ -13,8 +13,9 @@ PUZZLES: examples/giochi.txt (its third puzzle's path has an X-Chain).
 - several puzzles: a folder each, their parts of the index in input order;
 - --svg without --passi refused (1); a folder that cannot be written
   refused (2), before or during the run, never 0.
-- --render: the X-Chain's picture drawn by headless Chromium, its pattern's
-  cells filled where the picture puts them (SKIP, 77, without chromium);
+- --render: the Turbot Fish's picture drawn by headless Chromium, its
+  pattern's cells filled where the picture puts them (SKIP, 77, without
+  chromium);
   --save keeps the PNG (docs/chain-step.png is made so).
 """
 import glob

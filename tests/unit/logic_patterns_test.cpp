@@ -310,6 +310,16 @@ TEST(LadderPatternTest, BugTypesThreeAndFour) {
   EXPECT_FALSE(fires(logic::find_bug, grave(0, 0x20, 30, 0x40)));
 }
 
+TEST(LadderPatternTest, BugOfOneCellWithTwoExtraDigits) {
+  // r1c1 1,2+5,6 alone: it holds 5 or 6, so it loses 1 and 2 (type 1, the
+  // base), below the type 3 its naked pair with r1c78 would make.
+  const Step step = first_step(logic::find_bug, "bug", grave(0, 0x60, 0, 0));
+  EXPECT_EQ(text_of(step),
+            "Bivalue Universal Grave (BUG+2): 5,6 in r1c1 => r1c1<>1, r1c1<>2");
+  EXPECT_EQ(step.rating, 56);
+  EXPECT_EQ(step.cell, -1);
+}
+
 }  // namespace
 
 namespace {

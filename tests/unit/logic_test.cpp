@@ -69,7 +69,7 @@ constexpr Example kExamples[] = {
     {"direct-hidden-triple",
      ".................1..2.34........5.2..6.....7..8.6........1..9.8..3.....67.4......",
      16,
-     "Direct Hidden Triple: 3,4,5 in r124c2 (r124c2<>7, r124c2<>9) => r3c2=7"},
+     "Direct Hidden Triplet: 3,4,5 in r124c2 (r124c2<>7, r124c2<>9) => r3c2=7"},
     {"pointing",
      ".................1.....2.3......3.2...1.4......5....6..3......4.7..8...962...7...",
      32, "Locked Candidates (pointing): 1 in b6 => r9c7<>1"},
@@ -87,13 +87,13 @@ constexpr Example kExamples[] = {
      20, "Hidden Pair: 2,4 in r4c12 => r4c1<>3, r4c12<>5, r4c1<>8, r4c12<>9"},
     {"naked-triple",
      "................12..3.45.......674...18....2..9..........1........8..3..4.......6",
-     37, "Naked Triple: 4,5,6 in r8c269 => r8c8<>4, r8c8<>5"},
+     37, "Naked Triplet: 4,5,6 in r8c269 => r8c8<>4, r8c8<>5"},
     {"swordfish",
      "........1.......23..4..5...........2.....6....35.7.......3.......81..4..6.7....5.",
      46, "Swordfish: 9 in c568/r148 => r4c7<>9"},
     {"hidden-triple",
      "3.7..4.2....1..5..9............3..9..5.8......4.6...........8.12...7..........6..",
-     10, "Hidden Triple: 1,6,8 in r8c236 => r8c26<>3, r8c3<>4, r8c6<>5"},
+     10, "Hidden Triplet: 1,6,8 in r8c236 => r8c26<>3, r8c3<>4, r8c6<>5"},
     {"xy-wing",
      "................12....345..............1..67..23............2.8..5.....36.4..5...",
      47, "XY-Wing: 1,7,9 in r14c3,r3c1 (pivot r1c3) => r6c1<>1"},
@@ -114,11 +114,11 @@ constexpr Example kExamples[] = {
      38, "Aligned Pair Exclusion: 1,2,3,5,9 in r12c1 => r1c1<>2"},
     {"aligned-triple-exclusion",
      "4.5.....9.3.......9..1..57......836.1..3.........7..92....9..2.749......5...6...8",
-     18, "Aligned Triple Exclusion: 2,3,4,5,8 in r123c5 => r2c5<>4"},
+     18, "Aligned Triplet Exclusion: 2,3,4,5,8 in r123c5 => r2c5<>4"},
     {"x-chain",
      "................12....345..............1..67..23............2.8..5.....36.4..5...",
      46,
-     "X-Chain: r3c1=7 -> r3c4<>7 -> r2c6=7 -> r6c6<>7 -> r6c1=7 -> r3c1<>7 => r3c1<>7"},
+     "Turbot Fish: r3c1=7 -> r3c4<>7 -> r2c6=7 -> r6c6<>7 -> r6c1=7 -> r3c1<>7 => r3c1<>7"},
     {"forcing-chain",
      "................12..3.45.................63.417.2........1...7..8.......3.4...6..",
      44,
@@ -129,11 +129,11 @@ constexpr Example kExamples[] = {
     {"x-cycle",
      "..............1..2..3.4..5........3..1...6...7....2.4....53.....2....1.8.8.......",
      50,
-     "X-Cycle: r3c6=9 -> r3c9<>9 -> r5c9=9 -> r5c5<>9 -> r8c5=9 -> r9c6<>9 -> r3c6=9 => r8c4<>9"},
+     "Bidirectional X-Cycle: r3c6=9 -> r3c9<>9 -> r5c9=9 -> r5c5<>9 -> r8c5=9 -> r9c6<>9 -> r3c6=9 => r8c4<>9"},
     {"y-cycle",
      "................12..3.45.................63.417.2........1...7..8.......3.4...6..",
      49,
-     "Y-Cycle: r5c8=5 -> r5c1<>5 -> r5c1=8 -> r1c1<>8 -> r1c1=9 -> r1c2<>9 -> r1c2=5 -> r1c7<>5 -> r1c7=8 -> r6c7<>8 -> r6c7=9 -> r5c8<>9 -> r5c8=5 => r5c3<>5, r6c89<>9"},
+     "Bidirectional Y-Cycle: r5c8=5 -> r5c1<>5 -> r5c1=8 -> r1c1<>8 -> r1c1=9 -> r1c2<>9 -> r1c2=5 -> r1c7<>5 -> r1c7=8 -> r6c7<>8 -> r6c7=9 -> r5c8<>9 -> r5c8=5 => r5c3<>5, r6c89<>9"},
     {"cycle",
      "................12..3.45.................63.417.2........1...7..8.......3.4...6..",
      46,
@@ -217,7 +217,7 @@ TEST(LadderTest, HintsNameTheTechniqueAndWhereButNotTheResult) {
        "cerca un Unique Rectangle di tipo 1 sulle cifre 5,9"},
       {"bug", "cerca un Bivalue Universal Grave (BUG di tipo 2)"},
       {"aligned-pair-exclusion", "cerca un Aligned Pair Exclusion in c1"},
-      {"y-cycle", "cerca un Y-Cycle da r5c8"},
+      {"y-cycle", "cerca un Bidirectional Y-Cycle da r5c8"},
       {"dynamic-forcing-chain", "cerca una Dynamic Forcing Chain da r2c6"},
       {"dynamic-forcing-chain-plus",
        "cerca una Dynamic Forcing Chain (+) dai posti del 5 in r5"},
@@ -248,6 +248,63 @@ TEST(LadderTest, HintsNameTheTechniqueAndWhereButNotTheResult) {
   EXPECT_EQ(hint_of(step, true),
             "cerca una Dynamic Forcing Chain (+) dai posti del 5 in r5, con"
             " le ipotesi r5c8=5, r5c9=5");
+}
+
+// An X-Chain of two strong links (six nodes, the candidate removed at both
+// ends) is named as players name it; a longer one keeps its name.
+TEST(LadderTest, ATwoStrongLinkChainIsATurbotFish) {
+  Step step;
+  step.technique = row_of_slug("x-chain");
+  const int cells[] = {18, 21, 14, 50, 45, 18, 40, 41, 42};
+  for (int k = 0; k < 8; ++k) {
+    step.chain[k] =
+        logic::Node{static_cast<std::uint8_t>(cells[k]), 7, k % 2 == 0};
+  }
+  const auto name = [&step](int length) {
+    step.chain_length = length;
+    char buffer[128];
+    logic::Text t{buffer, sizeof buffer};
+    logic::append_name(t, step);
+    return std::string(buffer, t.length);
+  };
+  EXPECT_EQ(name(6), "Turbot Fish");
+  EXPECT_EQ(name(8), "X-Chain");
+  step.chain[0].on = false;  // a placement: no elimination pattern
+  EXPECT_EQ(name(6), "X-Chain");
+}
+
+std::string exclusions_of(const Example& e) {
+  const Grid g = after(e.puzzle, e.steps);
+  Step step;
+  EXPECT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
+  static char buffer[8192];
+  logic::Text t{buffer, sizeof buffer};
+  EXPECT_EQ(logic::write_exclusions(t, g, step, "[", "]\n"), 1);
+  return std::string(buffer, t.length);
+}
+
+// Each combination of a removed candidate with the other cells' digits,
+// told where it is first excluded: a digit repeated, or the cell left
+// without digits.
+TEST(LadderTest, ExclusionsNameWhatExcludesEachCombination) {
+  const Example* pair = nullptr;
+  const Example* triple = nullptr;
+  for (const Example& e : kExamples) {
+    if (std::strcmp(e.slug, "aligned-pair-exclusion") == 0) pair = &e;
+    if (std::strcmp(e.slug, "aligned-triple-exclusion") == 0) triple = &e;
+  }
+  ASSERT_NE(pair, nullptr);
+  ASSERT_NE(triple, nullptr);
+  EXPECT_EQ(exclusions_of(*pair),
+            "[se r1c1=2: con r2c1=2 una cifra ripetuta; con r2c1=3 r1c2 (2,3)"
+            " resta vuota; con r2c1=5 r3c1 (2,5) resta vuota; con r2c1=9 r5c1"
+            " (2,9) resta vuota => r1c1<>2]\n");
+  // A pair of the triple excluded by itself is told without the third.
+  EXPECT_EQ(exclusions_of(*triple),
+            "[se r2c5=4: con r1c5=2 r5c5 (2,4) resta vuota; con r1c5=3 r3c6"
+            " (3,4) resta vuota; con r1c5=8 e r3c5=3 r3c6 (3,4) resta vuota;"
+            " con r1c5=8 e r3c5=4 una cifra ripetuta; con r1c5=8 e r3c5=8"
+            " una cifra ripetuta => r2c5<>4]\n");
 }
 
 }  // namespace

@@ -64,6 +64,22 @@ TEST(ValutaOptionsTest, RefusesWhatWouldBeTakenInSilence) {
   EXPECT_TRUE(parse({"--passi", "--passi"}).good);
 }
 
+TEST(ValutaOptionsTest, HintLevelWithASpaceAsWithAnEqualsSign) {
+  // "--suggerimento 2" as the valued options take theirs; a next argument
+  // that is no level stays a file, so a bare --suggerimento keeps level 3.
+  const Parsed spaced = parse({"--suggerimento", "2", "a.txt"});
+  ASSERT_TRUE(spaced.good);
+  EXPECT_EQ(spaced.options.mode, valuta::Report::kHint);
+  EXPECT_EQ(spaced.options.hint_level, 2);
+  EXPECT_EQ(spaced.files, (std::vector<std::string>{"a.txt"}));
+  const Parsed bare = parse({"--suggerimento", "4", "--", "2"});
+  ASSERT_TRUE(bare.good);
+  EXPECT_EQ(bare.options.hint_level, 3);
+  EXPECT_EQ(bare.files, (std::vector<std::string>{"4", "2"}));
+  EXPECT_EQ(parse({"--suggerimento=1", "1"}).options.hint_level, 1);
+  EXPECT_FALSE(parse({"--suggerimento=1", "--suggerimento", "2"}).good);
+}
+
 // The length of the well-formed UTF-8 sequence at line[i], or 0.
 std::size_t sequence_at(const std::string& line, std::size_t i) {
   const auto c = static_cast<unsigned char>(line[i]);
