@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "solver/band_lanes.h"
 #include "solver/digits.h"
 #include "solver/state.h"
 #include "solver/units.h"
@@ -16,6 +17,12 @@ namespace {
 // C runtime's helper would add a library to the program's start.
 int count_bits(std::uint64_t x) {
   return bit_count(x);
+}
+unsigned band_segments(std::uint32_t cells) {
+  return table_segments(cells);
+}
+unsigned clear_eight(std::uint32_t* digits, std::uint32_t cells) {
+  return clear_eight_sse2(digits, cells);
 }
 
 #include "solver/band_deductions.inc"  // NOLINT(bugprone-suspicious-include)

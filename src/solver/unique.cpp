@@ -5,6 +5,7 @@
 // namespace of its own, so no path's code can stand in for another's.
 #include "solver/unique.h"
 
+#include <immintrin.h>
 #include <pthread.h>
 
 #include <array>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "solver/band_lanes.h"
 #include "solver/band_tables.h"
 #include "solver/bands.h"
 #include "solver/digits.h"
@@ -27,14 +29,21 @@ namespace {
 int count_bits(std::uint64_t x) {
   return bit_count(x);
 }
+unsigned band_segments(std::uint32_t cells) {
+  return table_segments(cells);
+}
+unsigned clear_eight(std::uint32_t* digits, std::uint32_t cells) {
+  return clear_eight_sse2(digits, cells);
+}
 #include "solver/band_deductions.inc"  // NOLINT(bugprone-suspicious-include)
 #include "solver/unique_search.inc"    // NOLINT(bugprone-suspicious-include)
 }  // namespace
 }  // namespace base_path
 
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("popcnt,lzcnt,bmi,bmi2,sse4.2"))), \
-                             apply_to = function)
+#pragma clang attribute push(                                \
+    __attribute__((target("popcnt,lzcnt,bmi,bmi2,sse4.2"))), \
+    apply_to = function)
 #else
 #pragma GCC push_options
 #pragma GCC target("popcnt,lzcnt,bmi,bmi2,sse4.2")
@@ -43,6 +52,14 @@ namespace v2_path {
 namespace {
 int count_bits(std::uint64_t x) {
   return __builtin_popcountll(x);
+}
+// A segment's three cells folded onto its first, then the nine first
+// cells (every third bit) gathered.
+unsigned band_segments(std::uint32_t cells) {
+  return _pext_u32(cells | cells >> 1 | cells >> 2, 0x1249249U);
+}
+unsigned clear_eight(std::uint32_t* digits, std::uint32_t cells) {
+  return clear_eight_sse2(digits, cells);
 }
 #include "solver/band_deductions.inc"  // NOLINT(bugprone-suspicious-include)
 #include "solver/unique_search.inc"    // NOLINT(bugprone-suspicious-include)
@@ -55,8 +72,9 @@ int count_bits(std::uint64_t x) {
 #endif
 
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("popcnt,lzcnt,bmi,bmi2,sse4.2,avx,avx2"))), \
-                             apply_to = function)
+#pragma clang attribute push(                                         \
+    __attribute__((target("popcnt,lzcnt,bmi,bmi2,sse4.2,avx,avx2"))), \
+    apply_to = function)
 #else
 #pragma GCC push_options
 #pragma GCC target("popcnt,lzcnt,bmi,bmi2,sse4.2,avx,avx2")
@@ -65,6 +83,22 @@ namespace avx2_path {
 namespace {
 int count_bits(std::uint64_t x) {
   return __builtin_popcountll(x);
+}
+// A segment's three cells folded onto its first, then the nine first
+// cells (every third bit) gathered.
+unsigned band_segments(std::uint32_t cells) {
+  return _pext_u32(cells | cells >> 1 | cells >> 2, 0x1249249U);
+}
+// The eight digits in one 256-bit vector.
+unsigned clear_eight(std::uint32_t* digits, std::uint32_t cells) {
+  const __m256i mask = _mm256_set1_epi32(static_cast<int>(cells));
+  auto* at = reinterpret_cast<__m256i*>(digits);
+  const __m256i all = _mm256_loadu_si256(at);
+  _mm256_storeu_si256(at, _mm256_andnot_si256(mask, all));
+  const auto kept = static_cast<unsigned>(
+      _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(
+          _mm256_and_si256(all, mask), _mm256_setzero_si256()))));
+  return ~kept & 0xFFU;
 }
 #include "solver/band_deductions.inc"  // NOLINT(bugprone-suspicious-include)
 #include "solver/unique_search.inc"    // NOLINT(bugprone-suspicious-include)
@@ -77,16 +111,33 @@ int count_bits(std::uint64_t x) {
 #endif
 
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("popcnt,lzcnt,bmi,bmi2,sse4.2,avx,avx2,avx512f,avx512bw,avx512vl"))), \
-                             apply_to = function)
+#pragma clang attribute push(                                                 \
+    __attribute__((target(                                                    \
+        "popcnt,lzcnt,bmi,bmi2,sse4.2,avx,avx2,avx512f,avx512bw,avx512vl"))), \
+    apply_to = function)
 #else
 #pragma GCC push_options
-#pragma GCC target("popcnt,lzcnt,bmi,bmi2,sse4.2,avx,avx2,avx512f,avx512bw,avx512vl")
+#pragma GCC target( \
+    "popcnt,lzcnt,bmi,bmi2,sse4.2,avx,avx2,avx512f,avx512bw,avx512vl")
 #endif
 namespace avx512_path {
 namespace {
 int count_bits(std::uint64_t x) {
   return __builtin_popcountll(x);
+}
+// A segment's three cells folded onto its first, then the nine first
+// cells (every third bit) gathered.
+unsigned band_segments(std::uint32_t cells) {
+  return _pext_u32(cells | cells >> 1 | cells >> 2, 0x1249249U);
+}
+// The eight digits in one 256-bit vector, the lanes that lose a cell
+// straight from a mask register.
+unsigned clear_eight(std::uint32_t* digits, std::uint32_t cells) {
+  const __m256i mask = _mm256_set1_epi32(static_cast<int>(cells));
+  auto* at = reinterpret_cast<__m256i*>(digits);
+  const __m256i all = _mm256_loadu_si256(at);
+  _mm256_storeu_si256(at, _mm256_andnot_si256(mask, all));
+  return _mm256_test_epi32_mask(all, mask);
 }
 #include "solver/band_deductions.inc"  // NOLINT(bugprone-suspicious-include)
 #include "solver/unique_search.inc"    // NOLINT(bugprone-suspicious-include)
