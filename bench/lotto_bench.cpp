@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "lotto/answer.h"
+#include "solver/bands.h"
+#include "solver/completion.h"
 #include "solver/consistency.h"
 #include "solver/propagate.h"
 #include "solver/search.h"
+#include "solver/unique.h"
 
 namespace {
 
@@ -98,5 +101,62 @@ void BM_engine_first_solution(benchmark::State& state) {
 BENCHMARK(BM_engine_first_solution)
     ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond);
+
+// The givens as the order-free searches take them: empty cells open to
+// every digit.
+std::vector<solver::Board> open_boards(const char* name) {
+  std::vector<solver::Board> boards;
+  for (const base::Puzzle& p : load_set(name)) {
+    solver::Board board;
+    for (unsigned i = 0; i < 81; ++i) {
+      board[i] = p.cell[i] != 0 ? solver::kCodeTable[p.cell[i]]
+                                : solver::kAllCandidates;
+    }
+    boards.push_back(board);
+  }
+  return boards;
+}
+
+// The proof of uniqueness alone (up to two solutions), on the core's path
+// range(1) (solver::CorePath); a path the machine lacks is skipped.
+void BM_core_two(benchmark::State& state) {
+  const auto path = static_cast<solver::CorePath>(state.range(1));
+  if (!solver::core_path_runs(path)) {
+    state.SkipWithError("this machine lacks the path's instructions");
+    return;
+  }
+  const std::vector<solver::Board> boards = open_boards(kSets[state.range(0)]);
+  solver::Board first;
+  for (auto _ : state) {
+    for (const solver::Board& board : boards) {
+      benchmark::DoNotOptimize(solver::core_count(board, 2, first, path));
+    }
+  }
+  per_puzzle(state, boards.size());
+  state.SetLabel(std::string(kSets[state.range(0)]) + " " +
+                 solver::core_path_name(path));
+}
+BENCHMARK(BM_core_two)
+    ->ArgsProduct({{0, 1, 2}, {0, 1, 2, 3}})
+    ->Unit(benchmark::kMillisecond);
+
+// The same proof with the engine's order-free search of the base build
+// (completion.h), as vortel-lotto made it before the core.
+void BM_bands_two(benchmark::State& state) {
+  const std::vector<solver::Board> boards = open_boards(kSets[state.range(0)]);
+  solver::Board first;
+  std::int64_t steps = 0;
+  for (auto _ : state) {
+    for (const solver::Board& board : boards) {
+      solver::Bands bands;
+      if (solver::make_bands(board, bands)) {
+        benchmark::DoNotOptimize(
+            solver::count_completions(bands, 2, first, steps));
+      }
+    }
+  }
+  per_puzzle(state, boards.size());
+}
+BENCHMARK(BM_bands_two)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -42,7 +42,7 @@ one search state shared by every call|src/solver/ordered_search.cpp|  OrderedSea
 first solution takes the known digit unasked|src/solver/search.cpp|  for (; digits != 0; digits \&= digits - 1) {|  for (digits = known ? 1U << known_digit : digits; digits != 0; digits \&= digits - 1) {
 the first try branches on a band's last open cell|src/solver/search.cpp|const unsigned p = static_cast<unsigned>(__builtin_ctz(bands.open[b]));|const unsigned p = static_cast<unsigned>(31 - __builtin_clz(bands.open[b]));
 the descent skips the digit the first try reached|src/solver/search.cpp|(1U << path.digit[level]) - 1|(2U << path.digit[level]) - 1
-a column in two bands taken for one|src/solver/bands.cpp|             (columns[1] \& columns[2]);|             (columns[1] \& columns[2] \& 0);
+a column in two bands taken for one|src/solver/band_deductions.inc|             (columns[1] \& columns[2]);|             (columns[1] \& columns[2] \& 0);
 a wrong neighbour band|src/solver/band_tables.h|  return b == 2 ? 0 : b + 1;|  return b == 2 ? 1 : b + 1;
 a box mask missing a cell|src/solver/band_tables.h|kBandBoxCells = 0x1C0E07;|kBandBoxCells = 0x1C0E03;
 -S drops solution 7777|src/front/report.cpp|print_board(g_sink, solution, g_title);|if (g_solution_count != 7777) print_board(g_sink, solution, g_title);
@@ -81,6 +81,7 @@ answers: -j0 accepted|src/answers/arguments.cpp|  return n >= 1 \&\& n <= 1024;|
 answers: standard input named - in messages|src/answers/vocabulary.cpp|return std::strcmp(name, "-") == 0 ? "(standard input)" : name;|return name;
 lotto: --minimo never tries the given at r9c9|src/lotto/answer.cpp|    if (puzzle.cell[i] == 0) continue;|    if (puzzle.cell[i] == 0 \|\| i == 80) continue;
 lotto: --conta=1 gives the first solution found, not the smallest|src/lotto/answer.cpp|    only = found == 1 \&\& stop > 1;|    only = found == 1;
+core: the first BMI2 path gathers a band's segments without the first|src/solver/unique.cpp|return _pext_u32(cells \| cells >> 1 \| cells >> 2, 0x1249249U);|return _pext_u32(cells \| cells >> 1 \| cells >> 2, 0x1249248U);
 lotto: --conta alone counts to 3|src/lotto/options.cpp|    s.limit = 2;|    s.limit = 3;
 lotto: a duplicate marked with the latest drawing, not the first|src/lotto/duplicates.cpp|      first = record(seen, held - 1).first;|      first = record(seen, held - 1).first; record(seen, held - 1).first = number;
 lotto: --canonica=schema read as minlex|src/lotto/options.cpp|      s.definition = canon::Definition::kPattern;|      s.definition = canon::Definition::kMinlex;

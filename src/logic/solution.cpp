@@ -1,9 +1,8 @@
 #include "logic/solution.h"
 
 #include "logic/grid.h"
-#include "solver/bands.h"
 #include "solver/board.h"
-#include "solver/completion.h"
+#include "solver/unique.h"
 
 namespace logic {
 
@@ -34,14 +33,11 @@ Solutions solve(const Puzzle& puzzle, Puzzle& solution) {
     board[cell] = puzzle.cell[cell] != 0 ? solver::kCodeTable[puzzle.cell[cell]]
                                          : solver::kAllCandidates;
   }
-  solver::Bands bands{};
+  // One order-free search both proves the solution unique and gives it.
   solver::Board found{};
-  std::int64_t steps = 0;  // the searches' branchings, not needed here
-  if (!solver::make_bands(board, bands) ||
-      !solver::find_completion(bands, found, steps)) {
-    return Solutions::kNone;
-  }
-  if (solver::has_two_completions(bands, steps)) return Solutions::kMany;
+  const std::int64_t count = solver::core_count(board, 2, found);
+  if (count <= 0) return Solutions::kNone;
+  if (count >= 2) return Solutions::kMany;
   for (unsigned cell = 0; cell < 81; ++cell) {
     solution.cell[cell] = static_cast<std::uint8_t>(
         solver::kDigitTable[static_cast<unsigned>(found[cell])]);

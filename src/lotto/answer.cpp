@@ -15,6 +15,7 @@
 #include "solver/propagate.h"
 #include "solver/search.h"
 #include "solver/tuning.h"
+#include "solver/unique.h"
 
 namespace lotto {
 
@@ -126,19 +127,43 @@ void count_verdict(std::int64_t found, std::int64_t limit, Answer& out) {
 void find_redundant(const base::Puzzle& puzzle, Answer& out) {
   out.redundant = base::CellSet{};
   const Board start = board_of(puzzle, solver::kAllCandidates);
-  std::int64_t steps = 0;
+  Board scratch;
   for (unsigned i = 0; i < solver::kCells; ++i) {
     if (puzzle.cell[i] == 0) continue;
     Board without = start;
     without[i] = solver::kAllCandidates;
-    Bands bands;
-    if (solver::make_bands(without, bands) &&
-        !solver::has_two_completions(bands, steps)) {
+    // -1: the deductions refuse the board; 2: not unique.
+    const std::int64_t found = solver::core_count(without, 2, scratch);
+    if (found == 0 || found == 1) {
       base::add(out.redundant, static_cast<int>(i));
     }
   }
   out.verdict =
       base::empty(out.redundant) ? Verdict::kMinimal : Verdict::kNotMinimal;
+}
+
+// The solutions of `start` counted as the mode asks, the first one found
+// in `first`: up to two (--verifica, --minimo), up to the limit, or
+// exactly (with vortel's own counter); --risolvi counts none (1). -1 when
+// the deductions refuse the givens before any branching. The order-free
+// core counts, so `only` tells whether `first` is the one solution there
+// is, which is then the first in any order; `made` whether `bands` were
+// made from `start` on the way.
+std::int64_t count_for(const base::Puzzle& puzzle, const Board& start,
+                       Question mode, std::int64_t limit, Board& first,
+                       bool& only, Bands& bands, bool& made, Answer& out) {
+  only = false;
+  made = mode == Question::kSolve || (mode == Question::kCount && limit == 0);
+  if (made && !solver::make_bands(start, bands)) return -1;
+  if (mode == Question::kSolve) return 1;
+  if (mode == Question::kCount && limit == 0) {
+    count_exactly(puzzle, out);
+    return out.count;
+  }
+  const std::int64_t stop = mode == Question::kCount ? limit : 2;
+  const std::int64_t found = solver::core_count(start, stop, first);
+  only = found == 1 && stop > 1;
+  return found;
 }
 
 }  // namespace
@@ -147,33 +172,29 @@ void answer(const base::Puzzle& puzzle, Question mode, std::int64_t limit,
             Answer& out) {
   out = Answer{};
   const Board start = board_of(puzzle, solver::kAllCandidates);
-  Bands bands;
   Board first;
-  std::int64_t steps = 0;  // the searches' work counts, not needed here
-  // The solve mode wants the smallest solution; the others count first
-  // (up to two, or to the limit): one search that proves a solution unique
-  // also gives it, and only a puzzle with more asks for the smallest.
-  std::int64_t found = 1;
+  Bands bands;
   bool only = false;  // `first` holds the one solution there is
-  if (!solver::make_bands(start, bands)) {
-    // Givens that repeat a digit take each other's places away, so
-    // make_bands refuses them too: only then are they looked for.
+  bool made = false;  // `bands` made from `start`
+  std::int64_t found =
+      count_for(puzzle, start, mode, limit, first, only, bands, made, out);
+  if (out.verdict == Verdict::kNoMemory) return;
+  if (found < 0) {
+    // Givens that repeat a digit take each other's places away, so the
+    // deductions refuse them too: only then are they looked for.
     if (solver::check_consistency(start) != 0) {
       out.verdict = Verdict::kConflict;
       return;
     }
     found = 0;
-  } else if (mode == Question::kCount && limit == 0) {
-    count_exactly(puzzle, out);
-    if (out.verdict == Verdict::kNoMemory) return;
-    found = out.count;
-  } else if (mode != Question::kSolve) {
-    const std::int64_t stop = mode == Question::kCount ? limit : 2;
-    found = solver::count_completions(bands, stop, first, steps);
-    only = found == 1 && stop > 1;
   }
-  if (found == 0 || (!only && !solver::first_in_order(
-                                  bands, first, solver::kDiveBudget, steps))) {
+  // The smallest solution, when the count did not prove `first` the only
+  // one: vortel's ordered search over the same deductions.
+  std::int64_t steps = 0;  // the search's work count, not needed here
+  if (found == 0 ||
+      (!only &&
+       !((made || solver::make_bands(start, bands)) &&
+         solver::first_in_order(bands, first, solver::kDiveBudget, steps)))) {
     no_solution(puzzle, out);
     return;
   }

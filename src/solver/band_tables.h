@@ -93,6 +93,14 @@ inline constexpr std::array<std::uint8_t, 512> kRowSegments = [] {
   return table;
 }();
 
+/// A band set's non-empty row-box segments, bit 3 * row + box, by three
+/// look-ups (a target with a bit-gather instruction has a quicker way).
+inline unsigned table_segments(std::uint32_t cells) {
+  return unsigned{kRowSegments[cells & kBandRowCells]} |
+         unsigned{kRowSegments[(cells >> 9) & kBandRowCells]} << 3 |
+         unsigned{kRowSegments[(cells >> 18) & kBandRowCells]} << 6;
+}
+
 /// The other cells of a band cell's row and box.
 inline constexpr std::array<std::uint32_t, 27> kBandPeers = [] {
   std::array<std::uint32_t, 27> peers{};

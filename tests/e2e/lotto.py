@@ -10,8 +10,8 @@ equivalence  every mode's answers against vortel's own, run puzzle by puzzle,
              --risolvi's; --minimo's superfluous givens are those whose
              removal leaves one solution, the last cell's included;
 threads      -j 1 and -j N byte for byte on a large generated input with
-             every form and damaged entries; --json and the columns carry
-             the same facts;
+             every form and damaged entries, and on every VORTEL_ISA path;
+             --json and the columns carry the same facts;
 parallel     a run split by GNU parallel (--pipe --keep-order) equals one run,
              grids split at blank lines or converted by vortel-importa
              --riga first (skipped, status 77, where parallel is not
@@ -308,6 +308,16 @@ def part_threads():
             many = lotto([mode, "-j", threads, name])
             check(many.stdout == one.stdout and many.returncode == 1,
                   "%s -j %s differs from -j 1" % (mode, threads))
+        # Every instruction path of the order-free core answers alike; a
+        # path the machine lacks, or a name of none, is told and replaced.
+        for isa in ("base", "v2", "avx2", "avx512", "nessuno"):
+            forced = lotto([mode, "-j", "2", name],
+                           env=dict(os.environ, VORTEL_ISA=isa))
+            check(forced.stdout == one.stdout and forced.returncode == 1,
+                  "%s with VORTEL_ISA=%s differs" % (mode, isa))
+            check(isa != "nessuno" or
+                  b"VORTEL_ISA=nessuno: valore sconosciuto" in forced.stderr,
+                  "VORTEL_ISA=nessuno not told: %r" % forced.stderr)
     # From a pipe, in pieces, the same, but for the file's name.
     piped = lotto(["--verifica", "-j", "2"], data)
     named = lotto(["--verifica", "-j", "1", path]).stdout
