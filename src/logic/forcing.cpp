@@ -191,8 +191,8 @@ int max_size(int base, int ceiling) {
 }
 
 // The easiest step of the mode's chains rated below `ceiling` (0: any),
-// offered to the sink: the contradictions, then (but for Nishio) the
-// chains of many branches.
+// offered to the sink: the contradictions (but for the multiple chains),
+// then (but for Nishio) the chains of many branches.
 void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   if (ceiling > 0 && ceiling <= base) return;  // nothing can rate below
   Workspace own;                               // when the caller has none
@@ -218,7 +218,10 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   best.base = base;
   best.ceiling = ceiling;
   if (sink.round != nullptr) best.round = &sink;
-  contradictions(s, best);
+  // The multiple chains' level holds cell and region chains only: an
+  // assumption that contradicts itself is Nishio's (one digit) or the
+  // dynamic chains' (any digit), each at its own level.
+  if (mode != Mode::kStatic) contradictions(s, best);
   if (mode != Mode::kNishio && !best.done()) cell_and_region_chains(s, best);
   if (best.found && best.round == nullptr) sink.offer(best.step);
 }

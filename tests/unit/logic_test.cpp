@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -140,10 +141,11 @@ constexpr Example kExamples[] = {
      "Bidirectional Cycle: r1c1=8 -> r1c7<>8 -> r6c7=8 -> r6c9<>8 -> r7c9=8 -> r7c9<>9 -> r7c1=9 -> r1c1<>9 -> r1c1=8 => r5c1<>9"},
     {"nishio",
      "...9.31..6.7....8.2.........5....4......6..2..1.......8...7.......3..5.....4....9",
-     28, "Nishio Forcing Chain: r8c9=1 (length 12) => r8c9<>1"},
+     29, "Nishio Forcing Chain: r8c9=1 (length 12) => r8c9<>1"},
     {"multiple-forcing-chain",
      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
-     24, "Multiple Forcing Chain: r1c6=9 (length 14) => r1c6<>9"},
+     24,
+     "Multiple Forcing Chain: r5c3=9 | r5c4=9 | r5c6=9 (length 14) => r1c6<>9"},
     {"dynamic-forcing-chain",
      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
      28, "Dynamic Forcing Chain: r2c6=1 (length 24) => r2c6<>1"},
@@ -166,6 +168,25 @@ TEST(LadderTest, EachTechniqueIsTheEasiestStepWhereExpected) {
     // steps rate by their make.
     int size = 0;
     EXPECT_GE(step.rating, logic::ladder(size)[step.technique].rating);
+  }
+}
+
+// The multiple chains' level holds cell and region chains only: here an
+// assumption, r1c6=9, contradicts itself in as few nodes as the region
+// chains' conclusion, and is left to the dynamic chains.
+TEST(LadderTest, TheMultipleChainsTakeNoContradictionOfOneAssumption) {
+  const Grid g = after(
+      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4."
+      "9........",
+      24);
+  auto round = std::make_unique<logic::Round>();
+  logic::Sink sink = logic::sink_for(logic::row_of("multiple-forcing-chain"));
+  sink.round = round.get();
+  logic::find_forcing_chains(g, sink);
+  ASSERT_TRUE(sink.found);
+  EXPECT_EQ(sink.best.rating, 83);
+  for (int k = 0; k < round->size; ++k) {
+    EXPECT_GE(round->steps[k].chain_length, 2) << text_of(round->steps[k]);
   }
 }
 
