@@ -206,6 +206,8 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
   s.c.nested = work.nested;
+  candidate_keys(g, work.key);
+  s.c.key = work.key;
   // The deeper levels grow with the cube of the candidates and more: on a
   // grid where nothing holds (an open grid, one of many solutions) they
   // would not end. Bounded, they give up (the puzzle above the ladder).
