@@ -116,6 +116,9 @@ valuta: --svg without --passi taken|src/valuta/options.cpp|if (options.svg_dir !
 valuta: a chain's cells not filled in its picture|src/logic/notation.cpp|add(cells, step.chain[k].cell);|(void)step.chain[k].cell;
 valuta: a chain's weak links drawn as strong|src/valuta/picture.cpp|a.on ? "debole" : "forte", x1|a.on ? "forte" : "debole", x1
 ladder: a contradiction's branch count one short|src/logic/branches.cpp|int shown = contradiction ? 1 : 2;|int shown = contradiction ? 0 : 2;
+ladder: a node keeps the first way its layer meets|src/logic/propagation.cpp|if (p.derived[node] != kQueued \|\| c.key == nullptr) return;|return;
+ladder: an emptied unit's conflicts left to the order|src/logic/propagation.cpp|meet(p, nodes, size, kConflict);|(void)nodes;
+ladder: the multiple chains take contradictions of one assumption|src/logic/forcing.cpp|if (mode != Mode::kStatic) contradictions(s, best);|contradictions(s, best);
 ladder: a nested chain's inner refutation weighs one node|src/logic/nested.cpp|derive(c, p, premise ^ 1, parents, n, size < 65535 ? size : 65535);|derive(c, p, premise ^ 1, parents, n);
 ladder: nested chains of two levels on base 9.9|src/logic/ladder.cpp|"nested-forcing-chain-2", 100,|"nested-forcing-chain-2", 99,
 ladder: nested chains of three levels on base 10.4|src/logic/ladder.cpp|"nested-forcing-chain-3", 105,|"nested-forcing-chain-3", 104,

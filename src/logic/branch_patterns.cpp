@@ -66,7 +66,7 @@ bool take_columns(const Table& t, unsigned s, unsigned u, void* ctx) {
   for_each_candidate(t, kNine & ~s, u, true, [&](Candidate k) {
     remove_candidate(c, p, k.cell, k.digit, cause);
   });
-  return p.tail != before || p.contradiction_size != 0;
+  return p.tail != before || p.met_count != 0;
 }
 
 bool sets_in(const Context& c, Propagation& p, const Table& t, int size) {
@@ -134,7 +134,7 @@ bool locked(const Context& c, Propagation& p, int d, int base, int cover) {
   const int before = p.tail;
   CellSet gone = locked_removals(p.g, d, base, cover);
   while (!empty(gone)) remove_candidate(c, p, take_first(gone), d, cause);
-  return p.tail != before || p.contradiction_size != 0;
+  return p.tail != before || p.met_count != 0;
 }
 
 // The tables a technique looks at: changed since the grid it starts from

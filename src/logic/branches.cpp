@@ -135,6 +135,10 @@ int write_branches(Text& t, const Grid& before, const Step& step,
   auto* p = new (std::nothrow) Propagation[1 + kMaxNesting];
   if (p == nullptr) return 0;
   c.nested = p + 1;
+  // The same ways to each node as the search took.
+  std::uint32_t keys[kNodes];
+  candidate_keys(before, keys);
+  c.key = keys;
   c.start_has_patterns = uses_patterns(mode) && has_patterns(c, *p);
   // With patterns, the search bounds the nodes' depth by what the step may
   // rest on, which decides the patterns a branch uses; told with the same

@@ -191,8 +191,8 @@ int max_size(int base, int ceiling) {
 }
 
 // The easiest step of the mode's chains rated below `ceiling` (0: any),
-// offered to the sink: the contradictions, then (but for Nishio) the
-// chains of many branches.
+// offered to the sink: the contradictions (but for the multiple chains),
+// then (but for Nishio) the chains of many branches.
 void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   if (ceiling > 0 && ceiling <= base) return;  // nothing can rate below
   Workspace own;                               // when the caller has none
@@ -206,6 +206,8 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   clear(work.cache);
   Search s{Context{&g, mode, places_of(g)}, &work, max_size(base, ceiling)};
   s.c.nested = work.nested;
+  candidate_keys(g, work.key);
+  s.c.key = work.key;
   // The deeper levels grow with the cube of the candidates and more: on a
   // grid where nothing holds (an open grid, one of many solutions) they
   // would not end. Bounded, they give up (the puzzle above the ladder).
@@ -218,7 +220,10 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   best.base = base;
   best.ceiling = ceiling;
   if (sink.round != nullptr) best.round = &sink;
-  contradictions(s, best);
+  // The multiple chains' level holds cell and region chains only: an
+  // assumption that contradicts itself is Nishio's (one digit) or the
+  // dynamic chains' (any digit), each at its own level.
+  if (mode != Mode::kStatic) contradictions(s, best);
   if (mode != Mode::kNishio && !best.done()) cell_and_region_chains(s, best);
   if (best.found && best.round == nullptr) sink.offer(best.step);
 }

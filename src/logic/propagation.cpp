@@ -20,6 +20,75 @@ Places places_of(const Grid& g) {
 
 namespace {
 
+std::uint32_t mix(std::uint32_t x) {
+  x ^= x >> 16;
+  x *= 0x7FEB352DU;
+  x ^= x >> 15;
+  x *= 0x846CA68BU;
+  x ^= x >> 16;
+  return x;
+}
+
+std::uint32_t mix(std::uint32_t a, std::uint32_t b) {
+  return mix(a * 0x9E3779B9U + b + 0x632BE5ABU);
+}
+
+// Of each candidate of g, the sums of the keys of its cell's other digits
+// and of its digit's other places in its row, column and box; the row's
+// and column's taken as a pair without order (a transposition swaps
+// them).
+void refine(const Grid& g, const std::uint32_t (&key)[81][10],
+            std::uint32_t (&next)[81][10]) {
+  const Geometry& geo = geometry();
+  for (int cell = 0; cell < 81; ++cell) {
+    std::uint32_t in_cell = 0;
+    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      in_cell += mix(key[cell][lowest_digit(rest)]);
+    }
+    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      const int d = lowest_digit(rest);
+      std::uint32_t sums[3] = {0, 0, 0};
+      for (int k = 0; k < 3; ++k) {
+        for (const int other : geo.unit_cells[geo.cell_units[cell][k]]) {
+          if (other != cell && carries(g.candidates[other], d)) {
+            sums[k] += mix(key[other][d]);
+          }
+        }
+      }
+      const std::uint32_t lines = mix(sums[0]) + mix(sums[1]);
+      next[cell][d] = mix(mix(key[cell][d], in_cell - mix(key[cell][d])),
+                          mix(lines, sums[2]));
+    }
+  }
+}
+
+}  // namespace
+
+void candidate_keys(const Grid& g, std::uint32_t (&key)[kNodes]) {
+  std::uint32_t at[81][10] = {};
+  std::uint32_t next[81][10] = {};
+  for (int cell = 0; cell < 81; ++cell) {
+    for (DigitSet rest = g.candidates[cell]; rest != 0; rest &= rest - 1) {
+      at[cell][lowest_digit(rest)] = 1;
+    }
+  }
+  // Four rounds: a candidate's key then reflects the grid some four links
+  // around it, enough to tell apart almost every two candidates that no
+  // symmetry of the grid maps onto each other.
+  for (int round = 0; round < 4; ++round) {
+    refine(g, at, next);
+    std::memcpy(at, next, sizeof at);
+  }
+  for (int cell = 0; cell < 81; ++cell) {
+    for (int d = 1; d <= 9; ++d) {
+      key[node_of(cell, d, false)] = mix(at[cell][d], 0);
+      key[node_of(cell, d, true)] = mix(at[cell][d], 1);
+    }
+  }
+}
+
+namespace {
+
 int depth_of(const Propagation& p, const int* parents, int n, int weight) {
   int deepest = 0;
   for (int k = 0; k < n; ++k) {
@@ -28,22 +97,40 @@ int depth_of(const Propagation& p, const int* parents, int n, int weight) {
   return deepest + weight < 255 ? deepest + weight : 255;
 }
 
-}  // namespace
+// A node's derived[] mark: queued, or drained already (no longer
+// rederived another way).
+constexpr std::uint8_t kQueued = 1;
+constexpr std::uint8_t kDrained = 2;
 
-void derive(const Context& c, Propagation& p, int node, const int* parents,
-            int n, int weight) {
-  if (p.contradiction_size != 0 || p.derived[node] != 0) return;
-  if (p.derived[node ^ 1] != 0) {  // both true and false
-    p.contradiction[0] = node ^ 1;
-    for (int k = 0; k < n; ++k) p.contradiction[k + 1] = parents[k];
-    p.contradiction_size = n + 1;
-    p.conflict = true;
-    return;
-  }
-  const int depth = depth_of(p, parents, n, weight);
-  if (c.max_depth > 0 && depth > c.max_depth) return;
-  if (p.pool_size + n > kParentPool) return;  // never, but for patterns
-  p.derived[node] = 1;
+template <typename Node>
+std::uint32_t key_sum(const Context& c, const Node* nodes, int n) {
+  std::uint32_t sum = 0;
+  for (int k = 0; k < n; ++k) sum += c.key[nodes[k]];
+  return sum;
+}
+
+// Whether the way (parents, depth, weight) derives a queued node better
+// than the way it was derived: shallower, lighter, fewer parents, then the
+// smaller sum of keys.
+bool is_better(const Context& c, const Propagation& p, int node,
+               const int* parents, int n, int depth, int weight) {
+  if (depth != p.depth[node]) return depth < p.depth[node];
+  if (weight != p.weight[node]) return weight < p.weight[node];
+  if (n != p.parent_count[node]) return n < p.parent_count[node];
+  const std::uint16_t* old_parents = p.pool + p.first_parent[node];
+  int old[kMaxNestedParents];
+  for (int k = 0; k < n; ++k) old[k] = old_parents[k];
+  const std::uint32_t sum = key_sum(c, parents, n);
+  const std::uint32_t old_sum = key_sum(c, old, n);
+  if (sum != old_sum) return sum < old_sum;
+  // Alike to the keys (a grid with a symmetry, or one the refinement does
+  // not see through): the way resting on fewer nodes.
+  std::uint8_t seen[kNodes];
+  return ancestors(p, parents, n, seen) < ancestors(p, old, n, seen);
+}
+
+void set_parents(Propagation& p, int node, const int* parents, int n, int depth,
+                 int weight) {
   p.depth[node] = static_cast<std::uint8_t>(depth);
   p.weight[node] = static_cast<std::uint16_t>(weight);
   p.parent_count[node] = static_cast<std::uint8_t>(n);
@@ -51,7 +138,87 @@ void derive(const Context& c, Propagation& p, int node, const int* parents,
   for (int k = 0; k < n; ++k) {
     p.pool[p.pool_size++] = static_cast<std::uint16_t>(parents[k]);
   }
+}
+
+// A contradiction met, kept for the choice at the layer's end: the nodes
+// an empty cell or unit rests on; a conflict's nodes (the node derived
+// first, then the parents of its opposite); or the node derived whose
+// opposite was, whose parents are read at the choice (each of the two
+// derived by the rule's way).
+enum MetKind : std::uint8_t { kEmpty, kConflict, kConflictAt };
+
+void meet(Propagation& p, const int* nodes, int n, MetKind kind) {
+  if (p.met_count == kMaxMet) return;
+  int* met = p.met[p.met_count];
+  int size = 0;
+  for (int k = 0; k < n && size <= kMaxCause; ++k) met[size++] = nodes[k];
+  p.met_size[p.met_count] = size;
+  p.met_kind[p.met_count] = kind;
+  ++p.met_count;
+}
+
+// A cell or unit left empty. Its last removals, drained in one layer in
+// some order, each leave the others' single true against it, drained or
+// not: those conflicts are met too, whatever the order.
+void meet_empty(Propagation& p, const int* parents, int n) {
+  meet(p, parents, n, kEmpty);
+  int deepest = 0;
+  for (int k = 0; k < n; ++k) {
+    if (p.depth[parents[k]] > deepest) deepest = p.depth[parents[k]];
+  }
+  for (int k = 0; k < n; ++k) {
+    if (p.depth[parents[k]] != deepest) continue;
+    int nodes[kMaxParents + 1];
+    int size = 0;
+    nodes[size++] = parents[k];
+    for (int j = 0; j < n; ++j) {
+      if (j != k) nodes[size++] = parents[j];
+    }
+    meet(p, nodes, size, kConflict);
+  }
+}
+
+// Met contradiction m made the propagation's.
+void take_met(Propagation& p, int m) {
+  p.conflict = p.met_kind[m] != kEmpty;
+  if (p.met_kind[m] != kConflictAt) {
+    for (int k = 0; k < p.met_size[m]; ++k) p.contradiction[k] = p.met[m][k];
+    p.contradiction_size = p.met_size[m];
+    return;
+  }
+  const int node = p.met[m][0];
+  p.contradiction[0] = node ^ 1;
+  int size = 1;
+  const std::uint16_t* parents = p.pool + p.first_parent[node];
+  for (int k = 0; k < p.parent_count[node] && size <= kMaxCause; ++k) {
+    p.contradiction[size++] = parents[k];
+  }
+  p.contradiction_size = size;
+}
+
+}  // namespace
+
+void derive(const Context& c, Propagation& p, int node, const int* parents,
+            int n, int weight) {
+  if (p.contradiction_size != 0) return;
+  if (p.derived[node] != 0) {
+    // Derived in this layer and not drained yet: another way to it may be
+    // the one the rule prefers.
+    if (p.derived[node] != kQueued || c.key == nullptr) return;
+    const int depth = depth_of(p, parents, n, weight);
+    if (!is_better(c, p, node, parents, n, depth, weight)) return;
+    if (p.pool_size + n > kParentPool) return;
+    set_parents(p, node, parents, n, depth, weight);
+    return;
+  }
+  const bool conflict = p.derived[node ^ 1] != 0;  // both true and false
+  const int depth = depth_of(p, parents, n, weight);
+  if (!conflict && c.max_depth > 0 && depth > c.max_depth) return;
+  if (p.pool_size + n > kParentPool) return;  // never, but for patterns
+  p.derived[node] = kQueued;
+  set_parents(p, node, parents, n, depth, weight);
   p.queue[p.tail++] = static_cast<std::uint16_t>(node);
+  if (conflict) meet(p, &node, 1, kConflictAt);
 }
 
 namespace {
@@ -92,8 +259,7 @@ void cell_single(const Context& c, Propagation& p, int cell) {
     if (p.derived[off] != 0 && n < kMaxParents) parents[n++] = off;
   }
   if (left == 0) {
-    for (int k = 0; k < n; ++k) p.contradiction[k] = parents[k];
-    p.contradiction_size = n;
+    meet_empty(p, parents, n);
     return;
   }
   if (digit_count(left) != 1 || c.mode == Mode::kNishio) return;
@@ -117,8 +283,7 @@ void unit_single(const Context& c, Propagation& p, int u, int d) {
     }
   }
   if (places == 0) {
-    for (int k = 0; k < n; ++k) p.contradiction[k] = parents[k];
-    p.contradiction_size = n;
+    meet_empty(p, parents, n);
     return;
   }
   if (places != 1) return;
@@ -162,11 +327,44 @@ void start_from(const Context& c, Propagation& p) {
   p.tail = 0;
   p.contradiction_size = 0;
   p.conflict = false;
+  p.met_count = 0;
 }
 
+// Of the contradictions met, the one resting on the fewest nodes, then the
+// smallest sum of keys (the first met without keys), made the
+// propagation's.
+void settle_contradiction(const Context& c, Propagation& p) {
+  if (p.met_count == 0 || p.contradiction_size != 0) return;
+  int chosen = 0;
+  if (c.key != nullptr && p.met_count > 1) {
+    std::uint8_t seen[kNodes];
+    long best = -1;
+    for (int m = 0; m < p.met_count; ++m) {
+      take_met(p, m);
+      const long size = contradiction_size(p, seen);
+      const long rank =
+          (size << 32) | key_sum(c, p.contradiction, p.contradiction_size);
+      if (best < 0 || rank < best) {
+        best = rank;
+        chosen = m;
+      }
+    }
+  }
+  take_met(p, chosen);
+  p.met_count = 0;
+}
+
+// Layer by layer: at each layer's end, a contradiction met stops it.
 void drain(const Context& c, Propagation& p) {
-  while (p.head < p.tail && p.contradiction_size == 0) {
+  int layer_end = p.head;
+  while (p.contradiction_size == 0) {
+    if (p.head == layer_end) {
+      settle_contradiction(c, p);
+      if (p.contradiction_size != 0 || p.head == p.tail) return;
+      layer_end = p.tail;
+    }
     const int node = p.queue[p.head++];
+    p.derived[node] = kDrained;
     const int cell = cell_of_node(node);
     const int d = digit_of_node(node);
     if ((node & 1) != 0) {
@@ -181,12 +379,15 @@ void drain(const Context& c, Propagation& p) {
 // (nested) the inner chains whenever the patterns stall too.
 void go_on(const Context& c, Propagation& p) {
   drain(c, p);
-  if (!uses_patterns(c.mode)) return;
   const bool nested = nesting_of(c.mode) > 0;
-  while (p.contradiction_size == 0) {
-    if (!derive_pattern(c, p) && !(nested && derive_nested(c, p))) return;
+  while (uses_patterns(c.mode) && p.contradiction_size == 0) {
+    if (!derive_pattern(c, p) &&
+        !(p.met_count == 0 && nested && derive_nested(c, p))) {
+      break;
+    }
     drain(c, p);
   }
+  settle_contradiction(c, p);
 }
 
 }  // namespace
@@ -219,6 +420,7 @@ void propagate_within(const Context& c, const Propagation& outer,
   q.tail = 0;
   q.contradiction_size = 0;
   q.conflict = false;
+  q.met_count = 0;
   // The outer grid is stalled: its pattern tables were all looked at.
   std::memcpy(q.clean_units, outer.clean_units, sizeof q.clean_units);
   std::memcpy(q.clean_digits, outer.clean_digits, sizeof q.clean_digits);

@@ -23,6 +23,16 @@
 // A contradiction (nothing left in a cell or unit, a candidate both true
 // and false) stops the propagation. A node's parents are the nodes that
 // forced it, kept in a pool that each node's list is a slice of.
+//
+// The queue is drained layer by layer (a layer: the nodes the one before
+// derived). A node that several nodes of a layer force, or that is a single
+// of its cell and of a unit, is derived once: the way with the shallowest
+// depth, then the fewest parents, then the smallest sum of the parents'
+// keys (Context::key), which do not depend on how the grid is turned. The
+// contradictions one layer meets are all kept, and the one resting on the
+// fewest nodes wins (then the smallest sum of keys). So the conclusions'
+// sizes, and the chains' ratings, are the same in every orientation, but
+// for ties of keys (candidates alike to the refinement).
 #ifndef VORTEL_LOGIC_PROPAGATION_H_
 #define VORTEL_LOGIC_PROPAGATION_H_
 
@@ -45,6 +55,8 @@ inline constexpr int kMaxCause = 32;
 // node's parent count is a byte); the pool leaves room for a few.
 inline constexpr int kMaxNestedParents = 255;
 inline constexpr int kParentPool = kNodes * kMaxParents;
+// The contradictions one layer of a propagation keeps for the choice.
+inline constexpr int kMaxMet = 64;
 
 // The pattern techniques that look at units, in their order of trial:
 // pointing, claiming, naked sets of 2 to 4, hidden sets of 2 to 4.
@@ -121,6 +133,13 @@ struct Propagation {
   int contradiction[kMaxCause + 1];
   int contradiction_size = 0;
   bool conflict = false;  // [0] derived, the rest forced its opposite
+  // The contradictions met in the layer being drained: the propagation
+  // stops at the layer's end and keeps the one its rule prefers, so that
+  // which of them the queue met first does not matter.
+  int met[kMaxMet][kMaxCause + 1];
+  int met_size[kMaxMet];
+  std::uint8_t met_kind[kMaxMet];  // propagation.cpp's MetKind
+  int met_count = 0;
 };
 
 struct Context {
@@ -142,7 +161,17 @@ struct Context {
   // at every level below it (null: no bound); spent, the search gives up
   // with what it has found.
   std::int64_t* budget = nullptr;
+  // Each node's key (candidate_keys), which breaks the ties between the
+  // ways a node can be derived in one layer (null: the first met).
+  const std::uint32_t* key = nullptr;
 };
+
+/// Keys for the nodes of g that depend only on the grid's structure, not
+/// on how it is turned (the digits relabelled, rows, columns, bands and
+/// stacks permuted, transposed): each candidate's key is refined from its
+/// cell's, its row's and column's (taken as a pair without order) and its
+/// box's candidates of the same digit, a few times over.
+void candidate_keys(const Grid& g, std::uint32_t (&key)[kNodes]);
 
 /// Propagates the assumption `premise` from c.start into p.
 void propagate(const Context& c, Propagation& p, int premise);
@@ -172,6 +201,7 @@ struct Branches {
   Propagation branch[9];
   Propagation nested[kMaxNesting];
   std::uint8_t seen[kNodes];
+  std::uint32_t key[kNodes];
   PropagationCache cache;
 };
 

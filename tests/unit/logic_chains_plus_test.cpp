@@ -32,11 +32,11 @@ std::string sentence_of(const Step& step) {
   return std::string(buffer, t.length);
 }
 
-// The 7th puzzle of bench_top1465, after 44 steps: found by following
+// The 97th puzzle of bench_top1465, after 27 steps: found by following
 // the paths of that set for the first step of the technique. The plain
-// dynamic chains need more than 24 nodes there.
-constexpr const char* kTop1465Seventh =
-    "2...4.5...1.....3............6...8.2.7.3.9......1.....4...5.6.....7...9...8......";
+// dynamic chains find nothing rated 9.0 or less there.
+constexpr const char* kDynamicPlusPuzzle =
+    "..1.875...34..26..9...5....8.......4.....186.....7.9...8.......2..6......1......2";
 
 // Runs the forcing chains of the ladder's line `slug` into the sink, as
 // the ladder would after the lines before it.
@@ -50,33 +50,32 @@ void find_as(const char* slug, const Grid& g, Sink& sink) {
 }
 
 TEST(DynamicPlusTest, APatternInABranchMakesTheChainShorter) {
-  const Grid g = after(kTop1465Seventh, 44);
+  const Grid g = after(kDynamicPlusPuzzle, 27);
   Sink plain;
   find_as("dynamic-forcing-chain", g, plain);
-  ASSERT_TRUE(plain.found);
-  EXPECT_GT(plain.best.rating, 90);
+  EXPECT_TRUE(!plain.found || plain.best.rating > 90);
 
   Sink sink = plain;
   find_as("dynamic-forcing-chain-plus", g, sink);
   EXPECT_EQ(sink.best.rating, 90);
   EXPECT_EQ(sink.best.nodes, 6);
-  EXPECT_EQ(sink.best.removed[9 * 8 + 1], 1U << 6);  // r9c2<>6
+  EXPECT_EQ(sink.best.removed[9 * 6 + 4], 1U << 1);  // r7c5<>1
 
   base::Puzzle solution{};
-  ASSERT_EQ(logic::solve(digits_of(kTop1465Seventh), solution),
+  ASSERT_EQ(logic::solve(digits_of(kDynamicPlusPuzzle), solution),
             logic::Solutions::kOne);
   EXPECT_TRUE(logic::is_sound(sink.best, solution));
 }
 
 TEST(DynamicPlusTest, ToldAsAChainOfBranchesThatUsesPatterns) {
-  const Grid g = after(kTop1465Seventh, 44);
+  const Grid g = after(kDynamicPlusPuzzle, 27);
   Step step;
   ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
   EXPECT_EQ(
       sentence_of(step),
-      "ognuna delle ipotesi r5c8=5 r5c9=5 porta allo stesso risultato"
+      "ognuna delle ipotesi r2c5=1 r2c5=9 porta allo stesso risultato"
       " (6 nodi nelle 2 catene), seguendo ogni ipotesi anche con intersezioni, insiemi"
-      " nudi e nascosti e pesci: r9c2<>6");
+      " nudi e nascosti e pesci: r7c5<>1");
 }
 
 // Where a plain dynamic chain already rates at the base of the new rung or
@@ -179,7 +178,7 @@ TEST(DynamicPlusTest, TrueAssumptionsPropagateOnlyTruths) {
   const struct {
     const char* puzzle;
     int steps;
-  } states[] = {{kTop1465Seventh, 44}, {forum, 1}};
+  } states[] = {{kDynamicPlusPuzzle, 27}, {forum, 1}};
   static Branches b;
   for (const auto& state : states) {
     const Grid g = after(state.puzzle, state.steps);

@@ -61,7 +61,7 @@ TEST(NestedTest, TheFirstLevelRefutesInsideABranch) {
   Grid g;
   Step step;
   ASSERT_TRUE(walk_to(kEscargot, "nested-forcing-chain", 20, g, step));
-  EXPECT_EQ(step.rating, 108);
+  EXPECT_EQ(step.rating, 107);
   EXPECT_EQ(step.rating, 95 + logic::length_modifier(step.nodes));
   EXPECT_TRUE(sound(kEscargot, step));
   Sink plus;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -113,8 +114,8 @@ constexpr Example kExamples[] = {
      "........5.4.....7..761.43...85.6...........51.6.2.......2.....9...4.8.....37...1.",
      38, "Aligned Pair Exclusion: 1,2,3,5,9 in r12c1 => r1c1<>2"},
     {"aligned-triple-exclusion",
-     "4.5.....9.3.......9..1..57......836.1..3.........7..92....9..2.749......5...6...8",
-     18, "Aligned Triplet Exclusion: 2,3,4,5,8 in r123c5 => r2c5<>4"},
+     "38.6.......9.......2..3.51......5....3..1..6....4......17.5..8.......9.......7.32",
+     18, "Aligned Triplet Exclusion: 2,3,7,8,9 in r345c4 => r4c4<>8"},
     {"x-chain",
      "................12....345..............1..67..23............2.8..5.....36.4..5...",
      46,
@@ -140,18 +141,19 @@ constexpr Example kExamples[] = {
      "Bidirectional Cycle: r1c1=8 -> r1c7<>8 -> r6c7=8 -> r6c9<>8 -> r7c9=8 -> r7c9<>9 -> r7c1=9 -> r1c1<>9 -> r1c1=8 => r5c1<>9"},
     {"nishio",
      "...9.31..6.7....8.2.........5....4......6..2..1.......8...7.......3..5.....4....9",
-     28, "Nishio Forcing Chain: r8c9=1 (length 12) => r8c9<>1"},
+     29, "Nishio Forcing Chain: r8c9=1 (length 11) => r8c9<>1"},
     {"multiple-forcing-chain",
      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
-     24, "Multiple Forcing Chain: r1c6=9 (length 14) => r1c6<>9"},
+     24,
+     "Multiple Forcing Chain: r5c3=9 | r5c4=9 | r5c6=9 (length 14) => r1c6<>9"},
     {"dynamic-forcing-chain",
      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
-     28, "Dynamic Forcing Chain: r2c6=1 (length 24) => r2c6<>1"},
-    // The 7th puzzle of bench_top1465: the first step of the path that
+     28, "Dynamic Forcing Chain: r3c7=2 (length 18) => r3c7<>2"},
+    // The 97th puzzle of bench_top1465: the first step of the path that
     // takes a pattern inside a branch.
     {"dynamic-forcing-chain-plus",
-     "2...4.5...1.....3............6...8.2.7.3.9......1.....4...5.6.....7...9...8......",
-     44, "Dynamic Forcing Chain (+): r5c8=5 | r5c9=5 (length 6) => r9c2<>6"},
+     "..1.875...34..26..9...5....8.......4.....186.....7.9...8.......2..6......1......2",
+     27, "Dynamic Forcing Chain (+): r2c5=1 | r2c5=9 (length 6) => r7c5<>1"},
 };
 
 TEST(LadderTest, EachTechniqueIsTheEasiestStepWhereExpected) {
@@ -166,6 +168,25 @@ TEST(LadderTest, EachTechniqueIsTheEasiestStepWhereExpected) {
     // steps rate by their make.
     int size = 0;
     EXPECT_GE(step.rating, logic::ladder(size)[step.technique].rating);
+  }
+}
+
+// The multiple chains' level holds cell and region chains only: here an
+// assumption, r1c6=9, contradicts itself in as few nodes as the region
+// chains' conclusion, and is left to the dynamic chains.
+TEST(LadderTest, TheMultipleChainsTakeNoContradictionOfOneAssumption) {
+  const Grid g = after(
+      "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4."
+      "9........",
+      24);
+  auto round = std::make_unique<logic::Round>();
+  logic::Sink sink = logic::sink_for(logic::row_of("multiple-forcing-chain"));
+  sink.round = round.get();
+  logic::find_forcing_chains(g, sink);
+  ASSERT_TRUE(sink.found);
+  EXPECT_EQ(sink.best.rating, 83);
+  for (int k = 0; k < round->size; ++k) {
+    EXPECT_GE(round->steps[k].chain_length, 2) << text_of(round->steps[k]);
   }
 }
 
@@ -218,9 +239,9 @@ TEST(LadderTest, HintsNameTheTechniqueAndWhereButNotTheResult) {
       {"bug", "cerca un Bivalue Universal Grave (BUG di tipo 2)"},
       {"aligned-pair-exclusion", "cerca un Aligned Pair Exclusion in c1"},
       {"y-cycle", "cerca un Bidirectional Y-Cycle da r5c8"},
-      {"dynamic-forcing-chain", "cerca una Dynamic Forcing Chain da r2c6"},
+      {"dynamic-forcing-chain", "cerca una Dynamic Forcing Chain da r3c7"},
       {"dynamic-forcing-chain-plus",
-       "cerca una Dynamic Forcing Chain (+) dai posti del 5 in r5"},
+       "cerca una Dynamic Forcing Chain (+) dalle cifre di r2c5"},
   };
   int checked = 0;
   for (const Example& e : kExamples) {
@@ -246,8 +267,8 @@ TEST(LadderTest, HintsNameTheTechniqueAndWhereButNotTheResult) {
   Step step;
   ASSERT_TRUE(logic::next_step(g, logic::kAllTechniques, step));
   EXPECT_EQ(hint_of(step, true),
-            "cerca una Dynamic Forcing Chain (+) dai posti del 5 in r5, con"
-            " le ipotesi r5c8=5, r5c9=5");
+            "cerca una Dynamic Forcing Chain (+) dalle cifre di r2c5, con"
+            " le ipotesi r2c5=1, r2c5=9");
 }
 
 // An X-Chain of two strong links (six nodes, the candidate removed at both
