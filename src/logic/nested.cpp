@@ -30,6 +30,28 @@ namespace {
 // scale), and AI Escargot 10.8 against 10.5.
 constexpr int kInnerCount = 2;
 
+// The premises of one look known to meet no contradiction one level
+// down, so not propagated: every node a plain dynamic propagation derives
+// without a contradiction. Its singles are read again at every removal,
+// and what they read only shrinks, so a node y that x's propagation
+// derives propagates within x's: y's own propagation derives nothing x's
+// does not, and meets no contradiction either. A refutation found later in
+// the look derives the opposite of its premise into the branch, unapplied;
+// that premise was not in the set (it would not have been propagated),
+// so no propagation of the set derived it, none meets the new node's
+// opposite, and none derives more than before: the set stays true.
+struct NodeSet {
+  std::uint64_t word[(kNodes + 63) / 64];
+};
+
+bool has(const NodeSet& s, int node) {
+  return ((s.word[node >> 6] >> (node & 63)) & 1U) != 0;
+}
+
+void add(NodeSet& s, int node) {
+  s.word[node >> 6] |= std::uint64_t{1} << (node & 63);
+}
+
 // The given nodes the inner contradiction of q rests on, into `parents`
 // (false when there are more than a node may have).
 bool given_parents(const Propagation& outer, const Propagation& q,
@@ -75,6 +97,8 @@ bool derive_nested(const Context& c, Propagation& p) {
   // weigh less under a tighter bound).
   inner.max_depth = 0;
   Propagation& q = c.nested[level - 1];
+  NodeSet consistent{};
+  const bool plain = inner.mode == Mode::kDynamic;
   bool found = false;
   for (int cell = 0; cell < 81; ++cell) {
     if (p.assigned[cell] != 0) continue;
@@ -84,7 +108,12 @@ bool derive_nested(const Context& c, Propagation& p) {
         const int premise = node_of(cell, d, on);
         if (p.derived[premise] != 0 || p.derived[premise ^ 1] != 0) continue;
         if (c.budget != nullptr && (*c.budget)-- <= 0) return found;
-        found = refute(inner, c, p, q, premise) || found;
+        if (has(consistent, premise)) continue;
+        if (refute(inner, c, p, q, premise)) {
+          found = true;
+        } else if (plain && q.contradiction_size == 0) {
+          for (int k = 0; k < q.tail; ++k) add(consistent, q.queue[k]);
+        }
         if (p.contradiction_size != 0) return true;
       }
     }

@@ -84,6 +84,11 @@ void on_true(const Context& c, Propagation& p, int cell, int d) {
 // The cell's single digit left, if the mode reads it there.
 void cell_single(const Context& c, Propagation& p, int cell) {
   const DigitSet left = p.g.candidates[cell];
+  // Most removals leave a cell with two digits or more: nothing to read,
+  // and no parents to gather.
+  if (left != 0 && (c.mode == Mode::kNishio || (left & (left - 1)) != 0)) {
+    return;
+  }
   const DigitSet at_start = c.start->candidates[cell];
   int parents[kMaxParents];
   int n = 0;
