@@ -31,15 +31,17 @@ namespace {
 constexpr int kInnerCount = 2;
 
 // The premises of one look known to meet no contradiction one level
-// down, so not propagated: every node a plain dynamic propagation derives
-// without a contradiction. Its singles are read again at every removal,
+// down, so not propagated again: every node of a plain dynamic inner
+// propagation that met none. Its singles are read again at every removal,
 // and what they read only shrinks, so a node y that x's propagation
 // derives propagates within x's: y's own propagation derives nothing x's
 // does not, and meets no contradiction either. A refutation found later in
 // the look derives the opposite of its premise into the branch, unapplied;
-// that premise was not in the set (it would not have been propagated),
-// so no propagation of the set derived it, none meets the new node's
-// opposite, and none derives more than before: the set stays true.
+// that premise was not in the set (else it had not been propagated), so no
+// propagation of the set derived it, none can meet the new node as a
+// contradiction, and none derives more than before: the set stays true.
+// A premise skipped so is refuted by nothing, as it would have been, and
+// the rating and the path are those of the whole look.
 struct NodeSet {
   std::uint64_t word[(kNodes + 63) / 64];
 };
@@ -87,19 +89,47 @@ bool refute(const Context& inner, const Context& c, Propagation& p,
 
 }  // namespace
 
+namespace {
+
+// What one look at a stalled branch carries from premise to premise.
+struct Look {
+  Context inner;
+  Propagation* q;
+  NodeSet consistent;
+  bool plain;  // the inner propagations plain dynamic ones
+  bool found;
+};
+
+// The premise's inner propagation, unless known to meet no contradiction;
+// true when the look ends (the budget spent, or the branch contradicted).
+// A premise skipped spends the budget as one propagated: where the deeper
+// levels give up stays where it was.
+bool look_at(const Context& c, Propagation& p, Look& look, int premise) {
+  if (c.budget != nullptr && (*c.budget)-- <= 0) return true;
+  if (has(look.consistent, premise)) return false;
+  Propagation& q = *look.q;
+  if (refute(look.inner, c, p, q, premise)) {
+    look.found = true;
+  } else if (look.plain && q.contradiction_size == 0) {
+    for (int k = 0; k < q.tail; ++k) add(look.consistent, q.queue[k]);
+  }
+  if (p.contradiction_size == 0) return false;
+  look.found = true;
+  return true;
+}
+
+}  // namespace
+
 bool derive_nested(const Context& c, Propagation& p) {
   const int level = nesting_of(c.mode);
   if (level == 0 || c.nested == nullptr) return false;
-  Context inner = c;
-  inner.mode = mode_below(c.mode);
+  Look look{c, &c.nested[level - 1], NodeSet{}, false, false};
+  look.inner.mode = mode_below(c.mode);
   // Unbounded: a refutation weighs its whole inner propagation, which a
   // bound on the outer size must not cut short (the same refutation would
   // weigh less under a tighter bound).
-  inner.max_depth = 0;
-  Propagation& q = c.nested[level - 1];
-  NodeSet consistent{};
-  const bool plain = inner.mode == Mode::kDynamic;
-  bool found = false;
+  look.inner.max_depth = 0;
+  look.plain = look.inner.mode == Mode::kDynamic;
   for (int cell = 0; cell < 81; ++cell) {
     if (p.assigned[cell] != 0) continue;
     for (DigitSet rest = p.g.candidates[cell]; rest != 0; rest &= rest - 1) {
@@ -107,18 +137,11 @@ bool derive_nested(const Context& c, Propagation& p) {
       for (const bool on : {true, false}) {
         const int premise = node_of(cell, d, on);
         if (p.derived[premise] != 0 || p.derived[premise ^ 1] != 0) continue;
-        if (c.budget != nullptr && (*c.budget)-- <= 0) return found;
-        if (has(consistent, premise)) continue;
-        if (refute(inner, c, p, q, premise)) {
-          found = true;
-        } else if (plain && q.contradiction_size == 0) {
-          for (int k = 0; k < q.tail; ++k) add(consistent, q.queue[k]);
-        }
-        if (p.contradiction_size != 0) return true;
+        if (look_at(c, p, look, premise)) return look.found;
       }
     }
   }
-  return found;
+  return look.found;
 }
 
 }  // namespace logic

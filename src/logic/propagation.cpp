@@ -56,10 +56,35 @@ void derive(const Context& c, Propagation& p, int node, const int* parents,
 
 namespace {
 
+// derive for a node of one parent and weight 1 (a link from a digit made
+// true), written out for the propagation's innermost loop.
+inline void derive_link(const Context& c, Propagation& p, int node,
+                        int parent) {
+  if (p.contradiction_size != 0 || p.derived[node] != 0) return;
+  if (p.derived[node ^ 1] != 0) {  // both true and false
+    p.contradiction[0] = node ^ 1;
+    p.contradiction[1] = parent;
+    p.contradiction_size = 2;
+    p.conflict = true;
+    return;
+  }
+  const int depth = p.depth[parent] < 254 ? p.depth[parent] + 1 : 255;
+  if (c.max_depth > 0 && depth > c.max_depth) return;
+  if (p.pool_size + 1 > kParentPool) return;
+  p.derived[node] = 1;
+  p.depth[node] = static_cast<std::uint8_t>(depth);
+  p.weight[node] = 1;
+  p.parent_count[node] = 1;
+  p.first_parent[node] = static_cast<std::uint16_t>(p.pool_size);
+  p.pool[p.pool_size++] = static_cast<std::uint16_t>(parent);
+  p.queue[p.tail++] = static_cast<std::uint16_t>(node);
+}
+
 void on_true(const Context& c, Propagation& p, int cell, int d) {
+  const Geometry& geo = geometry();
   const int node = node_of(cell, d, true);
   p.assigned[cell] = static_cast<std::uint8_t>(d);
-  for (const int u : geometry().cell_units[cell]) {
+  for (const int u : geo.cell_units[cell]) {
     p.places.settled[u] |= static_cast<DigitSet>(1U << d);
   }
   // What it would make false is deeper than the bound; a contradiction met
@@ -69,14 +94,12 @@ void on_true(const Context& c, Propagation& p, int cell, int d) {
     const DigitSet others =
         static_cast<DigitSet>(p.g.candidates[cell] & ~(1U << d));
     for (DigitSet rest = others; rest != 0; rest &= rest - 1) {
-      derive(c, p, node_of(cell, lowest_digit(rest), false), &node, 1);
+      derive_link(c, p, node_of(cell, lowest_digit(rest), false), node);
     }
   }
-  CellSet peers = geometry().peers[cell];
-  while (!empty(peers)) {
-    const int peer = take_first(peers);
+  for (const int peer : geo.peer_list[cell]) {
     if (carries(p.g.candidates[peer], d)) {
-      derive(c, p, node_of(peer, d, false), &node, 1);
+      derive_link(c, p, node_of(peer, d, false), node);
     }
   }
 }
@@ -143,12 +166,13 @@ void dirty(Propagation& p, int cell, int d) {
 }
 
 void on_false(const Context& c, Propagation& p, int cell, int d) {
+  const Geometry& geo = geometry();
   p.g.candidates[cell] &= static_cast<DigitSet>(~(1U << d));
   if (uses_patterns(c.mode)) dirty(p, cell, d);
   if (p.assigned[cell] == 0) cell_single(c, p, cell);
   // A unit is looked at only when the digit is down to one place or none
   // there, and not yet settled.
-  for (const int u : geometry().cell_units[cell]) {
+  for (const int u : geo.cell_units[cell]) {
     if (p.contradiction_size != 0) return;
     const int left = --p.places.count[u][d];
     if (left <= 1 && !carries(p.places.settled[u], d)) {

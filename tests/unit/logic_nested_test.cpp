@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "logic/ladder.h"
@@ -122,6 +123,54 @@ TEST(NestedTest, EachDeeperLevelRatesFromItsBase) {
         << level.slug;
     EXPECT_TRUE(logic::is_sound(alone.best, solution)) << level.slug;
   }
+}
+
+// A look at a stalled branch does not propagate again an inner premise
+// that a plain dynamic propagation of the same look derived without a
+// contradiction: its own propagation derives nothing more and meets no
+// contradiction either. Checked on the branches of AI Escargot's grid
+// before its first nested step, over every node of every such propagation.
+TEST(NestedTest, APlainPropagationsNodesMeetNoContradictionOfTheirOwn) {
+  Grid g;
+  Step step;
+  ASSERT_TRUE(walk_to(kEscargot, "nested-forcing-chain", 20, g, step));
+  const logic::Context outer{&g, logic::Mode::kDynamicPlus,
+                             logic::places_of(g)};
+  logic::Context inner = outer;
+  inner.mode = logic::Mode::kDynamic;
+  auto work = std::make_unique<logic::Branches>();
+  logic::Propagation& p = work->branch[0];
+  logic::Propagation& q = work->branch[1];
+  logic::Propagation& r = work->branch[2];
+  int checked = 0;
+  for (int premise = 1; premise < logic::kNodes && checked < 2000;
+       premise += 38) {  // a true premise in every other cell
+    if (!logic::carries(g.candidates[logic::cell_of_node(premise)],
+                        logic::digit_of_node(premise))) {
+      continue;
+    }
+    logic::propagate(outer, p, premise);
+    if (p.contradiction_size != 0) continue;
+    for (int x = 0; x < logic::kNodes && checked < 2000; ++x) {
+      if (p.derived[x] != 0 || p.derived[x ^ 1] != 0 ||
+          !logic::carries(p.g.candidates[logic::cell_of_node(x)],
+                          logic::digit_of_node(x))) {
+        continue;
+      }
+      logic::propagate_within(inner, p, q, x);
+      if (q.contradiction_size != 0) continue;
+      for (int k = 1; k < q.tail; ++k) {
+        const int y = q.queue[k];
+        logic::propagate_within(inner, p, r, y);
+        ASSERT_EQ(r.contradiction_size, 0) << x << " derives " << y;
+        for (int j = 0; j < r.tail; ++j) {
+          ASSERT_NE(q.derived[r.queue[j]], 0) << x << " " << y;
+        }
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 100);
 }
 
 }  // namespace
