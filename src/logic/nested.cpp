@@ -42,16 +42,45 @@ constexpr int kInnerCount = 2;
 // contradiction, and none derives more than before: the set stays true.
 // A premise skipped so is refuted by nothing, as it would have been, and
 // the rating and the path are those of the whole look.
-struct NodeSet {
-  std::uint64_t word[(kNodes + 63) / 64];
-};
-
 bool has(const NodeSet& s, int node) {
   return ((s.word[node >> 6] >> (node & 63)) & 1U) != 0;
 }
 
 void add(NodeSet& s, int node) {
   s.word[node >> 6] |= std::uint64_t{1} << (node & 63);
+}
+
+bool within(const NodeSet& a, const NodeSet& b) {
+  std::uint64_t out = 0;
+  for (int k = 0; k < (kNodes + 63) / 64; ++k) out |= a.word[k] & ~b.word[k];
+  return out == 0;
+}
+
+// A first-level look may start from what a branch of the same search that
+// stalled for good with more nodes (S', unbounded, no contradiction, no
+// derivation refused) knew: from a grid S whose nodes are all in S', a
+// plain dynamic propagation derives nothing outside S' and the
+// propagation of the same premise in S' (the singles it reads in S are
+// read at the same removals in S', which S' has all made), so every node
+// of S' and every premise S''s last look found free of contradiction
+// meets none from S either. Each such propagation's nodes are in the same
+// union, so the set stays true as the look goes on (above).
+void seed(const Stalls& stalls, const NodeSet& nodes, NodeSet& consistent) {
+  for (int e = 0; e < stalls.count; ++e) {
+    if (!within(nodes, stalls.nodes[e])) continue;
+    for (int k = 0; k < (kNodes + 63) / 64; ++k) {
+      consistent.word[k] |=
+          stalls.nodes[e].word[k] | stalls.consistent[e].word[k];
+    }
+  }
+}
+
+void keep_stall(Stalls& stalls, const NodeSet& nodes,
+                const NodeSet& consistent) {
+  if (stalls.count == Stalls::kMax) return;
+  stalls.nodes[stalls.count] = nodes;
+  stalls.consistent[stalls.count] = consistent;
+  ++stalls.count;
 }
 
 // The given nodes the inner contradiction of q rests on, into `parents`
@@ -130,6 +159,14 @@ bool derive_nested(const Context& c, Propagation& p) {
   // weigh less under a tighter bound).
   look.inner.max_depth = 0;
   look.plain = look.inner.mode == Mode::kDynamic;
+  // The first level's looks use the stalls of their search; one kept must
+  // have left no node underived (a grid that could hold a single not read).
+  const bool stalls = look.plain && c.stalls != nullptr && c.budget == nullptr;
+  NodeSet nodes{};
+  if (stalls) {
+    for (int k = 0; k < p.tail; ++k) add(nodes, p.queue[k]);
+    seed(*c.stalls, nodes, look.consistent);
+  }
   for (int cell = 0; cell < 81; ++cell) {
     if (p.assigned[cell] != 0) continue;
     for (DigitSet rest = p.g.candidates[cell]; rest != 0; rest &= rest - 1) {
@@ -140,6 +177,9 @@ bool derive_nested(const Context& c, Propagation& p) {
         if (look_at(c, p, look, premise)) return look.found;
       }
     }
+  }
+  if (stalls && !look.found && !p.cut) {
+    keep_stall(*c.stalls, nodes, look.consistent);
   }
   return look.found;
 }

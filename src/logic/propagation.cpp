@@ -41,8 +41,11 @@ void derive(const Context& c, Propagation& p, int node, const int* parents,
     return;
   }
   const int depth = depth_of(p, parents, n, weight);
-  if (c.max_depth > 0 && depth > c.max_depth) return;
-  if (p.pool_size + n > kParentPool) return;  // never, but for patterns
+  if ((c.max_depth > 0 && depth > c.max_depth) ||
+      p.pool_size + n > kParentPool) {  // the pool: never, but for patterns
+    p.cut = true;
+    return;
+  }
   p.derived[node] = 1;
   p.depth[node] = static_cast<std::uint8_t>(depth);
   p.weight[node] = static_cast<std::uint16_t>(weight);
@@ -69,8 +72,11 @@ inline void derive_link(const Context& c, Propagation& p, int node,
     return;
   }
   const int depth = p.depth[parent] < 254 ? p.depth[parent] + 1 : 255;
-  if (c.max_depth > 0 && depth > c.max_depth) return;
-  if (p.pool_size + 1 > kParentPool) return;
+  if ((c.max_depth > 0 && depth > c.max_depth) ||
+      p.pool_size + 1 > kParentPool) {
+    p.cut = true;
+    return;
+  }
   p.derived[node] = 1;
   p.depth[node] = static_cast<std::uint8_t>(depth);
   p.weight[node] = 1;
@@ -89,7 +95,10 @@ void on_true(const Context& c, Propagation& p, int cell, int d) {
   }
   // What it would make false is deeper than the bound; a contradiction met
   // there rests on more nodes than a conclusion may.
-  if (c.max_depth > 0 && p.depth[node] >= c.max_depth) return;
+  if (c.max_depth > 0 && p.depth[node] >= c.max_depth) {
+    p.cut = true;
+    return;
+  }
   if (c.mode != Mode::kNishio) {
     const DigitSet others =
         static_cast<DigitSet>(p.g.candidates[cell] & ~(1U << d));
@@ -191,6 +200,7 @@ void start_from(const Context& c, Propagation& p) {
   p.tail = 0;
   p.contradiction_size = 0;
   p.conflict = false;
+  p.cut = false;
 }
 
 void drain(const Context& c, Propagation& p) {
@@ -248,6 +258,7 @@ void propagate_within(const Context& c, const Propagation& outer,
   q.tail = 0;
   q.contradiction_size = 0;
   q.conflict = false;
+  q.cut = false;
   // The outer grid is stalled: its pattern tables were all looked at.
   std::memcpy(q.clean_units, outer.clean_units, sizeof q.clean_units);
   std::memcpy(q.clean_digits, outer.clean_digits, sizeof q.clean_digits);

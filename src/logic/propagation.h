@@ -121,7 +121,12 @@ struct Propagation {
   int contradiction[kMaxCause + 1];
   int contradiction_size = 0;
   bool conflict = false;  // [0] derived, the rest forced its opposite
+  // Whether a node was left underived for the depth bound or the pool's
+  // room (the grid may then hold a single nobody read).
+  bool cut = false;
 };
+
+struct Stalls;  // nested.cpp
 
 struct Context {
   const Grid* start;
@@ -142,6 +147,9 @@ struct Context {
   // at every level below it (null: no bound); spent, the search gives up
   // with what it has found.
   std::int64_t* budget = nullptr;
+  // The first level's stalled branches of this search and what their last
+  // look found (nested.cpp; null: none kept).
+  Stalls* stalls = nullptr;
 };
 
 /// Propagates the assumption `premise` from c.start into p.
@@ -164,6 +172,22 @@ void clear(PropagationCache& cache);
 void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
                       int premise);
 
+/// A set of nodes, a bit each.
+struct NodeSet {
+  std::uint64_t word[(kNodes + 63) / 64];
+};
+
+/// The branches of one first-level search that stalled for good, unbounded:
+/// each one's nodes, and those its last look at the stalled grid found to
+/// meet no contradiction one level down (nested.cpp tells how a look at a
+/// smaller grid uses them). Bounded: once full, no more are kept.
+struct Stalls {
+  static constexpr int kMax = 512;
+  NodeSet nodes[kMax];
+  NodeSet consistent[kMax];
+  int count = 0;
+};
+
 /// The propagations of one forcing-chain search's branches, the count's
 /// scratch and the cache: some 350 KB, and an arena of up to 4 MB. Each
 /// propagation and count resets what it reads, and a search clears the
@@ -173,6 +197,7 @@ struct Branches {
   Propagation nested[kMaxNesting];
   std::uint8_t seen[kNodes];
   PropagationCache cache;
+  Stalls stalls;
 };
 
 /// What the finders reuse from step to step and puzzle to puzzle, so that
