@@ -126,7 +126,7 @@ struct Propagation {
   bool cut = false;
 };
 
-struct Stalls;  // nested.cpp
+struct Stalls;  // below
 
 struct Context {
   const Grid* start;
