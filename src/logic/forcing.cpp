@@ -213,6 +213,8 @@ void find_forcing(const Grid& g, Mode mode, int base, int ceiling, Sink& sink) {
   // would not end. Bounded, they give up (the puzzle above the ladder).
   std::int64_t budget = kDeepBudget;
   if (nesting_of(mode) > 1) s.c.budget = &budget;
+  work.stalls.count = 0;
+  if (nesting_of(mode) == 1) s.c.stalls = &work.stalls;
   if (uses_patterns(mode)) {
     s.c.start_has_patterns = has_patterns(s.c, work.branch[0]);
   }

@@ -23,6 +23,10 @@ Geometry make_geometry() {
       geo.peers[cell] = geo.peers[cell] | geo.unit_set[u];
     }
     remove(geo.peers[cell], cell);
+    CellSet rest = geo.peers[cell];
+    for (std::uint8_t& peer : geo.peer_list[cell]) {
+      peer = static_cast<std::uint8_t>(take_first(rest));
+    }
   }
   return geo;
 }

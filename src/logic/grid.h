@@ -63,6 +63,7 @@ struct Geometry {
   CellSet unit_set[27];
   std::uint8_t cell_units[81][3];  // row, col, box
   CellSet peers[81];               // the 20 cells sharing a unit
+  std::uint8_t peer_list[81][20];  // the same, in order
 };
 
 const Geometry& geometry();

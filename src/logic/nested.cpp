@@ -30,6 +30,59 @@ namespace {
 // scale), and AI Escargot 10.8 against 10.5.
 constexpr int kInnerCount = 2;
 
+// The premises of one look known to meet no contradiction one level
+// down, so not propagated again: every node of a plain dynamic inner
+// propagation that met none. Its singles are read again at every removal,
+// and what they read only shrinks, so a node y that x's propagation
+// derives propagates within x's: y's own propagation derives nothing x's
+// does not, and meets no contradiction either. A refutation found later in
+// the look derives the opposite of its premise into the branch, unapplied;
+// that premise was not in the set (else it had not been propagated), so no
+// propagation of the set derived it, none can meet the new node as a
+// contradiction, and none derives more than before: the set stays true.
+// A premise skipped so is refuted by nothing, as it would have been, and
+// the rating and the path are those of the whole look.
+bool has(const NodeSet& s, int node) {
+  return ((s.word[node >> 6] >> (node & 63)) & 1U) != 0;
+}
+
+void add(NodeSet& s, int node) {
+  s.word[node >> 6] |= std::uint64_t{1} << (node & 63);
+}
+
+bool within(const NodeSet& a, const NodeSet& b) {
+  std::uint64_t out = 0;
+  for (int k = 0; k < (kNodes + 63) / 64; ++k) out |= a.word[k] & ~b.word[k];
+  return out == 0;
+}
+
+// A first-level look may start from what a branch of the same search that
+// stalled for good with more nodes (S', unbounded, no contradiction, no
+// derivation refused) knew: from a grid S whose nodes are all in S', a
+// plain dynamic propagation derives nothing outside S' and the
+// propagation of the same premise in S' (the singles it reads in S are
+// read at the same removals in S', which S' has all made), so every node
+// of S' and every premise S''s last look found free of contradiction
+// meets none from S either. Each such propagation's nodes are in the same
+// union, so the set stays true as the look goes on (above).
+void seed(const Stalls& stalls, const NodeSet& nodes, NodeSet& consistent) {
+  for (int e = 0; e < stalls.count; ++e) {
+    if (!within(nodes, stalls.nodes[e])) continue;
+    for (int k = 0; k < (kNodes + 63) / 64; ++k) {
+      consistent.word[k] |=
+          stalls.nodes[e].word[k] | stalls.consistent[e].word[k];
+    }
+  }
+}
+
+void keep_stall(Stalls& stalls, const NodeSet& nodes,
+                const NodeSet& consistent) {
+  if (stalls.count == Stalls::kMax) return;
+  stalls.nodes[stalls.count] = nodes;
+  stalls.consistent[stalls.count] = consistent;
+  ++stalls.count;
+}
+
 // The given nodes the inner contradiction of q rests on, into `parents`
 // (false when there are more than a node may have).
 bool given_parents(const Propagation& outer, const Propagation& q,
@@ -65,17 +118,55 @@ bool refute(const Context& inner, const Context& c, Propagation& p,
 
 }  // namespace
 
+namespace {
+
+// What one look at a stalled branch carries from premise to premise.
+struct Look {
+  Context inner;
+  Propagation* q;
+  NodeSet consistent;
+  bool plain;  // the inner propagations plain dynamic ones
+  bool found;
+};
+
+// The premise's inner propagation, unless known to meet no contradiction;
+// true when the look ends (the budget spent, or the branch contradicted).
+// A premise skipped spends the budget as one propagated: where the deeper
+// levels give up stays where it was.
+bool look_at(const Context& c, Propagation& p, Look& look, int premise) {
+  if (c.budget != nullptr && (*c.budget)-- <= 0) return true;
+  if (has(look.consistent, premise)) return false;
+  Propagation& q = *look.q;
+  if (refute(look.inner, c, p, q, premise)) {
+    look.found = true;
+  } else if (look.plain && q.contradiction_size == 0) {
+    for (int k = 0; k < q.tail; ++k) add(look.consistent, q.queue[k]);
+  }
+  if (p.contradiction_size == 0) return false;
+  look.found = true;
+  return true;
+}
+
+}  // namespace
+
 bool derive_nested(const Context& c, Propagation& p) {
   const int level = nesting_of(c.mode);
   if (level == 0 || c.nested == nullptr) return false;
-  Context inner = c;
-  inner.mode = mode_below(c.mode);
+  Look look{c, &c.nested[level - 1], NodeSet{}, false, false};
+  look.inner.mode = mode_below(c.mode);
   // Unbounded: a refutation weighs its whole inner propagation, which a
   // bound on the outer size must not cut short (the same refutation would
   // weigh less under a tighter bound).
-  inner.max_depth = 0;
-  Propagation& q = c.nested[level - 1];
-  bool found = false;
+  look.inner.max_depth = 0;
+  look.plain = look.inner.mode == Mode::kDynamic;
+  // The first level's looks use the stalls of their search; one kept must
+  // have left no node underived (a grid that could hold a single not read).
+  const bool stalls = look.plain && c.stalls != nullptr && c.budget == nullptr;
+  NodeSet nodes{};
+  if (stalls) {
+    for (int k = 0; k < p.tail; ++k) add(nodes, p.queue[k]);
+    seed(*c.stalls, nodes, look.consistent);
+  }
   for (int cell = 0; cell < 81; ++cell) {
     if (p.assigned[cell] != 0) continue;
     for (DigitSet rest = p.g.candidates[cell]; rest != 0; rest &= rest - 1) {
@@ -83,13 +174,14 @@ bool derive_nested(const Context& c, Propagation& p) {
       for (const bool on : {true, false}) {
         const int premise = node_of(cell, d, on);
         if (p.derived[premise] != 0 || p.derived[premise ^ 1] != 0) continue;
-        if (c.budget != nullptr && (*c.budget)-- <= 0) return found;
-        found = refute(inner, c, p, q, premise) || found;
-        if (p.contradiction_size != 0) return true;
+        if (look_at(c, p, look, premise)) return look.found;
       }
     }
   }
-  return found;
+  if (stalls && !look.found && !p.cut) {
+    keep_stall(*c.stalls, nodes, look.consistent);
+  }
+  return look.found;
 }
 
 }  // namespace logic

@@ -213,8 +213,11 @@ void derive(const Context& c, Propagation& p, int node, const int* parents,
   }
   const bool conflict = p.derived[node ^ 1] != 0;  // both true and false
   const int depth = depth_of(p, parents, n, weight);
-  if (!conflict && c.max_depth > 0 && depth > c.max_depth) return;
-  if (p.pool_size + n > kParentPool) return;  // never, but for patterns
+  if ((!conflict && c.max_depth > 0 && depth > c.max_depth) ||
+      p.pool_size + n > kParentPool) {  // the pool: never, but for patterns
+    p.cut = true;
+    return;
+  }
   p.derived[node] = kQueued;
   set_parents(p, node, parents, n, depth, weight);
   p.queue[p.tail++] = static_cast<std::uint16_t>(node);
@@ -231,7 +234,10 @@ void on_true(const Context& c, Propagation& p, int cell, int d) {
   }
   // What it would make false is deeper than the bound; a contradiction met
   // there rests on more nodes than a conclusion may.
-  if (c.max_depth > 0 && p.depth[node] >= c.max_depth) return;
+  if (c.max_depth > 0 && p.depth[node] >= c.max_depth) {
+    p.cut = true;
+    return;
+  }
   if (c.mode != Mode::kNishio) {
     const DigitSet others =
         static_cast<DigitSet>(p.g.candidates[cell] & ~(1U << d));
@@ -239,9 +245,7 @@ void on_true(const Context& c, Propagation& p, int cell, int d) {
       derive(c, p, node_of(cell, lowest_digit(rest), false), &node, 1);
     }
   }
-  CellSet peers = geometry().peers[cell];
-  while (!empty(peers)) {
-    const int peer = take_first(peers);
+  for (const int peer : geometry().peer_list[cell]) {
     if (carries(p.g.candidates[peer], d)) {
       derive(c, p, node_of(peer, d, false), &node, 1);
     }
@@ -251,6 +255,11 @@ void on_true(const Context& c, Propagation& p, int cell, int d) {
 // The cell's single digit left, if the mode reads it there.
 void cell_single(const Context& c, Propagation& p, int cell) {
   const DigitSet left = p.g.candidates[cell];
+  // Most removals leave a cell with two digits or more: nothing to read,
+  // and no parents to gather.
+  if (left != 0 && (c.mode == Mode::kNishio || (left & (left - 1)) != 0)) {
+    return;
+  }
   const DigitSet at_start = c.start->candidates[cell];
   int parents[kMaxParents];
   int n = 0;
@@ -328,6 +337,7 @@ void start_from(const Context& c, Propagation& p) {
   p.contradiction_size = 0;
   p.conflict = false;
   p.met_count = 0;
+  p.cut = false;
 }
 
 // Of the contradictions met, the one resting on the fewest nodes, then the
@@ -421,6 +431,7 @@ void propagate_within(const Context& c, const Propagation& outer,
   q.contradiction_size = 0;
   q.conflict = false;
   q.met_count = 0;
+  q.cut = false;
   // The outer grid is stalled: its pattern tables were all looked at.
   std::memcpy(q.clean_units, outer.clean_units, sizeof q.clean_units);
   std::memcpy(q.clean_digits, outer.clean_digits, sizeof q.clean_digits);

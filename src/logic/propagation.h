@@ -140,7 +140,12 @@ struct Propagation {
   int met_size[kMaxMet];
   std::uint8_t met_kind[kMaxMet];  // propagation.cpp's MetKind
   int met_count = 0;
+  // Whether a node was left underived for the depth bound or the pool's
+  // room (the grid may then hold a single nobody read).
+  bool cut = false;
 };
+
+struct Stalls;  // below
 
 struct Context {
   const Grid* start;
@@ -164,6 +169,9 @@ struct Context {
   // Each node's key (candidate_keys), which breaks the ties between the
   // ways a node can be derived in one layer (null: the first met).
   const std::uint32_t* key = nullptr;
+  // The first level's stalled branches of this search and what their last
+  // look found (nested.cpp; null: none kept).
+  Stalls* stalls = nullptr;
 };
 
 /// Keys for the nodes of g that depend only on the grid's structure, not
@@ -193,6 +201,22 @@ void clear(PropagationCache& cache);
 void propagate_cached(const Context& c, PropagationCache& cache, Propagation& p,
                       int premise);
 
+/// A set of nodes, a bit each.
+struct NodeSet {
+  std::uint64_t word[(kNodes + 63) / 64];
+};
+
+/// The branches of one first-level search that stalled for good, unbounded:
+/// each one's nodes, and those its last look at the stalled grid found to
+/// meet no contradiction one level down (nested.cpp tells how a look at a
+/// smaller grid uses them). Bounded: once full, no more are kept.
+struct Stalls {
+  static constexpr int kMax = 512;
+  NodeSet nodes[kMax];
+  NodeSet consistent[kMax];
+  int count = 0;
+};
+
 /// The propagations of one forcing-chain search's branches, the count's
 /// scratch and the cache: some 350 KB, and an arena of up to 4 MB. Each
 /// propagation and count resets what it reads, and a search clears the
@@ -203,6 +227,7 @@ struct Branches {
   std::uint8_t seen[kNodes];
   std::uint32_t key[kNodes];
   PropagationCache cache;
+  Stalls stalls;
 };
 
 /// What the finders reuse from step to step and puzzle to puzzle, so that

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "logic/ladder.h"
@@ -122,6 +123,121 @@ TEST(NestedTest, EachDeeperLevelRatesFromItsBase) {
         << level.slug;
     EXPECT_TRUE(logic::is_sound(alone.best, solution)) << level.slug;
   }
+}
+
+// Whether every node `inner` derived is derived in `wide`.
+bool inside(const logic::Propagation& inner, const logic::Propagation& wide) {
+  for (int k = 0; k < inner.tail; ++k) {
+    if (wide.derived[inner.queue[k]] == 0) return false;
+  }
+  return true;
+}
+
+// Each node y of `wide` that is a premise in the stalled grid of p,
+// propagated plainly from there into q: it must meet no contradiction and
+// derive only nodes of `wide`. The count checked, -1 at the first failure.
+int within_wide(const logic::Context& inner, const logic::Propagation& p,
+                const logic::Propagation& wide, logic::Propagation& q,
+                int from) {
+  int checked = 0;
+  for (int k = from; k < wide.tail; ++k) {
+    const int y = wide.queue[k];
+    if (p.derived[y] != 0 || p.derived[y ^ 1] != 0) continue;
+    logic::propagate_within(inner, p, q, y);
+    if (q.contradiction_size != 0 || !inside(q, wide)) {
+      ADD_FAILURE() << "node " << y;
+      return -1;
+    }
+    ++checked;
+  }
+  return checked;
+}
+
+struct Branch {
+  Grid g;
+  logic::Context outer;
+  logic::Context inner;
+  std::unique_ptr<logic::Branches> work;
+};
+
+// The branches of AI Escargot's grid before its first nested step: with
+// patterns, unbounded; and their inner chains, plain.
+void escargot_branches(Branch& b) {
+  Step step;
+  ASSERT_TRUE(walk_to(kEscargot, "nested-forcing-chain", 20, b.g, step));
+  b.outer =
+      logic::Context{&b.g, logic::Mode::kDynamicPlus, logic::places_of(b.g)};
+  b.inner = b.outer;
+  b.inner.mode = logic::Mode::kDynamic;
+  b.work = std::make_unique<logic::Branches>();
+}
+
+// A look at a stalled branch does not propagate again an inner premise
+// that a plain dynamic propagation of the same look derived without a
+// contradiction: its own propagation derives nothing more and meets no
+// contradiction either. Checked on the nodes of such propagations from
+// the stalled branches of a true premise in every other cell.
+TEST(NestedTest, APlainPropagationsNodesMeetNoContradictionOfTheirOwn) {
+  Branch b;
+  escargot_branches(b);
+  logic::Propagation& p = b.work->branch[0];
+  logic::Propagation& q = b.work->branch[1];
+  int checked = 0;
+  for (int premise = 1; premise < logic::kNodes && checked < 2000;
+       premise += 38) {
+    if (!logic::carries(b.g.candidates[logic::cell_of_node(premise)],
+                        logic::digit_of_node(premise))) {
+      continue;
+    }
+    logic::propagate(b.outer, p, premise);
+    if (p.contradiction_size != 0) continue;
+    for (int x = 0; x < logic::kNodes && checked < 2000; ++x) {
+      if (p.derived[x] != 0 || p.derived[x ^ 1] != 0 ||
+          !logic::carries(p.g.candidates[logic::cell_of_node(x)],
+                          logic::digit_of_node(x))) {
+        continue;
+      }
+      logic::propagate_within(b.inner, p, q, x);
+      if (q.contradiction_size != 0) continue;
+      const logic::Propagation wide = q;
+      const int n = within_wide(b.inner, p, wide, b.work->branch[2], 1);
+      ASSERT_GE(n, 0) << "premise " << x;
+      checked += n;
+    }
+  }
+  EXPECT_GT(checked, 100);
+}
+
+// A look at a branch's stalled grid S may take from a stalled branch S'
+// that holds all of S's nodes: every node of S' meets no contradiction
+// from S, and derives only nodes of S'. Checked for each true premise's
+// branch (S') against the branches of the eliminations it makes in its
+// own cell (S) that lie inside it.
+TEST(NestedTest, AStalledBranchAnswersForTheBranchesInsideIt) {
+  Branch b;
+  escargot_branches(b);
+  logic::Propagation& wide = b.work->branch[0];
+  logic::Propagation& p = b.work->branch[1];
+  int checked = 0;
+  for (int node = 1; node < logic::kNodes && checked < 3000; node += 2) {
+    const int cell = logic::cell_of_node(node);
+    if (!logic::carries(b.g.candidates[cell], logic::digit_of_node(node))) {
+      continue;
+    }
+    logic::propagate(b.outer, wide, node);
+    if (wide.contradiction_size != 0 || wide.cut) continue;
+    for (logic::DigitSet rest = b.g.candidates[cell]; rest != 0;
+         rest &= rest - 1) {
+      const int off = logic::node_of(cell, logic::lowest_digit(rest), false);
+      if (off == (node ^ 1)) continue;
+      logic::propagate(b.outer, p, off);
+      if (p.contradiction_size != 0 || !inside(p, wide)) continue;
+      const int n = within_wide(b.inner, p, wide, b.work->branch[2], 0);
+      ASSERT_GE(n, 0) << "premise " << node << " inside " << off;
+      checked += n;
+    }
+  }
+  EXPECT_GT(checked, 100);
 }
 
 }  // namespace

@@ -322,10 +322,10 @@ TEST(LadderTest, ExclusionsNameWhatExcludesEachCombination) {
             " (2,9) resta vuota => r1c1<>2]\n");
   // A pair of the triple excluded by itself is told without the third.
   EXPECT_EQ(exclusions_of(*triple),
-            "[se r2c5=4: con r1c5=2 r5c5 (2,4) resta vuota; con r1c5=3 r3c6"
-            " (3,4) resta vuota; con r1c5=8 e r3c5=3 r3c6 (3,4) resta vuota;"
-            " con r1c5=8 e r3c5=4 una cifra ripetuta; con r1c5=8 e r3c5=8"
-            " una cifra ripetuta => r2c5<>4]\n");
+            "[se r4c4=8: con r3c4=7 e r5c4=2 r5c6 (2,8) resta vuota; con r3c4=7"
+            " e r5c4=7 una cifra ripetuta; con r3c4=7 e r5c4=8 una cifra"
+            " ripetuta; con r3c4=8 una cifra ripetuta; con r3c4=9 r9c4 (8,9)"
+            " resta vuota => r4c4<>8]\n");
 }
 
 }  // namespace
