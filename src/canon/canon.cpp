@@ -33,7 +33,10 @@
 //
 // For the pattern form the pruning compares the given pattern (1 for a
 // given, 0 for an empty cell) instead of the labels; the leaves that tie on
-// the pattern are compared on their relabelled strings.
+// the pattern are compared on their relabelled strings. The labels do not
+// change the pattern, so that search leaves them unset (no copy of the
+// branch for a digit first seen) and a leaf relabels its digits itself, and
+// its row keys are nine bits made from the given masks (pattern_key).
 #include "canon/canon.h"
 
 #include <climits>
@@ -163,31 +166,40 @@ long leaf_weight(const State& st) {
   return w * factorial(unbound_stacks) * factorial(10 - st.next_label);
 }
 
-// The branch's relabelled string (kPattern's second key).
-void digits_of(const Search& s, const State& st, std::uint8_t* out) {
-  for (int r = 0; r < 9; ++r) {
-    for (int c = 0; c < 9; ++c) {
-      const std::uint8_t col = st.pos_col[c];
-      const std::uint8_t d =
-          col == kUnbound ? std::uint8_t{0} : s.grid[st.row_of[r] * 9 + col];
-      out[r * 9 + c] = d == 0 ? std::uint8_t{0} : st.label[d];
+// A leaf of the pattern form: its pattern ties the best. The search
+// leaves the labels unset (they do not change the pattern), so the digits
+// are relabelled here, by first appearance in row-major order as the
+// search would have, and compared with the best leaf's as they are made.
+void pattern_leaf(Search& s, const State& st) {
+  State n = st;
+  std::uint8_t digits[81];
+  int order = s.leaf_done ? 0 : -1;
+  for (int i = 0; i < 81; ++i) {
+    const std::uint8_t col = n.pos_col[i % 9];
+    const std::uint8_t d =
+        col == kUnbound ? std::uint8_t{0} : s.grid[n.row_of[i / 9] * 9 + col];
+    digits[i] = label_of(n, d);
+    if (order == 0 && digits[i] != s.best_digits[i]) {
+      if (digits[i] > s.best_digits[i]) return;
+      order = -1;
     }
   }
+  if (order < 0) {
+    std::memcpy(s.best_digits, digits, 81);
+    s.best_state = n;
+    s.best_transposed = s.transposed;
+    s.count = 0;
+  }
+  s.leaf_done = true;
+  s.count += leaf_weight(n);
 }
 
 void leaf(Search& s, const State& st) {
   if (s.pattern) {
-    std::uint8_t digits[81];
-    digits_of(s, st, digits);
-    const int order = s.leaf_done ? std::memcmp(digits, s.best_digits, 81) : -1;
-    if (order > 0) return;
-    if (order < 0) {
-      std::memcpy(s.best_digits, digits, 81);
-      s.best_state = st;
-      s.best_transposed = s.transposed;
-      s.count = 0;
-    }
-  } else if (!s.leaf_done) {
+    pattern_leaf(s, st);
+    return;
+  }
+  if (!s.leaf_done) {
     s.best_state = st;
     s.best_transposed = s.transposed;
     s.count = 0;
@@ -222,8 +234,7 @@ void unbound_slot(Search& s, const State& st, int r, int p) {
 // The cell of input column `col` placed at output position p.
 void bound_cell(Search& s, State& n, int r, int p, int col) {
   const std::uint8_t d = s.grid[n.row_of[r] * 9 + col];
-  const std::uint8_t label = label_of(n, d);
-  const std::uint8_t v = s.pattern ? std::uint8_t{d != 0} : label;
+  const std::uint8_t v = s.pattern ? std::uint8_t{d != 0} : label_of(n, d);
   if (judge(s, r * 9 + p, v)) cell(s, n, r, p + 1);
 }
 
@@ -234,7 +245,7 @@ void cell(Search& s, const State& st, int r, int p) {
   const std::uint8_t* cells = s.grid + first;
   for (; p < 9 && st.pos_col[p] != kUnbound; ++p) {
     const std::uint8_t d = cells[st.pos_col[p]];
-    if (d != 0 && st.label[d] == 0) break;
+    if (d != 0 && st.label[d] == 0 && !s.pattern) break;
     const std::uint8_t v = d == 0 ? 0 : s.pattern ? 1 : st.label[d];
     if (!judge(s, r * 9 + p, v)) return;
   }
@@ -385,18 +396,56 @@ void unbound_key(const State& st, const Value& value, std::uint8_t* key) {
   }
 }
 
-inline bool key_less(const std::uint8_t* x, const std::uint8_t* y) {
-  for (int i = 0; i < 9; ++i) {
-    if (x[i] != y[i]) return x[i] < y[i];
+// The pattern form's row key, the same order as row_key's on 0/1 values,
+// as nine bits (output position 0 the highest), computed from the given
+// masks alone: an unbound stack with g givens gives the block 0..0 1..1
+// (g ones), the blocks ascending by g; a bound slot's unbound positions
+// give their givens last, its bound positions (a suffix) their own bits.
+unsigned pattern_key(const Search& s, const State& st, int row) {
+  const unsigned mask = s.row_mask[row];
+  unsigned counts[3];
+  int unbound = 0;
+  for (unsigned t = 0; t < 3; ++t) {
+    if (st.slot_stack[0] == t || st.slot_stack[1] == t || st.slot_stack[2] == t)
+      continue;
+    counts[unbound++] =
+        static_cast<unsigned>(popcount9(mask & kStackColumns[t]));
   }
-  return false;
+  insertion_sort(counts, unbound, [](unsigned x, unsigned y) { return x < y; });
+  unsigned key = 0;
+  for (int k = 0; k < unbound; ++k) key = key << 3 | ((1U << counts[k]) - 1);
+  for (int k = unbound; k < 3; ++k) {
+    const unsigned free = kStackColumns[st.slot_stack[k]] & ~st.placed;
+    const int j = popcount9(free);
+    key = key << j | ((1U << popcount9(free & mask)) - 1);
+    for (int p = 3 * k + j; p < 3 * k + 3; ++p)
+      key = key << 1 | ((mask >> st.pos_col[p]) & 1U);
+  }
+  return key;
 }
 
 struct Candidate {
   std::uint8_t key[9];
   std::uint8_t row;
   std::uint32_t ties;
+  std::uint64_t rank;  // the key packed, five bits a value, position 0 high
 };
+
+// The candidate's key and rank: row_key's bytes, or for the pattern form
+// the bits of pattern_key.
+void candidate_key(const Search& s, const State& st, int row, Candidate& c) {
+  if (s.pattern) {
+    const unsigned bits = pattern_key(s, st, row);
+    c.rank = bits;
+    for (int i = 0; i < 9; ++i)
+      c.key[i] = static_cast<std::uint8_t>((bits >> (8 - i)) & 1U);
+    return;
+  }
+  row_key(s, st, row, c.key);
+  std::uint64_t rank = 0;
+  for (const std::uint8_t v : c.key) rank = rank << 5 | v;
+  c.rank = rank;
+}
 
 // Output row r from a candidate when every column is bound and its key is
 // exact: the key is the row's string, compared as it stands; the digits
@@ -410,7 +459,9 @@ void bound_row(Search& s, const State& st, int r, const Candidate& c) {
   n.used_rows = static_cast<std::uint16_t>(n.used_rows | (1U << c.row));
   n.weight *= c.ties;
   const int first = 9 * c.row;
-  for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
+  if (!s.pattern) {
+    for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
+  }
   next_row(s, n, r + 1);
 }
 
@@ -434,7 +485,7 @@ void next_row(Search& s, const State& st, int r) {
       empty_seen |= band;
       ties = static_cast<std::uint32_t>(popcount9(band & rows & s.empty_rows));
     }
-    row_key(s, st, row, c[n].key);
+    candidate_key(s, st, row, c[n]);
     c[n].row = static_cast<std::uint8_t>(row);
     c[n++].ties = ties;
   }
@@ -445,10 +496,10 @@ void next_row(Search& s, const State& st, int r) {
   if (s.distinct_rows) {
     int least = 0;
     for (int i = 1; i < n; ++i) {
-      if (key_less(c[i].key, c[least].key)) least = i;
+      if (c[i].rank < c[least].rank) least = i;
     }
     for (int i = 0; i < n; ++i) {
-      if (key_less(c[least].key, c[i].key)) continue;
+      if (c[least].rank < c[i].rank) continue;
       if (st.placed == 0x1FF) {
         bound_row(s, st, r, c[i]);
       } else {
@@ -458,7 +509,7 @@ void next_row(Search& s, const State& st, int r) {
     return;
   }
   insertion_sort(c, n, [](const Candidate& x, const Candidate& y) {
-    return key_less(x.key, y.key);
+    return x.rank < y.rank;
   });
   for (int i = 0; i < n; ++i) start_row(s, st, r, c[i].row, c[i].ties);
 }
