@@ -52,8 +52,24 @@ constexpr std::uint8_t kUnbound = 0xFF;
 // The columns of each stack as a 9-bit mask.
 constexpr std::uint16_t kStackColumns[3] = {0x007, 0x038, 0x1C0};
 
-int popcount9(unsigned x) {
-  return base::bits(x);
+// The number of set bits of a 9-bit mask, from a table: the target has no
+// population-count instruction by default, and the pattern form counts the
+// givens of a stack for every candidate row.
+struct Popcounts {
+  std::uint8_t n[512];
+};
+
+constexpr Popcounts make_popcounts() {
+  Popcounts t{};
+  for (unsigned x = 0; x < 512; ++x)
+    t.n[x] = static_cast<std::uint8_t>(base::bits(x));
+  return t;
+}
+
+constexpr Popcounts kPopcounts = make_popcounts();
+
+inline int popcount9(unsigned x) {
+  return kPopcounts.n[x & 0x1FFU];
 }
 
 int factorial(int n) {
@@ -425,20 +441,18 @@ unsigned pattern_key(const Search& s, const State& st, int row) {
 }
 
 struct Candidate {
-  std::uint8_t key[9];
+  std::uint8_t key[9];  // row_key's bytes (minlex only)
   std::uint8_t row;
   std::uint32_t ties;
-  std::uint64_t rank;  // the key packed, five bits a value, position 0 high
+  std::uint64_t rank;  // the key packed, position 0 highest: five bits a
+                       // value for minlex, one (pattern_key) for the pattern
 };
 
-// The candidate's key and rank: row_key's bytes, or for the pattern form
-// the bits of pattern_key.
+// The candidate's key and rank: row_key's bytes packed, or for the pattern
+// form the bits of pattern_key.
 void candidate_key(const Search& s, const State& st, int row, Candidate& c) {
   if (s.pattern) {
-    const unsigned bits = pattern_key(s, st, row);
-    c.rank = bits;
-    for (int i = 0; i < 9; ++i)
-      c.key[i] = static_cast<std::uint8_t>((bits >> (8 - i)) & 1U);
+    c.rank = pattern_key(s, st, row);  // bound_row makes the bytes
     return;
   }
   row_key(s, st, row, c.key);
@@ -452,7 +466,10 @@ void candidate_key(const Search& s, const State& st, int row, Candidate& c) {
 // it shows first are labelled in order.
 void bound_row(Search& s, const State& st, int r, const Candidate& c) {
   for (int p = 0; p < 9; ++p) {
-    if (!judge(s, r * 9 + p, c.key[p])) return;
+    const auto v = s.pattern
+                       ? static_cast<std::uint8_t>((c.rank >> (8 - p)) & 1U)
+                       : c.key[p];
+    if (!judge(s, r * 9 + p, v)) return;
   }
   State n = st;
   n.row_of[r] = c.row;
