@@ -190,14 +190,17 @@ void pattern_leaf(Search& s, const State& st) {
   State n = st;
   std::uint8_t digits[81];
   int order = s.leaf_done ? 0 : -1;
-  for (int i = 0; i < 81; ++i) {
-    const std::uint8_t col = n.pos_col[i % 9];
-    const std::uint8_t d =
-        col == kUnbound ? std::uint8_t{0} : s.grid[n.row_of[i / 9] * 9 + col];
-    digits[i] = label_of(n, d);
-    if (order == 0 && digits[i] != s.best_digits[i]) {
-      if (digits[i] > s.best_digits[i]) return;
-      order = -1;
+  for (int r = 0; r < 9; ++r) {
+    const int first = 9 * n.row_of[r];
+    const std::uint8_t* cells = s.grid + first;
+    for (int c = 0; c < 9; ++c) {
+      const int i = r * 9 + c;
+      const std::uint8_t col = n.pos_col[c];
+      digits[i] = col == kUnbound ? std::uint8_t{0} : label_of(n, cells[col]);
+      if (order == 0 && digits[i] != s.best_digits[i]) {
+        if (digits[i] > s.best_digits[i]) return;
+        order = -1;
+      }
     }
   }
   if (order < 0) {
