@@ -415,31 +415,61 @@ void unbound_key(const State& st, const Value& value, std::uint8_t* key) {
   }
 }
 
+// What the pattern form's row keys need of a node, made once for all its
+// candidate rows.
+struct PatternFrame {
+  std::uint16_t col_bit[9];    // a bound input column's output bit
+  std::uint16_t free_cols[3];  // a bound slot's columns still unbound
+  std::uint8_t free_shift[3];  // the shift of the lowest of those positions
+  std::uint8_t unbound;        // the slots 0.. below stay unbound
+  std::uint8_t free_stacks;    // the stacks they may take
+};
+
+// Output position p is bit 8 - p of a pattern key.
+PatternFrame pattern_frame(const State& st) {
+  PatternFrame f{};
+  for (int p = 0; p < 9; ++p) {
+    if (st.pos_col[p] != kUnbound)
+      f.col_bit[st.pos_col[p]] = static_cast<std::uint16_t>(1U << (8 - p));
+  }
+  unsigned stacks = 0x7;
+  for (int k = 0; k < 3; ++k) {
+    if (st.slot_stack[k] == kUnbound) {
+      ++f.unbound;
+      continue;
+    }
+    stacks &= ~(1U << st.slot_stack[k]);
+    f.free_cols[k] = static_cast<std::uint16_t>(
+        kStackColumns[st.slot_stack[k]] & ~st.placed);
+    f.free_shift[k] =
+        static_cast<std::uint8_t>(9 - 3 * k - popcount9(f.free_cols[k]));
+  }
+  f.free_stacks = static_cast<std::uint8_t>(stacks);
+  return f;
+}
+
 // The pattern form's row key, the same order as row_key's on 0/1 values,
 // as nine bits (output position 0 the highest), computed from the given
 // masks alone: an unbound stack with g givens gives the block 0..0 1..1
-// (g ones), the blocks ascending by g; a bound slot's unbound positions
-// give their givens last, its bound positions (a suffix) their own bits.
-unsigned pattern_key(const Search& s, const State& st, int row) {
+// (g ones), the blocks ascending by g in the unbound slots (a prefix); a
+// bound slot's unbound positions (a prefix of the slot) give their givens
+// last, its bound positions their own bits.
+unsigned pattern_key(const Search& s, const State& st, const PatternFrame& f,
+                     int row) {
   const unsigned mask = s.row_mask[row];
-  unsigned counts[3];
-  int unbound = 0;
-  for (unsigned t = 0; t < 3; ++t) {
-    if (st.slot_stack[0] == t || st.slot_stack[1] == t || st.slot_stack[2] == t)
-      continue;
-    counts[unbound++] =
-        static_cast<unsigned>(popcount9(mask & kStackColumns[t]));
-  }
-  insertion_sort(counts, unbound, [](unsigned x, unsigned y) { return x < y; });
   unsigned key = 0;
-  for (int k = 0; k < unbound; ++k) key = key << 3 | ((1U << counts[k]) - 1);
-  for (int k = unbound; k < 3; ++k) {
-    const unsigned free = kStackColumns[st.slot_stack[k]] & ~st.placed;
-    const int j = popcount9(free);
-    key = key << j | ((1U << popcount9(free & mask)) - 1);
-    for (int p = 3 * k + j; p < 3 * k + 3; ++p)
-      key = key << 1 | ((mask >> st.pos_col[p]) & 1U);
+  for (unsigned m = mask & st.placed; m != 0; m &= m - 1)
+    key |= f.col_bit[__builtin_ctz(m)];
+  for (int k = f.unbound; k < 3; ++k)
+    key |= ((1U << popcount9(mask & f.free_cols[k])) - 1) << f.free_shift[k];
+  unsigned counts[3];
+  int n = 0;
+  for (unsigned left = f.free_stacks; left != 0; left &= left - 1) {
+    counts[n++] = static_cast<unsigned>(
+        popcount9(mask & kStackColumns[__builtin_ctz(left)]));
   }
+  insertion_sort(counts, n, [](unsigned x, unsigned y) { return x < y; });
+  for (int k = 0; k < n; ++k) key |= ((1U << counts[k]) - 1) << (6 - 3 * k);
   return key;
 }
 
@@ -453,9 +483,10 @@ struct Candidate {
 
 // The candidate's key and rank: row_key's bytes packed, or for the pattern
 // form the bits of pattern_key.
-void candidate_key(const Search& s, const State& st, int row, Candidate& c) {
+void candidate_key(const Search& s, const State& st, const PatternFrame& f,
+                   int row, Candidate& c) {
   if (s.pattern) {
-    c.rank = pattern_key(s, st, row);  // bound_row makes the bytes
+    c.rank = pattern_key(s, st, f, row);  // bound_row makes the bytes
     return;
   }
   row_key(s, st, row, c.key);
@@ -496,6 +527,7 @@ void next_row(Search& s, const State& st, int r) {
   Candidate c[9];
   int n = 0;
   unsigned empty_seen = 0;
+  const PatternFrame frame = s.pattern ? pattern_frame(st) : PatternFrame{};
   for (unsigned left = rows; left != 0; left &= left - 1) {
     const int row = __builtin_ctz(left);
     std::uint32_t ties = 1;
@@ -505,7 +537,7 @@ void next_row(Search& s, const State& st, int r) {
       empty_seen |= band;
       ties = static_cast<std::uint32_t>(popcount9(band & rows & s.empty_rows));
     }
-    candidate_key(s, st, row, c[n]);
+    candidate_key(s, st, frame, row, c[n]);
     c[n].row = static_cast<std::uint8_t>(row);
     c[n++].ties = ties;
   }
