@@ -358,7 +358,7 @@ inline void sort3(std::uint8_t* v) {
 // one, and two strings that agree so far have seen the same number of
 // them; they take their labels in order at the end. The row's smallest
 // string, exact when no digit is twice in the row; only an order for the
-// others.
+// others. Minlex only: the pattern form's keys are pattern_key's.
 template <class Value>
 void unbound_key(const State& st, const Value& value, std::uint8_t* key);
 
@@ -368,7 +368,6 @@ void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
   const auto value = [&](int col) -> std::uint8_t {
     const std::uint8_t d = cells[col];
     if (d == 0) return 0;
-    if (s.pattern) return 1;
     return st.label[d] != 0 ? st.label[d] : std::uint8_t{10};
   };
   if (st.placed == 0x1FF) {
