@@ -362,13 +362,21 @@ inline void sort3(std::uint8_t* v) {
 template <class Value>
 void unbound_key(const State& st, const Value& value, std::uint8_t* key);
 
-void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
+// Each digit's value in a minlex row key: 0 for an empty cell, the label
+// of a digit seen, 10 for one unseen.
+void key_values(const State& st, std::uint8_t* values) {
+  values[0] = 0;
+  for (int d = 1; d <= 9; ++d)
+    values[d] = st.label[d] != 0 ? st.label[d] : std::uint8_t{10};
+}
+
+// `values`: key_values, made once a node.
+void row_key(const Search& s, const State& st, const std::uint8_t* values,
+             int row, std::uint8_t* key) {
   const int first = row * 9;
   const std::uint8_t* cells = s.grid + first;
   const auto value = [&](int col) -> std::uint8_t {
-    const std::uint8_t d = cells[col];
-    if (d == 0) return 0;
-    return st.label[d] != 0 ? st.label[d] : std::uint8_t{10};
+    return values[cells[col]];
   };
   if (st.placed == 0x1FF) {
     for (int c = 0; c < 9; ++c) key[c] = value(st.pos_col[c]);
@@ -483,12 +491,12 @@ struct Candidate {
 // The candidate's key and rank: row_key's bytes packed, or for the pattern
 // form the bits of pattern_key.
 void candidate_key(const Search& s, const State& st, const PatternFrame& f,
-                   int row, Candidate& c) {
+                   const std::uint8_t* values, int row, Candidate& c) {
   if (s.pattern) {
     c.rank = pattern_key(s, st, f, row);  // bound_row makes the bytes
     return;
   }
-  row_key(s, st, row, c.key);
+  row_key(s, st, values, row, c.key);
   std::uint64_t rank = 0;
   for (const std::uint8_t v : c.key) rank = rank << 5 | v;
   c.rank = rank;
@@ -527,6 +535,8 @@ void next_row(Search& s, const State& st, int r) {
   int n = 0;
   unsigned empty_seen = 0;
   const PatternFrame frame = s.pattern ? pattern_frame(st) : PatternFrame{};
+  std::uint8_t values[10];
+  key_values(st, values);
   for (unsigned left = rows; left != 0; left &= left - 1) {
     const int row = __builtin_ctz(left);
     std::uint32_t ties = 1;
@@ -536,7 +546,7 @@ void next_row(Search& s, const State& st, int r) {
       empty_seen |= band;
       ties = static_cast<std::uint32_t>(popcount9(band & rows & s.empty_rows));
     }
-    candidate_key(s, st, frame, row, c[n]);
+    candidate_key(s, st, frame, values, row, c[n]);
     c[n].row = static_cast<std::uint8_t>(row);
     c[n++].ties = ties;
   }
