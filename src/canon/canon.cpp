@@ -33,7 +33,10 @@
 //
 // For the pattern form the pruning compares the given pattern (1 for a
 // given, 0 for an empty cell) instead of the labels; the leaves that tie on
-// the pattern are compared on their relabelled strings.
+// the pattern are compared on their relabelled strings. The labels do not
+// change the pattern, so that search leaves them unset (no copy of the
+// branch for a digit first seen) and a leaf relabels its digits itself, and
+// its row keys are nine bits made from the given masks (pattern_key).
 #include "canon/canon.h"
 
 #include <climits>
@@ -49,8 +52,24 @@ constexpr std::uint8_t kUnbound = 0xFF;
 // The columns of each stack as a 9-bit mask.
 constexpr std::uint16_t kStackColumns[3] = {0x007, 0x038, 0x1C0};
 
-int popcount9(unsigned x) {
-  return base::bits(x);
+// The number of set bits of a 9-bit mask, from a table: the target has no
+// population-count instruction by default, and the pattern form counts the
+// givens of a stack for every candidate row.
+struct Popcounts {
+  std::uint8_t n[512];
+};
+
+constexpr Popcounts make_popcounts() {
+  Popcounts t{};
+  for (unsigned x = 0; x < 512; ++x)
+    t.n[x] = static_cast<std::uint8_t>(base::bits(x));
+  return t;
+}
+
+constexpr Popcounts kPopcounts = make_popcounts();
+
+inline int popcount9(unsigned x) {
+  return kPopcounts.n[x & 0x1FFU];
 }
 
 int factorial(int n) {
@@ -163,31 +182,43 @@ long leaf_weight(const State& st) {
   return w * factorial(unbound_stacks) * factorial(10 - st.next_label);
 }
 
-// The branch's relabelled string (kPattern's second key).
-void digits_of(const Search& s, const State& st, std::uint8_t* out) {
+// A leaf of the pattern form: its pattern ties the best. The search
+// leaves the labels unset (they do not change the pattern), so the digits
+// are relabelled here, by first appearance in row-major order as the
+// search would have, and compared with the best leaf's as they are made.
+void pattern_leaf(Search& s, const State& st) {
+  State n = st;
+  std::uint8_t digits[81];
+  int order = s.leaf_done ? 0 : -1;
   for (int r = 0; r < 9; ++r) {
+    const int first = 9 * n.row_of[r];
+    const std::uint8_t* cells = s.grid + first;
     for (int c = 0; c < 9; ++c) {
-      const std::uint8_t col = st.pos_col[c];
-      const std::uint8_t d =
-          col == kUnbound ? std::uint8_t{0} : s.grid[st.row_of[r] * 9 + col];
-      out[r * 9 + c] = d == 0 ? std::uint8_t{0} : st.label[d];
+      const int i = r * 9 + c;
+      const std::uint8_t col = n.pos_col[c];
+      digits[i] = col == kUnbound ? std::uint8_t{0} : label_of(n, cells[col]);
+      if (order == 0 && digits[i] != s.best_digits[i]) {
+        if (digits[i] > s.best_digits[i]) return;
+        order = -1;
+      }
     }
   }
+  if (order < 0) {
+    std::memcpy(s.best_digits, digits, 81);
+    s.best_state = n;
+    s.best_transposed = s.transposed;
+    s.count = 0;
+  }
+  s.leaf_done = true;
+  s.count += leaf_weight(n);
 }
 
 void leaf(Search& s, const State& st) {
   if (s.pattern) {
-    std::uint8_t digits[81];
-    digits_of(s, st, digits);
-    const int order = s.leaf_done ? std::memcmp(digits, s.best_digits, 81) : -1;
-    if (order > 0) return;
-    if (order < 0) {
-      std::memcpy(s.best_digits, digits, 81);
-      s.best_state = st;
-      s.best_transposed = s.transposed;
-      s.count = 0;
-    }
-  } else if (!s.leaf_done) {
+    pattern_leaf(s, st);
+    return;
+  }
+  if (!s.leaf_done) {
     s.best_state = st;
     s.best_transposed = s.transposed;
     s.count = 0;
@@ -222,8 +253,7 @@ void unbound_slot(Search& s, const State& st, int r, int p) {
 // The cell of input column `col` placed at output position p.
 void bound_cell(Search& s, State& n, int r, int p, int col) {
   const std::uint8_t d = s.grid[n.row_of[r] * 9 + col];
-  const std::uint8_t label = label_of(n, d);
-  const std::uint8_t v = s.pattern ? std::uint8_t{d != 0} : label;
+  const std::uint8_t v = s.pattern ? std::uint8_t{d != 0} : label_of(n, d);
   if (judge(s, r * 9 + p, v)) cell(s, n, r, p + 1);
 }
 
@@ -234,7 +264,7 @@ void cell(Search& s, const State& st, int r, int p) {
   const std::uint8_t* cells = s.grid + first;
   for (; p < 9 && st.pos_col[p] != kUnbound; ++p) {
     const std::uint8_t d = cells[st.pos_col[p]];
-    if (d != 0 && st.label[d] == 0) break;
+    if (d != 0 && st.label[d] == 0 && !s.pattern) break;
     const std::uint8_t v = d == 0 ? 0 : s.pattern ? 1 : st.label[d];
     if (!judge(s, r * 9 + p, v)) return;
   }
@@ -328,18 +358,25 @@ inline void sort3(std::uint8_t* v) {
 // one, and two strings that agree so far have seen the same number of
 // them; they take their labels in order at the end. The row's smallest
 // string, exact when no digit is twice in the row; only an order for the
-// others.
+// others. Minlex only: the pattern form's keys are pattern_key's.
 template <class Value>
 void unbound_key(const State& st, const Value& value, std::uint8_t* key);
 
-void row_key(const Search& s, const State& st, int row, std::uint8_t* key) {
+// Each digit's value in a minlex row key: 0 for an empty cell, the label
+// of a digit seen, 10 for one unseen.
+void key_values(const State& st, std::uint8_t* values) {
+  values[0] = 0;
+  for (int d = 1; d <= 9; ++d)
+    values[d] = st.label[d] != 0 ? st.label[d] : std::uint8_t{10};
+}
+
+// `values`: key_values, made once a node.
+void row_key(const Search& s, const State& st, const std::uint8_t* values,
+             int row, std::uint8_t* key) {
   const int first = row * 9;
   const std::uint8_t* cells = s.grid + first;
   const auto value = [&](int col) -> std::uint8_t {
-    const std::uint8_t d = cells[col];
-    if (d == 0) return 0;
-    if (s.pattern) return 1;
-    return st.label[d] != 0 ? st.label[d] : std::uint8_t{10};
+    return values[cells[col]];
   };
   if (st.placed == 0x1FF) {
     for (int c = 0; c < 9; ++c) key[c] = value(st.pos_col[c]);
@@ -385,32 +422,104 @@ void unbound_key(const State& st, const Value& value, std::uint8_t* key) {
   }
 }
 
-inline bool key_less(const std::uint8_t* x, const std::uint8_t* y) {
-  for (int i = 0; i < 9; ++i) {
-    if (x[i] != y[i]) return x[i] < y[i];
+// What the pattern form's row keys need of a node, made once for all its
+// candidate rows.
+struct PatternFrame {
+  std::uint16_t col_bit[9];    // a bound input column's output bit
+  std::uint16_t free_cols[3];  // a bound slot's columns still unbound
+  std::uint8_t free_shift[3];  // the shift of the lowest of those positions
+  std::uint8_t unbound;        // the slots 0.. below stay unbound
+  std::uint8_t free_stacks;    // the stacks they may take
+};
+
+// Output position p is bit 8 - p of a pattern key.
+PatternFrame pattern_frame(const State& st) {
+  PatternFrame f{};
+  for (int p = 0; p < 9; ++p) {
+    if (st.pos_col[p] != kUnbound)
+      f.col_bit[st.pos_col[p]] = static_cast<std::uint16_t>(1U << (8 - p));
   }
-  return false;
+  unsigned stacks = 0x7;
+  for (int k = 0; k < 3; ++k) {
+    if (st.slot_stack[k] == kUnbound) {
+      ++f.unbound;
+      continue;
+    }
+    stacks &= ~(1U << st.slot_stack[k]);
+    f.free_cols[k] = static_cast<std::uint16_t>(
+        kStackColumns[st.slot_stack[k]] & ~st.placed);
+    f.free_shift[k] =
+        static_cast<std::uint8_t>(9 - 3 * k - popcount9(f.free_cols[k]));
+  }
+  f.free_stacks = static_cast<std::uint8_t>(stacks);
+  return f;
+}
+
+// The pattern form's row key, the same order as row_key's on 0/1 values,
+// as nine bits (output position 0 the highest), computed from the given
+// masks alone: an unbound stack with g givens gives the block 0..0 1..1
+// (g ones), the blocks ascending by g in the unbound slots (a prefix); a
+// bound slot's unbound positions (a prefix of the slot) give their givens
+// last, its bound positions their own bits.
+unsigned pattern_key(const Search& s, const State& st, const PatternFrame& f,
+                     int row) {
+  const unsigned mask = s.row_mask[row];
+  unsigned key = 0;
+  for (unsigned m = mask & st.placed; m != 0; m &= m - 1)
+    key |= f.col_bit[__builtin_ctz(m)];
+  for (int k = f.unbound; k < 3; ++k)
+    key |= ((1U << popcount9(mask & f.free_cols[k])) - 1) << f.free_shift[k];
+  unsigned counts[3];
+  int n = 0;
+  for (unsigned left = f.free_stacks; left != 0; left &= left - 1) {
+    counts[n++] = static_cast<unsigned>(
+        popcount9(mask & kStackColumns[__builtin_ctz(left)]));
+  }
+  insertion_sort(counts, n, [](unsigned x, unsigned y) { return x < y; });
+  for (int k = 0; k < n; ++k) key |= ((1U << counts[k]) - 1) << (6 - 3 * k);
+  return key;
 }
 
 struct Candidate {
-  std::uint8_t key[9];
+  std::uint8_t key[9];  // row_key's bytes (minlex only)
   std::uint8_t row;
   std::uint32_t ties;
+  std::uint64_t rank;  // the key packed, position 0 highest: five bits a
+                       // value for minlex, one (pattern_key) for the pattern
 };
+
+// The candidate's key and rank: row_key's bytes packed, or for the pattern
+// form the bits of pattern_key.
+void candidate_key(const Search& s, const State& st, const PatternFrame& f,
+                   const std::uint8_t* values, int row, Candidate& c) {
+  if (s.pattern) {
+    c.rank = pattern_key(s, st, f, row);  // bound_row makes the bytes
+    return;
+  }
+  row_key(s, st, values, row, c.key);
+  std::uint64_t rank = 0;
+  for (const std::uint8_t v : c.key) rank = rank << 5 | v;
+  c.rank = rank;
+}
 
 // Output row r from a candidate when every column is bound and its key is
 // exact: the key is the row's string, compared as it stands; the digits
 // it shows first are labelled in order.
 void bound_row(Search& s, const State& st, int r, const Candidate& c) {
   for (int p = 0; p < 9; ++p) {
-    if (!judge(s, r * 9 + p, c.key[p])) return;
+    const auto v = s.pattern
+                       ? static_cast<std::uint8_t>((c.rank >> (8 - p)) & 1U)
+                       : c.key[p];
+    if (!judge(s, r * 9 + p, v)) return;
   }
   State n = st;
   n.row_of[r] = c.row;
   n.used_rows = static_cast<std::uint16_t>(n.used_rows | (1U << c.row));
   n.weight *= c.ties;
   const int first = 9 * c.row;
-  for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
+  if (!s.pattern) {
+    for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
+  }
   next_row(s, n, r + 1);
 }
 
@@ -425,6 +534,9 @@ void next_row(Search& s, const State& st, int r) {
   Candidate c[9];
   int n = 0;
   unsigned empty_seen = 0;
+  const PatternFrame frame = s.pattern ? pattern_frame(st) : PatternFrame{};
+  std::uint8_t values[10];
+  key_values(st, values);
   for (unsigned left = rows; left != 0; left &= left - 1) {
     const int row = __builtin_ctz(left);
     std::uint32_t ties = 1;
@@ -434,7 +546,7 @@ void next_row(Search& s, const State& st, int r) {
       empty_seen |= band;
       ties = static_cast<std::uint32_t>(popcount9(band & rows & s.empty_rows));
     }
-    row_key(s, st, row, c[n].key);
+    candidate_key(s, st, frame, values, row, c[n]);
     c[n].row = static_cast<std::uint8_t>(row);
     c[n++].ties = ties;
   }
@@ -445,10 +557,10 @@ void next_row(Search& s, const State& st, int r) {
   if (s.distinct_rows) {
     int least = 0;
     for (int i = 1; i < n; ++i) {
-      if (key_less(c[i].key, c[least].key)) least = i;
+      if (c[i].rank < c[least].rank) least = i;
     }
     for (int i = 0; i < n; ++i) {
-      if (key_less(c[least].key, c[i].key)) continue;
+      if (c[least].rank < c[i].rank) continue;
       if (st.placed == 0x1FF) {
         bound_row(s, st, r, c[i]);
       } else {
@@ -458,7 +570,7 @@ void next_row(Search& s, const State& st, int r) {
     return;
   }
   insertion_sort(c, n, [](const Candidate& x, const Candidate& y) {
-    return key_less(x.key, y.key);
+    return x.rank < y.rank;
   });
   for (int i = 0; i < n; ++i) start_row(s, st, r, c[i].row, c[i].ties);
 }
