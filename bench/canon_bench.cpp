@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../tests/reference/canon_reference.h"
+#include "../tests/support/random_minimal.h"
 #include "canon/canon.h"
 #include "logic/solution.h"
 
@@ -69,36 +70,11 @@ const Set& dense() {
   return set;
 }
 
-// Random minimal puzzles: givens added at random until the solution is
-// unique, then each taken away again, in random order, that is not needed.
-base::Puzzle minimal(std::mt19937& rng) {
-  base::Puzzle p{};
-  base::Puzzle s{};
-  for (;;) {
-    const auto cell = static_cast<int>(rng() % 81);
-    if (p.cell[cell] != 0) continue;
-    p.cell[cell] = static_cast<std::uint8_t>(1 + rng() % 9);
-    const logic::Solutions found = logic::solve(p, s);
-    if (found == logic::Solutions::kNone) p.cell[cell] = 0;
-    if (found == logic::Solutions::kOne) break;
-  }
-  int order[81];
-  for (int i = 0; i < 81; ++i) order[i] = i;
-  std::shuffle(order, order + 81, rng);
-  for (const int cell : order) {
-    const std::uint8_t kept = p.cell[cell];
-    if (kept == 0) continue;
-    p.cell[cell] = 0;
-    if (logic::solve(p, s) != logic::Solutions::kOne) p.cell[cell] = kept;
-  }
-  return p;
-}
-
-const Set& random_minimal() {
+const Set& minimal_set() {
   static const Set set = [] {
     std::mt19937 rng(34);
     Set out;
-    for (int i = 0; i < 300; ++i) out.push_back(minimal(rng));
+    for (int i = 0; i < 300; ++i) out.push_back(random_minimal(rng));
     return out;
   }();
   return set;
@@ -126,7 +102,7 @@ void canon_form(benchmark::State& state, const char* which,
   static const Set top = load("bench_top1465.txt");
   const Set& set = w == "17clue"    ? seventeen
                    : w == "top1465" ? top
-                   : w == "minimal" ? random_minimal()
+                   : w == "minimal" ? minimal_set()
                    : w == "30plus"  ? dense()
                                     : grids();
   run(state, set, d);
@@ -148,7 +124,7 @@ void canon_automorphisms(benchmark::State& state) {
 // reference's (0 expected), "per_puzzle" the time per form of both.
 void reference_agreement(benchmark::State& state) {
   Set sample;
-  for (const Set* set : {&random_minimal(), &dense(), &grids()}) {
+  for (const Set* set : {&minimal_set(), &dense(), &grids()}) {
     sample.insert(sample.end(), set->begin(), set->begin() + 10);
   }
   const Set top = load("bench_top1465.txt");

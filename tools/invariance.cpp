@@ -21,6 +21,7 @@
 
 #include "logic/ladder.h"
 #include "logic/solution.h"
+#include "random_minimal.h"
 #include "symmetry.h"
 
 namespace {
@@ -60,30 +61,9 @@ void print_rating(long code) {
               ed / 10, ed % 10);
 }
 
-// A random minimal puzzle: givens added at random until the solution is
-// unique, then each taken away again, in random order, that is not needed.
+// A random minimal puzzle, as text.
 std::string generated(std::mt19937& rng) {
-  base::Puzzle p{};
-  for (;;) {
-    const int cell = static_cast<int>(rng() % 81);
-    if (p.cell[cell] != 0) continue;
-    p.cell[cell] = static_cast<std::uint8_t>(1 + rng() % 9);
-    base::Puzzle solution{};
-    const logic::Solutions s = logic::solve(p, solution);
-    if (s == logic::Solutions::kNone) p.cell[cell] = 0;
-    if (s == logic::Solutions::kOne) break;
-  }
-  int order[81];
-  for (int i = 0; i < 81; ++i) order[i] = i;
-  std::shuffle(order, order + 81, rng);
-  for (const int cell : order) {
-    const std::uint8_t kept = p.cell[cell];
-    if (kept == 0) continue;
-    p.cell[cell] = 0;
-    base::Puzzle solution{};
-    if (logic::solve(p, solution) != logic::Solutions::kOne)
-      p.cell[cell] = kept;
-  }
+  const base::Puzzle p = random_minimal(rng);
   std::string text(81, '.');
   for (int i = 0; i < 81; ++i) {
     if (p.cell[i] != 0)
