@@ -62,6 +62,7 @@ std::vector<test::Grid> hardest(int count) {
 TEST(UniqueCoreTest, EveryPathAgreesWithThePlainSearchAndTheOthers) {
   std::mt19937 rng(20261209);
   std::vector<test::Grid> puzzles;
+  puzzles.reserve(400);
   for (int n = 0; n < 300; ++n) {
     puzzles.push_back(test::random_puzzle(rng, 45 + static_cast<int>(n % 20)));
   }
