@@ -31,12 +31,9 @@
 // cell), equal goes on. Branches that tie to the end are the transforms
 // that give the same form: counted, they are the automorphisms.
 //
-// For the pattern form the pruning compares the given pattern (1 for a
-// given, 0 for an empty cell) instead of the labels; the leaves that tie on
-// the pattern are compared on their relabelled strings. The labels do not
-// change the pattern, so that search leaves them unset (no copy of the
-// branch for a digit first seen) and a leaf relabels its digits itself, and
-// its row keys are nine bits made from the given masks (pattern_key).
+// The pattern form has a search of its own (pattern_searched, below the
+// grids' one): the smallest pattern first, over groups of columns that the
+// pattern cannot tell apart, then the digits ordered within those groups.
 #include "canon/canon.h"
 
 #include <climits>
@@ -98,12 +95,10 @@ struct Search {
   std::uint16_t row_mask[9];   // the columns holding a given, per row
   unsigned empty_rows = 0;     // the rows without a given
   bool distinct_rows = false;  // no digit twice in a row: row keys exact
-  bool pattern = false;        // compare the given pattern first
   bool transposed = false;
   std::uint8_t best[81];         // the best string's comparison values
   int valid = 0;                 // best[0..valid) is standing
   bool leaf_done = false;        // the standing best has reached a leaf
-  std::uint8_t best_digits[81];  // kPattern: the best leaf's labels
   long count = 0;                // transforms giving the best string
   State best_state;              // the branch of one of them: its
   bool best_transposed = false;  // transform is made once, at the end
@@ -183,42 +178,7 @@ long leaf_weight(const State& st) {
   return w * factorial(unbound_stacks) * factorial(10 - st.next_label);
 }
 
-// A leaf of the pattern form: its pattern ties the best. The search
-// leaves the labels unset (they do not change the pattern), so the digits
-// are relabelled here, by first appearance in row-major order as the
-// search would have, and compared with the best leaf's as they are made.
-void pattern_leaf(Search& s, const State& st) {
-  State n = st;
-  std::uint8_t digits[81];
-  int order = s.leaf_done ? 0 : -1;
-  for (int r = 0; r < 9; ++r) {
-    const int first = 9 * n.row_of[r];
-    const std::uint8_t* cells = s.grid + first;
-    for (int c = 0; c < 9; ++c) {
-      const int i = r * 9 + c;
-      const std::uint8_t col = n.pos_col[c];
-      digits[i] = col == kUnbound ? std::uint8_t{0} : label_of(n, cells[col]);
-      if (order == 0 && digits[i] != s.best_digits[i]) {
-        if (digits[i] > s.best_digits[i]) return;
-        order = -1;
-      }
-    }
-  }
-  if (order < 0) {
-    std::memcpy(s.best_digits, digits, 81);
-    s.best_state = n;
-    s.best_transposed = s.transposed;
-    s.count = 0;
-  }
-  s.leaf_done = true;
-  s.count += leaf_weight(n);
-}
-
 void leaf(Search& s, const State& st) {
-  if (s.pattern) {
-    pattern_leaf(s, st);
-    return;
-  }
   if (!s.leaf_done) {
     s.best_state = st;
     s.best_transposed = s.transposed;
@@ -254,8 +214,7 @@ void unbound_slot(Search& s, const State& st, int r, int p) {
 // The cell of input column `col` placed at output position p.
 void bound_cell(Search& s, State& n, int r, int p, int col) {
   const std::uint8_t d = s.grid[n.row_of[r] * 9 + col];
-  const std::uint8_t v = s.pattern ? std::uint8_t{d != 0} : label_of(n, d);
-  if (judge(s, r * 9 + p, v)) cell(s, n, r, p + 1);
+  if (judge(s, r * 9 + p, label_of(n, d))) cell(s, n, r, p + 1);
 }
 
 void cell(Search& s, const State& st, int r, int p) {
@@ -265,9 +224,8 @@ void cell(Search& s, const State& st, int r, int p) {
   const std::uint8_t* cells = s.grid + first;
   for (; p < 9 && st.pos_col[p] != kUnbound; ++p) {
     const std::uint8_t d = cells[st.pos_col[p]];
-    if (d != 0 && st.label[d] == 0 && !s.pattern) break;
-    const std::uint8_t v = d == 0 ? 0 : s.pattern ? 1 : st.label[d];
-    if (!judge(s, r * 9 + p, v)) return;
+    if (d != 0 && st.label[d] == 0) break;
+    if (!judge(s, r * 9 + p, st.label[d])) return;
   }
   if (p == 9) {
     next_row(s, st, r + 1);
@@ -359,7 +317,7 @@ inline void sort3(std::uint8_t* v) {
 // one, and two strings that agree so far have seen the same number of
 // them; they take their labels in order at the end. The row's smallest
 // string, exact when no digit is twice in the row; only an order for the
-// others. Minlex only: the pattern form's keys are pattern_key's.
+// others.
 template <class Value>
 void unbound_key(const State& st, const Value& value, std::uint8_t* key);
 
@@ -423,80 +381,17 @@ void unbound_key(const State& st, const Value& value, std::uint8_t* key) {
   }
 }
 
-// What the pattern form's row keys need of a node, made once for all its
-// candidate rows.
-struct PatternFrame {
-  std::uint16_t col_bit[9];    // a bound input column's output bit
-  std::uint16_t free_cols[3];  // a bound slot's columns still unbound
-  std::uint8_t free_shift[3];  // the shift of the lowest of those positions
-  std::uint8_t unbound;        // the slots 0.. below stay unbound
-  std::uint8_t free_stacks;    // the stacks they may take
-};
-
-// Output position p is bit 8 - p of a pattern key.
-PatternFrame pattern_frame(const State& st) {
-  PatternFrame f{};
-  for (int p = 0; p < 9; ++p) {
-    if (st.pos_col[p] != kUnbound)
-      f.col_bit[st.pos_col[p]] = static_cast<std::uint16_t>(1U << (8 - p));
-  }
-  unsigned stacks = 0x7;
-  for (int k = 0; k < 3; ++k) {
-    if (st.slot_stack[k] == kUnbound) {
-      ++f.unbound;
-      continue;
-    }
-    stacks &= ~(1U << st.slot_stack[k]);
-    f.free_cols[k] = static_cast<std::uint16_t>(
-        kStackColumns[st.slot_stack[k]] & ~st.placed);
-    f.free_shift[k] =
-        static_cast<std::uint8_t>(9 - 3 * k - popcount9(f.free_cols[k]));
-  }
-  f.free_stacks = static_cast<std::uint8_t>(stacks);
-  return f;
-}
-
-// The pattern form's row key, the same order as row_key's on 0/1 values,
-// as nine bits (output position 0 the highest), computed from the given
-// masks alone: an unbound stack with g givens gives the block 0..0 1..1
-// (g ones), the blocks ascending by g in the unbound slots (a prefix); a
-// bound slot's unbound positions (a prefix of the slot) give their givens
-// last, its bound positions their own bits.
-unsigned pattern_key(const Search& s, const State& st, const PatternFrame& f,
-                     int row) {
-  const unsigned mask = s.row_mask[row];
-  unsigned key = 0;
-  for (unsigned m = mask & st.placed; m != 0; m &= m - 1)
-    key |= f.col_bit[__builtin_ctz(m)];
-  for (int k = f.unbound; k < 3; ++k)
-    key |= ((1U << popcount9(mask & f.free_cols[k])) - 1) << f.free_shift[k];
-  unsigned counts[3];
-  int n = 0;
-  for (unsigned left = f.free_stacks; left != 0; left &= left - 1) {
-    counts[n++] = static_cast<unsigned>(
-        popcount9(mask & kStackColumns[__builtin_ctz(left)]));
-  }
-  insertion_sort(counts, n, [](unsigned x, unsigned y) { return x < y; });
-  for (int k = 0; k < n; ++k) key |= ((1U << counts[k]) - 1) << (6 - 3 * k);
-  return key;
-}
-
 struct Candidate {
   std::uint8_t key[9];  // row_key's bytes (minlex only)
   std::uint8_t row;
   std::uint32_t ties;
-  std::uint64_t rank;  // the key packed, position 0 highest: five bits a
-                       // value for minlex, one (pattern_key) for the pattern
+  std::uint64_t rank;  // the key packed, five bits a value, position 0
+                       // highest
 };
 
-// The candidate's key and rank: row_key's bytes packed, or for the pattern
-// form the bits of pattern_key.
-void candidate_key(const Search& s, const State& st, const PatternFrame& f,
-                   const std::uint8_t* values, int row, Candidate& c) {
-  if (s.pattern) {
-    c.rank = pattern_key(s, st, f, row);  // bound_row makes the bytes
-    return;
-  }
+// The candidate's key and rank: row_key's bytes packed.
+void candidate_key(const Search& s, const State& st, const std::uint8_t* values,
+                   int row, Candidate& c) {
   row_key(s, st, values, row, c.key);
   std::uint64_t rank = 0;
   for (const std::uint8_t v : c.key) rank = rank << 5 | v;
@@ -508,19 +403,14 @@ void candidate_key(const Search& s, const State& st, const PatternFrame& f,
 // it shows first are labelled in order.
 void bound_row(Search& s, const State& st, int r, const Candidate& c) {
   for (int p = 0; p < 9; ++p) {
-    const auto v = s.pattern
-                       ? static_cast<std::uint8_t>((c.rank >> (8 - p)) & 1U)
-                       : c.key[p];
-    if (!judge(s, r * 9 + p, v)) return;
+    if (!judge(s, r * 9 + p, c.key[p])) return;
   }
   State n = st;
   n.row_of[r] = c.row;
   n.used_rows = static_cast<std::uint16_t>(n.used_rows | (1U << c.row));
   n.weight *= c.ties;
   const int first = 9 * c.row;
-  if (!s.pattern) {
-    for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
-  }
+  for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
   next_row(s, n, r + 1);
 }
 
@@ -535,7 +425,6 @@ void next_row(Search& s, const State& st, int r) {
   Candidate c[9];
   int n = 0;
   unsigned empty_seen = 0;
-  const PatternFrame frame = s.pattern ? pattern_frame(st) : PatternFrame{};
   std::uint8_t values[10];
   key_values(st, values);
   for (unsigned left = rows; left != 0; left &= left - 1) {
@@ -547,7 +436,7 @@ void next_row(Search& s, const State& st, int r) {
       empty_seen |= band;
       ties = static_cast<std::uint32_t>(popcount9(band & rows & s.empty_rows));
     }
-    candidate_key(s, st, frame, values, row, c[n]);
+    candidate_key(s, st, values, row, c[n]);
     c[n].row = static_cast<std::uint8_t>(row);
     c[n++].ties = ties;
   }
@@ -1194,7 +1083,6 @@ Search searched(const base::Puzzle& puzzle, Definition definition) {
   if (valid_grid(puzzle)) return grid_searched(puzzle);
   if (definition == Definition::kPattern) return pattern_searched(puzzle);
   Search s;
-  s.pattern = definition == Definition::kPattern;
   search(s, puzzle, false);
   search(s, puzzle, true);
   return s;
