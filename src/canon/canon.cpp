@@ -806,28 +806,49 @@ inline int group_end(const PatState& st, int p) {
   return e;
 }
 
-// The exact pattern of input row `row` as output row of this state: nine
-// bits, output position 0 the highest.
-unsigned pat_key(const PatSearch& s, const PatState& st, int row) {
-  const unsigned mask = s.row_mask[row];
-  unsigned key = 0;
+// A node's groups as column masks, made once for all its candidate rows.
+struct PatFrame {
+  std::uint16_t cols[9];  // the input columns of each group
+  std::uint8_t shift[9];  // the key's shift of the group's last position
+  std::uint16_t free[3];  // the columns of each unbound stack
+  std::uint8_t groups;
+  std::uint8_t unbound;
+};
+
+PatFrame pat_frame(const PatState& st) {
+  PatFrame f{};
   for (int p = 3 * st.unbound; p < 9;) {
     const int e = group_end(st, p);
-    int g = 0;
-    for (int q = p; q < e; ++q)
-      g += static_cast<int>((mask >> st.pos_col[q]) & 1U);
-    key |= ((1U << g) - 1) << (9 - e);
+    unsigned cols = 0;
+    for (int q = p; q < e; ++q) cols |= 1U << st.pos_col[q];
+    f.cols[f.groups] = static_cast<std::uint16_t>(cols);
+    f.shift[f.groups++] = static_cast<std::uint8_t>(9 - e);
     p = e;
   }
-  unsigned counts[3];
-  int n = 0;
   for (int t = 0; t < 3; ++t) {
     if (st.slot_stack[0] == t || st.slot_stack[1] == t || st.slot_stack[2] == t)
       continue;
-    counts[n++] = static_cast<unsigned>(popcount9(mask & kStackColumns[t]));
+    f.free[f.unbound++] = kStackColumns[t];
   }
-  insertion_sort(counts, n, [](unsigned x, unsigned y) { return x < y; });
-  for (int k = 0; k < n; ++k) key |= ((1U << counts[k]) - 1) << (6 - 3 * k);
+  return f;
+}
+
+// The exact pattern of input row `row` as output row of the frame's node:
+// nine bits, output position 0 the highest. A group with g givens in the
+// row gives its last g positions; the unbound stacks, ascending by their
+// givens, fill the unbound slots.
+unsigned pat_key(const PatSearch& s, const PatFrame& f, int row) {
+  const unsigned mask = s.row_mask[row];
+  unsigned key = 0;
+  for (int k = 0; k < f.groups; ++k)
+    key |= ((1U << popcount9(mask & f.cols[k])) - 1) << f.shift[k];
+  unsigned counts[3];
+  for (int k = 0; k < f.unbound; ++k)
+    counts[k] = static_cast<unsigned>(popcount9(mask & f.free[k]));
+  insertion_sort(counts, f.unbound,
+                 [](unsigned x, unsigned y) { return x < y; });
+  for (int k = 0; k < f.unbound; ++k)
+    key |= ((1U << counts[k]) - 1) << (6 - 3 * k);
   return key;
 }
 
@@ -1027,6 +1048,7 @@ void pat_next_row(PatSearch& s, const PatState& st, int r) {
   }
   unsigned rows = 0x1FFU & ~st.used_rows;
   if (r % 3 != 0) rows &= 0x7U << (3 * (st.row_of[r - 1] / 3));
+  const PatFrame frame = pat_frame(st);
   unsigned keys[9];
   unsigned least = 0x200;
   unsigned empty_seen = 0;
@@ -1040,7 +1062,7 @@ void pat_next_row(PatSearch& s, const PatState& st, int r) {
       if ((empty_seen & band) != 0) continue;
       empty_seen |= band;
     }
-    keys[row] = pat_key(s, st, row);
+    keys[row] = pat_key(s, frame, row);
     if (keys[row] < least) least = keys[row];
   }
   if (!pat_judge(s, r, least)) return;
