@@ -31,15 +31,13 @@
 // cell), equal goes on. Branches that tie to the end are the transforms
 // that give the same form: counted, they are the automorphisms.
 //
-// For the pattern form the pruning compares the given pattern (1 for a
-// given, 0 for an empty cell) instead of the labels; the leaves that tie on
-// the pattern are compared on their relabelled strings. The labels do not
-// change the pattern, so that search leaves them unset (no copy of the
-// branch for a digit first seen) and a leaf relabels its digits itself, and
-// its row keys are nine bits made from the given masks (pattern_key).
+// The pattern form has a search of its own (pattern_searched, below the
+// grids' one): the smallest pattern first, over groups of columns that the
+// pattern cannot tell apart, then the digits ordered within those groups.
 #include "canon/canon.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include <initializer_list>
 #include <utility>
@@ -97,12 +95,10 @@ struct Search {
   std::uint16_t row_mask[9];   // the columns holding a given, per row
   unsigned empty_rows = 0;     // the rows without a given
   bool distinct_rows = false;  // no digit twice in a row: row keys exact
-  bool pattern = false;        // compare the given pattern first
   bool transposed = false;
   std::uint8_t best[81];         // the best string's comparison values
   int valid = 0;                 // best[0..valid) is standing
   bool leaf_done = false;        // the standing best has reached a leaf
-  std::uint8_t best_digits[81];  // kPattern: the best leaf's labels
   long count = 0;                // transforms giving the best string
   State best_state;              // the branch of one of them: its
   bool best_transposed = false;  // transform is made once, at the end
@@ -182,42 +178,7 @@ long leaf_weight(const State& st) {
   return w * factorial(unbound_stacks) * factorial(10 - st.next_label);
 }
 
-// A leaf of the pattern form: its pattern ties the best. The search
-// leaves the labels unset (they do not change the pattern), so the digits
-// are relabelled here, by first appearance in row-major order as the
-// search would have, and compared with the best leaf's as they are made.
-void pattern_leaf(Search& s, const State& st) {
-  State n = st;
-  std::uint8_t digits[81];
-  int order = s.leaf_done ? 0 : -1;
-  for (int r = 0; r < 9; ++r) {
-    const int first = 9 * n.row_of[r];
-    const std::uint8_t* cells = s.grid + first;
-    for (int c = 0; c < 9; ++c) {
-      const int i = r * 9 + c;
-      const std::uint8_t col = n.pos_col[c];
-      digits[i] = col == kUnbound ? std::uint8_t{0} : label_of(n, cells[col]);
-      if (order == 0 && digits[i] != s.best_digits[i]) {
-        if (digits[i] > s.best_digits[i]) return;
-        order = -1;
-      }
-    }
-  }
-  if (order < 0) {
-    std::memcpy(s.best_digits, digits, 81);
-    s.best_state = n;
-    s.best_transposed = s.transposed;
-    s.count = 0;
-  }
-  s.leaf_done = true;
-  s.count += leaf_weight(n);
-}
-
 void leaf(Search& s, const State& st) {
-  if (s.pattern) {
-    pattern_leaf(s, st);
-    return;
-  }
   if (!s.leaf_done) {
     s.best_state = st;
     s.best_transposed = s.transposed;
@@ -253,8 +214,7 @@ void unbound_slot(Search& s, const State& st, int r, int p) {
 // The cell of input column `col` placed at output position p.
 void bound_cell(Search& s, State& n, int r, int p, int col) {
   const std::uint8_t d = s.grid[n.row_of[r] * 9 + col];
-  const std::uint8_t v = s.pattern ? std::uint8_t{d != 0} : label_of(n, d);
-  if (judge(s, r * 9 + p, v)) cell(s, n, r, p + 1);
+  if (judge(s, r * 9 + p, label_of(n, d))) cell(s, n, r, p + 1);
 }
 
 void cell(Search& s, const State& st, int r, int p) {
@@ -264,9 +224,8 @@ void cell(Search& s, const State& st, int r, int p) {
   const std::uint8_t* cells = s.grid + first;
   for (; p < 9 && st.pos_col[p] != kUnbound; ++p) {
     const std::uint8_t d = cells[st.pos_col[p]];
-    if (d != 0 && st.label[d] == 0 && !s.pattern) break;
-    const std::uint8_t v = d == 0 ? 0 : s.pattern ? 1 : st.label[d];
-    if (!judge(s, r * 9 + p, v)) return;
+    if (d != 0 && st.label[d] == 0) break;
+    if (!judge(s, r * 9 + p, st.label[d])) return;
   }
   if (p == 9) {
     next_row(s, st, r + 1);
@@ -358,7 +317,7 @@ inline void sort3(std::uint8_t* v) {
 // one, and two strings that agree so far have seen the same number of
 // them; they take their labels in order at the end. The row's smallest
 // string, exact when no digit is twice in the row; only an order for the
-// others. Minlex only: the pattern form's keys are pattern_key's.
+// others.
 template <class Value>
 void unbound_key(const State& st, const Value& value, std::uint8_t* key);
 
@@ -422,80 +381,17 @@ void unbound_key(const State& st, const Value& value, std::uint8_t* key) {
   }
 }
 
-// What the pattern form's row keys need of a node, made once for all its
-// candidate rows.
-struct PatternFrame {
-  std::uint16_t col_bit[9];    // a bound input column's output bit
-  std::uint16_t free_cols[3];  // a bound slot's columns still unbound
-  std::uint8_t free_shift[3];  // the shift of the lowest of those positions
-  std::uint8_t unbound;        // the slots 0.. below stay unbound
-  std::uint8_t free_stacks;    // the stacks they may take
-};
-
-// Output position p is bit 8 - p of a pattern key.
-PatternFrame pattern_frame(const State& st) {
-  PatternFrame f{};
-  for (int p = 0; p < 9; ++p) {
-    if (st.pos_col[p] != kUnbound)
-      f.col_bit[st.pos_col[p]] = static_cast<std::uint16_t>(1U << (8 - p));
-  }
-  unsigned stacks = 0x7;
-  for (int k = 0; k < 3; ++k) {
-    if (st.slot_stack[k] == kUnbound) {
-      ++f.unbound;
-      continue;
-    }
-    stacks &= ~(1U << st.slot_stack[k]);
-    f.free_cols[k] = static_cast<std::uint16_t>(
-        kStackColumns[st.slot_stack[k]] & ~st.placed);
-    f.free_shift[k] =
-        static_cast<std::uint8_t>(9 - 3 * k - popcount9(f.free_cols[k]));
-  }
-  f.free_stacks = static_cast<std::uint8_t>(stacks);
-  return f;
-}
-
-// The pattern form's row key, the same order as row_key's on 0/1 values,
-// as nine bits (output position 0 the highest), computed from the given
-// masks alone: an unbound stack with g givens gives the block 0..0 1..1
-// (g ones), the blocks ascending by g in the unbound slots (a prefix); a
-// bound slot's unbound positions (a prefix of the slot) give their givens
-// last, its bound positions their own bits.
-unsigned pattern_key(const Search& s, const State& st, const PatternFrame& f,
-                     int row) {
-  const unsigned mask = s.row_mask[row];
-  unsigned key = 0;
-  for (unsigned m = mask & st.placed; m != 0; m &= m - 1)
-    key |= f.col_bit[__builtin_ctz(m)];
-  for (int k = f.unbound; k < 3; ++k)
-    key |= ((1U << popcount9(mask & f.free_cols[k])) - 1) << f.free_shift[k];
-  unsigned counts[3];
-  int n = 0;
-  for (unsigned left = f.free_stacks; left != 0; left &= left - 1) {
-    counts[n++] = static_cast<unsigned>(
-        popcount9(mask & kStackColumns[__builtin_ctz(left)]));
-  }
-  insertion_sort(counts, n, [](unsigned x, unsigned y) { return x < y; });
-  for (int k = 0; k < n; ++k) key |= ((1U << counts[k]) - 1) << (6 - 3 * k);
-  return key;
-}
-
 struct Candidate {
   std::uint8_t key[9];  // row_key's bytes (minlex only)
   std::uint8_t row;
   std::uint32_t ties;
-  std::uint64_t rank;  // the key packed, position 0 highest: five bits a
-                       // value for minlex, one (pattern_key) for the pattern
+  std::uint64_t rank;  // the key packed, five bits a value, position 0
+                       // highest
 };
 
-// The candidate's key and rank: row_key's bytes packed, or for the pattern
-// form the bits of pattern_key.
-void candidate_key(const Search& s, const State& st, const PatternFrame& f,
-                   const std::uint8_t* values, int row, Candidate& c) {
-  if (s.pattern) {
-    c.rank = pattern_key(s, st, f, row);  // bound_row makes the bytes
-    return;
-  }
+// The candidate's key and rank: row_key's bytes packed.
+void candidate_key(const Search& s, const State& st, const std::uint8_t* values,
+                   int row, Candidate& c) {
   row_key(s, st, values, row, c.key);
   std::uint64_t rank = 0;
   for (const std::uint8_t v : c.key) rank = rank << 5 | v;
@@ -507,19 +403,14 @@ void candidate_key(const Search& s, const State& st, const PatternFrame& f,
 // it shows first are labelled in order.
 void bound_row(Search& s, const State& st, int r, const Candidate& c) {
   for (int p = 0; p < 9; ++p) {
-    const auto v = s.pattern
-                       ? static_cast<std::uint8_t>((c.rank >> (8 - p)) & 1U)
-                       : c.key[p];
-    if (!judge(s, r * 9 + p, v)) return;
+    if (!judge(s, r * 9 + p, c.key[p])) return;
   }
   State n = st;
   n.row_of[r] = c.row;
   n.used_rows = static_cast<std::uint16_t>(n.used_rows | (1U << c.row));
   n.weight *= c.ties;
   const int first = 9 * c.row;
-  if (!s.pattern) {
-    for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
-  }
+  for (int p = 0; p < 9; ++p) label_of(n, s.grid[first + n.pos_col[p]]);
   next_row(s, n, r + 1);
 }
 
@@ -534,7 +425,6 @@ void next_row(Search& s, const State& st, int r) {
   Candidate c[9];
   int n = 0;
   unsigned empty_seen = 0;
-  const PatternFrame frame = s.pattern ? pattern_frame(st) : PatternFrame{};
   std::uint8_t values[10];
   key_values(st, values);
   for (unsigned left = rows; left != 0; left &= left - 1) {
@@ -546,7 +436,7 @@ void next_row(Search& s, const State& st, int r) {
       empty_seen |= band;
       ties = static_cast<std::uint32_t>(popcount9(band & rows & s.empty_rows));
     }
-    candidate_key(s, st, frame, values, row, c[n]);
+    candidate_key(s, st, values, row, c[n]);
     c[n].row = static_cast<std::uint8_t>(row);
     c[n++].ties = ties;
   }
@@ -866,11 +756,355 @@ Search grid_searched(const base::Puzzle& grid) {
   return gs.s;
 }
 
+// ---------------------------------------------------------------------
+// The pattern form in two phases. The pattern does not see which column
+// is which, only which cells hold a given, so columns whose given pattern
+// is the same in every row placed so far are interchangeable for it. The
+// first phase keeps them so: each bound slot's positions are cut into
+// groups of such columns (in any order within a group), and a row splits a
+// group into its columns empty in the row (the first positions, since an
+// empty cell sorts first) and those holding a given (the last ones). A
+// stack empty in every placed row stays unbound as before; a row with
+// givens in unbound stacks binds them to the last unbound slots, fewest
+// givens first (the search branches only over stacks tied on their
+// count). So a row's pattern follows from the row alone, its key is exact,
+// and the first phase branches over rows (only those tying the smallest
+// key) and tied stacks, never over columns. At a leaf the columns of a
+// group have one pattern in all nine rows; the second phase orders them by
+// the digits: in the first row where a group holds givens it takes, at
+// each position, the column whose digit has the smallest label (an unseen
+// digit the next label), branching only on ties, compared cell by cell
+// with the best leaf's digits.
+
+struct PatState {
+  std::uint8_t row_of[9];
+  std::uint8_t pos_col[9];     // bound slots: position -> input column
+  std::uint8_t slot_stack[3];  // kUnbound for the slots 0.. below `unbound`
+  std::uint8_t unbound;        // the slots below stay unbound
+  std::uint16_t used_rows;
+  std::uint16_t starts;  // bit p: a group of interchangeable columns
+                         // begins at position p
+};
+
+struct PatSearch {
+  std::uint8_t grid[81];
+  std::uint16_t row_mask[9];
+  bool transposed = false;
+  std::uint16_t best_rows[9];  // the best pattern, row by row (9 bits)
+  int rows_valid = 0;          // best_rows[0..rows_valid) is standing
+  std::uint8_t best_digits[81];
+  int digits_valid = 0;   // best_digits[0..digits_valid) is standing
+  bool improved = false;  // the digits branch wrote the best digits
+  State best_state;
+  bool best_transposed = false;
+};
+
+// The end of the group that begins at or before position p.
+inline int group_end(const PatState& st, int p) {
+  int e = p + 1;
+  while (e % 3 != 0 && ((st.starts >> e) & 1U) == 0) ++e;
+  return e;
+}
+
+// A node's groups as column masks, made once for all its candidate rows.
+struct PatFrame {
+  std::uint16_t cols[9];  // the input columns of each group
+  std::uint8_t shift[9];  // the key's shift of the group's last position
+  std::uint16_t free[3];  // the columns of each unbound stack
+  std::uint8_t groups;
+  std::uint8_t unbound;
+};
+
+PatFrame pat_frame(const PatState& st) {
+  PatFrame f{};
+  for (int p = 3 * st.unbound; p < 9;) {
+    const int e = group_end(st, p);
+    unsigned cols = 0;
+    for (int q = p; q < e; ++q) cols |= 1U << st.pos_col[q];
+    f.cols[f.groups] = static_cast<std::uint16_t>(cols);
+    f.shift[f.groups++] = static_cast<std::uint8_t>(9 - e);
+    p = e;
+  }
+  for (int t = 0; t < 3; ++t) {
+    if (st.slot_stack[0] == t || st.slot_stack[1] == t || st.slot_stack[2] == t)
+      continue;
+    f.free[f.unbound++] = kStackColumns[t];
+  }
+  return f;
+}
+
+// The exact pattern of input row `row` as output row of the frame's node:
+// nine bits, output position 0 the highest. A group with g givens in the
+// row gives its last g positions; the unbound stacks, ascending by their
+// givens, fill the unbound slots.
+unsigned pat_key(const PatSearch& s, const PatFrame& f, int row) {
+  const unsigned mask = s.row_mask[row];
+  unsigned key = 0;
+  for (int k = 0; k < f.groups; ++k)
+    key |= ((1U << popcount9(mask & f.cols[k])) - 1) << f.shift[k];
+  unsigned counts[3];
+  for (int k = 0; k < f.unbound; ++k)
+    counts[k] = static_cast<unsigned>(popcount9(mask & f.free[k]));
+  insertion_sort(counts, f.unbound,
+                 [](unsigned x, unsigned y) { return x < y; });
+  for (int k = 0; k < f.unbound; ++k)
+    key |= ((1U << counts[k]) - 1) << (6 - 3 * k);
+  return key;
+}
+
+// Splits every bound group by the givens of `row`: empty columns first.
+void split_groups(const PatSearch& s, PatState& st, int row) {
+  const unsigned mask = s.row_mask[row];
+  for (int p = 3 * st.unbound; p < 9;) {
+    const int e = group_end(st, p);
+    std::uint8_t cols[3];
+    int n = 0;
+    for (int q = p; q < e; ++q)
+      if (((mask >> st.pos_col[q]) & 1U) == 0) cols[n++] = st.pos_col[q];
+    const int empties = n;
+    for (int q = p; q < e; ++q)
+      if (((mask >> st.pos_col[q]) & 1U) != 0) cols[n++] = st.pos_col[q];
+    std::memcpy(st.pos_col + p, cols, static_cast<std::size_t>(n));
+    if (empties != 0 && empties != n)
+      st.starts = static_cast<std::uint16_t>(st.starts | 1U << (p + empties));
+    p = e;
+  }
+}
+
+// Binds stack t to slot k: its columns empty in `row` first.
+void bind_pat_stack(const PatSearch& s, PatState& st, int k, int t, int row) {
+  const unsigned mask = s.row_mask[row];
+  st.slot_stack[k] = static_cast<std::uint8_t>(t);
+  int p = 3 * k;
+  for (int c = 3 * t; c < 3 * t + 3; ++c)
+    if (((mask >> c) & 1U) == 0) st.pos_col[p++] = static_cast<std::uint8_t>(c);
+  const int boundary = p;
+  for (int c = 3 * t; c < 3 * t + 3; ++c)
+    if (((mask >> c) & 1U) != 0) st.pos_col[p++] = static_cast<std::uint8_t>(c);
+  st.starts = static_cast<std::uint16_t>(st.starts | 1U << (3 * k));
+  if (boundary != 3 * k && boundary != 3 * k + 3)
+    st.starts = static_cast<std::uint16_t>(st.starts | 1U << boundary);
+}
+
+void pat_next_row(PatSearch& s, const PatState& st, int r);
+
+// Output row r taken by input row `row` (its key already judged): the
+// groups split, then the unbound stacks with givens bound, in each order
+// that keeps their counts ascending.
+void pat_take_row(PatSearch& s, const PatState& st, int r, int row) {
+  PatState n = st;
+  n.row_of[r] = static_cast<std::uint8_t>(row);
+  n.used_rows = static_cast<std::uint16_t>(n.used_rows | 1U << row);
+  split_groups(s, n, row);
+  int stacks[3];
+  int m = 0;
+  for (int t = 0; t < 3; ++t) {
+    const bool bound =
+        n.slot_stack[0] == t || n.slot_stack[1] == t || n.slot_stack[2] == t;
+    if (!bound && (s.row_mask[row] & kStackColumns[t]) != 0) stacks[m++] = t;
+  }
+  if (m == 0) {
+    pat_next_row(s, n, r + 1);
+    return;
+  }
+  static const std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                             {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+  const int first = n.unbound - m;
+  for (const auto& order : kOrders) {
+    // The orders of the first m entries, the rest left ascending.
+    bool ascending = m == 3 || order[m] < order[2] || m == 2;
+    for (int j = 0; j < m; ++j) {
+      if (order[j] >= m) ascending = false;
+      if (!ascending || j == 0) continue;
+      const unsigned mask = s.row_mask[row];
+      ascending = popcount9(mask & kStackColumns[stacks[order[j - 1]]]) <=
+                  popcount9(mask & kStackColumns[stacks[order[j]]]);
+    }
+    if (!ascending) continue;
+    PatState b = n;
+    for (int j = 0; j < m; ++j)
+      bind_pat_stack(s, b, first + j, stacks[order[j]], row);
+    b.unbound = static_cast<std::uint8_t>(first);
+    pat_next_row(s, b, r + 1);
+  }
+}
+
+// Compares a row key with the best pattern's row r: false cuts the
+// branch; a smaller key makes the branch the best from row r on.
+inline bool pat_judge(PatSearch& s, int r, unsigned key) {
+  if (r < s.rows_valid) {
+    if (key > s.best_rows[r]) return false;
+    if (key == s.best_rows[r]) return true;
+  }
+  s.best_rows[r] = static_cast<std::uint16_t>(key);
+  s.rows_valid = r + 1;
+  s.digits_valid = 0;
+  return true;
+}
+
+// The second phase's branch: positions fixed (a prefix of each group in
+// the rows where the group holds givens) and the labels.
+struct DigitState {
+  std::uint8_t pos_col[9];
+  std::uint16_t fixed;  // positions whose column is decided
+  std::uint8_t label[10];
+  std::uint8_t next_label;
+};
+
+inline bool digit_judge(PatSearch& s, int i, std::uint8_t v) {
+  if (i < s.digits_valid) {
+    if (v > s.best_digits[i]) return false;
+    if (v == s.best_digits[i]) return true;
+  }
+  s.best_digits[i] = v;
+  s.digits_valid = i + 1;
+  s.improved = true;
+  return true;
+}
+
+void digit_leaf(PatSearch& s, const PatState& st, const DigitState& d) {
+  if (!s.improved) return;
+  s.improved = false;
+  State b{};
+  std::memcpy(b.row_of, st.row_of, 9);
+  std::memset(b.pos_col, kUnbound, 9);
+  std::memcpy(b.slot_stack, st.slot_stack, 3);
+  for (int p = 3 * st.unbound; p < 9; ++p) {
+    b.pos_col[p] = d.pos_col[p];
+    b.placed = static_cast<std::uint16_t>(b.placed | 1U << d.pos_col[p]);
+  }
+  std::memcpy(b.label, d.label, 10);
+  b.next_label = d.next_label;
+  s.best_state = b;
+  s.best_transposed = s.transposed;
+}
+
+void digit_cell(PatSearch& s, const PatState& st, DigitState& d, int i);
+
+// Position p of output row r, unfixed, its group holding givens in this
+// row: each of the group's columns left whose digit's label is smallest.
+void digit_choose(PatSearch& s, const PatState& st, const DigitState& d,
+                  int i) {
+  const int p = i % 9;
+  const int e = group_end(st, p);
+  const std::uint8_t* cells = s.grid + std::ptrdiff_t{9} * st.row_of[i / 9];
+  std::uint8_t least = 0xFF;
+  for (int q = p; q < e; ++q) {
+    const std::uint8_t digit = cells[d.pos_col[q]];
+    const std::uint8_t v = d.label[digit] != 0 ? d.label[digit] : d.next_label;
+    if (v < least) least = v;
+  }
+  if (!digit_judge(s, i, least)) return;
+  for (int q = p; q < e; ++q) {
+    const std::uint8_t digit = cells[d.pos_col[q]];
+    const std::uint8_t v = d.label[digit] != 0 ? d.label[digit] : d.next_label;
+    if (v != least) continue;
+    DigitState n = d;
+    std::swap(n.pos_col[p], n.pos_col[q]);
+    n.fixed = static_cast<std::uint16_t>(n.fixed | 1U << p);
+    if (n.label[digit] == 0) n.label[digit] = n.next_label++;
+    digit_cell(s, st, n, i + 1);
+  }
+}
+
+// The digits from output cell i on, in row-major order.
+void digit_cell(PatSearch& s, const PatState& st, DigitState& d, int i) {
+  for (; i < 81; ++i) {
+    const int p = i % 9;
+    if (p < 3 * st.unbound) {
+      if (!digit_judge(s, i, 0)) return;
+      continue;
+    }
+    const std::uint8_t digit = s.grid[9 * st.row_of[i / 9] + d.pos_col[p]];
+    if (digit != 0 && ((d.fixed >> p) & 1U) == 0) {
+      digit_choose(s, st, d, i);
+      return;
+    }
+    if (digit != 0 && d.label[digit] == 0) d.label[digit] = d.next_label++;
+    if (!digit_judge(s, i, d.label[digit])) return;
+  }
+  digit_leaf(s, st, d);
+}
+
+// A leaf of the first phase: its pattern ties the best (or is the new
+// best); the second phase orders its groups by the digits.
+void pat_leaf(PatSearch& s, const PatState& st) {
+  DigitState d{};
+  std::memcpy(d.pos_col, st.pos_col, 9);
+  d.next_label = 1;
+  for (int p = 3 * st.unbound; p < 9;) {
+    const int e = group_end(st, p);
+    if (e == p + 1) d.fixed = static_cast<std::uint16_t>(d.fixed | 1U << p);
+    p = e;
+  }
+  s.improved = s.digits_valid == 0;
+  digit_cell(s, st, d, 0);
+}
+
+void pat_next_row(PatSearch& s, const PatState& st, int r) {
+  if (r == 9) {
+    pat_leaf(s, st);
+    return;
+  }
+  unsigned rows = 0x1FFU & ~st.used_rows;
+  if (r % 3 != 0) rows &= 0x7U << (3 * (st.row_of[r - 1] / 3));
+  const PatFrame frame = pat_frame(st);
+  unsigned keys[9];
+  unsigned least = 0x200;
+  unsigned empty_seen = 0;
+  for (unsigned left = rows; left != 0; left &= left - 1) {
+    const int row = __builtin_ctz(left);
+    keys[row] = 0x200;
+    if (s.row_mask[row] == 0) {
+      // The empty rows of a band are interchangeable: the first stands
+      // for all.
+      const unsigned band = 0x7U << (3 * (row / 3));
+      if ((empty_seen & band) != 0) continue;
+      empty_seen |= band;
+    }
+    keys[row] = pat_key(s, frame, row);
+    if (keys[row] < least) least = keys[row];
+  }
+  if (!pat_judge(s, r, least)) return;
+  for (unsigned left = rows; left != 0; left &= left - 1) {
+    const int row = __builtin_ctz(left);
+    if (keys[row] == least) pat_take_row(s, st, r, row);
+  }
+}
+
+void pat_search(PatSearch& s, const base::Puzzle& puzzle, bool transposed) {
+  s.transposed = transposed;
+  for (int r = 0; r < 9; ++r) {
+    s.row_mask[r] = 0;
+    for (int c = 0; c < 9; ++c) {
+      const std::uint8_t d =
+          transposed ? puzzle.cell[c * 9 + r] : puzzle.cell[r * 9 + c];
+      s.grid[r * 9 + c] = d;
+      if (d != 0)
+        s.row_mask[r] = static_cast<std::uint16_t>(s.row_mask[r] | (1U << c));
+    }
+  }
+  PatState st{};
+  std::memset(st.slot_stack, kUnbound, sizeof st.slot_stack);
+  st.unbound = 3;
+  pat_next_row(s, st, 0);
+}
+
+Search pattern_searched(const base::Puzzle& puzzle) {
+  PatSearch ps;
+  pat_search(ps, puzzle, false);
+  pat_search(ps, puzzle, true);
+  Search s;
+  s.best_state = ps.best_state;
+  s.best_transposed = ps.best_transposed;
+  return s;
+}
+
 Search searched(const base::Puzzle& puzzle, Definition definition) {
   // A full grid's pattern has no choice in it: both forms are the same.
   if (valid_grid(puzzle)) return grid_searched(puzzle);
+  if (definition == Definition::kPattern) return pattern_searched(puzzle);
   Search s;
-  s.pattern = definition == Definition::kPattern;
   search(s, puzzle, false);
   search(s, puzzle, true);
   return s;

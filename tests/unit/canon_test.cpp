@@ -115,6 +115,30 @@ TEST(CanonTest, FormsAreTheReferencesAndTheirTransformsYieldThem) {
   }
 }
 
+// Puzzles whose givens fill, in each stack, a block of rows by columns,
+// so that the columns of a stack share their given pattern in every row
+// and only the digits order them, some by digits seen in other stacks
+// (with a digit twice in a row, the digits tie too): the pattern form
+// against the reference.
+TEST(CanonTest, ColumnsOnePatternApartAreOrderedByTheirDigits) {
+  const base::Puzzle grid = solution_of(seventeen()[3]);
+  const unsigned rows[3][3] = {
+      {0x0DB, 0x1A5, 0x0F3}, {0x1B6, 0x0DB, 0x15B}, {0x0F3, 0x1C7, 0x0DB}};
+  const unsigned cols[3] = {0x1B3, 0x0E7, 0x16D};
+  for (int k = 0; k < 3; ++k) {
+    base::Puzzle p{};
+    for (int i = 0; i < 81; ++i) {
+      const unsigned in_rows = rows[k][i % 9 / 3] >> (i / 9);
+      if ((in_rows & (cols[k] >> (i % 9)) & 1U) != 0) p.cell[i] = grid.cell[i];
+    }
+    if (k == 2) p.cell[1] = p.cell[0];
+    const canon::Form fast = canon::canonical_form(p, Definition::kPattern);
+    EXPECT_TRUE(fast.form ==
+                plain::canonical_form(p, Definition::kPattern).form);
+    EXPECT_TRUE(canon::apply(fast.transform, p) == fast.form);
+  }
+}
+
 TEST(CanonTest, RandomTransformsOfAPuzzleGiveOneForm) {
   std::mt19937 rng(7);
   std::vector<base::Puzzle> puzzles = seventeen();
