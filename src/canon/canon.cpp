@@ -651,7 +651,86 @@ struct GridSearch {
   bool pure_start = false;        // some start has a pure stack
   std::uint8_t sigma[9];          // the start's column of row r0 holding
                                   // the digit of each column of row r1
+  int least_prefix = 0;  // no pure stack: the smallest cells 3 and 4 of
+                         // row 1 over every start (mixed_prefix)
 };
+
+// The orders of a stack's three columns.
+constexpr std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                        {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+
+// The column of row r0 holding the digit of each column of row r1.
+void start_sigma(const GridSearch& gs, int o, int r0, int r1,
+                 std::uint8_t* sigma) {
+  for (int x = 0; x < 9; ++x) {
+    sigma[x] = gs.col_of[o][r0][gs.grids[o][r1 * 9 + x]];
+  }
+}
+
+// Cells 3 and 4 of output row 1 (as 16 * cell 3 + cell 4) when no start
+// has a pure stack and slot 0 takes columns x[0..2] of row r1 in that
+// order, x[0] and x[1] with their digits in one stack A of row r0, x[2]
+// with its digit in the other, B. Cells 0 to 2 are then 4 5 7 in every
+// start (A takes slot 1, B slot 2), so these two cells rank the starts
+// before any claim. Position 3 holds column sigma(x[0]), which lies in A;
+// its digit lies in r0's column sigma(sigma(x[0])), outside A: in slot 0
+// (its position there, 1 to 3), or the column of B bound at position 6
+// (7), or the next free position of slot 2 (8, then 9).
+int mixed_prefix(const std::uint8_t* sigma, const std::uint8_t* x) {
+  int key = 0;
+  int fill = 1;  // the positions of slot 2 bound
+  for (int j = 0; j < 2; ++j) {
+    const int t = sigma[sigma[x[j]]];
+    int v = 7;
+    if (t / 3 == x[0] / 3) {
+      v = t == x[0] ? 1 : t == x[1] ? 2 : 3;
+    } else if (t != sigma[x[2]]) {
+      v = 6 + ++fill;
+    }
+    key = key * 16 + v;
+  }
+  return key;
+}
+
+// The slot-0 orders first_slot tries in a start without a pure stack:
+// the first two columns' digits in one stack of row r0.
+inline bool mixed_order(const std::uint8_t* sigma, const std::uint8_t* x) {
+  return sigma[x[0]] / 3 == sigma[x[1]] / 3;
+}
+
+// The smallest mixed_prefix of one start over its slot-0 orders.
+int least_in_start(const std::uint8_t* sigma) {
+  int least = INT_MAX;
+  for (int stack = 0; stack < 3; ++stack) {
+    for (const auto& order : kOrders) {
+      const std::uint8_t x[3] = {
+          static_cast<std::uint8_t>(stack * 3 + order[0]),
+          static_cast<std::uint8_t>(stack * 3 + order[1]),
+          static_cast<std::uint8_t>(stack * 3 + order[2])};
+      if (!mixed_order(sigma, x)) continue;
+      const int key = mixed_prefix(sigma, x);
+      if (key < least) least = key;
+    }
+  }
+  return least;
+}
+
+// The smallest mixed_prefix over every start and slot-0 order.
+int least_mixed_prefix(const GridSearch& gs) {
+  int least = INT_MAX;
+  std::uint8_t sigma[9];
+  for (int o = 0; o < 2; ++o) {
+    for (int r0 = 0; r0 < 9; ++r0) {
+      for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
+        if (r1 == r0) continue;
+        start_sigma(gs, o, r0, r1, sigma);
+        const int key = least_in_start(sigma);
+        if (key < least) least = key;
+      }
+    }
+  }
+  return least;
+}
 
 // The stacks of row r1 whose three digits lie in one stack of row r0: with
 // such a stack in slot 0, output row 1 begins 4 5 6; any other start or
@@ -794,8 +873,6 @@ void grid_row1(GridSearch& gs, const GridState& from, int c) {
 // column orders, straight (the claims of its three cells made in turn),
 // then the search from position 3.
 void first_slot(GridSearch& gs, const GridState& start) {
-  static const std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
-                                             {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
   for (int stack = 0; stack < 3; ++stack) {
     if (((start.first_stacks >> stack) & 1U) == 0) continue;
     // The stack of row r0 where each column's digit lies: with the three
@@ -806,6 +883,12 @@ void first_slot(GridSearch& gs, const GridState& start) {
     const bool pure = target[0] == target[1] && target[1] == target[2];
     for (const auto& order : kOrders) {
       if (!pure && target[order[0]] != target[order[1]]) continue;
+      const std::uint8_t x[3] = {
+          static_cast<std::uint8_t>(stack * 3 + order[0]),
+          static_cast<std::uint8_t>(stack * 3 + order[1]),
+          static_cast<std::uint8_t>(stack * 3 + order[2])};
+      if (!gs.pure_start && mixed_prefix(gs.sigma, x) > gs.least_prefix)
+        continue;
       GridState g = start;
       bind_slot(g, stack);
       bool going = true;
@@ -833,9 +916,7 @@ void grid_search(GridSearch& gs, bool transposed) {
       g.first_stacks = static_cast<std::uint8_t>(
           gs.pure_start ? pure_stacks(gs, transposed, r0, r1) : 0x7U);
       if (g.first_stacks == 0) continue;
-      for (int x = 0; x < 9; ++x) {
-        gs.sigma[x] = gs.col_of[transposed][r0][gs.s.grid[r1 * 9 + x]];
-      }
+      start_sigma(gs, transposed, r0, r1, gs.sigma);
       first_slot(gs, g);
     }
   }
@@ -859,6 +940,7 @@ Search grid_searched(const base::Puzzle& grid) {
       }
     }
   }
+  if (!gs.pure_start) gs.least_prefix = least_mixed_prefix(gs);
   // Row 0 of every image is 123456789.
   for (int c = 0; c < 9; ++c) judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
   grid_search(gs, false);
