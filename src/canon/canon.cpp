@@ -651,8 +651,7 @@ struct GridSearch {
   bool pure_start = false;        // some start has a pure stack
   std::uint8_t sigma[9];          // the start's column of row r0 holding
                                   // the digit of each column of row r1
-  int least_prefix = 0;  // no pure stack: the smallest cells 3 and 4 of
-                         // row 1 over every start (mixed_prefix)
+  int least_prefix = 0;           // the smallest start_prefix over every start
 };
 
 // The orders of a stack's three columns.
@@ -692,14 +691,40 @@ int mixed_prefix(const std::uint8_t* sigma, const std::uint8_t* x) {
   return key;
 }
 
-// The slot-0 orders first_slot tries in a start without a pure stack:
-// the first two columns' digits in one stack of row r0.
-inline bool mixed_order(const std::uint8_t* sigma, const std::uint8_t* x) {
-  return sigma[x[0]] / 3 == sigma[x[1]] / 3;
+// Cells 6 to 8 of output row 1 (as 256 * cell 6 + 16 * cell 7 + cell 8)
+// when slot 0 takes the columns x[0..2] of a pure stack s of row r1 in
+// that order. The digits of s lie in one stack of r0, which takes slot 1
+// (cells 0 to 2: 4 5 6), those of that stack in a third, slot 2 (cells 3
+// to 5: 7 8 9), and those of the third in s: cell 6 + j holds one more
+// than the position in slot 0 of column sigma(sigma(sigma(x[j]))). The
+// whole row is thus known before any claim.
+int pure_prefix(const std::uint8_t* sigma, const std::uint8_t* x) {
+  int key = 0;
+  for (int j = 0; j < 3; ++j) {
+    const int t = sigma[sigma[sigma[x[j]]]];
+    key = key * 16 + (t == x[0] ? 1 : t == x[1] ? 2 : 3);
+  }
+  return key;
 }
 
-// The smallest mixed_prefix of one start over its slot-0 orders.
-int least_in_start(const std::uint8_t* sigma) {
+// The slot-0 orders first_slot tries: with a pure stack in some start only
+// pure stacks, in every order; else the orders whose first two columns'
+// digits lie in one stack of row r0.
+inline bool tried_order(bool pure_start, const std::uint8_t* sigma,
+                        const std::uint8_t* x) {
+  const bool two = sigma[x[0]] / 3 == sigma[x[1]] / 3;
+  return two && (!pure_start || sigma[x[1]] / 3 == sigma[x[2]] / 3);
+}
+
+// The part of output row 1 that ranks the tried slot-0 orders, all alike
+// before it: pure_prefix or mixed_prefix.
+inline int start_prefix(bool pure_start, const std::uint8_t* sigma,
+                        const std::uint8_t* x) {
+  return pure_start ? pure_prefix(sigma, x) : mixed_prefix(sigma, x);
+}
+
+// The smallest start_prefix of one start over its slot-0 orders.
+int least_in_start(bool pure_start, const std::uint8_t* sigma) {
   int least = INT_MAX;
   for (int stack = 0; stack < 3; ++stack) {
     for (const auto& order : kOrders) {
@@ -707,16 +732,16 @@ int least_in_start(const std::uint8_t* sigma) {
           static_cast<std::uint8_t>(stack * 3 + order[0]),
           static_cast<std::uint8_t>(stack * 3 + order[1]),
           static_cast<std::uint8_t>(stack * 3 + order[2])};
-      if (!mixed_order(sigma, x)) continue;
-      const int key = mixed_prefix(sigma, x);
+      if (!tried_order(pure_start, sigma, x)) continue;
+      const int key = start_prefix(pure_start, sigma, x);
       if (key < least) least = key;
     }
   }
   return least;
 }
 
-// The smallest mixed_prefix over every start and slot-0 order.
-int least_mixed_prefix(const GridSearch& gs) {
+// The smallest start_prefix over every start and slot-0 order.
+int least_start_prefix(const GridSearch& gs) {
   int least = INT_MAX;
   std::uint8_t sigma[9];
   for (int o = 0; o < 2; ++o) {
@@ -724,7 +749,7 @@ int least_mixed_prefix(const GridSearch& gs) {
       for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
         if (r1 == r0) continue;
         start_sigma(gs, o, r0, r1, sigma);
-        const int key = least_in_start(sigma);
+        const int key = least_in_start(gs.pure_start, sigma);
         if (key < least) least = key;
       }
     }
@@ -887,8 +912,7 @@ void first_slot(GridSearch& gs, const GridState& start) {
           static_cast<std::uint8_t>(stack * 3 + order[0]),
           static_cast<std::uint8_t>(stack * 3 + order[1]),
           static_cast<std::uint8_t>(stack * 3 + order[2])};
-      if (!gs.pure_start && mixed_prefix(gs.sigma, x) > gs.least_prefix)
-        continue;
+      if (start_prefix(gs.pure_start, gs.sigma, x) > gs.least_prefix) continue;
       GridState g = start;
       bind_slot(g, stack);
       bool going = true;
@@ -940,7 +964,7 @@ Search grid_searched(const base::Puzzle& grid) {
       }
     }
   }
-  if (!gs.pure_start) gs.least_prefix = least_mixed_prefix(gs);
+  gs.least_prefix = least_start_prefix(gs);
   // Row 0 of every image is 123456789.
   for (int c = 0; c < 9; ++c) judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
   grid_search(gs, false);
