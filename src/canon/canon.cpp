@@ -651,7 +651,8 @@ struct GridSearch {
   bool pure_start = false;        // some start has a pure stack
   std::uint8_t sigma[9];          // the start's column of row r0 holding
                                   // the digit of each column of row r1
-  int least_prefix = 0;           // the smallest start_prefix over every start
+  int least_prefix = 0;           // the smallest start_prefix of all starts
+  int start_least[2][9][9];       // [o][r0][r1]: the smallest of a start
 };
 
 // The orders of a stack's three columns.
@@ -740,8 +741,9 @@ int least_in_start(bool pure_start, const std::uint8_t* sigma) {
   return least;
 }
 
-// The smallest start_prefix over every start and slot-0 order.
-int least_start_prefix(const GridSearch& gs) {
+// The smallest start_prefix over every start and slot-0 order, and each
+// start's own.
+int least_start_prefix(GridSearch& gs) {
   int least = INT_MAX;
   std::uint8_t sigma[9];
   for (int o = 0; o < 2; ++o) {
@@ -750,6 +752,7 @@ int least_start_prefix(const GridSearch& gs) {
         if (r1 == r0) continue;
         start_sigma(gs, o, r0, r1, sigma);
         const int key = least_in_start(gs.pure_start, sigma);
+        gs.start_least[o][r0][r1] = key;
         if (key < least) least = key;
       }
     }
@@ -930,7 +933,8 @@ void grid_search(GridSearch& gs, bool transposed) {
   std::memcpy(gs.s.grid, gs.grids[transposed], 81);
   for (int r0 = 0; r0 < 9; ++r0) {
     for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
-      if (r1 == r0) continue;
+      if (r1 == r0 || gs.start_least[transposed][r0][r1] > gs.least_prefix)
+        continue;
       GridState g{};
       std::memset(&g, kUnbound, sizeof g);
       g.row_of[0] = static_cast<std::uint8_t>(r0);
