@@ -632,6 +632,17 @@ void search(Search& s, const base::Puzzle& puzzle, bool transposed) {
 // is forced: at most 36 starts (orientation, band, r0, r1) times a few
 // slot-0 orders, each a straight run of claims cut at its first cell above
 // the best string.
+//
+// Most of those orders tie on row 1's first cells (4 5 7 with no pure
+// stack, 4 5 6 7 8 9 with one), and the claims that tell them apart are a
+// chain of dependent loads each. So the cells that follow the tie are
+// first computed for every start and order in closed form from sigma (the
+// column of row r0 holding the digit of each column of row r1) applied
+// two or three times (mixed_prefix, pure_prefix): the least over all
+// starts is a bound, and only the starts and orders that reach it are
+// claimed; the others could give no smallest row 1. The claims of those
+// left produce the same cells again, so the string, the transforms and
+// the count of ties are those of the search without the bound.
 
 struct GridState {
   std::uint8_t row_of[9];
