@@ -657,13 +657,14 @@ struct GridState {
 
 struct GridSearch {
   Search s;
-  std::uint8_t grids[2][81];      // the grid and its transposition
-  std::uint8_t col_of[2][9][10];  // col_of[o][row][digit]: its column
-  bool pure_start = false;        // some start has a pure stack
-  std::uint8_t sigma[9];          // the start's column of row r0 holding
-                                  // the digit of each column of row r1
-  int least_prefix = 0;           // the smallest start_prefix of all starts
-  int start_least[2][9][9];       // [o][r0][r1]: the smallest of a start
+  std::uint8_t grids[2][81];        // the grid and its transposition
+  std::uint8_t col_of[2][9][10];    // col_of[o][row][digit]: its column
+  bool pure_start = false;          // some start has a pure stack
+  std::uint8_t sigma[9];            // the start's column of row r0 holding
+                                    // the digit of each column of row r1
+  int least_prefix = 0;             // the smallest start_prefix of all starts
+  int start_least[2][9][9];         // [o][r0][r1]: the smallest of a start
+  std::uint8_t sigmas[2][9][9][9];  // [o][r0][r1]: that start's sigma
 };
 
 // The orders of a stack's three columns.
@@ -756,13 +757,11 @@ int least_in_start(bool pure_start, const std::uint8_t* sigma) {
 // start's own.
 int least_start_prefix(GridSearch& gs) {
   int least = INT_MAX;
-  std::uint8_t sigma[9];
   for (int o = 0; o < 2; ++o) {
     for (int r0 = 0; r0 < 9; ++r0) {
       for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
         if (r1 == r0) continue;
-        start_sigma(gs, o, r0, r1, sigma);
-        const int key = least_in_start(gs.pure_start, sigma);
+        const int key = least_in_start(gs.pure_start, gs.sigmas[o][r0][r1]);
         gs.start_least[o][r0][r1] = key;
         if (key < least) least = key;
       }
@@ -775,16 +774,31 @@ int least_start_prefix(GridSearch& gs) {
 // such a stack in slot 0, output row 1 begins 4 5 6; any other start or
 // slot 0 begins 4 5 7 at best (two of the three, then the third in the
 // other slot).
-unsigned pure_stacks(const GridSearch& gs, int o, int r0, int r1) {
+unsigned pure_stacks(const std::uint8_t* sigma) {
   unsigned mask = 0;
   for (int stack = 0; stack < 3; ++stack) {
     unsigned targets = 0;
     for (int c = stack * 3; c < stack * 3 + 3; ++c) {
-      targets |= 1U << (gs.col_of[o][r0][gs.grids[o][r1 * 9 + c]] / 3);
+      targets |= 1U << (sigma[c] / 3);
     }
     if ((targets & (targets - 1)) == 0) mask |= 1U << stack;
   }
   return mask;
+}
+
+// Every start's sigma, made once for the ranking and the search, and
+// whether some start has a pure stack.
+void make_sigmas(GridSearch& gs) {
+  for (int o = 0; o < 2; ++o) {
+    for (int r0 = 0; r0 < 9; ++r0) {
+      for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
+        if (r1 == r0) continue;
+        std::uint8_t* sigma = gs.sigmas[o][r0][r1];
+        start_sigma(gs, o, r0, r1, sigma);
+        if (pure_stacks(sigma) != 0) gs.pure_start = true;
+      }
+    }
+  }
 }
 
 bool valid_grid(const base::Puzzle& p) {
@@ -953,9 +967,9 @@ void grid_search(GridSearch& gs, bool transposed) {
       g.fill[0] = g.fill[1] = g.fill[2] = 0;
       g.next_slot = 0;
       g.first_stacks = static_cast<std::uint8_t>(
-          gs.pure_start ? pure_stacks(gs, transposed, r0, r1) : 0x7U);
+          gs.pure_start ? pure_stacks(gs.sigmas[transposed][r0][r1]) : 0x7U);
       if (g.first_stacks == 0) continue;
-      start_sigma(gs, transposed, r0, r1, gs.sigma);
+      std::memcpy(gs.sigma, gs.sigmas[transposed][r0][r1], 9);
       first_slot(gs, g);
     }
   }
@@ -972,13 +986,7 @@ Search grid_searched(const base::Puzzle& grid) {
       gs.col_of[1][c][d] = static_cast<std::uint8_t>(r);
     }
   }
-  for (int o = 0; o < 2 && !gs.pure_start; ++o) {
-    for (int r0 = 0; r0 < 9 && !gs.pure_start; ++r0) {
-      for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
-        if (r1 != r0 && pure_stacks(gs, o, r0, r1) != 0) gs.pure_start = true;
-      }
-    }
-  }
+  make_sigmas(gs);
   gs.least_prefix = least_start_prefix(gs);
   // Row 0 of every image is 123456789.
   for (int c = 0; c < 9; ++c) judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
