@@ -522,6 +522,17 @@ void search(Search& s, const base::Puzzle& puzzle, bool transposed) {
 // is forced: at most 36 starts (orientation, band, r0, r1) times a few
 // slot-0 orders, each a straight run of claims cut at its first cell above
 // the best string.
+//
+// Most of those orders tie on row 1's first cells (4 5 7 with no pure
+// stack, 4 5 6 7 8 9 with one), and the claims that tell them apart are a
+// chain of dependent loads each. So the cells that follow the tie are
+// first computed for every start and order in closed form from sigma (the
+// column of row r0 holding the digit of each column of row r1) applied
+// two or three times (mixed_prefix, pure_prefix): the least over all
+// starts is a bound, and only the starts and orders that reach it are
+// claimed; the others could give no smallest row 1. The claims of those
+// left produce the same cells again, so the string, the transforms and
+// the count of ties are those of the search without the bound.
 
 struct GridState {
   std::uint8_t row_of[9];
@@ -536,27 +547,148 @@ struct GridState {
 
 struct GridSearch {
   Search s;
-  std::uint8_t grids[2][81];      // the grid and its transposition
-  std::uint8_t col_of[2][9][10];  // col_of[o][row][digit]: its column
-  bool pure_start = false;        // some start has a pure stack
-  std::uint8_t sigma[9];          // the start's column of row r0 holding
-                                  // the digit of each column of row r1
+  std::uint8_t grids[2][81];        // the grid and its transposition
+  std::uint8_t col_of[2][9][10];    // col_of[o][row][digit]: its column
+  bool pure_start = false;          // some start has a pure stack
+  std::uint8_t sigma[9];            // the start's column of row r0 holding
+                                    // the digit of each column of row r1
+  int least_prefix = 0;             // the smallest start_prefix of all starts
+  int start_least[2][9][9];         // [o][r0][r1]: the smallest of a start
+  std::uint8_t sigmas[2][9][9][9];  // [o][r0][r1]: that start's sigma
 };
+
+// The orders of a stack's three columns.
+constexpr std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                        {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+
+// The column of row r0 holding the digit of each column of row r1.
+void start_sigma(const GridSearch& gs, int o, int r0, int r1,
+                 std::uint8_t* sigma) {
+  for (int x = 0; x < 9; ++x) {
+    sigma[x] = gs.col_of[o][r0][gs.grids[o][r1 * 9 + x]];
+  }
+}
+
+// Cells 3 and 4 of output row 1 (as 16 * cell 3 + cell 4) when no start
+// has a pure stack and slot 0 takes columns x[0..2] of row r1 in that
+// order, x[0] and x[1] with their digits in one stack A of row r0, x[2]
+// with its digit in the other, B. Cells 0 to 2 are then 4 5 7 in every
+// start (A takes slot 1, B slot 2), so these two cells rank the starts
+// before any claim. Position 3 holds column sigma(x[0]), which lies in A;
+// its digit lies in r0's column sigma(sigma(x[0])), outside A: in slot 0
+// (its position there, 1 to 3), or the column of B bound at position 6
+// (7), or the next free position of slot 2 (8, then 9).
+int mixed_prefix(const std::uint8_t* sigma, const std::uint8_t* x) {
+  int key = 0;
+  int fill = 1;  // the positions of slot 2 bound
+  for (int j = 0; j < 2; ++j) {
+    const int t = sigma[sigma[x[j]]];
+    int v = 7;
+    if (t / 3 == x[0] / 3) {
+      v = t == x[0] ? 1 : t == x[1] ? 2 : 3;
+    } else if (t != sigma[x[2]]) {
+      v = 6 + ++fill;
+    }
+    key = key * 16 + v;
+  }
+  return key;
+}
+
+// Cells 6 to 8 of output row 1 (as 256 * cell 6 + 16 * cell 7 + cell 8)
+// when slot 0 takes the columns x[0..2] of a pure stack s of row r1 in
+// that order. The digits of s lie in one stack of r0, which takes slot 1
+// (cells 0 to 2: 4 5 6), those of that stack in a third, slot 2 (cells 3
+// to 5: 7 8 9), and those of the third in s: cell 6 + j holds one more
+// than the position in slot 0 of column sigma(sigma(sigma(x[j]))). The
+// whole row is thus known before any claim.
+int pure_prefix(const std::uint8_t* sigma, const std::uint8_t* x) {
+  int key = 0;
+  for (int j = 0; j < 3; ++j) {
+    const int t = sigma[sigma[sigma[x[j]]]];
+    key = key * 16 + (t == x[0] ? 1 : t == x[1] ? 2 : 3);
+  }
+  return key;
+}
+
+// The slot-0 orders first_slot tries: with a pure stack in some start only
+// pure stacks, in every order; else the orders whose first two columns'
+// digits lie in one stack of row r0.
+inline bool tried_order(bool pure_start, const std::uint8_t* sigma,
+                        const std::uint8_t* x) {
+  const bool two = sigma[x[0]] / 3 == sigma[x[1]] / 3;
+  return two && (!pure_start || sigma[x[1]] / 3 == sigma[x[2]] / 3);
+}
+
+// The part of output row 1 that ranks the tried slot-0 orders, all alike
+// before it: pure_prefix or mixed_prefix.
+inline int start_prefix(bool pure_start, const std::uint8_t* sigma,
+                        const std::uint8_t* x) {
+  return pure_start ? pure_prefix(sigma, x) : mixed_prefix(sigma, x);
+}
+
+// The smallest start_prefix of one start over its slot-0 orders.
+int least_in_start(bool pure_start, const std::uint8_t* sigma) {
+  int least = INT_MAX;
+  for (int stack = 0; stack < 3; ++stack) {
+    for (const auto& order : kOrders) {
+      const std::uint8_t x[3] = {
+          static_cast<std::uint8_t>(stack * 3 + order[0]),
+          static_cast<std::uint8_t>(stack * 3 + order[1]),
+          static_cast<std::uint8_t>(stack * 3 + order[2])};
+      if (!tried_order(pure_start, sigma, x)) continue;
+      const int key = start_prefix(pure_start, sigma, x);
+      if (key < least) least = key;
+    }
+  }
+  return least;
+}
+
+// The smallest start_prefix over every start and slot-0 order, and each
+// start's own.
+int least_start_prefix(GridSearch& gs) {
+  int least = INT_MAX;
+  for (int o = 0; o < 2; ++o) {
+    for (int r0 = 0; r0 < 9; ++r0) {
+      for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
+        if (r1 == r0) continue;
+        const int key = least_in_start(gs.pure_start, gs.sigmas[o][r0][r1]);
+        gs.start_least[o][r0][r1] = key;
+        if (key < least) least = key;
+      }
+    }
+  }
+  return least;
+}
 
 // The stacks of row r1 whose three digits lie in one stack of row r0: with
 // such a stack in slot 0, output row 1 begins 4 5 6; any other start or
 // slot 0 begins 4 5 7 at best (two of the three, then the third in the
 // other slot).
-unsigned pure_stacks(const GridSearch& gs, int o, int r0, int r1) {
+unsigned pure_stacks(const std::uint8_t* sigma) {
   unsigned mask = 0;
   for (int stack = 0; stack < 3; ++stack) {
     unsigned targets = 0;
     for (int c = stack * 3; c < stack * 3 + 3; ++c) {
-      targets |= 1U << (gs.col_of[o][r0][gs.grids[o][r1 * 9 + c]] / 3);
+      targets |= 1U << (sigma[c] / 3);
     }
     if ((targets & (targets - 1)) == 0) mask |= 1U << stack;
   }
   return mask;
+}
+
+// Every start's sigma, made once for the ranking and the search, and
+// whether some start has a pure stack.
+void make_sigmas(GridSearch& gs) {
+  for (int o = 0; o < 2; ++o) {
+    for (int r0 = 0; r0 < 9; ++r0) {
+      for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
+        if (r1 == r0) continue;
+        std::uint8_t* sigma = gs.sigmas[o][r0][r1];
+        start_sigma(gs, o, r0, r1, sigma);
+        if (pure_stacks(sigma) != 0) gs.pure_start = true;
+      }
+    }
+  }
 }
 
 bool valid_grid(const base::Puzzle& p) {
@@ -684,8 +816,6 @@ void grid_row1(GridSearch& gs, const GridState& from, int c) {
 // column orders, straight (the claims of its three cells made in turn),
 // then the search from position 3.
 void first_slot(GridSearch& gs, const GridState& start) {
-  static const std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
-                                             {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
   for (int stack = 0; stack < 3; ++stack) {
     if (((start.first_stacks >> stack) & 1U) == 0) continue;
     // The stack of row r0 where each column's digit lies: with the three
@@ -696,6 +826,11 @@ void first_slot(GridSearch& gs, const GridState& start) {
     const bool pure = target[0] == target[1] && target[1] == target[2];
     for (const auto& order : kOrders) {
       if (!pure && target[order[0]] != target[order[1]]) continue;
+      const std::uint8_t x[3] = {
+          static_cast<std::uint8_t>(stack * 3 + order[0]),
+          static_cast<std::uint8_t>(stack * 3 + order[1]),
+          static_cast<std::uint8_t>(stack * 3 + order[2])};
+      if (start_prefix(gs.pure_start, gs.sigma, x) > gs.least_prefix) continue;
       GridState g = start;
       bind_slot(g, stack);
       bool going = true;
@@ -713,7 +848,8 @@ void grid_search(GridSearch& gs, bool transposed) {
   std::memcpy(gs.s.grid, gs.grids[transposed], 81);
   for (int r0 = 0; r0 < 9; ++r0) {
     for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
-      if (r1 == r0) continue;
+      if (r1 == r0 || gs.start_least[transposed][r0][r1] > gs.least_prefix)
+        continue;
       GridState g{};
       std::memset(&g, kUnbound, sizeof g);
       g.row_of[0] = static_cast<std::uint8_t>(r0);
@@ -721,11 +857,9 @@ void grid_search(GridSearch& gs, bool transposed) {
       g.fill[0] = g.fill[1] = g.fill[2] = 0;
       g.next_slot = 0;
       g.first_stacks = static_cast<std::uint8_t>(
-          gs.pure_start ? pure_stacks(gs, transposed, r0, r1) : 0x7U);
+          gs.pure_start ? pure_stacks(gs.sigmas[transposed][r0][r1]) : 0x7U);
       if (g.first_stacks == 0) continue;
-      for (int x = 0; x < 9; ++x) {
-        gs.sigma[x] = gs.col_of[transposed][r0][gs.s.grid[r1 * 9 + x]];
-      }
+      std::memcpy(gs.sigma, gs.sigmas[transposed][r0][r1], 9);
       first_slot(gs, g);
     }
   }
@@ -742,13 +876,8 @@ Search grid_searched(const base::Puzzle& grid) {
       gs.col_of[1][c][d] = static_cast<std::uint8_t>(r);
     }
   }
-  for (int o = 0; o < 2 && !gs.pure_start; ++o) {
-    for (int r0 = 0; r0 < 9 && !gs.pure_start; ++r0) {
-      for (int r1 = r0 / 3 * 3; r1 < r0 / 3 * 3 + 3; ++r1) {
-        if (r1 != r0 && pure_stacks(gs, o, r0, r1) != 0) gs.pure_start = true;
-      }
-    }
-  }
+  make_sigmas(gs);
+  gs.least_prefix = least_start_prefix(gs);
   // Row 0 of every image is 123456789.
   for (int c = 0; c < 9; ++c) judge(gs.s, c, static_cast<std::uint8_t>(c + 1));
   grid_search(gs, false);

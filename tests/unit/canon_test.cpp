@@ -154,6 +154,26 @@ TEST(CanonTest, RandomTransformsOfAPuzzleGiveOneForm) {
   }
 }
 
+// Full grids take a search of their own: the solutions of the 17-clue set
+// under random transforms give one form each, with a transform that yields
+// it, the first few the reference's.
+TEST(CanonTest, GridFormsAreTheReferencesAndInvariant) {
+  std::mt19937 rng(21);
+  const std::vector<base::Puzzle> few = seventeen();
+  for (std::size_t i = 0; i < few.size(); ++i) {
+    const base::Puzzle grid = solution_of(few[i]);
+    const base::Puzzle form = canon::canonical_form(grid).form;
+    if (i < 6) {
+      EXPECT_TRUE(form ==
+                  plain::canonical_form(grid, Definition::kMinlex).form);
+    }
+    const base::Puzzle moved = canon::apply(random_transform(rng), grid);
+    const canon::Form f = canon::canonical_form(moved);
+    EXPECT_TRUE(f.form == form);
+    EXPECT_TRUE(canon::apply(f.transform, moved) == f.form);
+  }
+}
+
 TEST(CanonTest, TheSeventeenGivenSetHasThreeHundredDistinctForms) {
   std::set<std::string> forms;
   for (const base::Puzzle& p : seventeen()) {
