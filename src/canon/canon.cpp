@@ -1036,8 +1036,6 @@ void pat_take_row(PatSearch& s, const PatState& st, int r, int row) {
     pat_next_row(s, n, r + 1);
     return;
   }
-  static const std::uint8_t kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
-                                             {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
   const int first = n.unbound - m;
   for (const auto& order : kOrders) {
     // The orders of the first m entries, the rest left ascending.
