@@ -1143,7 +1143,7 @@ void digit_cell(PatSearch& s, const PatState& st, DigitState& d, int i) {
       continue;
     }
     const std::uint8_t digit = s.grid[9 * st.row_of[i / 9] + d.pos_col[p]];
-    if (digit != 0 && ((d.fixed >> p) & 1U) == 0) {
+    if (digit != 0 && ((d.fixed >> p) & 1) == 0) {
       digit_choose(s, st, d, i);
       return;
     }
